@@ -1,0 +1,56 @@
+# Windows side (mingw-w64 cross build): the Win32 platform layer, programs, and the tests run under Wine.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_link_options(-static)
+# Literals in the sources are UTF-8; the program's texts are code page 932 at run time.
+set(VANTOR_CP932 -finput-charset=UTF-8 -fexec-charset=CP932)
+target_compile_options(vantor_core PRIVATE ${VANTOR_CP932})
+
+file(GLOB VANTOR_WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
+add_library(vantor_platform_win32 STATIC ${VANTOR_WIN32_PLATFORM_SOURCES})
+target_link_libraries(vantor_platform_win32 PUBLIC vantor_core user32 gdi32 comctl32 comdlg32 shell32 kernel32)
+target_compile_options(vantor_platform_win32 PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+
+# A directory of sources (and an optional .rc) becomes one program.
+function(vantor_program name dir)
+  cmake_parse_arguments(P "GUI" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.rc)
+  if(NOT srcs)
+    return()
+  endif()
+  if(P_GUI)
+    add_executable(${name} WIN32 ${srcs})
+  else()
+    add_executable(${name} ${srcs})
+  endif()
+  target_link_libraries(${name} PRIVATE vantor_platform_win32 ${P_LIBS})
+  target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VANTOR_WARNINGS} ${VANTOR_CP932}>)
+endfunction()
+
+vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
+vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli)
+
+# GoogleTest for the Windows side, from Debian's googletest sources.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB VANTOR_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
+if(VANTOR_WINE_TEST_SOURCES)
+  add_executable(vantor_wine_tests ${VANTOR_WINE_TEST_SOURCES})
+  target_link_libraries(vantor_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main)
+  target_compile_options(vantor_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+endif()
+
+# Tests under Wine: one shared prefix, Xvfb display and wineserver per run (tests/wine/harness.sh).
+set(VANTOR_HARNESS ${PROJECT_SOURCE_DIR}/tests/wine/harness.sh)
+add_test(NAME wine.setup COMMAND ${VANTOR_HARNESS} start ${CMAKE_BINARY_DIR})
+add_test(NAME wine.cleanup COMMAND ${VANTOR_HARNESS} stop ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine)
+if(TARGET vantor_wine_tests)
+  add_test(NAME wine.platform COMMAND ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_wine_tests>)
+  set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endif()

@@ -1,0 +1,180 @@
+// The fake desktop the unit tests run the logic against: top-level and child windows (class, title,
+// parent, children in z-order, menu bar), menus, processes each with its own address space and pointer
+// width, and fake controls that answer messages the way the real controls do, reading and writing their
+// records in the fake remote memory in their process's pointer width.
+//
+// It accounts for every process handle, remote block and local block and reports leaks; it also records
+// every "fault": a message that would have made a real control follow a bad pointer (a record or text
+// pointer outside the target's live blocks, a record of the wrong pointer width). Tests assert both.
+//
+// Threads: any thread may call it; one mutex serialises all calls (controls run under it, like a window
+// procedure on its own thread).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vantor {
+namespace fake {
+
+class FakeDesktop;
+struct FakeWindow;
+
+// A control class: answers the messages sent to one window.
+class FakeControl {
+  public:
+    virtual ~FakeControl() = default;
+    // Returns true when the message was handled, with its result in *result. Unhandled messages are
+    // answered by the desktop's default handling (WM_GETTEXT, WM_GETTEXTLENGTH, WM_SETTEXT; 0 otherwise).
+    virtual bool handle(FakeDesktop& desktop, FakeWindow& window, std::uint32_t msg, std::uintptr_t wParam,
+                        std::intptr_t lParam, std::intptr_t* result) = 0;
+};
+
+struct FakeWindow {
+    Hwnd handle{};
+    std::string className;
+    std::string title;
+    Hwnd parent{};
+    std::vector<Hwnd> children; // z-order, top first
+    Hmenu menu{};
+    std::uint32_t pid = 0;
+    std::uint32_t tid = 0;
+    std::unique_ptr<FakeControl> control;
+    bool hung = false; // never answers: every message times out
+};
+
+struct FakeMenuItem {
+    std::string text;
+    std::int32_t id = 0;
+    Hmenu subMenu{};
+    bool separator = false;
+};
+
+// One block of a fake process's address space.
+struct FakeBlock {
+    std::vector<std::uint8_t> bytes;
+};
+
+struct FakeProcess {
+    std::uint32_t pid = 0;
+    int pointerBits = 64;
+    bool openable = true;    // OpenProcess succeeds
+    bool allocatable = true; // VirtualAllocEx succeeds
+    std::map<RemoteAddr, FakeBlock> blocks;
+    RemoteAddr nextAddress = 0;
+};
+
+class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServices {
+  public:
+    FakeDesktop();
+    ~FakeDesktop() override;
+
+    // Makes this desktop the current platform (and restores the previous one on destruction).
+    void install();
+
+    // --- Building the desktop -------------------------------------------------------------------
+    // A process with its own address space; pointerBits is 32 or 64. Returns its pid.
+    std::uint32_t addProcess(int pointerBits = 64);
+    FakeProcess* process(std::uint32_t pid);
+    // A window of process pid under parent (none: top-level, appended at the bottom of the z-order).
+    // control may be null (a window that answers only the default messages).
+    Hwnd addWindow(Hwnd parent, const char* className, const char* title, std::uint32_t pid,
+                   std::unique_ptr<FakeControl> control = nullptr);
+    void destroyWindow(Hwnd w); // with its descendants
+    FakeWindow* window(Hwnd w);
+    Hmenu addMenu();
+    void addMenuItem(Hmenu menu, const char* text, std::int32_t id, Hmenu subMenu = Hmenu{},
+                     bool separator = false);
+    void setMenu(Hwnd w, Hmenu menu);
+    void destroyMenu(Hmenu menu);
+    // Called before each message is delivered (after the target is looked up); lets a test make a window
+    // vanish or a stop flag rise in the middle of a capture. Runs without the desktop's lock held.
+    std::function<void(Hwnd, std::uint32_t)> beforeMessage;
+
+    // --- What controls use -----------------------------------------------------------------------
+    // Memory of the control's own process. False (and a fault recorded) when the range is not inside one
+    // live block.
+    bool readMemory(std::uint32_t pid, RemoteAddr a, void* dst, std::size_t n);
+    bool writeMemory(std::uint32_t pid, RemoteAddr a, const void* src, std::size_t n);
+    // Reads a NUL-terminated string at a in pid's memory (at most max bytes); false when a is bad.
+    bool readString(std::uint32_t pid, RemoteAddr a, std::size_t max, std::string* out);
+    // Allocates a block inside the control's own process (for a control that answers with a pointer to its
+    // own buffer). Not counted as a leak.
+    RemoteAddr allocOwned(std::uint32_t pid, std::size_t size);
+    void fault(const std::string& what);
+
+    // --- Accounting --------------------------------------------------------------------------------
+    int openProcessHandles() const;
+    int remoteBlocks() const; // blocks made with allocRemote and not yet freed
+    int localBlocks() const;
+    const std::vector<std::string>& faults() const { return faultList; }
+    int messagesSent() const { return sentCount; }
+    // Text of every leak and fault, empty when clean. Tests end with EXPECT_EQ(desktop.problems(), "").
+    std::string problems() const;
+    std::vector<std::string> messageBoxes; // "caption|text" of every message box shown
+    int messageBoxAnswer = kIdOk;
+    LocalTime now{2026, 12, 7, 1, 9, 30, 15, 250};
+    unsigned sleptMs = 0;
+
+    // --- WindowSystem ----------------------------------------------------------------------------------
+    int className(Hwnd w, char* buf, int cap) override;
+    int windowText(Hwnd w, char* buf, int cap) override;
+    Hwnd parent(Hwnd w) override;
+    Hwnd nextChild(Hwnd parent, Hwnd after) override;
+    void topLevelWindows(std::vector<Hwnd>* out) override;
+    bool isWindow(Hwnd w) override;
+    Hmenu menuOf(Hwnd w) override;
+    int menuItemCount(Hmenu m) override;
+    bool menuItem(Hmenu m, int position, MenuItem* out) override;
+    std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override;
+    bool sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                     std::intptr_t* result) override;
+
+    // --- ProcessAccess ---------------------------------------------------------------------------------
+    bool openProcess(std::uint32_t pid, Hproc* out) override;
+    void closeProcess(Hproc p) override;
+    int pointerBits(Hproc p) override;
+    bool allocRemote(Hproc p, std::size_t size, RemoteAddr* out) override;
+    void freeRemote(Hproc p, RemoteAddr a) override;
+    bool writeRemote(Hproc p, RemoteAddr a, const void* src, std::size_t n) override;
+    bool readRemote(Hproc p, RemoteAddr a, void* dst, std::size_t n) override;
+    void* allocLocal(std::size_t size) override;
+    void freeLocal(void* block) override;
+    bool failLocalAlloc = false; // makes allocLocal fail
+
+    // --- SystemServices --------------------------------------------------------------------------------
+    void localTime(LocalTime* out) override;
+    void sleepMs(unsigned ms) override;
+    int messageBox(Hwnd owner, const char* text, const char* caption, unsigned flags) override;
+    bool replaceFile(const char* source, const char* target) override;
+
+  private:
+    FakeBlock* findBlock(FakeProcess& p, RemoteAddr a, std::size_t n, std::size_t* offset);
+    FakeProcess* processOfHandle(Hproc h);
+    RemoteAddr allocIn(FakeProcess& p, std::size_t size);
+
+    mutable std::recursive_mutex lock;
+    std::map<Hwnd, std::unique_ptr<FakeWindow>> windows;
+    std::vector<Hwnd> topLevel;
+    std::map<Hmenu, std::vector<FakeMenuItem>> menus;
+    std::map<std::uint32_t, FakeProcess> processes;
+    std::map<Hproc, std::uint32_t> handles;                           // open process handles
+    std::map<std::pair<std::uint32_t, RemoteAddr>, bool> remoteOwned; // blocks from allocRemote
+    std::map<void*, std::size_t> locals;
+    std::vector<std::string> faultList;
+    std::uintptr_t nextHandle = 0x1000;
+    std::uint32_t nextPid = 100;
+    int sentCount = 0;
+    Platform previous{nullptr, nullptr, nullptr};
+    bool installed = false;
+};
+
+} // namespace fake
+} // namespace vantor

@@ -1,0 +1,192 @@
+// Message numbers and the record layouts that cross process boundaries, in both pointer widths.
+// The 32-bit forms are what a 32-bit target's controls read and write; the 64-bit forms are the SDK's own
+// layouts on x64 (checked against <commctrl.h> with static_assert in platform/win32/wire_check.cpp).
+// The records hold only the members up to the last one Vantor uses; a control writes into no member past
+// them for the masks Vantor sets. Pointer members are plain integers of the target's width.
+// No <windows.h> here: the logic and the fake desktop use this header natively.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantor {
+namespace wire {
+
+// Window messages.
+constexpr std::uint32_t WM_SETTEXT = 0x000C;
+constexpr std::uint32_t WM_GETTEXT = 0x000D;
+constexpr std::uint32_t WM_GETTEXTLENGTH = 0x000E;
+constexpr std::uint32_t WM_USER = 0x0400;
+
+// List box and combo box.
+constexpr std::uint32_t LB_GETTEXT = 0x0189;
+constexpr std::uint32_t LB_GETTEXTLEN = 0x018A;
+constexpr std::uint32_t LB_GETCOUNT = 0x018B;
+constexpr std::uint32_t CB_GETCOUNT = 0x0146;
+constexpr std::uint32_t CB_GETLBTEXT = 0x0148;
+constexpr std::uint32_t CB_GETLBTEXTLEN = 0x0149;
+constexpr std::intptr_t LB_ERR = -1;
+constexpr std::intptr_t CB_ERR = -1;
+
+// List view and header.
+constexpr std::uint32_t LVM_GETITEMCOUNT = 0x1004;
+constexpr std::uint32_t LVM_GETITEMA = 0x1005;
+constexpr std::uint32_t LVM_GETNEXTITEM = 0x100C;
+constexpr std::uint32_t LVM_GETHEADER = 0x101F;
+constexpr std::uint32_t LVNI_SELECTED = 0x0002;
+constexpr std::uint32_t LVIF_TEXT = 0x0001;
+constexpr std::uint32_t LVIF_PARAM = 0x0004;
+constexpr std::uint32_t HDM_GETITEMCOUNT = 0x1200;
+constexpr std::uint32_t HDM_GETITEMA = 0x1203;
+constexpr std::uint32_t HDI_TEXT = 0x0002;
+constexpr std::uint32_t HDI_LPARAM = 0x0008;
+
+// Status bar.
+constexpr std::uint32_t SB_GETTEXTA = WM_USER + 2;
+constexpr std::uint32_t SB_GETTEXTLENGTHA = WM_USER + 3;
+constexpr std::uint32_t SB_GETPARTS = WM_USER + 6;
+
+// Toolbar.
+constexpr std::uint32_t TB_GETBUTTON = WM_USER + 23;
+constexpr std::uint32_t TB_BUTTONCOUNT = WM_USER + 24;
+constexpr std::uint32_t TB_GETBUTTONTEXTA = WM_USER + 45;
+
+// Tab control.
+constexpr std::uint32_t TCM_GETITEMCOUNT = 0x1304;
+constexpr std::uint32_t TCM_GETITEMA = 0x1305;
+constexpr std::uint32_t TCIF_TEXT = 0x0001;
+
+// Tree view.
+constexpr std::uint32_t TVM_GETNEXTITEM = 0x110A;
+constexpr std::uint32_t TVM_GETITEMA = 0x110C;
+constexpr std::uint32_t TVGN_ROOT = 0x0000;
+constexpr std::uint32_t TVGN_NEXT = 0x0001;
+constexpr std::uint32_t TVGN_CHILD = 0x0004;
+constexpr std::uint32_t TVGN_CARET = 0x0009;
+constexpr std::uint32_t TVIF_TEXT = 0x0001;
+constexpr std::uint32_t TVIF_PARAM = 0x0004;
+
+// The text buffer every cross-process reader places directly behind its record.
+constexpr std::size_t kRemoteTextSize = 260;
+
+// LVITEMA through iIndent.
+struct LvItem32 {
+    std::uint32_t mask;
+    std::int32_t iItem, iSubItem;
+    std::uint32_t state, stateMask;
+    std::uint32_t pszText;
+    std::int32_t cchTextMax, iImage;
+    std::uint32_t lParam;
+    std::int32_t iIndent;
+};
+struct LvItem64 {
+    std::uint32_t mask;
+    std::int32_t iItem, iSubItem;
+    std::uint32_t state, stateMask;
+    std::uint32_t pad0;
+    std::uint64_t pszText;
+    std::int32_t cchTextMax, iImage;
+    std::uint64_t lParam;
+    std::int32_t iIndent;
+    std::uint32_t pad1;
+};
+
+// HDITEMA through pvFilter.
+struct HdItem32 {
+    std::uint32_t mask;
+    std::int32_t cxy;
+    std::uint32_t pszText, hbm;
+    std::int32_t cchTextMax, fmt;
+    std::uint32_t lParam;
+    std::int32_t iImage, iOrder;
+    std::uint32_t type;
+    std::uint32_t pvFilter;
+};
+struct HdItem64 {
+    std::uint32_t mask;
+    std::int32_t cxy;
+    std::uint64_t pszText, hbm;
+    std::int32_t cchTextMax, fmt;
+    std::uint64_t lParam;
+    std::int32_t iImage, iOrder;
+    std::uint32_t type;
+    std::uint32_t pad0;
+    std::uint64_t pvFilter;
+};
+
+// TCITEMA.
+struct TcItem32 {
+    std::uint32_t mask, dwState, dwStateMask;
+    std::uint32_t pszText;
+    std::int32_t cchTextMax, iImage;
+    std::uint32_t lParam;
+};
+struct TcItem64 {
+    std::uint32_t mask, dwState, dwStateMask;
+    std::uint32_t pad0;
+    std::uint64_t pszText;
+    std::int32_t cchTextMax, iImage;
+    std::uint64_t lParam;
+};
+
+// TVITEMA.
+struct TvItem32 {
+    std::uint32_t mask;
+    std::uint32_t hItem;
+    std::uint32_t state, stateMask;
+    std::uint32_t pszText;
+    std::int32_t cchTextMax, iImage, iSelectedImage, cChildren;
+    std::uint32_t lParam;
+};
+struct TvItem64 {
+    std::uint32_t mask;
+    std::uint32_t pad0;
+    std::uint64_t hItem;
+    std::uint32_t state, stateMask;
+    std::uint64_t pszText;
+    std::int32_t cchTextMax, iImage, iSelectedImage, cChildren;
+    std::uint64_t lParam;
+};
+
+// TBBUTTON.
+struct TbButton32 {
+    std::int32_t iBitmap, idCommand;
+    std::uint8_t fsState, fsStyle;
+    std::uint8_t bReserved[2];
+    std::uint32_t dwData;
+    std::uint32_t iString;
+};
+struct TbButton64 {
+    std::int32_t iBitmap, idCommand;
+    std::uint8_t fsState, fsStyle;
+    std::uint8_t bReserved[6];
+    std::uint64_t dwData;
+    std::uint64_t iString;
+};
+
+// The layouts do not depend on the compiler: fixed-width members at their natural alignment.
+static_assert(sizeof(LvItem32) == 40 && offsetof(LvItem32, pszText) == 20 &&
+                  offsetof(LvItem32, iIndent) == 36,
+              "LVITEMA 32-bit");
+static_assert(sizeof(LvItem64) == 56 && offsetof(LvItem64, pszText) == 24 &&
+                  offsetof(LvItem64, iIndent) == 48,
+              "LVITEMA 64-bit");
+static_assert(sizeof(HdItem32) == 44 && offsetof(HdItem32, pszText) == 8 &&
+                  offsetof(HdItem32, cchTextMax) == 16,
+              "HDITEMA 32-bit");
+static_assert(sizeof(HdItem64) == 64 && offsetof(HdItem64, pszText) == 8 &&
+                  offsetof(HdItem64, cchTextMax) == 24 && offsetof(HdItem64, pvFilter) == 56,
+              "HDITEMA 64-bit");
+static_assert(sizeof(TcItem32) == 28 && offsetof(TcItem32, pszText) == 12, "TCITEMA 32-bit");
+static_assert(sizeof(TcItem64) == 40 && offsetof(TcItem64, pszText) == 16 &&
+                  offsetof(TcItem64, cchTextMax) == 24,
+              "TCITEMA 64-bit");
+static_assert(sizeof(TvItem32) == 40 && offsetof(TvItem32, pszText) == 16, "TVITEMA 32-bit");
+static_assert(sizeof(TvItem64) == 56 && offsetof(TvItem64, hItem) == 8 && offsetof(TvItem64, pszText) == 24 &&
+                  offsetof(TvItem64, lParam) == 48,
+              "TVITEMA 64-bit");
+static_assert(sizeof(TbButton32) == 20 && offsetof(TbButton32, dwData) == 12, "TBBUTTON 32-bit");
+static_assert(sizeof(TbButton64) == 32 && offsetof(TbButton64, dwData) == 16, "TBBUTTON 64-bit");
+
+} // namespace wire
+} // namespace vantor
