@@ -1,0 +1,35 @@
+// What the capture engine asks of the user interface: section buttons, showing the report in the output
+// pane, bringing the main window up. The application implements it with synchronous messages to its
+// user-interface thread; the command-line front end and the tests install their own.
+// The engine never calls it while holding the capture lock (a synchronous message to the user-interface
+// thread under that lock would deadlock against a menu capture waiting for the lock there).
+#pragma once
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+class CaptureUi {
+public:
+    virtual ~CaptureUi() = default;
+    // A toolbar button with the label whose command is the report line number.
+    virtual void addSectionButton(const char* label, int line) = 0;
+    virtual void clearSectionButtons() = 0;
+    // Prepares the output pane and sets its text to `text` (a snapshot of the report; may be null), then
+    // raises its limit to the text's length + 65536.
+    virtual void showReport(const char* text) = 0;
+    // ShowWindow(mainWindow, SW_SHOWNORMAL).
+    virtual void showMainWindow() = 0;
+    // The program's main window (none outside the application).
+    virtual Hwnd mainWindow() = 0;
+};
+
+// The interface in use; a do-nothing one until the application installs its own.
+CaptureUi& captureUi();
+void setCaptureUi(CaptureUi* ui);
+
+// Shows the current report in the output pane: takes a snapshot of the report under the capture lock,
+// releases the lock, then calls captureUi().showReport with the snapshot.
+void showReportInPane();
+
+} // namespace vantor
