@@ -36,4 +36,8 @@ void loadSettings(const char* path);
 // written, shows the "cannot open" message box and leaves any old file as it was; returns false.
 bool saveSettings(const char* path);
 
+// The same for a record other than the program's one (tests, and tools that read a settings file).
+void loadSettings(const char* path, Settings* out);
+bool saveSettings(const char* path, const Settings& in);
+
 } // namespace vantor
