@@ -218,6 +218,29 @@ void FakeDesktop::fault(const std::string& what) {
     faultList.push_back(what);
 }
 
+bool FakeDesktop::liveRange(std::uint32_t pid, RemoteAddr a, std::size_t n) {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    FakeProcess* p = process(pid);
+    std::size_t off = 0;
+    return p && findBlock(*p, a, n, &off) != nullptr;
+}
+
+long FakeDesktop::localRoom(const void* p) const {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    std::uintptr_t c = reinterpret_cast<std::uintptr_t>(p);
+    for (const auto& l : locals) {
+        std::uintptr_t base = reinterpret_cast<std::uintptr_t>(l.first);
+        if (c >= base && c - base < l.second) return static_cast<long>(l.second - (c - base));
+    }
+    return -1;
+}
+
+int FakeDesktop::pointerBitsOf(std::uint32_t pid) {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    FakeProcess* p = process(pid);
+    return p ? p->pointerBits : 64;
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Accounting
 

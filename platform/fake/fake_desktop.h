@@ -109,6 +109,13 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     // own buffer). Not counted as a leak.
     RemoteAddr allocOwned(std::uint32_t pid, std::size_t size);
     void fault(const std::string& what);
+    // True when [a, a + n) lies inside one live block of pid's memory; records nothing.
+    bool liveRange(std::uint32_t pid, RemoteAddr a, std::size_t n);
+    // Bytes from p to the end of the allocLocal block holding p; -1 when p lies in no such block (a buffer
+    // the desktop cannot see, such as one on the caller's stack).
+    long localRoom(const void* p) const;
+    // The pointer width of process pid (64 for an unknown pid).
+    int pointerBitsOf(std::uint32_t pid);
 
     // --- Accounting --------------------------------------------------------------------------------
     int openProcessHandles() const;

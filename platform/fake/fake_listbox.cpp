@@ -1,0 +1,55 @@
+// Fake list box (class "ListBox"): the item count, item lengths and item texts, answered the way a real
+// list box with strings answers them, the text copied into the caller's local buffer.
+#include <utility>
+
+#include "platform/fake/fake_controls.h"
+#include "platform/fake/fake_text.h"
+#include "platform/wire.h"
+
+namespace vantor {
+namespace fake {
+
+namespace {
+
+class ListBoxControl : public FakeControl {
+  public:
+    explicit ListBoxControl(std::vector<std::string> items) : items(std::move(items)) {}
+
+    bool handle(FakeDesktop& desktop, FakeWindow&, std::uint32_t msg, std::uintptr_t wParam,
+                std::intptr_t lParam, std::intptr_t* result) override {
+        switch (msg) {
+        case wire::LB_GETCOUNT: *result = static_cast<std::intptr_t>(items.size()); return true;
+        case wire::LB_GETTEXTLEN: *result = textLength(wParam); return true;
+        case wire::LB_GETTEXT: *result = text(desktop, wParam, lParam); return true;
+        default: return false;
+        }
+    }
+
+  private:
+    bool valid(std::uintptr_t index) const { return index < items.size(); }
+
+    std::intptr_t textLength(std::uintptr_t index) const {
+        return valid(index) ? static_cast<std::intptr_t>(items[index].size()) : wire::LB_ERR;
+    }
+
+    // A bad index writes nothing into the buffer.
+    std::intptr_t text(FakeDesktop& desktop, std::uintptr_t index, std::intptr_t lParam) const {
+        if (!valid(index)) return wire::LB_ERR;
+        return putLocalText(desktop, "LB_GETTEXT", items[index], lParam);
+    }
+
+    std::vector<std::string> items;
+};
+
+} // namespace
+
+std::unique_ptr<FakeControl> makeListBox(std::vector<std::string> items) {
+    return std::make_unique<ListBoxControl>(std::move(items));
+}
+
+Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items) {
+    return d.addWindow(parent, kListBoxClass, "", pid, makeListBox(std::move(items)));
+}
+
+} // namespace fake
+} // namespace vantor

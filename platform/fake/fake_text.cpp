@@ -1,0 +1,128 @@
+// Text answers shared by the fake controls: local buffers (marshalled text messages) and blocks of the
+// control's own process (common controls), each checked the way the real exchange would go wrong.
+#include "platform/fake/fake_text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/wire.h"
+
+namespace vantor {
+namespace fake {
+
+namespace {
+std::string describe(const char* what, const char* problem, unsigned long long a, unsigned long long n) {
+    char buf[200];
+    std::snprintf(buf, sizeof buf, "%s: %s (address 0x%llx, %llu bytes)", what, problem, a, n);
+    return buf;
+}
+
+// The largest count of bytes from addr that lie inside one live block of pid (0 when addr is not in one).
+std::size_t roomAt(FakeDesktop& d, std::uint32_t pid, RemoteAddr addr, std::size_t want) {
+    if (!d.liveRange(pid, addr, 0)) return 0;
+    std::size_t lo = 0, hi = want;
+    while (lo < hi) {
+        std::size_t mid = lo + (hi - lo + 1) / 2;
+        if (d.liveRange(pid, addr, mid)) {
+            lo = mid;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    return lo;
+}
+} // namespace
+
+std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& text, std::intptr_t lParam) {
+    char* dst = reinterpret_cast<char*>(lParam);
+    if (!dst) {
+        d.fault(describe(what, "null text buffer", 0, text.size() + 1));
+        return wire::LB_ERR;
+    }
+    std::size_t need = text.size() + 1;
+    long room = d.localRoom(dst);
+    if (room >= 0 && static_cast<std::size_t>(room) < need) {
+        d.fault(describe(what, "text and its NUL overrun the caller's buffer",
+                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(dst)), need));
+        std::memcpy(dst, text.c_str(), static_cast<std::size_t>(room));
+        return static_cast<std::intptr_t>(text.size());
+    }
+    std::memcpy(dst, text.c_str(), need);
+    return static_cast<std::intptr_t>(text.size());
+}
+
+std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& text, std::uintptr_t cap,
+                           std::intptr_t lParam) {
+    if (cap == 0) return 0;
+    char* dst = reinterpret_cast<char*>(lParam);
+    if (!dst) {
+        d.fault(describe(what, "null text buffer", 0, cap));
+        return 0;
+    }
+    long room = d.localRoom(dst);
+    if (room >= 0 && static_cast<std::uintptr_t>(room) < cap) {
+        d.fault(describe(what, "capacity larger than the caller's buffer",
+                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(dst)), cap));
+        cap = static_cast<std::uintptr_t>(room);
+    }
+    std::size_t n = std::min<std::size_t>(text.size(), cap - 1);
+    std::memcpy(dst, text.data(), n);
+    dst[n] = '\0';
+    return static_cast<std::intptr_t>(n);
+}
+
+bool answerTextMessage(FakeDesktop& d, FakeWindow& w, std::string* text, std::uint32_t msg,
+                       std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
+    switch (msg) {
+    case wire::WM_GETTEXT: *result = getLocalText(d, "WM_GETTEXT", *text, wParam, lParam); return true;
+    case wire::WM_GETTEXTLENGTH: *result = static_cast<std::intptr_t>(text->size()); return true;
+    case wire::WM_SETTEXT:
+        *text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        w.title = *text;
+        *result = 1;
+        return true;
+    default: return false;
+    }
+}
+
+void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+                   RemoteAddr pszText, std::int64_t cchTextMax) {
+    if (cchTextMax <= 0) return;
+    if (!d.liveRange(pid, pszText, 1)) {
+        d.fault(describe(what, "pszText outside the control's process memory", pszText,
+                         static_cast<unsigned long long>(cchTextMax)));
+        return;
+    }
+    if (!d.liveRange(pid, pszText, static_cast<std::size_t>(cchTextMax))) {
+        d.fault(describe(what, "cchTextMax larger than the block pszText points into", pszText,
+                         static_cast<unsigned long long>(cchTextMax)));
+        return;
+    }
+    std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(cchTextMax - 1));
+    std::string out = text.substr(0, n);
+    d.writeMemory(pid, pszText, out.c_str(), n + 1);
+}
+
+void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+                            RemoteAddr addr) {
+    std::size_t need = text.size() + 1;
+    std::size_t room = roomAt(d, pid, addr, need);
+    if (room < need) {
+        d.fault(describe(what,
+                         room == 0 ? "text buffer outside the control's process memory"
+                                   : "text and its NUL run past the end of the block",
+                         addr, need));
+        if (room > 0) d.writeMemory(pid, addr, text.data(), room);
+        return;
+    }
+    d.writeMemory(pid, addr, text.c_str(), need);
+}
+
+RemoteAddr addressIn(int pointerBits, std::intptr_t lParam) {
+    std::uint64_t v = static_cast<std::uint64_t>(lParam);
+    return pointerBits == 32 ? (v & 0xFFFFFFFFull) : v;
+}
+
+} // namespace fake
+} // namespace vantor

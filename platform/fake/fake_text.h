@@ -1,0 +1,49 @@
+// Text answers shared by the fake controls: copying a control's text into a caller's local buffer (the
+// standard controls, whose text messages the window system marshals) and into a block of the control's own
+// process (the common controls), with the checks a real control's caller must satisfy.
+//
+// Threads: called by fake controls, under the fake desktop's lock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/fake/fake_desktop.h"
+
+namespace vantor {
+namespace fake {
+
+// A text message with no capacity (LB_GETTEXT, CB_GETLBTEXT): writes text + NUL at lParam, a buffer of the
+// caller's process. A null buffer, or an allocLocal block too short for it, is a fault (only what fits is
+// written). Returns the text's length.
+std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& text, std::intptr_t lParam);
+
+// WM_GETTEXT: copies at most cap - 1 bytes + NUL to lParam (a local buffer of cap bytes) and returns the
+// count copied; 0 when cap is 0. A null buffer with cap > 0, or cap larger than the allocLocal block it
+// points into, is a fault.
+std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& text, std::uintptr_t cap,
+                           std::intptr_t lParam);
+
+// The standard text messages every text-bearing control answers from its text: WM_GETTEXT,
+// WM_GETTEXTLENGTH and WM_SETTEXT (which also becomes the window title). Returns false for other messages.
+bool answerTextMessage(FakeDesktop& d, FakeWindow& w, std::string* text, std::uint32_t msg,
+                       std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
+
+// A capacity-bounded copy into the control's own process (LVM_GETITEMA, HDM_GETITEMA, TCM_GETITEMA,
+// TVM_GETITEMA): pszText must start a range of cchTextMax bytes inside one live block of pid, else a fault
+// and nothing written. Writes at most cchTextMax - 1 bytes + NUL; nothing for cchTextMax <= 0.
+void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+                   RemoteAddr pszText, std::int64_t cchTextMax);
+
+// A copy with no capacity into the control's own process (SB_GETTEXTA, TB_GETBUTTONTEXTA): text + NUL at
+// addr. When it does not fit the live block at addr the overrun is a fault; the bytes that fit are written,
+// as a real control would write them before running off the block.
+void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+                            RemoteAddr addr);
+
+// The address a message's lParam stands for in a process of the given width: a 32-bit process sees only
+// the low 32 bits (the window system truncates on the way to a WOW64 window).
+RemoteAddr addressIn(int pointerBits, std::intptr_t lParam);
+
+} // namespace fake
+} // namespace vantor
