@@ -1,0 +1,53 @@
+// Internal declarations of the specimen application: its options, its window classes and the helpers that
+// fill its controls from specimen_contents.h. The specimen is one process with one user-interface thread;
+// everything declared here runs on that thread unless its comment says otherwise.
+#pragma once
+
+#include <windows.h>
+
+namespace vantor {
+namespace specimen {
+
+// What the command line asked for; counts are totals (see specimen_contents.h), times in milliseconds,
+// -1 where the option was not given.
+struct Options {
+    int rows;
+    int treeItems;
+    int toolbarButtons;
+    int hangAfterMs;
+    int exitAfterMs;
+    const char* title; // window title of the top-level window
+};
+
+// The options the running specimen was started with; set once in WinMain before any window exists.
+extern Options options;
+
+// Parses argv (code page 932 texts) into out, starting from the defaults; returns false for an unknown
+// option, a missing value or a value that is not a non-negative number.
+bool parseOptions(int argc, char** argv, Options* out);
+
+// Window classes: each registers its class with the instance; false when registration fails.
+bool registerMainWindowClass(HINSTANCE instance);
+bool registerFrameClass(HINSTANCE instance);
+bool registerPanelClass(HINSTANCE instance);
+
+// Creates the top-level window with all its children and its menu bar; null on failure.
+HWND createMainWindow(HINSTANCE instance);
+
+// Builders for the controls' contents (specimen_controls.cpp).
+HMENU buildMenuBar();
+void fillListView(HWND listView, int rows);
+void fillTreeView(HWND treeView, int items);
+void fillTabs(HWND tabControl);
+void fillToolbar(HWND toolbar, int buttons);
+void fillAppsToolbar(HWND toolbar);
+void fillListBox(HWND listBox);
+void fillComboBox(HWND comboBox);
+void fillStatusBar(HWND statusBar, const char* const* parts, int count);
+void fillLongStatusBar(HWND statusBar);
+
+// The font every child window uses (the stock GUI font).
+HFONT guiFont();
+
+} // namespace specimen
+} // namespace vantor

@@ -1,0 +1,178 @@
+// Fills the specimen's menu bar and controls from the tables and generators of specimen_contents.h, with the
+// ANSI messages of each control, so that every text is stored in code page 932 exactly as the tables give it.
+//
+// Threads: the user-interface thread only (called while the windows are created).
+#include "specimen.h"
+#include "specimen_contents.h"
+
+#include <commctrl.h>
+#include <string.h>
+
+namespace vantor {
+namespace specimen {
+
+namespace {
+
+constexpr int kMaxDepth = 8;
+constexpr int kTextCap = 64;
+
+// Adds one text to a toolbar's string list and returns its index (TB_ADDSTRINGA wants a list that ends with
+// two zero bytes).
+INT_PTR addToolbarString(HWND toolbar, const char* text) {
+    char list[kTextCap + 2] = {};
+    strncpy(list, text, kTextCap - 1);
+    return SendMessageA(toolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
+}
+
+void addToolbarButton(HWND toolbar, const ToolbarButton& button) {
+    TBBUTTON tb = {};
+    tb.iBitmap = I_IMAGENONE;
+    tb.idCommand = button.id;
+    if (button.separator) {
+        tb.fsStyle = BTNS_SEP;
+        // -1 and not 0: string 0 is the first button's text, which a text query for this button would return.
+        tb.iString = -1;
+    } else {
+        tb.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.iString = addToolbarString(toolbar, button.text);
+    }
+    SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
+}
+
+void prepareToolbar(HWND toolbar) {
+    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+}
+
+} // namespace
+
+HMENU buildMenuBar() {
+    // open[level] is the menu that receives the entries of that level.
+    HMENU open[kMaxDepth] = {};
+    open[0] = CreateMenu();
+    if (open[0] == nullptr) return nullptr;
+    for (const MenuEntry& entry : kMenu) {
+        HMENU into = open[entry.level];
+        switch (entry.kind) {
+        case MenuKind::Separator: AppendMenuA(into, MF_SEPARATOR, 0, nullptr); break;
+        case MenuKind::Item: AppendMenuA(into, MF_STRING, static_cast<UINT_PTR>(entry.id), entry.text); break;
+        case MenuKind::Popup: {
+            HMENU popup = CreatePopupMenu();
+            AppendMenuA(into, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), entry.text);
+            open[entry.level + 1] = popup;
+            break;
+        }
+        }
+    }
+    return open[0];
+}
+
+void fillListView(HWND listView, int rows) {
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    static const int kWidths[kListViewColumnCount] = {150, 220, 80};
+    for (int c = 0; c < kListViewColumnCount; ++c) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.cx = kWidths[c];
+        column.pszText = const_cast<char*>(kListViewColumns[c]);
+        column.iSubItem = c;
+        SendMessageA(listView, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+    }
+    char text[kTextCap];
+    for (int row = 0; row < rows; ++row) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = row;
+        item.lParam = row;
+        listViewCell(row, 0, text, sizeof(text));
+        item.pszText = text;
+        int index =
+            static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        for (int c = 1; c < kListViewColumnCount; ++c) {
+            LVITEMA cell = {};
+            cell.iSubItem = c;
+            listViewCell(row, c, text, sizeof(text));
+            cell.pszText = text;
+            SendMessageA(listView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+}
+
+void fillTreeView(HWND treeView, int items) {
+    SendMessageA(treeView, WM_SETREDRAW, FALSE, 0);
+    // parents[level] is the last item inserted at that level; items of level + 1 go below it.
+    HTREEITEM parents[kMaxDepth] = {};
+    char text[kTextCap];
+    for (int k = 0; k < items; ++k) {
+        int level = treeItemLevel(k);
+        treeItemText(k, text, sizeof(text));
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = level == 0 ? TVI_ROOT : parents[level - 1];
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = text;
+        insert.item.lParam = k;
+        parents[level] = reinterpret_cast<HTREEITEM>(
+            SendMessageA(treeView, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (level > 0 && k < kTreeFixedItems)
+            SendMessageA(treeView, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parents[level - 1]));
+    }
+    SendMessageA(treeView, WM_SETREDRAW, TRUE, 0);
+}
+
+void fillTabs(HWND tabControl) {
+    for (int i = 0; i < kTabCount; ++i) {
+        TCITEMA tab = {};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = const_cast<char*>(kTabLabels[i]);
+        SendMessageA(tabControl, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&tab));
+    }
+}
+
+void fillToolbar(HWND toolbar, int buttons) {
+    prepareToolbar(toolbar);
+    char text[kTextCap];
+    for (int k = 0; k < buttons; ++k)
+        addToolbarButton(toolbar, toolbarButton(k, text, sizeof(text)));
+}
+
+void fillAppsToolbar(HWND toolbar) {
+    prepareToolbar(toolbar);
+    for (const ToolbarButton& button : kAppsToolbarButtons)
+        addToolbarButton(toolbar, button);
+}
+
+void fillListBox(HWND listBox) {
+    for (const char* item : kListBoxItems)
+        SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+}
+
+void fillComboBox(HWND comboBox) {
+    for (const char* item : kComboItems)
+        SendMessageA(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SetWindowTextA(comboBox, kComboEditText);
+}
+
+void fillStatusBar(HWND statusBar, const char* const* parts, int count) {
+    RECT client;
+    GetClientRect(statusBar, &client);
+    // Equal widths; the last part reaches the right edge.
+    int edges[8];
+    for (int i = 0; i < count && i < 8; ++i)
+        edges[i] = (i + 1 == count) ? -1 : client.right * (i + 1) / count;
+    SendMessageA(statusBar, SB_SETPARTS, count, reinterpret_cast<LPARAM>(edges));
+    for (int i = 0; i < count; ++i)
+        SendMessageA(statusBar, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(parts[i]));
+}
+
+void fillLongStatusBar(HWND statusBar) {
+    static char longPart[kLongStatusPartLength + 1];
+    longStatusPart(longPart);
+    const char* parts[kLongStatusPartCount] = {longPart, kLongStatusTail};
+    fillStatusBar(statusBar, parts, kLongStatusPartCount);
+}
+
+} // namespace specimen
+} // namespace vantor

@@ -1,0 +1,105 @@
+// Entry of the specimen application: parses the command line, registers the window classes, creates the
+// top-level window and runs the message loop. Also owns the two test behaviours that change the process as a
+// whole: --exit-after (a watchdog thread ends the process) and --hang-after (the user-interface thread stops
+// answering, handled by the main window's timer).
+//
+// Threads: WinMain runs on the user-interface thread; exitAfterThread runs on its own thread and touches
+// nothing but the process exit.
+#include "specimen.h"
+#include "specimen_contents.h"
+
+#include <commctrl.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace vantor {
+namespace specimen {
+
+Options options = {kListViewDefaultRows, kTreeDefaultItems, kToolbarDefaultButtons, -1, -1, kWindowTitle};
+
+namespace {
+
+// Exit codes: 0 normal end (window closed or --exit-after), 2 bad command line, 3 start-up failure.
+constexpr int kExitBadArguments = 2;
+constexpr int kExitStartFailed = 3;
+
+bool parseCount(const char* text, int* out) {
+    if (text == nullptr || *text == '\0') return false;
+    char* end = nullptr;
+    long value = strtol(text, &end, 10);
+    if (*end != '\0' || value < 0 || value > 100000000L) return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+DWORD WINAPI exitAfterThread(LPVOID param) {
+    Sleep(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(param)));
+    // Ends the process even when the user-interface thread has been made to hang.
+    ExitProcess(0);
+}
+
+bool startExitTimer(int ms) {
+    HANDLE thread = CreateThread(nullptr, 0, exitAfterThread,
+                                 reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(ms)), 0, nullptr);
+    if (thread == nullptr) return false;
+    CloseHandle(thread);
+    return true;
+}
+
+} // namespace
+
+bool parseOptions(int argc, char** argv, Options* out) {
+    Options parsed = *out;
+    for (int i = 1; i < argc; ++i) {
+        const char* name = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool ok = false;
+        if (strcmp(name, "--rows") == 0) {
+            ok = parseCount(value, &parsed.rows);
+        } else if (strcmp(name, "--tree-items") == 0) {
+            ok = parseCount(value, &parsed.treeItems);
+        } else if (strcmp(name, "--toolbar-buttons") == 0) {
+            ok = parseCount(value, &parsed.toolbarButtons);
+        } else if (strcmp(name, "--hang-after") == 0) {
+            ok = parseCount(value, &parsed.hangAfterMs);
+        } else if (strcmp(name, "--exit-after") == 0) {
+            ok = parseCount(value, &parsed.exitAfterMs);
+        } else if (strcmp(name, "--title") == 0) {
+            ok = value != nullptr;
+            if (ok) parsed.title = value;
+        }
+        if (!ok) return false;
+        ++i; // every option takes one value
+    }
+    *out = parsed;
+    return true;
+}
+
+} // namespace specimen
+} // namespace vantor
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    using namespace vantor::specimen;
+    if (!parseOptions(__argc, __argv, &options)) return kExitBadArguments;
+
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                 ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (!registerMainWindowClass(instance) || !registerFrameClass(instance) ||
+        !registerPanelClass(instance)) {
+        return kExitStartFailed;
+    }
+    if (options.exitAfterMs >= 0 && !startExitTimer(options.exitAfterMs)) return kExitStartFailed;
+
+    HWND window = createMainWindow(instance);
+    if (window == nullptr) return kExitStartFailed;
+    ShowWindow(window, show == 0 ? SW_SHOWNORMAL : show);
+    UpdateWindow(window);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

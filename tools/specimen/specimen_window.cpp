@@ -1,0 +1,162 @@
+// The specimen's top-level window (class "VantorSpecimen"): creates its menu bar and all its child windows
+// in the fixed order documented in specimen_contents.h, lays them out at fixed positions, and carries out
+// --hang-after with a timer whose handler never returns.
+//
+// Threads: the user-interface thread only (window procedure and creation).
+#include "specimen.h"
+#include "specimen_contents.h"
+
+#include <commctrl.h>
+
+namespace vantor {
+namespace specimen {
+
+namespace {
+
+constexpr UINT_PTR kHangTimer = 1;
+constexpr int kClientWidth = 1000;
+constexpr int kClientHeight = 640;
+constexpr int kStatusHeight = 24;
+
+struct Box {
+    int x, y, w, h;
+};
+
+// Fixed places of the children (client coordinates); the status bars sit at the bottom, see layoutStatus.
+constexpr Box kToolbarBox = {0, 0, 500, 30};
+constexpr Box kAppsToolbarBox = {500, 0, 500, 30};
+constexpr Box kListViewBox = {8, 36, 480, 170};
+constexpr Box kListBoxBox = {496, 36, 150, 84};
+constexpr Box kComboBoxBox = {496, 128, 150, 160};
+constexpr Box kTreeViewBox = {654, 36, 338, 170};
+constexpr Box kTabBox = {8, 214, 480, 60};
+constexpr Box kEditBox = {496, 214, 496, 96};
+constexpr Box kStaticBox = {8, 284, 200, 22};
+constexpr Box kButtonBox = {216, 282, 100, 28};
+constexpr Box kFrameBox = {8, 320, 984, 250};
+
+HWND createChild(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, Box box,
+                 int id) {
+    HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, box.x, box.y, box.w,
+                                 box.h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleA(nullptr), nullptr);
+    if (child != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont()), FALSE);
+    return child;
+}
+
+// Toolbars and status bars are placed by hand, so they must not align themselves to the parent.
+constexpr DWORD kBarStyle = CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+
+bool createBars(HWND window) {
+    HWND toolbar = createChild(window, 0, TOOLBARCLASSNAMEA, "", kBarStyle | TBSTYLE_FLAT | TBSTYLE_LIST,
+                               kToolbarBox, kIdToolbar);
+    HWND apps = createChild(window, 0, TOOLBARCLASSNAMEA, kAppsToolbarText,
+                            kBarStyle | TBSTYLE_FLAT | TBSTYLE_LIST, kAppsToolbarBox, kIdAppsToolbar);
+    if (toolbar == nullptr || apps == nullptr) return false;
+    fillToolbar(toolbar, options.toolbarButtons);
+    fillAppsToolbar(apps);
+    return true;
+}
+
+bool createLists(HWND window) {
+    HWND listView = createChild(window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS,
+                                kListViewBox, kIdListView);
+    HWND listBox = createChild(window, WS_EX_CLIENTEDGE, "ListBox", "", WS_VSCROLL | LBS_NOTIFY, kListBoxBox,
+                               kIdListBox);
+    HWND combo = createChild(window, 0, "ComboBox", "", CBS_DROPDOWN | WS_VSCROLL, kComboBoxBox, kIdComboBox);
+    HWND tree = createChild(window, WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+                            TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_NOTOOLTIPS, kTreeViewBox,
+                            kIdTreeView);
+    HWND tabs = createChild(window, 0, WC_TABCONTROLA, "", WS_CLIPSIBLINGS, kTabBox, kIdTabControl);
+    if (listView == nullptr || listBox == nullptr || combo == nullptr || tree == nullptr || tabs == nullptr) {
+        return false;
+    }
+    fillListView(listView, options.rows);
+    fillListBox(listBox);
+    fillComboBox(combo);
+    fillTreeView(tree, options.treeItems);
+    fillTabs(tabs);
+    return true;
+}
+
+bool createPlainControls(HWND window) {
+    HWND edit = createChild(window, WS_EX_CLIENTEDGE, "Edit", kEditText,
+                            ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, kEditBox, kIdEdit);
+    HWND label = createChild(window, 0, "Static", kStaticText, SS_LEFT, kStaticBox, kIdStatic);
+    HWND button = createChild(window, 0, "Button", kButtonText, BS_PUSHBUTTON, kButtonBox, kIdButton);
+    HWND frame = createChild(window, 0, kFrameClass, kFrameText, WS_BORDER, kFrameBox, kIdFrame);
+    return edit != nullptr && label != nullptr && button != nullptr && frame != nullptr;
+}
+
+bool createStatusBars(HWND window) {
+    Box box = {0, kClientHeight - 2 * kStatusHeight, kClientWidth, kStatusHeight};
+    HWND status = createChild(window, 0, STATUSCLASSNAMEA, "", kBarStyle, box, kIdStatusBar);
+    box.y += kStatusHeight;
+    HWND longStatus = createChild(window, 0, STATUSCLASSNAMEA, "", kBarStyle, box, kIdLongStatusBar);
+    if (status == nullptr || longStatus == nullptr) return false;
+    fillStatusBar(status, kStatusParts, kStatusPartCount);
+    fillLongStatusBar(longStatus);
+    return true;
+}
+
+LRESULT onCreate(HWND window) {
+    // The order of these calls is the z-order of the children (see specimen_contents.h).
+    if (!createBars(window) || !createLists(window) || !createPlainControls(window) ||
+        !createStatusBars(window)) {
+        return -1;
+    }
+    if (options.hangAfterMs >= 0)
+        SetTimer(window, kHangTimer, static_cast<UINT>(options.hangAfterMs), nullptr);
+    return 0;
+}
+
+void onTimer(HWND window, UINT_PTR id) {
+    if (id != kHangTimer) return;
+    KillTimer(window, kHangTimer);
+    // From here on the user-interface thread answers no message: the window counts as hung.
+    for (;;)
+        Sleep(INFINITE);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: return onCreate(window);
+    case WM_TIMER: onTimer(window, wParam); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window, msg, wParam, lParam);
+    }
+}
+
+} // namespace
+
+HFONT guiFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+bool registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExA(&wc) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+    HMENU menu = buildMenuBar();
+    if (menu == nullptr) return nullptr;
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT rect = {0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&rect, style, TRUE, 0);
+    HWND window = CreateWindowExA(0, kWindowClass, options.title, style, 0, 0, rect.right - rect.left,
+                                  rect.bottom - rect.top, nullptr, menu, instance, nullptr);
+    // A menu that was not attached to a window is not destroyed with it.
+    if (window == nullptr) DestroyMenu(menu);
+    return window;
+}
+
+} // namespace specimen
+} // namespace vantor
