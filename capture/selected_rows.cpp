@@ -1,0 +1,46 @@
+// collectSelectedRows and the selectedRows array. Called on the user-interface thread or a capture worker,
+// one capture at a time.
+#include "capture/selected_rows.h"
+
+#include <cstdint>
+
+#include "capture/capture_ui.h"
+#include "platform/wire.h"
+
+namespace vantor {
+
+std::int32_t* selectedRows = nullptr;
+
+namespace {
+// Walks the selection from the top: counts it when out is null, else stores at most max indices. The walk
+// ends at the answer -1, at an unanswered message, and at an answer that does not move forward (which
+// would otherwise repeat for ever).
+int walkSelection(Hwnd listView, std::int32_t* out, int max) {
+    int n = 0;
+    std::intptr_t previous = -1;
+    while (out == nullptr || n < max) {
+        std::intptr_t next = -1;
+        if (!ws().sendMessage(listView, wire::LVM_GETNEXTITEM, static_cast<std::uintptr_t>(previous),
+                              static_cast<std::intptr_t>(wire::LVNI_SELECTED), &next))
+            break;
+        if (next < 0 || next <= previous || next > INT32_MAX) break;
+        if (out != nullptr) out[n] = static_cast<std::int32_t>(next);
+        ++n;
+        previous = next;
+    }
+    return n;
+}
+} // namespace
+
+int collectSelectedRows(Hwnd listView) {
+    delete[] selectedRows;
+    selectedRows = nullptr;
+    int counted = walkSelection(listView, nullptr, 0);
+    selectedRows = new std::int32_t[counted > 0 ? counted : 1];
+    // The selection may have shrunk since it was counted: only the rows stored in this walk are valid.
+    int stored = counted > 0 ? walkSelection(listView, selectedRows, counted) : 0;
+    if (stored > 0) showReportInPane();
+    return stored;
+}
+
+} // namespace vantor
