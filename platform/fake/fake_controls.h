@@ -59,5 +59,82 @@ Hwnd addComboBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std
 Hwnd addEdit(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::string text);
 Hwnd addStatic(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::string text);
 
+// ---- Common controls (remote memory of their own process) -----------------------------------------------
+
+struct ListViewOptions {
+    // LVM_GETITEMA answers by pointing pszText at the list view's own copy of the text (a block in its
+    // process) instead of filling the caller's buffer, as a real list view may.
+    bool ownBuffer = false;
+    // LVM_GETHEADER returns no window.
+    bool noHeader = false;
+    // The LVIF_PARAM value of each row; rows without one get their index.
+    std::vector<std::int64_t> rowParams;
+};
+
+// LVM_GETITEMCOUNT, LVM_GETHEADER (the header child, created on first use unless addListView made it),
+// LVM_GETNEXTITEM (LVNI_SELECTED or all, starting after wParam, -1 for none), LVM_GETITEMA (LVIF_TEXT:
+// cell text into pszText, at most cchTextMax - 1 bytes + NUL; LVIF_PARAM; FALSE for a bad row or column).
+// A row shorter than columns has empty cells for the rest; selected lists row indices.
+std::unique_ptr<FakeControl> makeListView(std::vector<std::string> columns,
+                                          std::vector<std::vector<std::string>> rows,
+                                          std::vector<int> selected,
+                                          ListViewOptions options = ListViewOptions());
+// Window of class "SysListView32" with its "SysHeader32" child already created.
+Hwnd addListView(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> columns,
+                 std::vector<std::vector<std::string>> rows, std::vector<int> selected = {},
+                 ListViewOptions options = ListViewOptions());
+
+// HDM_GETITEMCOUNT, HDM_GETITEMA (HDI_TEXT truncated to cchTextMax - 1 bytes + NUL; HDI_LPARAM = column
+// index; FALSE for a bad index).
+std::unique_ptr<FakeControl> makeHeader(std::vector<std::string> titles);
+
+// SB_GETPARTS (the part count; with lParam, right edges as 32-bit ints in the control's process),
+// SB_GETTEXTA (whole text + NUL with no capacity; returns LOWORD length | HIWORD type; a write that does not
+// fit its block is a fault), SB_GETTEXTLENGTHA, WM_GETTEXT / WM_GETTEXTLENGTH (part 0). types gives the
+// SBT_* drawing type of each part (0 when missing).
+std::unique_ptr<FakeControl> makeStatusBar(std::vector<std::string> parts,
+                                           std::vector<std::uint16_t> types = {});
+Hwnd addStatusBar(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> parts);
+
+constexpr std::uint8_t kTbStateEnabled = 0x04;
+constexpr std::uint8_t kTbStyleSep = 0x01;
+struct FakeButton {
+    std::int32_t idCommand = 0;
+    std::string text;
+    std::uint8_t fsStyle = 0; // kTbStyleSep for a separator
+    std::uint8_t fsState = kTbStateEnabled;
+    std::int32_t iBitmap = 0;
+    std::uint64_t dwData = 0;
+};
+// TB_BUTTONCOUNT, TB_GETBUTTON (a TBBUTTON of the process's width at lParam; FALSE for a bad index),
+// TB_GETBUTTONTEXTA by command id (-1 for an unknown id; lParam 0: the length; else text + NUL with no
+// capacity, a fault when it does not fit its block). The window title is the toolbar's window text.
+std::unique_ptr<FakeControl> makeToolbar(std::vector<FakeButton> buttons);
+Hwnd addToolbar(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<FakeButton> buttons,
+                const char* title = "");
+
+// TCM_GETITEMCOUNT, TCM_GETITEMA (TCIF_TEXT truncated to cchTextMax - 1 bytes + NUL; TCIF_PARAM = 0;
+// FALSE for a bad index).
+std::unique_ptr<FakeControl> makeTabControl(std::vector<std::string> labels);
+Hwnd addTabControl(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> labels);
+
+struct FakeTreeItem {
+    std::string text;
+    std::vector<FakeTreeItem> children;
+};
+struct TreeViewOptions {
+    // TVM_GETITEMA answers by pointing pszText at the tree view's own copy of the text.
+    bool ownBuffer = false;
+    // The selected item (TVGN_CARET) as its index in depth-first order; -1 for none.
+    int caret = -1;
+};
+// TVM_GETNEXTITEM (TVGN_ROOT, TVGN_NEXT, TVGN_CHILD, TVGN_CARET; 0 for none), TVM_GETITEMA (TVIF_TEXT
+// truncated to cchTextMax - 1 bytes + NUL, TVIF_PARAM = depth-first index). Item handles do not fit in 32
+// bits in a 64-bit process; a handle the tree does not hold is a fault.
+std::unique_ptr<FakeControl> makeTreeView(std::vector<FakeTreeItem> roots,
+                                          TreeViewOptions options = TreeViewOptions());
+Hwnd addTreeView(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<FakeTreeItem> roots,
+                 TreeViewOptions options = TreeViewOptions());
+
 } // namespace fake
 } // namespace vantor

@@ -104,19 +104,35 @@ void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const st
     d.writeMemory(pid, pszText, out.c_str(), n + 1);
 }
 
-void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
-                            RemoteAddr addr) {
-    std::size_t need = text.size() + 1;
-    std::size_t room = roomAt(d, pid, addr, need);
-    if (room < need) {
+void putRemoteUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr addr, const void* src,
+                        std::size_t n) {
+    std::size_t room = roomAt(d, pid, addr, n);
+    if (room < n) {
         d.fault(describe(what,
-                         room == 0 ? "text buffer outside the control's process memory"
-                                   : "text and its NUL run past the end of the block",
-                         addr, need));
-        if (room > 0) d.writeMemory(pid, addr, text.data(), room);
+                         room == 0 ? "buffer outside the control's process memory"
+                                   : "write runs past the end of the block",
+                         addr, n));
+        if (room > 0) d.writeMemory(pid, addr, src, room);
         return;
     }
-    d.writeMemory(pid, addr, text.c_str(), need);
+    d.writeMemory(pid, addr, src, n);
+}
+
+void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+                            RemoteAddr addr) {
+    putRemoteUnbounded(d, pid, what, addr, text.c_str(), text.size() + 1);
+}
+
+bool recordAt(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr a, std::size_t n) {
+    if (d.liveRange(pid, a, n)) return true;
+    d.fault(describe(what, "record outside the control's process memory", a, n));
+    return false;
+}
+
+RemoteAddr ownedCopy(FakeDesktop& d, std::uint32_t pid, const std::string& text) {
+    RemoteAddr a = d.allocOwned(pid, text.size() + 1);
+    d.writeMemory(pid, a, text.c_str(), text.size() + 1);
+    return a;
 }
 
 RemoteAddr addressIn(int pointerBits, std::intptr_t lParam) {

@@ -36,10 +36,22 @@ void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const st
                    RemoteAddr pszText, std::int64_t cchTextMax);
 
 // A copy with no capacity into the control's own process (SB_GETTEXTA, TB_GETBUTTONTEXTA): text + NUL at
-// addr. When it does not fit the live block at addr the overrun is a fault; the bytes that fit are written,
-// as a real control would write them before running off the block.
+// addr, as putRemoteUnbounded.
 void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
                             RemoteAddr addr);
+
+// True when a record of n bytes at a lies inside one live block of pid; otherwise a fault naming what.
+bool recordAt(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr a, std::size_t n);
+
+// Writes n bytes at addr with no bound the caller chose (TB_GETBUTTON, SB_GETTEXTA, TB_GETBUTTONTEXTA). When
+// they do not fit the live block at addr the overrun is a fault; the bytes that fit are written, as a real
+// control would write them before running off the block.
+void putRemoteUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr addr, const void* src,
+                        std::size_t n);
+
+// A copy of text into a fresh block of the control's own process (for a control that answers with a
+// pointer to its own buffer); returns the block's address.
+RemoteAddr ownedCopy(FakeDesktop& d, std::uint32_t pid, const std::string& text);
 
 // The address a message's lParam stands for in a process of the given width: a 32-bit process sees only
 // the low 32 bits (the window system truncates on the way to a WOW64 window).
