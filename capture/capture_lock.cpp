@@ -1,6 +1,7 @@
 // The capture lock and the helpers that replace or empty the capture text tree under it. Any thread.
 #include "capture/capture_lock.h"
 
+#include <atomic>
 #include <mutex>
 
 #include "capture/capture_state.h"
@@ -11,6 +12,7 @@ namespace {
 std::mutex lockMutex;
 // Per thread: whether this thread is inside a CaptureLock (the mutex is not recursive).
 thread_local bool heldHere = false;
+std::atomic<unsigned long long> acquisitions{0};
 } // namespace
 
 bool captureTreeClaimed = false;
@@ -18,6 +20,7 @@ bool captureTreeClaimed = false;
 CaptureLock::CaptureLock() {
     lockMutex.lock();
     heldHere = true;
+    acquisitions.fetch_add(1, std::memory_order_relaxed);
 }
 
 CaptureLock::~CaptureLock() {
@@ -27,6 +30,10 @@ CaptureLock::~CaptureLock() {
 
 bool captureLockHeldByThisThread() {
     return heldHere;
+}
+
+unsigned long long captureLockAcquisitions() {
+    return acquisitions.load(std::memory_order_relaxed);
 }
 
 void replaceCaptureTree(TextNode* root) {

@@ -42,6 +42,8 @@ class CaptureLock {
 
 // Whether the calling thread holds the capture lock (for checks in tests and debug code).
 bool captureLockHeldByThisThread();
+// How many times any thread has taken the lock so far (lets a test see another thread get through).
+unsigned long long captureLockAcquisitions();
 
 // Set while a capture section owns captureTree (from discarding its items to printing them). Read and
 // written only with the lock held.

@@ -1,0 +1,94 @@
+// The in-process readers: list box and combo box items into the report, the whole text of an edit control
+// to the caller. Each item goes through its own page block (allocLocal), released before the next item.
+// Threads: the capture worker or the monitor pass; the report is written under the capture lock, and the
+// lock is never held while a message is sent (capture/capture_lock.h).
+#include "capture/in_process_readers.h"
+
+#include <cstring>
+#include <string>
+
+#include "capture/capture_lock.h"
+#include "capture/capture_state.h"
+#include "capture/report_buffer.h"
+#include "platform/wire.h"
+
+namespace vantor {
+
+namespace {
+
+struct ListMessages {
+    std::uint32_t count;
+    std::uint32_t length;
+    std::uint32_t text;
+};
+
+constexpr ListMessages kListBoxMessages{wire::LB_GETCOUNT, wire::LB_GETTEXTLEN, wire::LB_GETTEXT};
+constexpr ListMessages kComboBoxMessages{wire::CB_GETCOUNT, wire::CB_GETLBTEXTLEN, wire::CB_GETLBTEXT};
+
+std::intptr_t query(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    std::intptr_t result = 0;
+    ws().sendMessage(w, msg, wParam, lParam, &result);
+    return result;
+}
+
+// Reads item i into *out; false when it is skipped (no length, no buffer).
+bool readItem(Hwnd w, const ListMessages& m, std::intptr_t i, std::string* out) {
+    const std::intptr_t length = query(w, m.length, static_cast<std::uintptr_t>(i), 0);
+    if (length < 0) return false;
+    const std::size_t size = static_cast<std::size_t>(length) + 1;
+    char* buffer = static_cast<char*>(procs().allocLocal(size));
+    if (buffer == nullptr) return false;
+    query(w, m.text, static_cast<std::uintptr_t>(i), reinterpret_cast<std::intptr_t>(buffer));
+    buffer[size - 1] = '\0'; // a control that wrote its full length leaves the terminator in place
+    out->assign(buffer);
+    procs().freeLocal(buffer);
+    return true;
+}
+
+// All items are read before the report is touched, so the lines of one list stay together even when the
+// user-interface thread appends an added menu meanwhile.
+void readList(Hwnd w, const ListMessages& m) {
+    const std::intptr_t count = query(w, m.count, 0, 0);
+    std::string lines;
+    bool written = false;
+    std::string item;
+    for (std::intptr_t i = 0; i < count; ++i) {
+        if (!readItem(w, m, i, &item) || item.size() < 2) continue;
+        lines += item;
+        lines += "\r\n";
+        written = true;
+    }
+    CaptureLock hold;
+    if (written) {
+        report->append(lines.data(), lines.size());
+    } else {
+        report->append(kFailureLine, std::strlen(kFailureLine));
+    }
+}
+
+} // namespace
+
+void readListBox(Hwnd listBox) {
+    readList(listBox, kListBoxMessages);
+}
+
+void readComboBox(Hwnd comboBox) {
+    readList(comboBox, kComboBoxMessages);
+}
+
+char* readEditText(Hwnd edit) {
+    std::intptr_t n = query(edit, wire::WM_GETTEXTLENGTH, 0, 0);
+    if (n < 0) n = 0;
+    const std::size_t size = static_cast<std::size_t>(n) + 1;
+    char* buffer = static_cast<char*>(procs().allocLocal(size));
+    if (buffer == nullptr) return nullptr;
+    query(edit, wire::WM_GETTEXT, size, reinterpret_cast<std::intptr_t>(buffer));
+    buffer[size - 1] = '\0';
+    const std::size_t length = std::strlen(buffer);
+    char* result = new char[size + 1](); // zero-filled: length + 2 bytes as the callers expect
+    std::memcpy(result, buffer, length);
+    procs().freeLocal(buffer);
+    return result;
+}
+
+} // namespace vantor

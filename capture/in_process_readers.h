@@ -1,0 +1,21 @@
+// The readers of the standard list box, combo box and edit controls. They need no memory in the target
+// process: the window system copies the text of these messages into a buffer of this process.
+//
+// Threads: the capture worker or the monitor pass (the edit reader also the structure report on the
+// capture worker). They take the capture lock themselves around their appends; call them without it.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+// Appends every item of at least 2 bytes on a line of its own ("\r\n" after each), or the failure line
+// when the list box has no item or only shorter ones.
+void readListBox(Hwnd listBox);
+// The same for the items of a combo box's list (not the text of its edit field).
+void readComboBox(Hwnd comboBox);
+// The whole text of an edit-like control as a heap string the caller releases with delete[]; null when no
+// buffer could be obtained. Touches no shared state.
+char* readEditText(Hwnd edit);
+
+} // namespace vantor

@@ -1,0 +1,117 @@
+// Unit tests of the in-process readers on the fake desktop: which list items are written, the failure
+// line, line counting of items with line feeds, the edit text, and that every page block is released even
+// when a control vanishes or no block can be obtained.
+#include "capture/in_process_readers.h"
+
+#include <cstring>
+#include <memory>
+
+#include "engine1_support.h"
+
+namespace vantor {
+namespace {
+
+using testing_support::EngineTest;
+
+class InProcessReaders : public EngineTest {
+  protected:
+    Hwnd frame() {
+        if (isNull(frameWindow)) frameWindow = desktop.addWindow(Hwnd{}, "Frame", "Frame", pid);
+        return frameWindow;
+    }
+    Hwnd frameWindow{};
+};
+
+TEST_F(InProcessReaders, ListBoxWritesItemsOfTwoBytesOrMoreEachOnItsLine) {
+    readListBox(fake::addListBox(desktop, frame(), pid, {"alpha", "b", "gamma"}));
+    EXPECT_EQ(reportText(), "alpha\r\ngamma\r\n");
+    EXPECT_EQ(report->lineCount, 2);
+}
+
+TEST_F(InProcessReaders, OneByteItemIsLeftOutWhileOneDoubleByteCharacterIsWritten) {
+    // "あ" is the two bytes 0x82 0xA0 in code page 932.
+    readListBox(fake::addListBox(desktop, frame(), pid, {"x", "あ"}));
+    EXPECT_EQ(reportText(), "あ\r\n");
+    EXPECT_EQ(std::strlen("あ"), 2u);
+}
+
+TEST_F(InProcessReaders, EmptyListsAndListsOfShortItemsGiveTheFailureLine) {
+    readListBox(fake::addListBox(desktop, frame(), pid, {}));
+    readComboBox(fake::addComboBox(desktop, frame(), pid, {"a", "", "b"}, "typed"));
+    EXPECT_EQ(reportText(), std::string(kFailureLine) + kFailureLine);
+}
+
+TEST_F(InProcessReaders, ComboBoxWritesItsListItemsNotTheTextOfItsEditField) {
+    readComboBox(fake::addComboBox(desktop, frame(), pid, {"Tokyo", "Osaka"}, "Nagoya", true));
+    EXPECT_EQ(reportText(), "Tokyo\r\nOsaka\r\n");
+}
+
+TEST_F(InProcessReaders, ItemWithLineFeedsIsWrittenUnchangedAndItsLineFeedsCount) {
+    report->append("before\n", 7);
+    readListBox(fake::addListBox(desktop, frame(), pid, {"one\ntwo\r\nthree"}));
+    EXPECT_EQ(reportText(), "before\none\ntwo\r\nthree\r\n");
+    EXPECT_EQ(report->lineCount, 1 + 2 + 1);
+}
+
+TEST_F(InProcessReaders, ItemsWithoutABufferAreSkippedAndTheListThenFails) {
+    Hwnd list = fake::addListBox(desktop, frame(), pid, {"alpha", "beta"});
+    desktop.failLocalAlloc = true;
+    readListBox(list);
+    EXPECT_EQ(reportText(), kFailureLine);
+}
+
+TEST_F(InProcessReaders, ListBoxVanishingWhileReadKeepsWhatWasWrittenAndFreesEveryBlock) {
+    Hwnd list = fake::addListBox(desktop, frame(), pid, {"alpha", "beta", "gamma"});
+    int textQueries = 0;
+    desktop.beforeMessage = [&](Hwnd w, std::uint32_t msg) {
+        if (w == list && msg == wire::LB_GETTEXT && ++textQueries == 2) desktop.destroyWindow(list);
+    };
+    readListBox(list);
+    desktop.beforeMessage = nullptr;
+    // The second item's text query goes to a window that no longer exists: its buffer stays empty.
+    EXPECT_EQ(reportText(), "alpha\r\n");
+    EXPECT_EQ(desktop.localBlocks(), 0);
+}
+
+TEST_F(InProcessReaders, ListBoxGoneBeforeTheFirstItemGivesTheFailureLine) {
+    Hwnd list = fake::addListBox(desktop, frame(), pid, {"alpha", "beta"});
+    desktop.beforeMessage = [&](Hwnd w, std::uint32_t msg) {
+        if (w == list && msg == wire::LB_GETTEXTLEN) desktop.destroyWindow(list);
+    };
+    readListBox(list);
+    desktop.beforeMessage = nullptr;
+    EXPECT_EQ(reportText(), kFailureLine);
+}
+
+TEST_F(InProcessReaders, EditTextIsReturnedWholeAndTouchesNoReport) {
+    std::string longText(70000, 'e');
+    longText[12345] = '\n';
+    char* text = readEditText(fake::addEdit(desktop, frame(), pid, longText));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text), longText);
+    delete[] text;
+    EXPECT_EQ(report->text, nullptr);
+}
+
+TEST_F(InProcessReaders, EmptyEditGivesAnEmptyStringAndNoBufferGivesNull) {
+    Hwnd edit = fake::addEdit(desktop, frame(), pid, "");
+    char* text = readEditText(edit);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "");
+    delete[] text;
+
+    desktop.failLocalAlloc = true;
+    EXPECT_EQ(readEditText(fake::addEdit(desktop, frame(), pid, "lost")), nullptr);
+}
+
+TEST_F(InProcessReaders, EditGoneGivesAnEmptyString) {
+    Hwnd edit = fake::addEdit(desktop, frame(), pid, "soon gone");
+    desktop.destroyWindow(edit);
+    char* text = readEditText(edit);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "");
+    delete[] text;
+}
+
+} // namespace
+} // namespace vantor

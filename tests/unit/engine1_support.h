@@ -1,0 +1,102 @@
+// Shared set-up for the capture-engine unit tests: a fake desktop installed as the platform, fresh capture
+// state (report, capture tree, window root, flags) per test, and a CaptureUi that records what the engine
+// asks of the user interface. Test thread only, except where a test says otherwise.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "capture/capture_lock.h"
+#include "capture/capture_state.h"
+#include "capture/capture_ui.h"
+#include "capture/menu_capture.h"
+#include "capture/report_buffer.h"
+#include "platform/fake/fake_controls.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/wire.h"
+
+namespace vantor {
+namespace testing_support {
+
+// Records every call; safe to call from several threads.
+class RecordingUi : public CaptureUi {
+  public:
+    void addSectionButton(const char* label, int line) override {
+        std::lock_guard<std::mutex> g(m);
+        buttons.emplace_back(label, line);
+    }
+    void clearSectionButtons() override {
+        std::lock_guard<std::mutex> g(m);
+        buttons.clear();
+    }
+    void showReport(const char* text) override {
+        std::lock_guard<std::mutex> g(m);
+        shown.push_back(text != nullptr ? text : "(null)");
+    }
+    void showMainWindow() override {
+        std::lock_guard<std::mutex> g(m);
+        ++mainWindowShown;
+    }
+    Hwnd mainWindow() override { return main; }
+
+    std::mutex m;
+    std::vector<std::pair<std::string, int>> buttons;
+    std::vector<std::string> shown;
+    int mainWindowShown = 0;
+    Hwnd main{};
+};
+
+class EngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        desktop.install();
+        createCaptureState();
+        stopRequested = false;
+        textSeen = false;
+        lastAddedMenu = Hmenu{};
+        lastAddedMenuWindow = Hwnd{};
+        setCaptureUi(&ui);
+        pid = desktop.addProcess(64);
+    }
+    void TearDown() override {
+        setCaptureUi(nullptr);
+        destroyCaptureState();
+        stopRequested = false;
+        EXPECT_EQ(desktop.problems(), "");
+    }
+
+    // The report's text ("" when empty), after checking that lineCount matches its line feeds.
+    static std::string reportText() {
+        std::string s = report->text != nullptr ? report->text : "";
+        int lineFeeds = 0;
+        for (char c : s)
+            lineFeeds += c == '\n' ? 1 : 0;
+        EXPECT_EQ(report->lineCount, lineFeeds);
+        return s;
+    }
+
+    // Line n (counted from 0, split at line feeds, a trailing CR dropped) of text.
+    static std::string lineOf(const std::string& text, int n) {
+        std::size_t start = 0;
+        for (int i = 0; i < n; ++i) {
+            start = text.find('\n', start);
+            if (start == std::string::npos) return "<no such line>";
+            ++start;
+        }
+        std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+
+    fake::FakeDesktop desktop;
+    RecordingUi ui;
+    std::uint32_t pid = 0;
+};
+
+} // namespace testing_support
+} // namespace vantor
