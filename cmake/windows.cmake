@@ -44,13 +44,19 @@ if(VANTOR_WINE_TEST_SOURCES)
   target_compile_options(vantor_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 endif()
 
-# Tests under Wine: one shared prefix, Xvfb display and wineserver per run (tests/wine/harness.sh).
+# Tests under Wine: one shared prefix, Xvfb display and wineserver per run (tests/wine/harness.sh). The
+# clean-up fixture runs also when tests fail, and ends every process the set-up started.
 set(VANTOR_HARNESS ${PROJECT_SOURCE_DIR}/tests/wine/harness.sh)
-add_test(NAME wine.setup COMMAND ${VANTOR_HARNESS} start ${CMAKE_BINARY_DIR})
-add_test(NAME wine.cleanup COMMAND ${VANTOR_HARNESS} stop ${CMAKE_BINARY_DIR})
-set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine)
-set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine)
+add_test(NAME wine.setup COMMAND bash ${VANTOR_HARNESS} start ${CMAKE_BINARY_DIR})
+add_test(NAME wine.cleanup COMMAND bash ${VANTOR_HARNESS} stop ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
+set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
 if(TARGET vantor_wine_tests)
-  add_test(NAME wine.platform COMMAND ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_wine_tests>)
+  add_test(NAME wine.platform COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_wine_tests>)
   set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endif()
+if(TARGET specimen)
+  add_test(NAME wine.specimen COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/specimen_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} $<TARGET_FILE:specimen>)
+  set_tests_properties(wine.specimen PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
 endif()

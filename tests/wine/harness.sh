@@ -161,17 +161,39 @@ start_wineserver() {
     timeout 60 wine cmd /c exit </dev/null >>"$log_dir/wine.log" 2>&1 9>&-
 }
 
+# PIDs of the Wine processes of this prefix: Windows programs (argv[0] a drive path) and Wine's own loaders.
+prefix_pids() {
+    local env pid argv0
+    for env in /proc/[0-9]*/environ; do
+        pid=${env#/proc/}
+        pid=${pid%/environ}
+        grep -qzxF "WINEPREFIX=$prefix" "$env" 2>/dev/null || continue
+        argv0=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)
+        case $argv0 in [A-Za-z]:\\* | */wine* | wine*) echo "$pid" ;; esac
+    done
+}
+
 do_stop() {
+    local pids pid
     read_state
     if [ ! -f "$state_file" ]; then
         return 0
     fi
+    pids=$(prefix_pids)
     if alive "$WINESERVER_PID" wineserver; then
         # -k ends every Wine process of the prefix, then the server itself.
         DISPLAY=:$DISPLAY_NUM wineserver -k 2>/dev/null
+    fi
+    # The display may go while the server winds down: its clients are gone already.
+    alive "$XVFB_PID" Xvfb && kill -TERM "$XVFB_PID" 2>/dev/null
+    if alive "$WINESERVER_PID" wineserver; then
         wait_gone "$WINESERVER_PID" 10 || end_process "$WINESERVER_PID" wineserver
     fi
     end_process "$XVFB_PID" Xvfb
+    # The server kills its clients as it goes; wait until they are gone too (or end them).
+    for pid in $pids; do
+        wait_gone "$pid" 5 || kill -KILL "$pid" 2>/dev/null
+    done
     if alive "$WINESERVER_PID" wineserver || alive "$XVFB_PID" Xvfb; then
         log "could not end every process (wineserver $WINESERVER_PID, Xvfb $XVFB_PID)"
         return 1
