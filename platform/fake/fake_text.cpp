@@ -88,10 +88,14 @@ bool answerTextMessage(FakeDesktop& d, FakeWindow& w, std::string* text, std::ui
 
 void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
                    RemoteAddr pszText, std::int64_t cchTextMax) {
-    if (cchTextMax <= 0) return;
     if (!d.liveRange(pid, pszText, 1)) {
         d.fault(describe(what, "pszText outside the control's process memory", pszText,
                          static_cast<unsigned long long>(cchTextMax)));
+        return;
+    }
+    // Nothing would be written, so the caller would silently get no text: no reader asks for that.
+    if (cchTextMax <= 0) {
+        d.fault(describe(what, "text asked for with no room (cchTextMax <= 0)", pszText, 0));
         return;
     }
     if (!d.liveRange(pid, pszText, static_cast<std::size_t>(cchTextMax))) {

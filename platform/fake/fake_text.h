@@ -31,7 +31,8 @@ bool answerTextMessage(FakeDesktop& d, FakeWindow& w, std::string* text, std::ui
 
 // A capacity-bounded copy into the control's own process (LVM_GETITEMA, HDM_GETITEMA, TCM_GETITEMA,
 // TVM_GETITEMA): pszText must start a range of cchTextMax bytes inside one live block of pid, else a fault
-// and nothing written. Writes at most cchTextMax - 1 bytes + NUL; nothing for cchTextMax <= 0.
+// and nothing written. Writes at most cchTextMax - 1 bytes + NUL. cchTextMax <= 0 writes nothing, as the
+// real controls do, and is a fault: it is what a record of the wrong width usually reads as.
 void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
                    RemoteAddr pszText, std::int64_t cchTextMax);
 
