@@ -3,10 +3,10 @@
 // The specimen builds its windows from these tables; the native fake-desktop tests may build the same
 // desktop from them.
 //
-// Header-only and portable: no <windows.h>, plain constants and two small formatting helpers. The source is
-// UTF-8. The Windows build compiles it with -fexec-charset=CP932, so there every Japanese text is code page
-// 932 (two bytes per character); a native build keeps UTF-8 (three bytes per character). ASCII texts, all
-// counts and all identifiers are the same on both sides.
+// Header-only and portable: no <windows.h>, plain constants and a few small formatting helpers. The source
+// is UTF-8; both builds compile it with -fexec-charset=CP932, so every Japanese text is code page 932 (two
+// bytes per character) on both sides. A build without that option would keep UTF-8 (three bytes per
+// character); ASCII texts, all counts and all identifiers are the same either way.
 //
 // Threads: constants and pure functions only; any thread.
 //
@@ -20,7 +20,8 @@
 //      +- SysHeader32         (the list view's own header)
 //   4  ListBox                kIdListBox        kListBoxItems
 //   5  ComboBox              kIdComboBox       drop-down, kComboItems, edit text kComboEditText
-//      +- Edit                (the combo box's own edit field, text kComboEditText)
+//      +- Edit                (the combo box's own edit field, id 1001 as the system gives it, text
+//                              kComboEditText)
 //   6  SysTreeView32          kIdTreeView       items by treeItemLevel()/treeItemText()
 //   7  SysTabControl32        kIdTabControl     kTabLabels
 //   8  Edit                   kIdEdit           multi-line, kEditText

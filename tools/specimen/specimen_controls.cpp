@@ -6,7 +6,7 @@
 #include "specimen_contents.h"
 
 #include <commctrl.h>
-#include <string.h>
+#include <stdio.h>
 
 namespace vantor {
 namespace specimen {
@@ -19,8 +19,8 @@ constexpr int kTextCap = 64;
 // Adds one text to a toolbar's string list and returns its index (TB_ADDSTRINGA wants a list that ends with
 // two zero bytes).
 INT_PTR addToolbarString(HWND toolbar, const char* text) {
-    char list[kTextCap + 2] = {};
-    strncpy(list, text, kTextCap - 1);
+    char list[kTextCap + 1] = {};
+    snprintf(list, kTextCap, "%s", text); // list[len + 1] stays zero: the second terminator
     return SendMessageA(toolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
 }
 
