@@ -1,0 +1,39 @@
+// Process-wide handles and names of the application shell, set during start-up and valid until exit.
+// Threads: written on the user-interface thread during start-up; read-only afterwards (workers read
+// mainWindow to address their synchronous messages).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+// The platform seam's handles and the Win32 ones are the same values.
+inline Hwnd fromHwnd(HWND w) {
+    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(w));
+}
+inline HWND toHwnd(Hwnd w) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
+}
+
+extern HINSTANCE moduleInstance;
+extern HWND mainWindow;
+// String table entries 103 ("Vantor") and 109 ("Vantor [Quellin]").
+extern char programName[100];
+extern char mainClassName[100];
+
+// The directory of the running executable, without a trailing backslash (at most 511 characters).
+void moduleDirectory(char* out, int cap);
+// Registers a child window class of the program (icons 140 and 108, arrow cursor, window background,
+// double clicks); returns the class atom, 0 on failure.
+ATOM registerPaneClass(HINSTANCE instance, WNDPROC procedure, const char* className);
+
+// The window helpers other windows share.
+void centerOnWorkArea(HWND window);
+HFONT createFixedPitchFont(const char* face, int height);
+HWND topLevelAncestor(HWND window);
+
+} // namespace vantor

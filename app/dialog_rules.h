@@ -1,0 +1,103 @@
+// The rules of the Option, Monitor and About dialogs that do not need a window: the separator a radio
+// button selects, the interval the Monitor dialog accepts, the version text and the link colours.
+// app/*_dialog.cpp apply them to the real controls. Header-only and portable (no <windows.h>).
+// Threads: the user-interface thread (they change the settings record).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "app/resource.h"
+#include "app/settings.h"
+
+namespace vantor {
+
+// Room for the separator: 9 characters and the terminator.
+constexpr std::size_t kSeparatorChars = sizeof(Settings::listSeparator) - 1;
+
+// Copies the first 9 bytes of text into the separator, never keeping half of a double-byte character.
+inline void setOtherSeparator(Settings* s, const char* text) {
+    std::size_t kept = 0;
+    const std::size_t n = text ? std::strlen(text) : 0;
+    while (kept < n) {
+        const unsigned char c = static_cast<unsigned char>(text[kept]);
+        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        const std::size_t step = (lead && kept + 1 < n) ? 2 : 1;
+        if (kept + step > kSeparatorChars) break;
+        kept += step;
+    }
+    std::memcpy(s->listSeparator, text ? text : "", kept);
+    s->listSeparator[kept] = '\0';
+}
+
+// A click on one of the five radio buttons (1004..1008) takes effect at once, even if the dialog is then
+// cancelled. editText is the text of edit 1009 at that moment. False for any other control.
+inline bool applySeparatorButton(Settings* s, int controlId, const char* editText) {
+    switch (controlId) {
+    case IDC_OPT_SEP_TAB:
+        s->separatorKind = SeparatorKind::Tab;
+        std::strcpy(s->listSeparator, "\t");
+        return true;
+    case IDC_OPT_SEP_SEMICOLON:
+        s->separatorKind = SeparatorKind::Semicolon;
+        std::strcpy(s->listSeparator, ";");
+        return true;
+    case IDC_OPT_SEP_COMMA:
+        s->separatorKind = SeparatorKind::Comma;
+        std::strcpy(s->listSeparator, ",");
+        return true;
+    case IDC_OPT_SEP_SPACE:
+        s->separatorKind = SeparatorKind::Space;
+        std::strcpy(s->listSeparator, " ");
+        return true;
+    case IDC_OPT_SEP_OTHER:
+        s->separatorKind = SeparatorKind::Other;
+        setOtherSeparator(s, editText);
+        return true;
+    default: return false;
+    }
+}
+
+// OK in the Option dialog: the check boxes take effect, and the edit's text is taken again when Other is
+// the separator.
+inline void applyOptionOk(Settings* s, bool contextMenu, bool multipleStartup, const char* editText) {
+    s->captureContextMenu = contextMenu;
+    s->multipleStartup = multipleStartup;
+    if (s->separatorKind == SeparatorKind::Other) setOtherSeparator(s, editText);
+}
+
+// The radio button checked when the Option dialog opens.
+inline int checkedSeparatorButton(const Settings& s) {
+    return IDC_OPT_SEP_TAB + static_cast<int>(s.separatorKind);
+}
+
+// OK in the Monitor dialog: the unsigned number read from the edit (0 when it is not a number) becomes the
+// interval, unless as a signed 32-bit value it is not above 0; then one second (10).
+inline std::int32_t monitorIntervalFrom(std::uint32_t value) {
+    const std::int32_t v = static_cast<std::int32_t>(value);
+    return v > 0 ? v : 10;
+}
+
+// The About box texts.
+constexpr double kVersionNumber = 0.12;
+constexpr char kVersionSuffix[] = "";
+constexpr char kBuildDate[] = "2003/08/21";
+constexpr char kHomePageAddress[] = "http://vantor.example.org/";
+constexpr char kMailAddress[] = "vantor@example.org";
+
+inline void formatVersionText(char* out, std::size_t cap) {
+    std::snprintf(out, cap, "version %.2lf%s [%s]", kVersionNumber, kVersionSuffix, kBuildDate);
+}
+
+// Colours as 0x00BBGGRR: unvisited and visited links, and the version text.
+constexpr std::uint32_t rgb(unsigned r, unsigned g, unsigned b) {
+    return r | (g << 8) | (b << 16);
+}
+inline std::uint32_t linkColour(bool visited) {
+    return visited ? rgb(128, 0, 128) : rgb(0, 0, 255);
+}
+constexpr std::uint32_t kVersionColour = rgb(50, 50, 200);
+
+} // namespace vantor

@@ -1,0 +1,148 @@
+// The main window: class registration, creation with its panes, the layout of the right pane, the window
+// procedure, and the window helpers shared by the dialogs and panes.
+// Threads: the user-interface thread only.
+#include "app/main_window.h"
+
+#include "app/app_globals.h"
+#include "app/commands.h"
+#include "app/resource.h"
+#include "app/settings.h"
+#include "app/tray.h"
+#include "ui/output_pane.h"
+#include "ui/pane_rules.h"
+#include "ui/section_toolbar.h"
+#include "ui/split_pane.h"
+#include "ui/window_list.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr int kToolbarHeight = 24;
+const char kListHostClass[] = "list view";
+
+LRESULT onCreate(HWND window) {
+    mainWindow = window;
+    PanePlacement left{}, right{};
+    if (createSplitPanes(window, settings.listWidth, &left, &right) == 0) return -1;
+    registerPaneClass(moduleInstance, listHostProc, kListHostClass);
+    listHost = createPaneContent(left, kListHostClass);
+    if (listHost == nullptr) return -1;
+    sectionToolbar = createSectionToolbar(rightPane);
+    outputPane = createOutputPane();
+    SendMessageA(window, WM_COMMAND, CMD_REFRESH_LIST, 0);
+    return 0;
+}
+
+void onSize(HWND window) {
+    layoutSplitPanes(window, -1);
+    RECT r;
+    GetClientRect(rightPane, &r);
+    MoveWindow(outputPane, r.left, r.top + kToolbarHeight, r.right, r.bottom - kToolbarHeight, TRUE);
+    MoveWindow(sectionToolbar, r.left, r.top, r.right, kToolbarHeight, TRUE);
+}
+
+void onDestroy(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    settings.windowRect = Rect32{r.left, r.top, r.right, r.bottom};
+    PostQuitMessage(0);
+}
+
+void onTrayNotify(HWND window, LPARAM lParam) {
+    switch (lParam) {
+    case WM_LBUTTONDBLCLK: dispatchCommand(window, WM_COMMAND, CMD_SHOW, 0); break;
+    case WM_RBUTTONUP: showTrayMenu(&trayOwner, window); break;
+    default: break;
+    }
+}
+
+} // namespace
+
+void registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LARGE_ICON));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL_ICON));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wc.lpszClassName = mainClassName;
+    RegisterClassExA(&wc);
+}
+
+ATOM registerPaneClass(HINSTANCE instance, WNDPROC procedure, const char* className) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LARGE_ICON));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL_ICON));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wc.lpszClassName = className;
+    moduleInstance = instance;
+    return static_cast<ATOM>(RegisterClassExA(&wc) & 0xFFFF);
+}
+
+bool createMainWindow(HINSTANCE instance) {
+    const Rect32& r = settings.windowRect;
+    HWND window = CreateWindowExA(0, mainClassName, programName, WS_OVERLAPPEDWINDOW, r.left, r.top,
+                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return false;
+    mainWindow = window;
+    centerOnWorkArea(window);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    for (const HotKey& key : kHotKeys) {
+        RegisterHotKey(window, key.id, kHotKeyModifiers, key.virtualKey);
+    }
+    return true;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return onCreate(window);
+    case WM_DESTROY: onDestroy(window); return 0;
+    case WM_SIZE: onSize(window); return 0;
+    case WM_NOTIFY: return 0;
+    case WM_COMMAND:
+    case WM_HOTKEY:
+        if (!dispatchCommand(window, message, wParam, lParam))
+            DefWindowProcA(window, message, wParam, lParam);
+        return 0;
+    case WM_TIMER: return 0; // monitoring passes are not part of this program yet
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: return 0;
+    case kTrayCallbackMessage: onTrayNotify(window, lParam); return 0;
+    case kCaptureUiMessage: return runCaptureUiRequest(lParam);
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void centerOnWorkArea(HWND window) {
+    RECT work, r;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &r);
+    int x = 0, y = 0;
+    centeredOrigin(work.left, work.top, work.right, work.bottom, r.right - r.left, r.bottom - r.top, &x, &y);
+    SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}
+
+HFONT createFixedPitchFont(const char* face, int height) {
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, face);
+}
+
+HWND topLevelAncestor(HWND window) {
+    for (HWND parent = GetParent(window); parent != nullptr; parent = GetParent(window))
+        window = parent;
+    return window;
+}
+
+} // namespace vantor

@@ -1,0 +1,25 @@
+// The main window (class "Vantor [Quellin]"): its procedure, creation, the command dispatch and the private
+// message through which capture workers reach the user-interface thread.
+// Threads: the user-interface thread.
+#pragma once
+
+#include <windows.h>
+
+namespace vantor {
+
+// Private message of the main window: a capture worker's request (app/capture_ui_win32.cpp), carried out
+// on the user-interface thread; lParam points at the request.
+constexpr UINT kCaptureUiMessage = WM_APP + 1;
+
+void registerMainWindowClass(HINSTANCE instance);
+// Creates, centres and shows the main window and registers the hot keys; false when it cannot be created.
+bool createMainWindow(HINSTANCE instance);
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The program's command table carried out; true when the command was handled.
+bool dispatchCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Carries out a worker's request (the handler of kCaptureUiMessage).
+LRESULT runCaptureUiRequest(LPARAM request);
+// Makes the engine reach the toolbar and the output pane through kCaptureUiMessage.
+void installAppCaptureUi();
+
+} // namespace vantor

@@ -1,0 +1,137 @@
+// The arithmetic of the panes: routing of the section toolbar's commands, the splitter drag, content sizes,
+// the row a refreshed window list keeps in view, row texts and centring.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/resource.h"
+#include "ui/pane_rules.h"
+
+namespace vantor {
+namespace {
+
+TEST(SectionRouting, ButtonIdIsTheLineToScrollTo) {
+    int line = -1;
+    EXPECT_EQ(routePaneCommand(0, false, 10, CMD_STOP_MONITOR, &line), PaneCommand::ScrollTo);
+    EXPECT_EQ(line, 0);
+    EXPECT_EQ(routePaneCommand(9, false, 10, CMD_STOP_MONITOR, &line), PaneCommand::ScrollTo);
+    EXPECT_EQ(line, 9);
+}
+
+TEST(SectionRouting, LineAtOrBeyondTheReportDoesNothing) {
+    int line = -1;
+    EXPECT_EQ(routePaneCommand(10, false, 10, CMD_STOP_MONITOR, &line), PaneCommand::None);
+    EXPECT_EQ(routePaneCommand(11, false, 10, CMD_STOP_MONITOR, &line), PaneCommand::None);
+    EXPECT_EQ(routePaneCommand(0, false, 0, CMD_STOP_MONITOR, &line), PaneCommand::None); // empty report
+    EXPECT_EQ(line, -1);
+}
+
+TEST(SectionRouting, NotificationsNeverScroll) {
+    int line = -1;
+    EXPECT_EQ(routePaneCommand((1u << 16) | 3u, false, 100, CMD_STOP_MONITOR, &line), PaneCommand::None);
+    EXPECT_EQ(routePaneCommand((0x8000u << 16) | 0u, true, 100, CMD_STOP_MONITOR, &line), PaneCommand::None);
+    EXPECT_EQ(line, -1);
+}
+
+TEST(SectionRouting, StopButtonReachesTheMainWindowOnlyWhileMonitoring) {
+    int line = -1;
+    EXPECT_EQ(routePaneCommand(32792, true, 5, CMD_STOP_MONITOR, &line), PaneCommand::ForwardStop);
+    // While monitoring even a long report does not make 32792 a line number.
+    EXPECT_EQ(routePaneCommand(32792, true, 40000, CMD_STOP_MONITOR, &line), PaneCommand::ForwardStop);
+    // Not monitoring: the same id is a line number like any other.
+    EXPECT_EQ(routePaneCommand(32792, false, 5, CMD_STOP_MONITOR, &line), PaneCommand::None);
+    EXPECT_EQ(routePaneCommand(32792, false, 40000, CMD_STOP_MONITOR, &line), PaneCommand::ScrollTo);
+    EXPECT_EQ(line, 32792);
+    // The stop command with a notification code is not the stop command.
+    EXPECT_EQ(routePaneCommand((1u << 16) | 32792u, true, 5, CMD_STOP_MONITOR, &line), PaneCommand::None);
+}
+
+TEST(SplitterDrag, PressGrabsTheRightEdgeOrNothing) {
+    int offset = -1;
+    // Pane client 0..200 x 0..500; the bar is the right 2 pixels.
+    EXPECT_EQ(dragModeForPress(199, 100, 200, 500, true, false, &offset), DragMode::RightEdge);
+    EXPECT_EQ(offset, 1);
+    // In the bottom 2 pixels a bottom-edge drag, which no pane of the program has.
+    offset = -1;
+    EXPECT_EQ(dragModeForPress(199, 498, 200, 500, true, false, &offset), DragMode::None);
+    EXPECT_EQ(offset, -1);
+    EXPECT_EQ(dragModeForPress(199, 498, 200, 500, true, true, &offset), DragMode::BottomEdge);
+    EXPECT_EQ(offset, 2);
+    // The right pane has no right neighbour.
+    EXPECT_EQ(dragModeForPress(10, 10, 800, 500, false, false, &offset), DragMode::None);
+    EXPECT_TRUE(inBottomCursorZone(498, 500));
+    EXPECT_FALSE(inBottomCursorZone(497, 500));
+}
+
+TEST(SplitterDrag, MovingByDChangesTheWidthByExactlyD) {
+    // Left pane at screen x 100, 200 wide; right pane ends at screen x 1000. Grab 1 pixel left of the edge.
+    const int offset = 1;
+    for (int d : {-50, -1, 0, 1, 37}) {
+        const DragSizes s = dragStep(199 + d, offset, 100, 1000);
+        EXPECT_EQ(s.pane, 200 + d) << d;
+        EXPECT_EQ(s.neighbour, 900 - (200 + d)) << d;
+    }
+}
+
+TEST(SplitterDrag, FarLeftAndFarRightKeepTwoPixels) {
+    DragSizes s = dragStep(-500, 1, 100, 1000);
+    EXPECT_EQ(s.pane, 2);
+    EXPECT_EQ(s.neighbour, 898);
+    s = dragStep(5000, 1, 100, 1000);
+    EXPECT_EQ(s.neighbour, 2);
+    EXPECT_EQ(s.pane, 898);
+    // A frame too narrow for both: neither goes below the minimum.
+    s = dragStep(50, 1, 100, 103);
+    EXPECT_EQ(s.neighbour, 2);
+    EXPECT_EQ(s.pane, 2);
+}
+
+TEST(SplitterLayout, ContentAndRightPaneSizes) {
+    int w = 0, h = 0;
+    contentSize(200, 500, true, false, &w, &h);
+    EXPECT_EQ(w, 198);
+    EXPECT_EQ(h, 500);
+    contentSize(200, 500, false, true, &w, &h);
+    EXPECT_EQ(w, 200);
+    EXPECT_EQ(h, 499);
+    EXPECT_EQ(rightPaneWidth(900, 200), 700);
+    EXPECT_EQ(rightPaneWidth(150, 200), 0); // a main window narrower than the stored left width
+}
+
+TEST(WindowListRows, RefreshKeepsTheLastVisibleRow) {
+    // Rows 40..59 visible (20 per page), 30 rows afterwards: row 29 is scrolled into view.
+    EXPECT_EQ(rowToKeepVisible(40, 20, 30), 29);
+    EXPECT_EQ(rowToKeepVisible(40, 20, 100), 59);
+    EXPECT_EQ(rowToKeepVisible(0, 20, 0), -1); // no rows: nothing to scroll
+}
+
+TEST(WindowListRows, RowTextIsTitleThenClassInBrackets) {
+    char text[64];
+    formatRowText("Notes", "NotesWnd", text, sizeof text);
+    EXPECT_STREQ(text, "Notes [NotesWnd]");
+    formatRowText("", "NotesWnd", text, sizeof text);
+    EXPECT_STREQ(text, " [NotesWnd]");
+    formatRowText(nullptr, nullptr, text, sizeof text);
+    EXPECT_STREQ(text, " []");
+    formatRowText("ウインドウ", "Cls", text, sizeof text);
+    EXPECT_EQ(std::string(text), std::string("ウインドウ") + " [Cls]");
+}
+
+TEST(Centring, SizeIsKeptAndDivisionTruncatesTowardZero) {
+    int x = 0, y = 0;
+    centeredOrigin(0, 0, 1280, 1000, 500, 400, &x, &y);
+    EXPECT_EQ(x, 390);
+    EXPECT_EQ(y, 300);
+    // Odd remainders truncate; a window larger than the work area gets a negative origin, truncated
+    // toward zero (-101 / 2 = -50).
+    centeredOrigin(0, 0, 1279, 999, 500, 400, &x, &y);
+    EXPECT_EQ(x, 389);
+    EXPECT_EQ(y, 299);
+    centeredOrigin(10, 20, 110, 120, 201, 301, &x, &y);
+    EXPECT_EQ(x, 10 + (100 - 201) / 2);
+    EXPECT_EQ(x, -40);
+    EXPECT_EQ(y, 20 - 100);
+}
+
+} // namespace
+} // namespace vantor

@@ -1,0 +1,159 @@
+// The capture commands without the window system: cancel protocol, window capture body, hot-key captures
+// and the clipboard block. Threads: as declared in triggers/capture_commands.h; the report is touched only
+// under the capture lock, and no lock is held across a window message or a user-interface call.
+#include "triggers/capture_commands.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/bar_readers.h"
+#include "capture/capture_lock.h"
+#include "capture/capture_state.h"
+#include "capture/capture_ui.h"
+#include "capture/classify.h"
+#include "capture/dispatcher.h"
+#include "capture/list_view_reader.h"
+#include "capture/report_buffer.h"
+#include "inventory/structure_report.h"
+#include "platform/wire.h"
+
+namespace vantor {
+
+std::atomic<Hwnd> currentTarget{Hwnd{}};
+
+const char kStopQuestion[] = "まだ解析中ですが解析を停止しますか？";
+const char kWindowGoneText[] = "このウインドウは既に存在しません．\r\nウインドウリストを更新しました．";
+const char kNullWindowText[] = "null window";
+
+namespace {
+
+constexpr unsigned kStopWaitStepMs = 100;
+constexpr int kNameBuffer = 256;
+
+void clearReport() {
+    CaptureLock hold;
+    report->clear();
+}
+
+void appendToReport(const char* text) {
+    CaptureLock hold;
+    report->append(text, std::strlen(text));
+}
+
+// Ends the capture: the flag is cleared on every exit of the worker.
+struct RunningFlag {
+    RunningFlag() { captureRunning.store(true); }
+    ~RunningFlag() { captureRunning.store(false); }
+};
+
+} // namespace
+
+CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host) {
+    if (!captureRunning.load()) return CancelOutcome::NotRunning;
+    char title[kNameBuffer] = "", className[kNameBuffer] = "";
+    ws().windowText(named, title, sizeof title);
+    ws().className(named, className, sizeof className);
+    std::string caption = std::string(title) + " [" + className + "]";
+    if (sys().messageBox(host.focusWindow(), kStopQuestion, caption.c_str(), kMbYesNo) != kIdYes) {
+        return CancelOutcome::Declined;
+    }
+    stopRequested.store(true);
+    // The worker may be sending messages to this thread's windows right now: the wait keeps serving them,
+    // otherwise the worker could never reach its next stop check.
+    while (captureRunning.load())
+        host.waitServingMessages(kStopWaitStepMs);
+    stopRequested.store(false);
+    return CancelOutcome::Stopped;
+}
+
+bool updateWindowInfo(Hwnd window, CommandHost& host) {
+    if (!mayGoOn(askStopRunningCapture(currentTarget.load(), host))) return false;
+    host.resetPaneSelection();
+    // Marked running before the thread starts, so that a second command in between cannot start a second
+    // worker; the worker keeps it set until it ends.
+    captureRunning.store(true);
+    if (!host.startCaptureThread(window)) {
+        captureRunning.store(false);
+        return false;
+    }
+    return true;
+}
+
+void runWindowCapture(Hwnd window, CommandHost& host) {
+    RunningFlag running;
+    if (isNull(window)) return;
+    currentTarget.store(window);
+    captureUi().clearSectionButtons();
+    clearReport();
+    if (!ws().isWindow(window)) {
+        appendToReport(kWindowGoneText);
+        showReportInPane();
+        host.requestWindowListRefresh();
+        return;
+    }
+    writeStructureReport(window, nullptr);
+    if (stopRequested.load()) return;
+    captureUi().addSectionButton("Window", 0);
+    showReportInPane();
+    captureWindow(window, true);
+    if (stopRequested.load()) return;
+    showReportInPane();
+    captureRunning.store(false);
+    host.bringMainWindowToFront();
+}
+
+void captureUnderCursorOf(Hwnd window, CommandHost& host) {
+    if (!mayGoOn(askStopRunningCapture(window, host))) return;
+    host.resetPaneSelection();
+    switch (classifyWindow(window)) {
+    case ControlKind::ListView: captureListViewToClipboard(window, host); break;
+    case ControlKind::TreeView: {
+        std::intptr_t item = 0;
+        if (!ws().sendMessage(window, wire::TVM_GETNEXTITEM, wire::TVGN_CARET, 0, &item)) return;
+        char* text = readTreeItemText(window, static_cast<std::uintptr_t>(item));
+        // No exchange could be made: the clipboard keeps what it had.
+        if (text == nullptr) return;
+        copyToClipboard(text, std::strlen(text), host);
+        delete[] text;
+        break;
+    }
+    default: break;
+    }
+}
+
+void captureListViewToClipboard(Hwnd listView, CommandHost& host) {
+    clearReport();
+    if (!ws().isWindow(listView)) {
+        appendToReport(kNullWindowText);
+        showReportInPane();
+        return;
+    }
+    RunningFlag running;
+    readListViewRows(listView, true);
+    showReportInPane();
+    std::string text;
+    {
+        CaptureLock hold;
+        if (report->text != nullptr) text.assign(report->text, report->length());
+    }
+    // A report without text (nothing read) still replaces the clipboard, with an empty text.
+    copyToClipboard(text.c_str(), text.size(), host);
+}
+
+std::size_t clipboardBlockSize(std::size_t length) {
+    return length + 1;
+}
+
+void fillClipboardBlock(char* block, const char* text, std::size_t length) {
+    if (length > 0) std::memcpy(block, text, length);
+    block[length] = '\0';
+}
+
+bool copyToClipboard(const char* text, std::size_t length, CommandHost& host) {
+    std::vector<char> block(clipboardBlockSize(length));
+    fillClipboardBlock(block.data(), text, length);
+    return host.placeOnClipboard(block.data(), block.size());
+}
+
+} // namespace vantor

@@ -1,0 +1,83 @@
+// What starts a capture and how a running one is stopped, kept free of the window system so that it runs on
+// the fake desktop too: the cancel protocol, the body of the window capture thread, the hot-key captures of
+// the control under the cursor, and the clipboard block. The application (triggers/win32) supplies the
+// CommandHost: the user-interface wait, the thread start, the clipboard and the main window.
+//
+// Threads: askStopRunningCapture, captureUnderCursorOf and captureListViewToClipboard run on the
+// user-interface thread; runWindowCapture on its own worker thread. None of them may be called with the
+// capture lock held.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+// The window of the last window capture (the update command captures it again; the cancel question names
+// it). Written by the capture worker, read by the user-interface thread.
+extern std::atomic<Hwnd> currentTarget;
+
+// "The analysis is still running; stop it?"
+extern const char kStopQuestion[];
+// The report of a capture whose window has closed.
+extern const char kWindowGoneText[];
+// The report of a hot-key list-view capture whose list view has closed.
+extern const char kNullWindowText[];
+
+class CommandHost {
+  public:
+    virtual ~CommandHost() = default;
+    // The owner of the cancel question (the window that has the keyboard focus).
+    virtual Hwnd focusWindow() = 0;
+    // Waits about ms milliseconds on the user-interface thread while still carrying out the messages other
+    // threads send to this thread's windows (a capture worker waits for those while it runs).
+    virtual void waitServingMessages(unsigned ms) = 0;
+    // Puts the output pane's caret at the start (EM_SETSEL 0, 0).
+    virtual void resetPaneSelection() = 0;
+    // Starts runWindowCapture(window, *this) on a new detached thread; false when no thread could start.
+    virtual bool startCaptureThread(Hwnd window) = 0;
+    // From the worker: has the user-interface thread refresh the window list, and waits until it has.
+    virtual void requestWindowListRefresh() = 0;
+    // From the worker: shows the main window (SW_SHOWNORMAL) and brings it to the foreground.
+    virtual void bringMainWindowToFront() = 0;
+    // Places block (blockSize bytes, ending in NUL) on the clipboard as CF_TEXT; false when the clipboard
+    // could not be opened (nothing is placed then).
+    virtual bool placeOnClipboard(const char* block, std::size_t blockSize) = 0;
+};
+
+// How the cancel protocol ended.
+enum class CancelOutcome {
+    NotRunning, // no capture ran: go on at once, nothing asked
+    Declined,   // the user answered other than Yes: the caller abandons its command; the capture goes on
+    Stopped,    // the running capture stopped; stopRequested is clear again: go on
+};
+
+inline bool mayGoOn(CancelOutcome o) {
+    return o != CancelOutcome::Declined;
+}
+
+// The cancel protocol: when a capture runs, asks whether to stop it (caption "title [class]" of the named
+// window); on Yes requests the stop and waits, serving the worker's messages, until it has ended.
+CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host);
+
+// Update window info (menu, F5, hot key, a selected row): the cancel protocol, then the capture thread.
+// False when the command was abandoned or no thread could be started.
+bool updateWindowInfo(Hwnd window, CommandHost& host);
+
+// The body of the window capture thread. Every exit clears captureRunning.
+void runWindowCapture(Hwnd window, CommandHost& host);
+
+// The hot-key capture of the control under the cursor: a list view's selected rows to the pane and the
+// clipboard, a tree view's selected item to the clipboard, nothing for other controls.
+void captureUnderCursorOf(Hwnd window, CommandHost& host);
+void captureListViewToClipboard(Hwnd listView, CommandHost& host);
+
+// The clipboard block of a text: its length + 1 bytes, the text's first length bytes and a NUL.
+std::size_t clipboardBlockSize(std::size_t length);
+void fillClipboardBlock(char* block, const char* text, std::size_t length);
+// Builds the block and places it; false when it could not be placed.
+bool copyToClipboard(const char* text, std::size_t length, CommandHost& host);
+
+} // namespace vantor

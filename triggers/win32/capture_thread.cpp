@@ -1,0 +1,103 @@
+// The Win32 side of the capture commands: the CommandHost with the user-interface wait that keeps carrying
+// out the messages a worker sends (MsgWaitForMultipleObjects on QS_SENDMESSAGE, then PeekMessage, which runs
+// them), detached worker threads, and the clipboard.
+// Threads: the user-interface thread, except the thread procedure and the worker's requests, which run on
+// the worker and reach the user-interface thread only through SendMessage.
+#include "triggers/win32/capture_thread.h"
+
+#include <cstring>
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "triggers/capture_commands.h"
+#include "ui/output_pane.h"
+
+namespace vantor {
+
+namespace {
+
+class Win32CommandHost : public CommandHost {
+  public:
+    Hwnd focusWindow() override { return fromHwnd(GetFocus()); }
+
+    void waitServingMessages(unsigned ms) override {
+        // Wakes for a sent message or after ms; PeekMessage carries out every pending sent message and
+        // leaves posted messages (input, paint) in the queue for the main loop.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+
+    void resetPaneSelection() override { SendMessageA(outputPane, EM_SETSEL, 0, 0); }
+
+    bool startCaptureThread(Hwnd window) override {
+        Hwnd* arg = new Hwnd(window);
+        HANDLE thread = CreateThread(nullptr, 0, captureThreadProc, arg, 0, nullptr);
+        if (thread == nullptr) {
+            delete arg;
+            return false;
+        }
+        CloseHandle(thread);
+        return true;
+    }
+
+    void requestWindowListRefresh() override { SendMessageA(mainWindow, WM_COMMAND, CMD_REFRESH_LIST, 0); }
+
+    void bringMainWindowToFront() override {
+        ShowWindow(mainWindow, SW_SHOWNORMAL);
+        SetForegroundWindow(mainWindow);
+    }
+
+    bool placeOnClipboard(const char* block, std::size_t blockSize) override {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, blockSize);
+        if (memory == nullptr) return false;
+        void* target = GlobalLock(memory);
+        if (target == nullptr) {
+            GlobalFree(memory);
+            return false;
+        }
+        std::memcpy(target, block, blockSize);
+        GlobalUnlock(memory);
+        if (!OpenClipboard(mainWindow)) {
+            GlobalFree(memory); // still ours: the system took nothing
+            return false;
+        }
+        EmptyClipboard();
+        const bool placed = SetClipboardData(CF_TEXT, memory) != nullptr;
+        if (!placed) GlobalFree(memory);
+        CloseClipboard();
+        return placed;
+    }
+
+  private:
+    static DWORD WINAPI captureThreadProc(void* arg) {
+        const Hwnd window = *static_cast<Hwnd*>(arg);
+        delete static_cast<Hwnd*>(arg);
+        runWindowCapture(window, commandHost());
+        return 0;
+    }
+};
+
+Win32CommandHost host;
+
+} // namespace
+
+CommandHost& commandHost() {
+    return host;
+}
+
+void updateWindowInfo(HWND window) {
+    vantor::updateWindowInfo(fromHwnd(window), host);
+}
+
+HWND currentTargetWindow() {
+    return toHwnd(currentTarget.load());
+}
+
+void captureUnderCursor() {
+    POINT p;
+    GetCursorPos(&p);
+    captureUnderCursorOf(fromHwnd(WindowFromPoint(p)), host);
+}
+
+} // namespace vantor

@@ -1,0 +1,21 @@
+// The capture commands as the user interface calls them: the Win32 CommandHost (user-interface wait that
+// serves sent messages, worker threads, clipboard) around the logic of triggers/capture_commands.h.
+// Threads: the user-interface thread.
+#pragma once
+
+#include <windows.h>
+
+namespace vantor {
+
+class CommandHost;
+
+// The host the application uses.
+CommandHost& commandHost();
+// Window capture of window (the cancel protocol first when a capture runs).
+void updateWindowInfo(HWND window);
+// The window of the last window capture.
+HWND currentTargetWindow();
+// Hot key Ctrl+Alt+C: the control under the mouse cursor to the clipboard.
+void captureUnderCursor();
+
+} // namespace vantor

@@ -1,0 +1,163 @@
+// The output pane: creation and look, the subclass procedure with the right-button edit menu and the edit
+// commands, the jump to a report line for the section buttons, showing a report and saving the text.
+// Threads: the user-interface thread only.
+#include "ui/output_pane.h"
+
+#include <richedit.h>
+
+#include <cstring>
+
+#include "app/app_globals.h"
+#include "app/commands.h"
+#include "app/settings.h"
+#include "ui/split_pane.h"
+
+namespace vantor {
+
+HWND outputPane = nullptr;
+
+namespace {
+
+WNDPROC originalOutputProc = nullptr;
+constexpr COLORREF kBackground = RGB(230, 230, 220);
+constexpr WPARAM kTextLimitMargin = 65536;
+
+const char kFormatFailed[] = "EM_SETCHARFORMAT失敗です";
+const char kSaveFailed[] = "ファイル保存できませんでした．";
+
+void selectAll(HWND pane) {
+    GETTEXTLENGTHEX request{GTL_USECRLF, 0};
+    const LRESULT length = SendMessageA(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0);
+    SendMessageA(pane, EM_SETSEL, 0, length);
+}
+
+bool runEditCommand(HWND pane, WPARAM wParam) {
+    switch (editAction(wParam)) {
+    case EditAction::Copy: SendMessageA(pane, WM_COPY, 0, 0); break;
+    case EditAction::Paste: SendMessageA(pane, WM_PASTE, 0, 0); break;
+    case EditAction::Cut: SendMessageA(pane, WM_CUT, 0, 0); break;
+    case EditAction::Undo: SendMessageA(pane, EM_UNDO, 0, 0); break;
+    case EditAction::SelectAll: selectAll(pane); break;
+    case EditAction::Delete: SendMessageA(pane, WM_CLEAR, 0, 0); break;
+    case EditAction::Redo: SendMessageA(pane, EM_REDO, 0, 0); break;
+    case EditAction::None: return false;
+    }
+    SendMessageA(pane, EM_SCROLLCARET, 0, 0);
+    return true;
+}
+
+void showEditMenu(HWND pane) {
+    POINT p;
+    GetCursorPos(&p);
+    HMENU menu = CreatePopupMenu();
+    for (const EditMenuEntry& e : kEditMenu) {
+        if (e.text == nullptr) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(e.command), e.text);
+        }
+    }
+    TrackPopupMenu(menu, TPM_CENTERALIGN, p.x, p.y, 0, pane, nullptr);
+    DestroyMenu(menu);
+}
+
+LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_RBUTTONUP: showEditMenu(pane); return 1;
+    case WM_COMMAND:
+        if (runEditCommand(pane, wParam)) return 1;
+        break;
+    default: break;
+    }
+    return CallWindowProcA(originalOutputProc, pane, message, wParam, lParam);
+}
+
+} // namespace
+
+HWND createOutputPane() {
+    LoadLibraryA("RICHED32.DLL");
+    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                0, 0, 0, 0, rightPane, reinterpret_cast<HMENU>(static_cast<INT_PTR>(103)),
+                                moduleInstance, nullptr);
+    if (pane == nullptr) return nullptr;
+    applyOutputFormat(pane);
+    originalOutputProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc)));
+    return pane;
+}
+
+void applyOutputFormat(HWND pane) {
+    setOutputCharFormat(pane);
+    SendMessageA(pane, EM_AUTOURLDETECT, 1, 0);
+    SendMessageA(pane, EM_SETBKGNDCOLOR, 0, kBackground);
+}
+
+int setOutputCharFormat(HWND pane) {
+    CHARFORMATA format;
+    std::memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE | CFM_COLOR | CFM_FACE |
+                    CFM_OFFSET | CFM_CHARSET;
+    format.dwEffects = 0;
+    format.yHeight = settings.editFontHeight * 10;
+    format.yOffset = 0;
+    format.crTextColor = 0;
+    format.bCharSet = SHIFTJIS_CHARSET;
+    format.bPitchAndFamily = 0;
+    // A longer face name from the settings file is cut to the field (31 characters).
+    lstrcpynA(format.szFaceName, settings.editFontFace, LF_FACESIZE);
+    if (SendMessageA(pane, EM_SETCHARFORMAT, SCF_SELECTION | SCF_WORD, reinterpret_cast<LPARAM>(&format)) ==
+        0) {
+        MessageBoxA(pane, kFormatFailed, "Error", MB_OK);
+        return 0;
+    }
+    return 1;
+}
+
+void showReportText(const char* text) {
+    if (outputPane == nullptr) return;
+    applyOutputFormat(outputPane);
+    if (text == nullptr || text[0] == '\0') {
+        SetWindowTextA(outputPane, "");
+        return;
+    }
+    SendMessageA(outputPane, EM_LIMITTEXT, std::strlen(text) + kTextLimitMargin, 0);
+    SetWindowTextA(outputPane, text);
+}
+
+void scrollOutputToLine(int line) {
+    const LRESULT start = SendMessageA(outputPane, EM_LINEINDEX, line, 0);
+    SendMessageA(outputPane, EM_SETSEL, start, start);
+    SendMessageA(outputPane, EM_SCROLLCARET, 0, 0);
+    const LRESULT first = SendMessageA(outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(outputPane, EM_LINESCROLL, 0, line - first);
+    SetFocus(outputPane);
+}
+
+int saveOutputToFile(const char* fileName) {
+    if (fileName == nullptr || fileName[0] == '\0') return 0;
+    const int length = GetWindowTextLengthA(outputPane);
+    char* text = new char[static_cast<size_t>(length) + 1]();
+    GetWindowTextA(outputPane, text, length + 1);
+    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        MessageBoxA(GetFocus(), kSaveFailed, "Error", MB_OK);
+        delete[] text;
+        return 0;
+    }
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    SendMessageA(outputPane, EM_SETMODIFY, 0, 0);
+    if (!CloseHandle(file)) {
+        MessageBoxA(GetFocus(), "Error CloseHandle", "Error", MB_OK);
+        delete[] text;
+        return 0;
+    }
+    SendMessageA(outputPane, EM_LIMITTEXT, static_cast<WPARAM>(length) + kTextLimitMargin, 0);
+    delete[] text;
+    return 1;
+}
+
+} // namespace vantor

@@ -1,0 +1,26 @@
+// The output pane: the editable rich edit control (RICHED32.DLL, class "RichEdit", id 103) in the right
+// pane that shows each report, with its edit menu, edit commands, jump to a report line and save to a file.
+// Threads: the user-interface thread; workers change it only through synchronous messages to that thread
+// (see app/capture_ui_win32.cpp).
+#pragma once
+
+#include <windows.h>
+
+namespace vantor {
+
+extern HWND outputPane;
+
+// Loads the library, creates the control in rightPane, formats and subclasses it; null on failure.
+HWND createOutputPane();
+// Character format, URL detection and background colour; run before every report is shown.
+void applyOutputFormat(HWND pane);
+// 1 when the control accepted the character format; 0 after the failure message.
+int setOutputCharFormat(HWND pane);
+// Shows a report text (null or empty: an empty pane), raising the text limit to its length + 65536.
+void showReportText(const char* text);
+// Scrolls the pane so that report line `line` is the first visible line, and focuses it.
+void scrollOutputToLine(int line);
+// Writes the pane's whole text to the file; 1 on success.
+int saveOutputToFile(const char* fileName);
+
+} // namespace vantor

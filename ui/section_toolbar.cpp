@@ -1,0 +1,61 @@
+// The section toolbar and the menu-state rule: creation, adding and clearing the section buttons, and the
+// enabling of the capture items (the rule itself is ui/menu_state.h).
+// Threads: the user-interface thread only.
+#include "ui/section_toolbar.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+
+namespace vantor {
+
+HWND sectionToolbar = nullptr;
+
+HWND createSectionToolbar(HWND parent) {
+    InitCommonControls();
+    HWND toolbar = CreateToolbarEx(
+        parent, WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE,
+        IDC_SECTION_TOOLBAR, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, sizeof(TBBUTTON));
+    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    return toolbar;
+}
+
+void addSectionButton(const char* caption, int commandId) {
+    if (sectionToolbar == nullptr) return;
+    // A string list of one entry: the caption, then an empty string.
+    const size_t n = std::strlen(caption);
+    char* list = new char[n + 2];
+    std::memcpy(list, caption, n + 1);
+    list[n + 1] = '\0';
+    const LRESULT index = SendMessageA(sectionToolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
+    delete[] list;
+    TBBUTTON button{};
+    button.iBitmap = I_IMAGENONE;
+    button.idCommand = commandId;
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = TBSTYLE_AUTOSIZE;
+    button.dwData = 0;
+    button.iString = index;
+    SendMessageA(sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+}
+
+void clearSectionButtons() {
+    if (sectionToolbar == nullptr) return;
+    while (SendMessageA(sectionToolbar, TB_DELETEBUTTON, 0, 0) != 0) {
+    }
+}
+
+void applyMenuState(MenuState state) {
+    MenuItemEnable items[kMenuStateItems];
+    menuStatePattern(state, items);
+    HMENU menu = GetMenu(mainWindow);
+    for (const MenuItemEnable& item : items) {
+        EnableMenuItem(menu, static_cast<UINT>(item.command),
+                       MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+} // namespace vantor

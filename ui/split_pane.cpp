@@ -1,0 +1,215 @@
+// The splitter panes: class "SplitBase Class", the drag of the 2-pixel bar, the content window that follows
+// a pane's size, and the routing of the section toolbar's commands (the toolbar is a child of the right
+// pane). The arithmetic is in ui/pane_rules.h.
+// Threads: the user-interface thread only.
+#include "ui/split_pane.h"
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "app/settings.h"
+#include "capture/capture_state.h"
+#include "capture/report_buffer.h"
+#include "ui/output_pane.h"
+#include "ui/pane_rules.h"
+
+namespace vantor {
+
+HWND leftPane = nullptr;
+HWND rightPane = nullptr;
+
+namespace {
+
+const char kSplitPaneClass[] = "SplitBase Class";
+
+// Per-pane links, kept as the pane's user data for the whole run.
+struct PaneLinks {
+    HWND pane;
+    HWND frame;
+    HWND content;
+    HWND rightNeighbour;
+    HWND bottomNeighbour;
+};
+
+PaneLinks leftLinks{};
+PaneLinks rightLinks{};
+DragMode dragMode = DragMode::None;
+int dragOffset = 0;
+POINT lastCursorPos{0, 0};
+
+PaneLinks* linksOf(HWND pane) {
+    return reinterpret_cast<PaneLinks*>(GetWindowLongPtrA(pane, GWLP_USERDATA));
+}
+
+HWND createPane(HWND frame, int x, int y, int w, int h) {
+    return CreateWindowExA(0, kSplitPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h, frame,
+                           nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(frame, GWLP_HINSTANCE)),
+                           nullptr);
+}
+
+void onSize(HWND pane, LPARAM lParam) {
+    PaneLinks* links = linksOf(pane);
+    if (links == nullptr) return; // a size message before the links were stored
+    if (links->content != nullptr) {
+        int cw = 0, ch = 0;
+        contentSize(LOWORD(lParam), HIWORD(lParam), links->rightNeighbour != nullptr,
+                    links->bottomNeighbour != nullptr, &cw, &ch);
+        SetWindowPos(links->content, nullptr, 0, 0, cw, ch, SWP_NOZORDER);
+    }
+    UpdateWindow(mainWindow);
+}
+
+void onSetCursor(HWND pane) {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(pane, &p);
+    RECT client;
+    GetClientRect(pane, &client);
+    SetCursor(LoadCursorA(nullptr, inBottomCursorZone(p.y, client.bottom) ? IDC_SIZENS : IDC_SIZEWE));
+}
+
+void onButtonDown(HWND pane, LPARAM lParam) {
+    PaneLinks* links = linksOf(pane);
+    if (links == nullptr) return;
+    RECT client;
+    GetClientRect(pane, &client);
+    const int x = static_cast<short>(LOWORD(lParam));
+    const int y = static_cast<short>(HIWORD(lParam));
+    dragMode = dragModeForPress(x, y, client.right, client.bottom, links->rightNeighbour != nullptr,
+                                links->bottomNeighbour != nullptr, &dragOffset);
+    if (dragMode != DragMode::None) SetCapture(pane);
+}
+
+void onMouseMove(HWND pane, LPARAM lParam) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (cursor.x == lastCursorPos.x && cursor.y == lastCursorPos.y) return;
+    lastCursorPos = cursor;
+    PaneLinks* links = linksOf(pane);
+    if (dragMode == DragMode::None || links == nullptr) return;
+    RECT p;
+    GetWindowRect(pane, &p);
+    POINT origin{p.left, p.top};
+    ScreenToClient(links->frame, &origin);
+    HWND neighbour = dragMode == DragMode::RightEdge ? links->rightNeighbour : links->bottomNeighbour;
+    if (neighbour == nullptr) return;
+    RECT n;
+    GetWindowRect(neighbour, &n);
+    int paneX = origin.x, paneY = origin.y, paneW, paneH, nX, nY, nW, nH;
+    if (dragMode == DragMode::RightEdge) {
+        const DragSizes s = dragStep(static_cast<short>(LOWORD(lParam)), dragOffset, p.left, n.right);
+        paneW = s.pane;
+        paneH = p.bottom - p.top;
+        nX = origin.x + s.pane;
+        nY = origin.y;
+        nW = s.neighbour;
+        nH = paneH;
+    } else {
+        const DragSizes s = dragStep(static_cast<short>(HIWORD(lParam)), dragOffset, p.top, n.bottom);
+        paneW = p.right - p.left;
+        paneH = s.pane;
+        nX = origin.x;
+        nY = origin.y + s.pane;
+        nW = paneW;
+        nH = s.neighbour;
+    }
+    LockWindowUpdate(mainWindow);
+    SetWindowPos(pane, nullptr, paneX, paneY, paneW, paneH, SWP_NOZORDER);
+    SetWindowPos(neighbour, nullptr, nX, nY, nW, nH, SWP_NOZORDER);
+    SendMessageA(mainWindow, WM_SIZE, 0, 0);
+    LockWindowUpdate(nullptr);
+    UpdateWindow(links->frame);
+}
+
+void onCommand(WPARAM wParam, LPARAM lParam) {
+    int line = 0;
+    switch (routePaneCommand(wParam, monitoringActive.load(), report ? report->lineCount : 0,
+                             CMD_STOP_MONITOR, &line)) {
+    case PaneCommand::ForwardStop: SendMessageA(mainWindow, WM_COMMAND, wParam, lParam); break;
+    case PaneCommand::ScrollTo: scrollOutputToLine(line); break;
+    case PaneCommand::None: break;
+    }
+}
+
+LRESULT CALLBACK splitPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+    case WM_DESTROY: return 0;
+    case WM_SIZE: onSize(pane, lParam); return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(pane, &ps);
+        EndPaint(pane, &ps);
+        return 0;
+    }
+    case WM_SETCURSOR: onSetCursor(pane); return 0;
+    case WM_LBUTTONDOWN: onButtonDown(pane, lParam); break;
+    case WM_MOUSEMOVE: onMouseMove(pane, lParam); break;
+    case WM_LBUTTONUP:
+        if (dragMode != DragMode::None) {
+            ReleaseCapture();
+            dragMode = DragMode::None;
+        }
+        break;
+    case WM_COMMAND: onCommand(wParam, lParam); break;
+    default: break;
+    }
+    return DefWindowProcA(pane, message, wParam, lParam);
+}
+
+} // namespace
+
+ATOM registerSplitPaneClass(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = splitPaneProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = kSplitPaneClass;
+    return RegisterClassExA(&wc);
+}
+
+int createSplitPanes(HWND frame, int leftWidth, PanePlacement* left, PanePlacement* right) {
+    RECT client;
+    GetClientRect(frame, &client);
+    const int w = client.right - client.left, h = client.bottom - client.top;
+    leftPane = createPane(frame, 0, 0, leftWidth, h);
+    if (leftPane == nullptr) return 0;
+    rightPane = createPane(frame, leftWidth, 0, w - leftWidth, h);
+    if (rightPane == nullptr) return 0;
+    leftLinks = PaneLinks{leftPane, frame, nullptr, rightPane, nullptr};
+    rightLinks = PaneLinks{rightPane, frame, nullptr, nullptr, nullptr};
+    SetWindowLongPtrA(leftPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&leftLinks));
+    SetWindowLongPtrA(rightPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&rightLinks));
+    *left = PanePlacement{leftPane, RECT{0, 0, leftWidth - kSplitBarWidth, h}};
+    *right = PanePlacement{rightPane, RECT{0, 0, w - leftWidth, h}};
+    return 1;
+}
+
+HWND createPaneContent(const PanePlacement& placement, const char* className) {
+    const RECT& r = placement.content;
+    HWND content = CreateWindowExA(
+        WS_EX_CLIENTEDGE, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, r.left, r.top,
+        r.right - r.left, r.bottom - r.top, placement.pane,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST_HOST)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(placement.pane, GWLP_HINSTANCE)), nullptr);
+    if (content != nullptr) {
+        PaneLinks* links = linksOf(placement.pane);
+        if (links != nullptr) links->content = content;
+    }
+    return content;
+}
+
+void layoutSplitPanes(HWND frame, int leftWidth) {
+    RECT client, left;
+    GetClientRect(frame, &client);
+    GetWindowRect(leftPane, &left);
+    if (leftWidth < 0) leftWidth = left.right - left.left;
+    const int height = client.bottom - client.top;
+    SetWindowPos(leftPane, nullptr, 0, 0, leftWidth, height, SWP_NOZORDER);
+    SetWindowPos(rightPane, nullptr, leftWidth, 0, rightPaneWidth(client.right, leftWidth), height,
+                 SWP_NOZORDER);
+    settings.listWidth = leftWidth;
+}
+
+} // namespace vantor

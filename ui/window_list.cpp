@@ -1,0 +1,144 @@
+// The window list pane: host window, list view, refill from the window tree, row format and the handling of
+// the list's notifications (a newly focused and selected row starts a window capture; a header click
+// refreshes the list). Threads: the user-interface thread.
+#include "ui/window_list.h"
+
+#include <commctrl.h>
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "app/settings.h"
+#include "capture/capture_state.h"
+#include "inventory/window_tree.h"
+#include "triggers/win32/capture_thread.h"
+#include "ui/pane_rules.h"
+
+namespace vantor {
+
+HWND listHost = nullptr;
+HWND windowListView = nullptr;
+
+namespace {
+
+HFONT listFont = nullptr;
+char kColumnTitle[] = "Window List";
+
+int listClientWidth(HWND listView) {
+    RECT r;
+    GetClientRect(listView, &r);
+    return r.right - r.left;
+}
+
+void recreateColumn(HWND listView) {
+    SendMessageA(listView, LVM_DELETECOLUMN, 0, 0);
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = listClientWidth(listView);
+    column.pszText = kColumnTitle;
+    SendMessageA(listView, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+LRESULT onCreate(HWND host) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    windowListView = createWindowListView(host);
+    listFont = createFixedPitchFont(settings.listFontFace, settings.listFontHeight);
+    SendMessageA(windowListView, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), TRUE);
+    fillWindowList(windowListView, nullptr);
+    return 0;
+}
+
+void onSize(LPARAM lParam) {
+    if (windowListView == nullptr) return;
+    MoveWindow(windowListView, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    recreateColumn(windowListView);
+}
+
+// The window of child `row` of windowRoot, or null when there is no such child.
+HWND windowOfRow(int row) {
+    if (windowRoot == nullptr) return nullptr;
+    const TextNode* node = windowRoot->firstChild;
+    for (int i = 0; node != nullptr && i < row; ++i)
+        node = node->next;
+    return node != nullptr ? reinterpret_cast<HWND>(static_cast<std::uintptr_t>(node->window)) : nullptr;
+}
+
+LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
+    if (wParam != IDC_WINDOW_LIST) return 0;
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    switch (header->code) {
+    case LVN_ITEMACTIVATE: return 0;
+    case LVN_COLUMNCLICK:
+        if (!monitoringActive.load()) SendMessageA(mainWindow, WM_COMMAND, CMD_REFRESH_LIST, 0);
+        return 0;
+    case LVN_ITEMCHANGED: {
+        const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        if (!monitoringActive.load() && change->uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
+            updateWindowInfo(windowOfRow(change->iItem));
+        }
+        return 0;
+    }
+    default: return DefWindowProcA(host, WM_NOTIFY, IDC_WINDOW_LIST, lParam);
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK listHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return onCreate(host);
+    case WM_SIZE: onSize(lParam); return 0;
+    case WM_NOTIFY: return onNotify(host, wParam, lParam);
+    case WM_COMMAND: return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        if (listFont != nullptr) DeleteObject(listFont);
+        listFont = nullptr;
+        return 0;
+    default: return DefWindowProcA(host, message, wParam, lParam);
+    }
+}
+
+HWND createWindowListView(HWND host) {
+    HWND listView =
+        CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 0, 0, host,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_WINDOW_LIST)),
+                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(host, GWLP_HINSTANCE)), nullptr);
+    const LRESULT style = SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    return listView;
+}
+
+void fillWindowList(HWND listView, const WindowNode* root) {
+    const int top = static_cast<int>(SendMessageA(listView, LVM_GETTOPINDEX, 0, 0));
+    const int perPage = static_cast<int>(SendMessageA(listView, LVM_GETCOUNTPERPAGE, 0, 0));
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    recreateColumn(listView);
+    if (root == nullptr) return;
+    int i = 0;
+    for (const TextNode* child = root->firstChild; child != nullptr; child = child->next, ++i) {
+        const WindowNode* node = static_cast<const WindowNode*>(child);
+        insertRow(listView, i, node->title, node->className);
+    }
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    const int keep = rowToKeepVisible(top, perPage, count);
+    if (keep >= 0) SendMessageA(listView, LVM_ENSUREVISIBLE, keep, FALSE);
+}
+
+void insertRow(HWND listView, int index, const char* first, const char* second) {
+    char text[1024];
+    formatRowText(first, second, text, sizeof text);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.iSubItem = 0;
+    item.pszText = text;
+    SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void refreshWindowList() {
+    refreshWindowList([](WindowNode* root) { fillWindowList(windowListView, root); });
+}
+
+} // namespace vantor
