@@ -3,6 +3,9 @@
 // Threads: the user-interface thread only.
 #include "app/main_window.h"
 
+#include <richedit.h>
+#include <shellapi.h>
+
 #include "app/app_globals.h"
 #include "app/commands.h"
 #include "app/resource.h"
@@ -55,6 +58,22 @@ void onTrayNotify(HWND window, LPARAM lParam) {
     case WM_RBUTTONUP: showTrayMenu(&trayOwner, window); break;
     default: break;
     }
+}
+
+static_assert(kEnLink == EN_LINK && kLeftButtonDown == WM_LBUTTONDOWN, "link notification values");
+
+// A Ctrl-click on a link that the output pane detected opens it; every other link event is left to the pane.
+LRESULT onNotify(const NMHDR* header) {
+    if (header->idFrom != IDC_OUTPUT_PANE || header->code != EN_LINK) return 0;
+    const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (!linkClickOpens(header->code, link->msg, control, link->chrg.cpMin, link->chrg.cpMax)) return 0;
+    CHARRANGE range = link->chrg;
+    SendMessageA(outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    char text[kLinkTextBuffer] = "";
+    SendMessageA(outputPane, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ShellExecuteA(outputPane, "open", text, nullptr, nullptr, SW_SHOWNORMAL);
+    return 1; // the press is consumed: no caret move or selection by the pane
 }
 
 } // namespace
@@ -110,7 +129,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: return onCreate(window);
     case WM_DESTROY: onDestroy(window); return 0;
     case WM_SIZE: onSize(window); return 0;
-    case WM_NOTIFY: return 0;
+    case WM_NOTIFY: return onNotify(reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
     case WM_HOTKEY:
         if (!dispatchCommand(window, message, wParam, lParam))

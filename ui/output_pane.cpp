@@ -9,6 +9,7 @@
 
 #include "app/app_globals.h"
 #include "app/commands.h"
+#include "app/resource.h"
 #include "app/settings.h"
 #include "ui/split_pane.h"
 
@@ -76,13 +77,16 @@ LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
 
 HWND createOutputPane() {
     LoadLibraryA("RICHED32.DLL");
-    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                                0, 0, 0, 0, rightPane, reinterpret_cast<HMENU>(static_cast<INT_PTR>(103)),
-                                moduleInstance, nullptr);
+    HWND pane =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
+                        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                            ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                        0, 0, 0, 0, rightPane, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
+                        moduleInstance, nullptr);
     if (pane == nullptr) return nullptr;
     applyOutputFormat(pane);
+    // Link notifications, so that a Ctrl-click on a detected address can open it (app/main_window.cpp).
+    SendMessageA(pane, EM_SETEVENTMASK, 0, SendMessageA(pane, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
     originalOutputProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc)));
     return pane;

@@ -110,6 +110,19 @@ inline void formatWindowCaption(const char* title, const char* className, char* 
     formatRowText(title, className, out, cap);
 }
 
+// ---- Links in the output pane -----------------------------------------------------------------------------
+// A detected link opens on a left-button press with Ctrl held down, so that a plain click still places the
+// caret for editing. The link's text must fit the 1024-byte buffer it is read into.
+constexpr unsigned kEnLink = 0x070B;         // EN_LINK
+constexpr unsigned kLeftButtonDown = 0x0201; // WM_LBUTTONDOWN
+constexpr long kLinkTextBuffer = 1024;
+
+inline bool linkClickOpens(unsigned notifyCode, unsigned mouseMessage, bool controlDown, long cpMin,
+                           long cpMax) {
+    return notifyCode == kEnLink && mouseMessage == kLeftButtonDown && controlDown && cpMax > cpMin &&
+           cpMax - cpMin < kLinkTextBuffer;
+}
+
 // ---- Centring --------------------------------------------------------------------------------------------
 // Top-left corner that centres a window of the given size in the work area; signed division truncating
 // toward zero, as C++ does.

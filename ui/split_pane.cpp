@@ -151,6 +151,10 @@ LRESULT CALLBACK splitPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lP
         }
         break;
     case WM_COMMAND: onCommand(wParam, lParam); break;
+    case WM_NOTIFY:
+        // The output pane's link notifications go on to the main window, which opens a Ctrl-clicked link.
+        if (wParam == IDC_OUTPUT_PANE) return SendMessageA(mainWindow, WM_NOTIFY, wParam, lParam);
+        break;
     default: break;
     }
     return DefWindowProcA(pane, message, wParam, lParam);

@@ -117,6 +117,17 @@ TEST(WindowListRows, RowTextIsTitleThenClassInBrackets) {
     EXPECT_EQ(std::string(text), std::string("ウインドウ") + " [Cls]");
 }
 
+TEST(OutputLinks, OnlyACtrlClickOnALinkThatFitsOpensIt) {
+    EXPECT_TRUE(linkClickOpens(kEnLink, kLeftButtonDown, true, 10, 40));
+    EXPECT_FALSE(linkClickOpens(kEnLink, kLeftButtonDown, false, 10, 40)); // a plain click edits
+    EXPECT_FALSE(linkClickOpens(kEnLink, 0x0202, true, 10, 40));           // button release
+    EXPECT_FALSE(linkClickOpens(kEnLink, 0x0200, true, 10, 40));           // mouse move over the link
+    EXPECT_FALSE(linkClickOpens(0x0700, kLeftButtonDown, true, 10, 40));   // another notification
+    EXPECT_FALSE(linkClickOpens(kEnLink, kLeftButtonDown, true, 10, 10));  // empty range
+    EXPECT_TRUE(linkClickOpens(kEnLink, kLeftButtonDown, true, 0, 1023));
+    EXPECT_FALSE(linkClickOpens(kEnLink, kLeftButtonDown, true, 0, 1024)); // no room for the terminator
+}
+
 TEST(Centring, SizeIsKeptAndDivisionTruncatesTowardZero) {
     int x = 0, y = 0;
     centeredOrigin(0, 0, 1280, 1000, 500, 400, &x, &y);
