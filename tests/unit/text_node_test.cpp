@@ -108,7 +108,7 @@ TEST(TextNode, AppendChildLinksAsLastChild) {
     destroyNode(root);
 }
 
-class ThreeChildren : public ::testing::Test {
+class TextNodeThreeChildren : public ::testing::Test {
   protected:
     void SetUp() override {
         root = new TextNode;
@@ -123,7 +123,7 @@ class ThreeChildren : public ::testing::Test {
     TextNode* kids[3] = {};
 };
 
-TEST_F(ThreeChildren, DestroyingTheFirstPromotesTheSecond) {
+TEST_F(TextNodeThreeChildren, DestroyingTheFirstPromotesTheSecond) {
     destroyNode(kids[0]);
     expectChildren(root, {kids[1], kids[2]});
     EXPECT_EQ(kids[1]->prev, nullptr);
@@ -133,14 +133,14 @@ TEST_F(ThreeChildren, DestroyingTheFirstPromotesTheSecond) {
     expectChildren(root, {});
 }
 
-TEST_F(ThreeChildren, DestroyingTheMiddleLinksItsNeighbours) {
+TEST_F(TextNodeThreeChildren, DestroyingTheMiddleLinksItsNeighbours) {
     destroyNode(kids[1]);
     expectChildren(root, {kids[0], kids[2]});
     EXPECT_EQ(kids[0]->next, kids[2]);
     EXPECT_EQ(kids[2]->prev, kids[0]);
 }
 
-TEST_F(ThreeChildren, DestroyingTheLastEndsTheChainAtTheMiddle) {
+TEST_F(TextNodeThreeChildren, DestroyingTheLastEndsTheChainAtTheMiddle) {
     destroyNode(kids[2]);
     expectChildren(root, {kids[0], kids[1]});
     EXPECT_EQ(kids[1]->next, nullptr);
@@ -153,7 +153,7 @@ TEST_F(ThreeChildren, DestroyingTheLastEndsTheChainAtTheMiddle) {
     expectChildren(root, {fresh});
 }
 
-TEST_F(ThreeChildren, AppendAfterDestroyGoesToTheEnd) {
+TEST_F(TextNodeThreeChildren, AppendAfterDestroyGoesToTheEnd) {
     destroyNode(kids[1]);
     TextNode* d = appendChild(new TextNode, root);
     expectChildren(root, {kids[0], kids[2], d});
@@ -212,14 +212,14 @@ TEST(TextNode, DestroyNodeAcceptsNullAndAParentlessNode) {
     destroyNode(lone);
 }
 
-class WindowTree : public ::testing::Test {
+class ClearWindowTree : public ::testing::Test {
   protected:
     void SetUp() override { saved = windowRoot; }
     void TearDown() override { windowRoot = saved; }
     WindowNode* saved = nullptr;
 };
 
-TEST_F(WindowTree, ClearWindowTreeKeepsTheRootAndDropsEveryChild) {
+TEST_F(ClearWindowTree, KeepsTheRootAndDropsEveryChild) {
     WindowNode root;
     root.setTitle("Root Window");
     windowRoot = &root;
@@ -241,7 +241,7 @@ TEST_F(WindowTree, ClearWindowTreeKeepsTheRootAndDropsEveryChild) {
     clearWindowTree();
 }
 
-TEST_F(WindowTree, ClearWindowTreeWithoutRootDoesNothing) {
+TEST_F(ClearWindowTree, WithoutRootDoesNothing) {
     windowRoot = nullptr;
     clearWindowTree();
     EXPECT_EQ(windowRoot, nullptr);
