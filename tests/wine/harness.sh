@@ -36,10 +36,19 @@ unset WINESERVER WINELOADER
 
 log() { echo "harness: $*" >&2; }
 
+# True when PID has not ended. A zombie has ended: its parent (often init, which reaps slowly here) has
+# only not collected it yet.
+running_pid() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
+}
+
 # True when PID runs and its command name starts with NAME (guards against a reused PID).
 alive() {
     local pid=$1 name=$2 comm
-    [ -n "$pid" ] && [ -r "/proc/$pid/comm" ] || return 1
+    [ -n "$pid" ] && running_pid "$pid" || return 1
     comm=$(cat "/proc/$pid/comm" 2>/dev/null) || return 1
     case $comm in "$name"*) return 0 ;; *) return 1 ;; esac
 }
@@ -48,10 +57,10 @@ alive() {
 wait_gone() {
     local pid=$1 seconds=$2 i
     for ((i = 0; i < seconds * 10; i++)); do
-        kill -0 "$pid" 2>/dev/null || return 0
+        running_pid "$pid" || return 0
         sleep 0.1
     done
-    ! kill -0 "$pid" 2>/dev/null
+    ! running_pid "$pid"
 }
 
 # Ends PID (TERM, then KILL after a grace period) if it is still the process named NAME.
@@ -164,11 +173,12 @@ start_wineserver() {
 # PIDs of the Wine processes of this prefix: Windows programs (argv[0] a drive path) and Wine's own loaders.
 prefix_pids() {
     local env pid argv0
-    for env in /proc/[0-9]*/environ; do
+    # One grep over all environments: a process per PID would take seconds on a busy machine.
+    for env in $(grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null); do
         pid=${env#/proc/}
         pid=${pid%/environ}
-        grep -qzxF "WINEPREFIX=$prefix" "$env" 2>/dev/null || continue
-        argv0=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)
+        argv0=
+        IFS= read -r -d '' argv0 <"/proc/$pid/cmdline" 2>/dev/null
         case $argv0 in [A-Za-z]:\\* | */wine* | wine*) echo "$pid" ;; esac
     done
 }
