@@ -3,8 +3,15 @@
 // `captureTree` (only when the control has at least one item).
 //
 // Threads: the capture worker and the monitor pass; readTreeItemText also the user-interface thread (hot-key
-// capture). They take the capture lock around their uses of `report` and `captureTree` themselves.
-// Texts returned by these functions are heap strings the caller releases with delete[].
+// capture). They take the capture lock around their uses of `report` and `captureTree` themselves, so they
+// must be called without it. Texts returned by these functions are heap strings the caller releases with
+// delete[].
+//
+// No query is sent when the control's process or a block in it cannot be had: the status bar reader then
+// writes the failure line, the tree-building readers leave captureTree as it was and the text readers
+// return null. A control that stops answering (time-out) is asked nothing more in that call: the text that
+// went unanswered is empty and what was read before it stays. Texts of the status bar and toolbar buttons,
+// whose messages take no capacity, are measured first and read whole through a block large enough.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +32,8 @@ void readToolbar(Hwnd);
 char* readToolbarButtonText(Hwnd toolbar, int commandId);
 // captureTree = root with the tree view's items, nested as in the control.
 void readTreeView(Hwnd);
-// Appends the children of parentItem (recursively) under parentNode.
+// Appends the children of parentItem (recursively) under parentNode, a node no other thread can reach
+// (readTreeView passes the nodes of the tree it builds detached). Stops when the items cannot be read.
 void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parentNode);
 // The item's text, or null when no exchange could be made. The caller releases it with delete[].
 char* readTreeItemText(Hwnd treeView, std::uintptr_t item);

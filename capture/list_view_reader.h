@@ -2,15 +2,22 @@
 // RemoteBuffer in the target's pointer width and appended to `report`.
 //
 // Threads: the capture worker (full capture) or the user-interface thread (hot-key capture of the selected
-// rows); one capture at a time. They take the capture lock around their uses of `report` themselves.
+// rows); one capture at a time. They take the capture lock around their uses of `report` themselves, so
+// they must be called without it.
+//
+// When the list view's process or a block in it cannot be had, no query is sent and the rows reader writes
+// the failure line. A list view that stops answering (time-out) is asked nothing more: the cell that went
+// unanswered is empty, its row is completed with empty cells and closed, and no further row is read.
 #pragma once
 
 #include "platform/platform.h"
 
 namespace vantor {
 
-// Appends the rows of the list view (all, or only the selected ones) after its header line, or the failure
-// line when no information was obtained. Polls stopRequested before every query.
+// Appends the rows of the list view (all, or only the selected ones) after its header line, then the
+// failure line when no information was obtained. Polls stopRequested before every query; a stop leaves the
+// text read so far, without a closing line feed or failure line. Refreshes the output pane after every
+// hundredth row from row 200 on (showReportInPane).
 void readListViewRows(Hwnd listView, bool selectedOnly);
 // Appends the header line of the list view (titles of at least 2 bytes joined by settings.listSeparator).
 void readListViewHeader(Hwnd listView);
