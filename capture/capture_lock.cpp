@@ -13,6 +13,7 @@ std::mutex lockMutex;
 // Per thread: whether this thread is inside a CaptureLock (the mutex is not recursive).
 thread_local bool heldHere = false;
 std::atomic<unsigned long long> acquisitions{0};
+std::atomic<void (*)()> releaseHook{nullptr};
 } // namespace
 
 bool captureTreeClaimed = false;
@@ -26,6 +27,11 @@ CaptureLock::CaptureLock() {
 CaptureLock::~CaptureLock() {
     heldHere = false;
     lockMutex.unlock();
+    if (void (*hook)() = releaseHook.load()) hook();
+}
+
+void setCaptureLockReleaseHook(void (*hook)()) {
+    releaseHook.store(hook);
 }
 
 bool captureLockHeldByThisThread() {

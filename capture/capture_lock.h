@@ -45,6 +45,10 @@ bool captureLockHeldByThisThread();
 // How many times any thread has taken the lock so far (lets a test see another thread get through).
 unsigned long long captureLockAcquisitions();
 
+// Tests only: a function run on the releasing thread right after each release of the lock, so that a
+// test can put another writer's work exactly between two locked regions. Null (none) in the program.
+void setCaptureLockReleaseHook(void (*hook)());
+
 // Set while a capture section owns captureTree (from discarding its items to printing them). Read and
 // written only with the lock held.
 extern bool captureTreeClaimed;

@@ -1,0 +1,168 @@
+// Menu capture: the menu walk into TextNodes, the menu bar for the dispatcher and the added-menu section.
+// The walk builds a detached tree without the capture lock; only installing and printing it take the lock
+// (capture/capture_lock.h). captureAddedMenu runs on the user-interface thread, the rest on the capture
+// worker.
+#include "capture/menu_capture.h"
+
+#include <cstring>
+#include <vector>
+
+#include "capture/capture_lock.h"
+#include "capture/capture_state.h"
+#include "capture/capture_ui.h"
+#include "capture/dispatcher.h"
+#include "capture/report_buffer.h"
+
+namespace vantor {
+
+Hmenu lastAddedMenu{};
+Hwnd lastAddedMenuWindow{};
+
+namespace {
+
+constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
+constexpr char kAddedMenuSeparatorAndHeader[] =
+    "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
+// Parent chains of real windows are short; the bound only guards against a broken chain.
+constexpr int kMaxAncestors = 4096;
+
+// The outermost ancestor reached through parent(): the window itself when it has no parent.
+Hwnd topLevelAncestor(Hwnd window) {
+    Hwnd top = window;
+    for (int i = 0; i < kMaxAncestors; ++i) {
+        Hwnd up = ws().parent(top);
+        if (isNull(up)) break;
+        top = up;
+    }
+    return top;
+}
+
+// The item's text cut at its first tab (the accelerator text); empty for a separator or an unreadable item.
+void itemText(Hmenu menu, int position, MenuItem* item) {
+    if (!ws().menuItem(menu, position, item)) {
+        item->text[0] = '\0';
+        item->id = 0;
+        item->subMenu = Hmenu{};
+        item->separator = true;
+        return;
+    }
+    item->text[sizeof item->text - 1] = '\0';
+    if (char* tab = std::strchr(item->text, '\t')) *tab = '\0';
+}
+
+// Adds the items of menu below parent. path holds the menus open above, so that a menu reachable from
+// itself is not walked forever.
+void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path) {
+    const int n = ws().menuItemCount(menu);
+    if (isNull(menu) || n <= 0) return;
+    path->push_back(menu);
+    MenuItem item;
+    for (int p = 0; p < n; ++p) {
+        itemText(menu, p, &item);
+        if (item.text[0] == '\0') continue;
+        TextNode* node = new TextNode();
+        node->setText(item.text);
+        appendChild(node, parent);
+        if (!isNull(item.subMenu)) {
+            node->value = -1;
+            bool open = false;
+            for (Hmenu m : *path)
+                open = open || m == item.subMenu;
+            if (!open) addItems(item.subMenu, node, path);
+        } else {
+            node->value = item.id;
+        }
+    }
+    path->pop_back();
+}
+
+// Appends the tree's items (or the failure line when there is none). Caller holds the lock.
+void printMenuItems(const TextNode* root) {
+    const TextNode* first = root != nullptr ? root->firstChild : nullptr;
+    if (first == nullptr) {
+        report->append(kFailureLine, std::strlen(kFailureLine));
+        return;
+    }
+    textSeen = false;
+    printTextTree(first, nullptr, true);
+}
+
+} // namespace
+
+TextNode* readMenuTree(Hwnd window, Hmenu menu) {
+    if (isNull(window)) return nullptr;
+    char title[256];
+    char className[256];
+    int n = 0;
+    for (int i = 0; i < kMaxAncestors; ++i) {
+        std::memset(title, 0, sizeof title);
+        std::memset(className, 0, sizeof className);
+        ws().windowText(window, title, sizeof title);
+        ws().className(window, className, sizeof className);
+        n = ws().menuItemCount(menu);
+        if (!isNull(menu) && n > 0) break;
+        n = 0;
+        Hwnd up = ws().parent(window);
+        if (isNull(up)) return nullptr;
+        window = up;
+        menu = ws().menuOf(window);
+    }
+    if (n <= 0) return nullptr;
+    TextNode* root = new TextNode();
+    root->setText(title[0] != '\0' ? title : className);
+    root->window = window;
+    std::vector<Hmenu> path;
+    addItems(menu, root, &path);
+    return root;
+}
+
+void buildMenuTree(Hwnd window, Hmenu menu) {
+    TextNode* root = readMenuTree(window, menu);
+    if (root == nullptr) return;
+    CaptureLock hold;
+    replaceCaptureTree(root);
+}
+
+void captureMenuBar(Hwnd window) {
+    buildMenuTree(window, ws().menuOf(window));
+}
+
+void addMenuItems(Hmenu menu, TextNode* parent) {
+    if (parent == nullptr) return;
+    std::vector<Hmenu> path;
+    addItems(menu, parent, &path);
+}
+
+void captureAddedMenu(Hwnd window, Hmenu menu) {
+    const Hwnd mainWindow = captureUi().mainWindow();
+    if (!isNull(mainWindow) && (window == mainWindow || topLevelAncestor(window) == mainWindow)) return;
+    if (menu == lastAddedMenu || window == lastAddedMenuWindow) return;
+    lastAddedMenu = menu;
+    lastAddedMenuWindow = window;
+
+    TextNode* root = readMenuTree(window, menu);
+    int line = 0;
+    {
+        CaptureLock hold;
+        // A capture section that owns the tree keeps it; the menu is then printed from its own tree.
+        const bool ownTree = captureTreeClaimed;
+        if (!ownTree) {
+            discardCaptureTreeItems();
+            if (root != nullptr) replaceCaptureTree(root);
+        }
+        if (report->lineCount > 0) {
+            report->append(kAddedMenuSeparatorAndHeader, std::strlen(kAddedMenuSeparatorAndHeader));
+            line = report->lineCount - 1;
+        } else {
+            report->append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
+        }
+        printMenuItems(ownTree ? root : captureTree);
+        if (!ownTree) root = nullptr; // now owned as captureTree
+    }
+    destroyNode(root);
+    captureUi().addSectionButton("Menu", line);
+    showReportInPane();
+    captureUi().showMainWindow();
+}
+
+} // namespace vantor
