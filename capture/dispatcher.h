@@ -1,0 +1,25 @@
+// The capture dispatcher: one window (and in a full capture all windows below it) into report sections,
+// and the printing of the capture text tree.
+//
+// Threads: captureWindow runs on the capture worker or the monitor pass and takes the capture lock itself
+// (call it without the lock). printTextTree expects the caller to hold the capture lock
+// (capture/capture_lock.h).
+#pragma once
+
+#include "inventory/text_node.h"
+#include "platform/platform.h"
+
+namespace vantor {
+
+// Writes the window's section by its kind of control and runs its reader. full: also section buttons, the
+// menu bar section and, depth first, every child window; otherwise (a monitoring pass) only the window's
+// own section, where edit and static controls also get one. Returns at once when stopRequested is set.
+void captureWindow(Hwnd window, bool full);
+
+// Writes the sibling chain that starts at node, with all descendants, into the report: texts of at least
+// 2 bytes, one per line; a top-level item with no prefix stands at the margin, every deeper item (and any
+// item when a prefix is given) after the prefix, two spaces per level and "+ "; with withValue, values
+// above 0 follow as " [value]". Sets textSeen when it writes a line. Any depth; caller holds the lock.
+void printTextTree(const TextNode* node, const char* prefix, bool withValue);
+
+} // namespace vantor
