@@ -1,0 +1,96 @@
+// The structure report of a window and its descendants. Lines are built in growable strings, so neither
+// the depth of nesting nor the length of a title or an edit control's text is bounded; each line is
+// appended to the report in one locked region (capture/capture_lock.h). Capture worker thread.
+#include "inventory/structure_report.h"
+
+#include <string>
+
+#include "capture/capture_lock.h"
+#include "capture/in_process_readers.h"
+#include "capture/report_buffer.h"
+#include "inventory/window_tree.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr char kHeader[] = "■ ウインドウの構成\n";
+
+unsigned char foldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+bool sameIgnoringAsciiCase(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (foldAscii(static_cast<unsigned char>(*a)) != foldAscii(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
+void appendLine(const std::string& line) {
+    CaptureLock hold;
+    report->append(line.data(), line.size());
+}
+
+// One descendant: indentation, "+ ", the quoted title, the class name and, for edit-like classes, the whole
+// text in square brackets.
+void writeChildLine(Hwnd child, const std::string& indentation) {
+    char className[256] = {};
+    char title[256] = {};
+    ws().className(child, className, sizeof className);
+    ws().windowText(child, title, sizeof title);
+    std::string line = indentation;
+    line += "+ \"";
+    line += title;
+    line += "\" ";
+    line += className;
+    if (isEditLikeClass(className)) {
+        char* text = readEditText(child);
+        line += " [";
+        if (text != nullptr) line += text;
+        line += "]";
+        delete[] text;
+    }
+    line += "\n";
+    appendLine(line);
+}
+
+void writeChildren(Hwnd window, const std::string& indentation) {
+    ChildWalk children(window);
+    for (Hwnd child = children.next(); !isNull(child); child = children.next()) {
+        writeChildLine(child, indentation);
+        writeChildren(child, indentation + "  ");
+    }
+}
+
+} // namespace
+
+bool isEditLikeClass(const char* className) {
+    static const char* const kEditLike[] = {"Edit",      "TEdit",     "RICHEDIT",
+                                            "TRichEdit", "TComboBox", "RichEdit20W"};
+    if (className == nullptr) return false;
+    for (const char* name : kEditLike)
+        if (sameIgnoringAsciiCase(className, name)) return true;
+    return false;
+}
+
+void writeStructureReport(Hwnd window, const char* indentation) {
+    if (indentation != nullptr) {
+        writeChildren(window, std::string(indentation) + "  ");
+        return;
+    }
+    char className[256] = {};
+    char title[256] = {};
+    ws().className(window, className, sizeof className);
+    ws().windowText(window, title, sizeof title);
+    std::string top = kHeader;
+    top += "\"";
+    top += title;
+    top += "\" ";
+    top += className;
+    top += "\n";
+    appendLine(top);
+    writeChildren(window, "  ");
+}
+
+} // namespace vantor
