@@ -1,5 +1,6 @@
 // Fake combo box (class "ComboBox"): the items of its list, answered like a real combo box's CB_ messages
 // (texts copied into the caller's local buffer), and its edit field's text as its window text.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
 #include "platform/fake/fake_controls.h"

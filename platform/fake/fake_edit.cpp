@@ -1,5 +1,6 @@
 // Fake edit control (class "Edit"): its text through WM_GETTEXT (bounded by the capacity in wParam),
 // WM_GETTEXTLENGTH and WM_SETTEXT, copied into the caller's local buffer.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
 #include "platform/fake/fake_controls.h"

@@ -1,4 +1,5 @@
 // A remote exchange driven by hand through the platform interfaces (see fake_exchange.h).
+// Used on one test thread per exchange.
 #include "platform/fake/fake_exchange.h"
 
 #include <vector>

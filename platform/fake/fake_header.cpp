@@ -1,5 +1,6 @@
 // Fake header control (class "SysHeader32"): the column count and the HDITEMA exchange through a block of
 // its own process, in that process's pointer width.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
 #include "platform/fake/fake_controls.h"

@@ -1,5 +1,6 @@
 // Fake list box (class "ListBox"): the item count, item lengths and item texts, answered the way a real
 // list box with strings answers them, the text copied into the caller's local buffer.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
 #include "platform/fake/fake_controls.h"

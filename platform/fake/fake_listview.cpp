@@ -1,5 +1,6 @@
 // Fake list view (class "SysListView32", report view): row count, selection, its header child and the
 // LVITEMA exchange through a block of its own process, in that process's pointer width.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <algorithm>
 #include <map>
 #include <utility>

@@ -1,5 +1,6 @@
 // The fake specimen: builds the specimen's windows, menu bar and control contents on a fake desktop from
 // the tables the real specimen is built from.
+// Called on the test's thread while it builds the desktop.
 #include "platform/fake/fake_specimen.h"
 
 #include <string>

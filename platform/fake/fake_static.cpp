@@ -1,5 +1,6 @@
 // Fake static control (class "Static"): its text through the standard text messages, as DefWindowProc
 // answers them for a real static control.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
 #include "platform/fake/fake_controls.h"

@@ -1,5 +1,6 @@
 // Fake status bar (class "msctls_statusbar32"): its parts and their texts, written into a block of its own
 // process with no capacity, as the real SB_GETTEXTA does.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <algorithm>
 #include <utility>
 

@@ -1,5 +1,6 @@
 // Fake tab control (class "SysTabControl32"): the tab count and the TCITEMA exchange through a block of its
 // own process, in that process's pointer width.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
 #include "platform/fake/fake_controls.h"

@@ -1,5 +1,6 @@
 // Text answers shared by the fake controls: local buffers (marshalled text messages) and blocks of the
 // control's own process (common controls), each checked the way the real exchange would go wrong.
+// Called by the fake controls under the fake desktop's lock.
 #include "platform/fake/fake_text.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // Fake toolbar (class "ToolbarWindow32"): its buttons as TBBUTTON records of its process's pointer width,
 // and the button texts by command id, written into a block of its own process with no capacity.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <cstring>
 #include <utility>
 

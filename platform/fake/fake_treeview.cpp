@@ -1,6 +1,7 @@
 // Fake tree view (class "SysTreeView32"): item handles for TVM_GETNEXTITEM and the TVITEMA exchange through
 // a block of its own process, in that process's pointer width. In a 64-bit process every item handle has
 // bits above the low 32, so a reader that keeps a handle in 32 bits sends one the tree does not hold.
+// Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <atomic>
 #include <cstdio>
 #include <map>
