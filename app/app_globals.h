@@ -7,17 +7,9 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
 
 namespace vantor {
-
-// The platform seam's handles and the Win32 ones are the same values.
-inline Hwnd fromHwnd(HWND w) {
-    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(w));
-}
-inline HWND toHwnd(Hwnd w) {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
-}
 
 extern HINSTANCE moduleInstance;
 extern HWND mainWindow;

@@ -29,7 +29,7 @@ class AppCaptureUi : public CaptureUi {
     void clearSectionButtons() override { send({RequestKind::ClearButtons, nullptr, 0}); }
     void showReport(const char* text) override { send({RequestKind::ShowReport, text, 0}); }
     void showMainWindow() override { send({RequestKind::ShowMainWindow, nullptr, 0}); }
-    Hwnd mainWindow() override { return fromHwnd(vantor::mainWindow); }
+    Hwnd mainWindow() override { return fromNative(vantor::mainWindow); }
 
   private:
     static void send(Request request) {

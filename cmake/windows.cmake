@@ -60,3 +60,14 @@ if(TARGET specimen)
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:specimen>)
   set_tests_properties(wine.specimen PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
 endif()
+
+# vantor.exe: the application shell and its resources (app/), the panes (ui/) and the Win32 side of the
+# capture commands (triggers/win32/). app/settings.cpp is in vantor_core as well; the program's own copy is
+# the one linked.
+file(GLOB VANTOR_APP_UI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/*.cpp
+  ${PROJECT_SOURCE_DIR}/triggers/win32/*.cpp)
+add_library(vantor_app_ui STATIC ${VANTOR_APP_UI_SOURCES})
+target_link_libraries(vantor_app_ui PUBLIC vantor_platform_win32 comctl32 comdlg32 shell32)
+target_compile_options(vantor_app_ui PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_ui)
+target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)

@@ -142,9 +142,16 @@ void scrollOutputToLine(int line) {
 
 int saveOutputToFile(const char* fileName) {
     if (fileName == nullptr || fileName[0] == '\0') return 0;
-    const int length = GetWindowTextLengthA(outputPane);
-    char* text = new char[static_cast<size_t>(length) + 1]();
-    GetWindowTextA(outputPane, text, length + 1);
+    // The length in bytes: GetWindowTextLengthA may count a double-byte character once (Wine's rich edit
+    // does), so the buffer is sized by the larger of it and the byte count of the whole text.
+    GETTEXTLENGTHEX bytesQuery{GTL_NUMBYTES | GTL_USECRLF, CP_ACP};
+    const LRESULT bytes =
+        SendMessageA(outputPane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&bytesQuery), 0);
+    const LRESULT chars = GetWindowTextLengthA(outputPane);
+    const size_t capacity = static_cast<size_t>(bytes > chars ? bytes : chars) + 1;
+    char* text = new char[capacity]();
+    GetWindowTextA(outputPane, text, static_cast<int>(capacity));
+    const size_t length = std::strlen(text);
     HANDLE file = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         MessageBoxA(GetFocus(), kSaveFailed, "Error", MB_OK);
@@ -152,14 +159,14 @@ int saveOutputToFile(const char* fileName) {
         return 0;
     }
     DWORD written = 0;
-    WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
     SendMessageA(outputPane, EM_SETMODIFY, 0, 0);
     if (!CloseHandle(file)) {
         MessageBoxA(GetFocus(), "Error CloseHandle", "Error", MB_OK);
         delete[] text;
         return 0;
     }
-    SendMessageA(outputPane, EM_LIMITTEXT, static_cast<WPARAM>(length) + kTextLimitMargin, 0);
+    SendMessageA(outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     delete[] text;
     return 1;
 }

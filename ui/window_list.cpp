@@ -61,7 +61,7 @@ HWND windowOfRow(int row) {
     const TextNode* node = windowRoot->firstChild;
     for (int i = 0; node != nullptr && i < row; ++i)
         node = node->next;
-    return node != nullptr ? reinterpret_cast<HWND>(static_cast<std::uintptr_t>(node->window)) : nullptr;
+    return node != nullptr ? toNative(node->window) : nullptr;
 }
 
 LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {

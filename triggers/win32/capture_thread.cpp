@@ -18,7 +18,7 @@ namespace {
 
 class Win32CommandHost : public CommandHost {
   public:
-    Hwnd focusWindow() override { return fromHwnd(GetFocus()); }
+    Hwnd focusWindow() override { return fromNative(GetFocus()); }
 
     void waitServingMessages(unsigned ms) override {
         // Wakes for a sent message or after ms; PeekMessage carries out every pending sent message and
@@ -87,17 +87,17 @@ CommandHost& commandHost() {
 }
 
 void updateWindowInfo(HWND window) {
-    vantor::updateWindowInfo(fromHwnd(window), host);
+    vantor::updateWindowInfo(fromNative(window), host);
 }
 
 HWND currentTargetWindow() {
-    return toHwnd(currentTarget.load());
+    return toNative(currentTarget.load());
 }
 
 void captureUnderCursor() {
     POINT p;
     GetCursorPos(&p);
-    captureUnderCursorOf(fromHwnd(WindowFromPoint(p)), host);
+    captureUnderCursorOf(fromNative(WindowFromPoint(p)), host);
 }
 
 } // namespace vantor

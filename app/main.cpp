@@ -1,0 +1,172 @@
+// The program's entry: start-up (names, settings, single-instance rule, hook, shared objects, classes, main
+// window, tray icon), the loop that waits for window messages and the hook event at once, and the shutdown
+// in its fixed order.
+// Threads: the user-interface thread, from the first instruction to the exit code.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/app_globals.h"
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "app/settings.h"
+#include "app/tray.h"
+#include "capture/capture_state.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/section_toolbar.h"
+#include "ui/split_pane.h"
+
+namespace vantor {
+
+HINSTANCE moduleInstance = nullptr;
+HWND mainWindow = nullptr;
+char programName[100] = "";
+char mainClassName[100] = "";
+
+namespace {
+
+char settingsPath[256] = "";
+HANDLE instanceMutex = nullptr;
+bool ownsMutex = false;
+HANDLE hookEvent = nullptr;
+HACCEL accelerators = nullptr;
+
+// msghook.dll is loaded at run time: without it (or without its exports) the hook is simply absent.
+HMODULE hookLibrary = nullptr;
+using HookCall = void(WINAPI*)();
+
+void callHookExport(const char* name) {
+    if (hookLibrary == nullptr) return;
+    HookCall call = reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(hookLibrary, name)));
+    if (call != nullptr) call();
+}
+
+void installHook() {
+    char path[600];
+    moduleDirectory(path, 512);
+    lstrcatA(path, "\\msghook.dll");
+    hookLibrary = LoadLibraryA(path);
+    callHookExport("SetHook");
+}
+
+void removeHook() {
+    callHookExport("FreeHook");
+    if (hookLibrary != nullptr) FreeLibrary(hookLibrary);
+    hookLibrary = nullptr;
+}
+
+// Returns true when another instance runs: that one's window has been brought up and this one must exit.
+bool anotherInstanceRuns() {
+    if (settings.multipleStartup) return false;
+    instanceMutex = CreateMutexA(nullptr, FALSE, programName);
+    ownsMutex = true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    CloseHandle(instanceMutex);
+    instanceMutex = nullptr;
+    ownsMutex = false;
+    HWND running = FindWindowA(mainClassName, programName);
+    if (running != nullptr) {
+        ShowWindow(running, SW_SHOW);
+        SetForegroundWindow(running);
+    }
+    return true;
+}
+
+void shutDown() {
+    {
+        destroyNode(captureTree);
+        captureTree = nullptr;
+    }
+    removeHook();
+    if (hookEvent != nullptr) CloseHandle(hookEvent);
+    saveSettings(settingsPath);
+    removeTrayIcon(&trayOwner, mainWindow, 1);
+    if (ownsMutex) {
+        ReleaseMutex(instanceMutex);
+        CloseHandle(instanceMutex);
+    }
+}
+
+// Removes every waiting message; true when WM_QUIT came (its wParam in *exitCode).
+bool pumpMessages(int* exitCode) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            *exitCode = static_cast<int>(msg.wParam);
+            return true;
+        }
+        if (TranslateAcceleratorA(msg.hwnd, accelerators, &msg) == 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return false;
+}
+
+int runMainLoop() {
+    for (;;) {
+        const DWORD woken =
+            MsgWaitForMultipleObjects(1, &hookEvent, FALSE, INFINITE, QS_ALLINPUT & ~QS_RAWINPUT);
+        if (woken == WAIT_OBJECT_0) {
+            // The hook library has queued records; their intake is not part of this program yet, so the
+            // auto-reset event is only consumed.
+            continue;
+        }
+        if (woken == WAIT_OBJECT_0 + 1) {
+            int exitCode = 0;
+            if (pumpMessages(&exitCode)) {
+                shutDown();
+                return exitCode;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void moduleDirectory(char* out, int cap) {
+    char path[512] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    for (int i = lstrlenA(path) - 1; i >= 0; --i) {
+        if (path[i] == '\\') {
+            path[i] = '\0';
+            break;
+        }
+    }
+    lstrcpynA(out, path, cap);
+}
+
+int runVantor(HINSTANCE instance) {
+    installWin32Platform();
+    LoadStringA(instance, IDS_PROGRAM_NAME, programName, sizeof programName);
+    LoadStringA(instance, IDS_MAIN_CLASS, mainClassName, sizeof mainClassName);
+    char directory[512];
+    moduleDirectory(directory, sizeof directory);
+    std::snprintf(settingsPath, sizeof settingsPath, "%s\\vantor.ini", directory);
+    loadSettings(settingsPath);
+    if (anotherInstanceRuns()) return 0;
+    moduleInstance = instance;
+    hookEvent = CreateEventA(nullptr, FALSE, FALSE, "MsgHook-Test-Event-Name");
+    installHook();
+    registerMainWindowClass(instance);
+    createCaptureState();
+    captureRunning.store(false);
+    stopRequested.store(false);
+    monitoringActive.store(false);
+    installAppCaptureUi();
+    if (registerSplitPaneClass(instance) == 0) return 0;
+    if (!createMainWindow(instance)) return 0;
+    accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    trayOwner = TrayIcon{0, instance};
+    addTrayIcon(
+        &trayOwner, mainWindow,
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL_ICON), IMAGE_ICON, 16, 16, 0)), 1);
+    applyMenuState(MenuState::Idle);
+    return runMainLoop();
+}
+
+} // namespace vantor
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return vantor::runVantor(instance);
+}
