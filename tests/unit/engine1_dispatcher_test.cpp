@@ -283,6 +283,11 @@ TEST_F(Dispatcher, EditTextLongerThanOneFormattedAppendIsWrittenWhole) {
     EXPECT_EQ(reportText(), "\r\n■ エディットコントロール [Edit]\r\n" + text + "\r\n");
 }
 
+TEST_F(Dispatcher, EmptyEditGetsAnEmptyContentLine) {
+    captureWindow(fake::addEdit(desktop, topLevel(), pid, ""), false);
+    EXPECT_EQ(reportText(), "\r\n■ エディットコントロール [Edit]\r\n\r\n");
+}
+
 TEST_F(Dispatcher, EditWhoseTextCannotBeReadKeepsItsHeaderAndAnEmptyContentLine) {
     Hwnd edit = fake::addEdit(desktop, topLevel(), pid, "unreadable");
     desktop.failLocalAlloc = true;
