@@ -2,8 +2,9 @@
 # Runs Windows programs of one build directory under Wine, each run in its own environment:
 #   harness.sh start BUILD_DIR                  start a private Xvfb display and a persistent wineserver
 #   harness.sh stop BUILD_DIR                   end every process that start began (by PID), also on failure
-#   harness.sh run BUILD_DIR PROGRAM [ARGS...]  run `wine PROGRAM ARGS` there and pass on its exit code;
-#                                               starts (and afterwards stops) the environment when needed
+#   harness.sh run BUILD_DIR PROGRAM [ARGS...]  run `wine PROGRAM ARGS` there and pass on its exit code and
+#                                               output; starts (and afterwards stops) the environment when
+#                                               needed
 #   harness.sh env BUILD_DIR                    print the environment of a started run as shell assignments
 #
 # The Wine prefix BUILD_DIR/wineprefix is created once and kept (creating one takes about 10 s); the state of
@@ -259,8 +260,22 @@ run)
     fi
     read_state
     export DISPLAY=:$DISPLAY_NUM
-    wine "$@"
+    # The program writes into files that tail passes on while it runs: a process it leaves behind (started
+    # by it, inheriting its output) then holds a file, not the caller's output. ctest waits for every holder
+    # of a test's output to close it, so a stray process would otherwise hold the test until its time-out.
+    out=$(mktemp "$log_dir/run-out.XXXXXX") && err=$(mktemp "$log_dir/run-err.XXXXXX") || exit 1
+    wine "$@" <&0 >"$out" 2>"$err" &
+    wine_pid=$!
+    tail -n +1 -s 0.1 --pid="$wine_pid" -f "$out" &
+    tail_out=$!
+    tail -n +1 -s 0.1 --pid="$wine_pid" -f "$err" >&2 &
+    tail_err=$!
+    trap 'kill "$wine_pid" "$tail_out" "$tail_err" 2>/dev/null; exit 143' TERM INT
+    wait "$wine_pid"
     rc=$?
+    wait "$tail_out" "$tail_err"
+    trap - TERM INT
+    rm -f "$out" "$err"
     if [ $started_here = 1 ]; then
         with_lock do_stop
     fi

@@ -16,18 +16,25 @@ fail() {
     failures=$((failures + 1))
 }
 
+if [ ! -f "$specimen" ]; then
+    echo "FAIL: $specimen does not exist"
+    exit 1
+fi
 eval "$(bash "$harness" env "$build_dir")" || {
     echo "FAIL: the Wine environment is not started"
     exit 1
 }
 
-# Prints the number of windows whose name is exactly $1, after waiting up to $2 tenths of a second for at
-# least one.
+# Prints the number of windows whose name is exactly $1, after waiting up to $2 seconds for at least one
+# (while the background job $3, when given, still runs).
 count_windows() {
-    local name=$1 tenths=$2 i ids
-    for ((i = 0; i < tenths; i++)); do
+    local name=$1 seconds=$2 job=${3:-} deadline ids
+    deadline=$(($(date +%s) + seconds))
+    while :; do
         ids=$(xdotool search --name "^$name\$" 2>/dev/null)
         [ -n "$ids" ] && break
+        [ "$(date +%s)" -lt "$deadline" ] || break
+        [ -z "$job" ] || kill -0 "$job" 2>/dev/null || break
         sleep 0.1
     done
     if [ -z "$ids" ]; then echo 0; else wc -l <<<"$ids"; fi
@@ -68,22 +75,22 @@ bash "$harness" run "$build_dir" "$specimen" --title "$first" --exit-after 2500 
 first_pid=$!
 bash "$harness" run "$build_dir" "$specimen" --title "$second" --rows 300 --exit-after 2500 &
 second_pid=$!
-n=$(count_windows "$first" 100)
+n=$(count_windows "$first" 10 "$first_pid")
 [ "$n" -eq 1 ] || fail "expected one window titled '$first', found $n"
-n=$(count_windows "$second" 100)
+n=$(count_windows "$second" 10 "$second_pid")
 [ "$n" -eq 1 ] || fail "expected one window titled '$second', found $n"
 expect_exit_zero "$first_pid" 15 "specimen '$first'"
 expect_exit_zero "$second_pid" 15 "specimen '$second'"
 elapsed=$(($(date +%s) - started))
 [ "$elapsed" -ge 2 ] || fail "--exit-after 2500 ended the specimens after only $elapsed s"
-n=$(count_windows "$first" 1)
+n=$(count_windows "$first" 0)
 [ "$n" -eq 0 ] || fail "the window '$first' is still there after its process ended"
 
 # 3. A specimen that hangs after 300 ms is still ended by --exit-after.
 hung="Specimen test hung $$"
 bash "$harness" run "$build_dir" "$specimen" --title "$hung" --hang-after 300 --exit-after 2000 &
 hung_pid=$!
-n=$(count_windows "$hung" 100)
+n=$(count_windows "$hung" 10 "$hung_pid")
 [ "$n" -eq 1 ] || fail "expected one window titled '$hung', found $n"
 expect_exit_zero "$hung_pid" 15 "hanging specimen"
 
