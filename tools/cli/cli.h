@@ -1,0 +1,48 @@
+// vantor-cli: the command-line front end on the capture engine. Declarations shared by its files: the exit
+// codes, the parsed command line, and the two commands (capture, list).
+//
+// Threads: the program has one thread; everything here runs on it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace vantor {
+namespace cli {
+
+// Exit codes, printed by --help; tests and scripts depend on their values.
+enum ExitCode : int {
+    kExitOk = 0,                // the report (or the list) was written; also a capture that read nothing
+    kExitNoWindow = 1,          // no window matches, or the handle names no window
+    kExitBadArguments = 2,      // the command line cannot be understood
+    kExitSeveralWindows = 3,    // the title or class names more than one window
+    kExitOutputNotWritable = 4, // the output file cannot be created, or writing the output failed
+};
+
+enum class Command { Help, Capture, List };
+
+// How capture names its window: exactly one of these.
+enum class Selector { None, Title, Class, Handle };
+
+struct Arguments {
+    Command command = Command::Help;
+    Selector selector = Selector::None;
+    const char* text = nullptr;    // the title or class name (code page 932 bytes, compared exactly)
+    std::uint64_t handle = 0;      // --handle
+    const char* outPath = nullptr; // --out; null for standard output
+    bool listHandles = false;      // list --handles: each line starts with the window's handle
+};
+
+// Parses argv. False with a one-line reason in *error (a static text) when the command line is not
+// understood.
+bool parseArguments(int argc, char** argv, Arguments* out, const char** error);
+
+// Writes the usage text with the exit codes.
+void printUsage(std::FILE* to);
+
+// The commands; each returns the program's exit code and prints its own error messages to stderr.
+int runCapture(const Arguments& args);
+int runList(const Arguments& args);
+
+} // namespace cli
+} // namespace vantor

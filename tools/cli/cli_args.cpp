@@ -1,0 +1,157 @@
+// The command line of vantor-cli: parsing into Arguments and the usage text (which carries the exit codes).
+// Threads: the program's one thread.
+#include "cli.h"
+
+#include <cstring>
+
+namespace vantor {
+namespace cli {
+
+namespace {
+
+bool same(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// "0x1A2B" or "1A2B": 1 to 16 hex digits, not zero.
+bool parseHandle(const char* text, std::uint64_t* out) {
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
+    const std::size_t n = std::strlen(text);
+    if (n == 0 || n > 16) return false;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int d = hexDigit(text[i]);
+        if (d < 0) return false;
+        value = value << 4 | static_cast<std::uint64_t>(d);
+    }
+    if (value == 0) return false;
+    *out = value;
+    return true;
+}
+
+bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
+    for (int i = 2; i < argc; ++i) {
+        const char* name = argv[i];
+        Selector selector = Selector::None;
+        if (same(name, "--title")) {
+            selector = Selector::Title;
+        } else if (same(name, "--class")) {
+            selector = Selector::Class;
+        } else if (same(name, "--handle")) {
+            selector = Selector::Handle;
+        } else if (!same(name, "--out")) {
+            *error = "unknown option for capture";
+            return false;
+        }
+        if (i + 1 >= argc) {
+            *error = "an option of capture is missing its value";
+            return false;
+        }
+        const char* value = argv[++i];
+        if (selector == Selector::None) {
+            if (a->outPath != nullptr) {
+                *error = "--out is given twice";
+                return false;
+            }
+            if (value[0] == '\0') {
+                *error = "--out needs a file name";
+                return false;
+            }
+            a->outPath = value;
+            continue;
+        }
+        if (a->selector != Selector::None) {
+            *error = "give exactly one of --title, --class, --handle";
+            return false;
+        }
+        a->selector = selector;
+        if (selector == Selector::Handle) {
+            if (!parseHandle(value, &a->handle)) {
+                *error = "--handle needs a hexadecimal window handle such as 0x1A2B";
+                return false;
+            }
+        } else {
+            a->text = value;
+        }
+    }
+    if (a->selector == Selector::None) {
+        *error = "capture needs one of --title, --class, --handle";
+        return false;
+    }
+    return true;
+}
+
+bool parseList(int argc, char** argv, Arguments* a, const char** error) {
+    for (int i = 2; i < argc; ++i) {
+        if (same(argv[i], "--handles") && !a->listHandles) {
+            a->listHandles = true;
+            continue;
+        }
+        *error = "list takes no argument but --handles";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseArguments(int argc, char** argv, Arguments* out, const char** error) {
+    Arguments a;
+    *error = nullptr;
+    if (argc < 2) {
+        *error = "no command given";
+        return false;
+    }
+    const char* command = argv[1];
+    bool ok = false;
+    if (same(command, "--help") || same(command, "-h") || same(command, "help")) {
+        a.command = Command::Help;
+        ok = argc == 2;
+        if (!ok) *error = "--help takes no argument";
+    } else if (same(command, "capture")) {
+        a.command = Command::Capture;
+        ok = parseCapture(argc, argv, &a, error);
+    } else if (same(command, "list")) {
+        a.command = Command::List;
+        ok = parseList(argc, argv, &a, error);
+    } else {
+        *error = "unknown command";
+    }
+    if (ok) *out = a;
+    return ok;
+}
+
+void printUsage(std::FILE* to) {
+    std::fputs("usage:\n"
+               "  vantor-cli capture (--title TEXT | --class NAME | --handle 0xHEX) [--out FILE]\n"
+               "      Captures the window as the application's window capture does: the structure report,\n"
+               "      then every readable control below the window. The report is written as code page 932\n"
+               "      bytes, unchanged (no line-end translation), to FILE or to standard output.\n"
+               "      --title and --class compare the whole top-level window title or class name exactly;\n"
+               "      --handle takes any window, also a child control.\n"
+               "  vantor-cli list [--handles]\n"
+               "      One line per row of the application's window list: \"title [class]\", top of the\n"
+               "      z-order first; with --handles each line starts with the window's handle.\n"
+               "  vantor-cli --help\n"
+               "\n"
+               "The list-view column separator is ListSeparator of vantor.ini beside vantor-cli.exe (a tab\n"
+               "when the file or the key is absent).\n"
+               "\n"
+               "exit codes:\n"
+               "  0  done (a capture that finds nothing readable still writes its report)\n"
+               "  1  no such window\n"
+               "  2  bad arguments\n"
+               "  3  several windows match (use --handle; `list --handles` shows them)\n"
+               "  4  the output file cannot be written\n",
+               to);
+}
+
+} // namespace cli
+} // namespace vantor

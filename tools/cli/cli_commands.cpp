@@ -1,0 +1,189 @@
+// The two commands of vantor-cli. capture finds the window, runs the application's window capture on this
+// thread (the same steps as the capture worker: clear, structure report, full capture) and writes the report
+// bytes unchanged; list rebuilds the window tree and prints one line per row of the window list.
+//
+// Threads: the program's one thread. The capture runs here directly: the program has no window of its own,
+// so nothing has to keep serving messages while the engine waits for the captured application.
+#include "cli.h"
+
+#include <cinttypes>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/capture_lock.h"
+#include "capture/report_buffer.h"
+#include "inventory/text_node.h"
+#include "inventory/window_tree.h"
+#include "platform/platform.h"
+#include "triggers/capture_commands.h"
+
+namespace vantor {
+namespace cli {
+
+namespace {
+
+constexpr int kTextBuffer = 256;
+
+std::uint64_t handleValue(Hwnd w) {
+    return static_cast<std::uint64_t>(static_cast<std::uintptr_t>(w));
+}
+
+void describeWindow(Hwnd w, std::FILE* to) {
+    char title[kTextBuffer] = "";
+    char className[kTextBuffer] = "";
+    ws().windowText(w, title, sizeof title);
+    ws().className(w, className, sizeof className);
+    std::fprintf(to, "  0x%" PRIX64 " %s [%s]\n", handleValue(w), title, className);
+}
+
+// The top-level windows whose whole title (or class name) is the text, in z-order.
+void matchingWindows(const Arguments& args, std::vector<Hwnd>* out) {
+    std::vector<Hwnd> all;
+    ws().topLevelWindows(&all);
+    for (Hwnd w : all) {
+        char name[kTextBuffer] = "";
+        if (args.selector == Selector::Title)
+            ws().windowText(w, name, sizeof name);
+        else
+            ws().className(w, name, sizeof name);
+        if (std::strcmp(name, args.text) == 0) out->push_back(w);
+    }
+}
+
+int resolveWindow(const Arguments& args, Hwnd* out) {
+    if (args.selector == Selector::Handle) {
+        const Hwnd w = static_cast<Hwnd>(static_cast<std::uintptr_t>(args.handle));
+        if (!ws().isWindow(w)) {
+            std::fprintf(stderr, "vantor-cli: no window has the handle 0x%" PRIX64 "\n", args.handle);
+            return kExitNoWindow;
+        }
+        *out = w;
+        return kExitOk;
+    }
+    const char* what = args.selector == Selector::Title ? "title" : "class name";
+    std::vector<Hwnd> found;
+    matchingWindows(args, &found);
+    if (found.empty()) {
+        std::fprintf(stderr, "vantor-cli: no top-level window has the %s \"%s\"\n", what, args.text);
+        return kExitNoWindow;
+    }
+    if (found.size() > 1) {
+        std::fprintf(stderr,
+                     "vantor-cli: %u top-level windows have the %s \"%s\"; choose one with --handle:\n",
+                     static_cast<unsigned>(found.size()), what, args.text);
+        for (Hwnd w : found)
+            describeWindow(w, stderr);
+        return kExitSeveralWindows;
+    }
+    *out = found.front();
+    return kExitOk;
+}
+
+// Where the report goes: standard output (already in binary mode) or a file opened in binary mode.
+class Output {
+  public:
+    ~Output() { discard(); }
+    bool open(const char* path) {
+        if (path == nullptr) {
+            stream = stdout;
+            return true;
+        }
+        stream = std::fopen(path, "wb");
+        if (stream == nullptr) return false;
+        filePath = path;
+        return true;
+    }
+    // Writes all bytes and closes a file; false when any write or the close failed.
+    bool write(const char* bytes, std::size_t n) {
+        bool ok = n == 0 || std::fwrite(bytes, 1, n, stream) == n;
+        if (stream == stdout) return std::fflush(stdout) == 0 && ok;
+        ok = std::fclose(stream) == 0 && ok;
+        stream = nullptr;
+        return ok;
+    }
+    // Closes and removes a file that was opened but must not be left behind.
+    void discard() {
+        if (stream == nullptr || stream == stdout) return;
+        std::fclose(stream);
+        stream = nullptr;
+        std::remove(filePath.c_str());
+    }
+
+  private:
+    std::FILE* stream = nullptr;
+    std::string filePath;
+};
+
+// The capture commands' host for a program without a user interface: nothing to show, no clipboard, no
+// second thread. It notes the one event the command has to act on, the window closing before the capture.
+class QuietHost : public CommandHost {
+  public:
+    bool windowGone = false;
+
+    Hwnd focusWindow() override { return Hwnd{}; }
+    void waitServingMessages(unsigned ms) override { sys().sleepMs(ms); }
+    void resetPaneSelection() override {}
+    bool startCaptureThread(Hwnd) override { return false; }
+    void requestWindowListRefresh() override { windowGone = true; }
+    void bringMainWindowToFront() override {}
+    bool placeOnClipboard(const char*, std::size_t) override { return false; }
+};
+
+} // namespace
+
+int runCapture(const Arguments& args) {
+    Hwnd window{};
+    const int found = resolveWindow(args, &window);
+    if (found != kExitOk) return found;
+    Output output;
+    if (!output.open(args.outPath)) {
+        std::fprintf(stderr, "vantor-cli: cannot create the output file \"%s\"\n", args.outPath);
+        return kExitOutputNotWritable;
+    }
+    QuietHost host;
+    runWindowCapture(window, host);
+    if (host.windowGone) {
+        std::fprintf(stderr, "vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
+                     handleValue(window));
+        return kExitNoWindow;
+    }
+    std::string bytes;
+    {
+        CaptureLock hold;
+        if (report->text != nullptr) bytes.assign(report->text, report->length());
+    }
+    if (!output.write(bytes.data(), bytes.size())) {
+        std::fprintf(stderr, "vantor-cli: writing the report to %s failed\n",
+                     args.outPath != nullptr ? args.outPath : "standard output");
+        return kExitOutputNotWritable;
+    }
+    return kExitOk;
+}
+
+int runList(const Arguments& args) {
+    rebuildWindowTree();
+    std::string lines;
+    for (const TextNode* n = windowRoot != nullptr ? windowRoot->firstChild : nullptr; n != nullptr;
+         n = n->next) {
+        const WindowNode* w = static_cast<const WindowNode*>(n);
+        if (args.listHandles) {
+            char handle[32];
+            std::snprintf(handle, sizeof handle, "0x%" PRIX64 " ", handleValue(w->window));
+            lines += handle;
+        }
+        lines += w->title != nullptr ? w->title : "";
+        lines += " [";
+        lines += w->className != nullptr ? w->className : "";
+        lines += "]\r\n";
+    }
+    clearWindowTree();
+    if (std::fwrite(lines.data(), 1, lines.size(), stdout) != lines.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "vantor-cli: writing the list to standard output failed\n");
+        return kExitOutputNotWritable;
+    }
+    return kExitOk;
+}
+
+} // namespace cli
+} // namespace vantor

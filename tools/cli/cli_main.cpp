@@ -1,0 +1,82 @@
+// Entry of vantor-cli, the console front end on the capture engine: parses the command line, installs the
+// Win32 platform and a user interface that shows nothing, creates the engine's shared records, reads
+// vantor.ini beside the executable and runs the command.
+//
+// Threads: the program's one thread.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/settings.h"
+#include "capture/capture_state.h"
+#include "capture/capture_ui.h"
+#include "cli.h"
+#include "platform/win32/win32_platform.h"
+
+namespace vantor {
+namespace cli {
+
+namespace {
+
+// The engine's user interface for a program without one: no section buttons, no pane, no main window.
+class QuietUi : public CaptureUi {
+  public:
+    void addSectionButton(const char*, int) override {}
+    void clearSectionButtons() override {}
+    void showReport(const char*) override {}
+    void showMainWindow() override {}
+    Hwnd mainWindow() override { return Hwnd{}; }
+};
+
+QuietUi quietUi;
+
+// "<directory of the executable>\vantor.ini", as the application finds its settings file.
+void settingsPathBesideExe(char* out, std::size_t cap) {
+    char path[MAX_PATH * 2] = "";
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path) path[0] = '\0';
+    char* slash = std::strrchr(path, '\\');
+    if (slash != nullptr) *slash = '\0';
+    std::snprintf(out, cap, "%s\\vantor.ini", path);
+}
+
+int run(const Arguments& args) {
+    installWin32Platform();
+    setCaptureUi(&quietUi);
+    createCaptureState();
+    char settingsPath[MAX_PATH * 2 + 16];
+    settingsPathBesideExe(settingsPath, sizeof settingsPath);
+    loadSettings(settingsPath);
+    const int rc = args.command == Command::Capture ? runCapture(args) : runList(args);
+    destroyCaptureState();
+    setCaptureUi(nullptr);
+    return rc;
+}
+
+} // namespace
+
+} // namespace cli
+} // namespace vantor
+
+int main(int argc, char** argv) {
+    using namespace vantor::cli;
+    // The report is code page 932 bytes with its own line ends; the C runtime must not turn "\n" into
+    // "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    Arguments args;
+    const char* error = nullptr;
+    if (!parseArguments(argc, argv, &args, &error)) {
+        std::fprintf(stderr, "vantor-cli: %s\n\n", error);
+        printUsage(stderr);
+        return kExitBadArguments;
+    }
+    if (args.command == Command::Help) {
+        printUsage(stdout);
+        return kExitOk;
+    }
+    return run(args);
+}
