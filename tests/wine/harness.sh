@@ -179,7 +179,7 @@ prefix_pids() {
         pid=${env#/proc/}
         pid=${pid%/environ}
         argv0=
-        IFS= read -r -d '' argv0 <"/proc/$pid/cmdline" 2>/dev/null
+        { IFS= read -r -d '' argv0 <"/proc/$pid/cmdline"; } 2>/dev/null # the process may be gone already
         case $argv0 in [A-Za-z]:\\* | */wine* | wine*) echo "$pid" ;; esac
     done
 }
