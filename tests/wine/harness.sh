@@ -264,7 +264,7 @@ run)
     # by it, inheriting its output) then holds a file, not the caller's output. ctest waits for every holder
     # of a test's output to close it, so a stray process would otherwise hold the test until its time-out.
     out=$(mktemp "$log_dir/run-out.XXXXXX") && err=$(mktemp "$log_dir/run-err.XXXXXX") || exit 1
-    wine "$@" <&0 >"$out" 2>"$err" &
+    wine "$@" </dev/null >"$out" 2>"$err" &
     wine_pid=$!
     tail -n +1 -s 0.1 --pid="$wine_pid" -f "$out" &
     tail_out=$!
