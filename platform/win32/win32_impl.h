@@ -18,9 +18,10 @@ namespace win32 {
 bool sendA(HWND w, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool sendW(HWND w, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-// The text messages whose ANSI forms Wine gets wrong across processes, done so that the caller sees what
-// the ANSI message answers on Windows (code page 932 bytes into a local buffer).
-bool sendListText(HWND w, UINT lengthMsg, UINT textMsg, WPARAM index, char* out, LRESULT* result);
+// The text messages that Wine gets wrong across processes (win32_messages.cpp), done so that the caller
+// sees what the ANSI message answers on Windows: code page 932 bytes into a local buffer.
+bool sendListTextLength(HWND w, bool comboBox, WPARAM index, LRESULT* result);
+bool sendListText(HWND w, bool comboBox, WPARAM index, char* out, LRESULT* result);
 bool sendTextLength(HWND w, LRESULT* result);
 bool sendGetText(HWND w, WPARAM cap, char* out, LRESULT* result);
 

@@ -1,11 +1,17 @@
 // Messages to windows of any process, each with SMTO_ABORTIFHUNG and kMessageTimeoutMs, and the text
-// messages whose ANSI forms Wine answers wrongly across processes:
-//  - LB_GETTEXT / CB_GETLBTEXT sent as A put UTF-16 into the ANSI buffer: the text is read with the W form
-//    and converted to the ANSI code page; the length messages are right in either form.
-//  - WM_GETTEXTLENGTH sent as A answers 0 for a rich edit: the answer is an upper bound of the A and W ones.
-//  - WM_GETTEXT sent as A to a rich edit answers nothing when the buffer is shorter than the text: an empty
-//    answer is checked against the W form and the W text is converted and cut to the buffer.
-// On Windows the same paths give what the A messages give.
+// messages that this Wine gets wrong across processes (seen with Wine 8.0; Windows answers the A forms
+// right, and the paths below give the same answers there):
+//  - LB_GETTEXT / CB_GETLBTEXT sent as A put UTF-16 into the ANSI buffer. The text is read with the W form
+//    and converted to the ANSI code page.
+//  - To a target that does not answer, LB_GETTEXT and CB_GETLBTEXT (either form) and the A forms of
+//    LB_GETTEXTLEN, CB_GETLBTEXTLEN and WM_GETTEXTLENGTH block for ever: the time-out and SMTO_ABORTIFHUNG
+//    are ignored. The W length messages time out properly, so each of these messages is preceded by the
+//    W length message, and the A length messages are never sent: the ANSI length of an item comes from
+//    its converted W text, and WM_GETTEXTLENGTH answers twice the W length (an ANSI code page takes at
+//    most two bytes for a UTF-16 unit), an upper bound that also covers Wine's rich edit, whose A answer
+//    is 0. A target that stops answering between the two messages still blocks the caller.
+//  - WM_GETTEXT sent as A to a rich edit answers nothing when the buffer is shorter than the text. An empty
+//    answer is checked with the W form, and the W text is converted and cut to the buffer.
 //
 // Threads: any; nothing here keeps state.
 #include "platform/win32/win32_impl.h"
@@ -20,11 +26,18 @@ namespace win32 {
 
 namespace {
 
+struct ListMessages {
+    UINT length;
+    UINT text;
+};
+constexpr ListMessages kListBox{LB_GETTEXTLEN, LB_GETTEXT};
+constexpr ListMessages kComboBox{CB_GETLBTEXTLEN, CB_GETLBTEXT};
+
 // An owner-drawn list without strings keeps item data instead of texts; LB_GETTEXT then copies the data,
 // which must not be converted as text.
-bool holdsStrings(HWND w, UINT textMsg) {
+bool holdsStrings(HWND w, const ListMessages& m) {
     const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
-    if (textMsg == LB_GETTEXT)
+    if (m.text == LB_GETTEXT)
         return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) == 0 || (style & LBS_HASSTRINGS) != 0;
     return (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) == 0 || (style & CBS_HASSTRINGS) != 0;
 }
@@ -51,6 +64,37 @@ LRESULT copyCut(const std::vector<char>& ansi, std::size_t limit, char* out) {
 bool fail(LRESULT* result) {
     *result = 0;
     return false;
+}
+
+// The text of one item in the ANSI code page. False when the target did not answer; *error is set (and the
+// text empty) when it answered LB_ERR / CB_ERR.
+bool readItem(HWND w, const ListMessages& m, WPARAM index, std::vector<char>* ansi, LRESULT* error) {
+    ansi->clear();
+    *error = 0;
+    LRESULT units = 0;
+    if (!sendW(w, m.length, index, 0, &units)) return false;
+    if (units < 0) {
+        *error = units;
+        return true;
+    }
+    std::vector<wchar_t> wide(static_cast<std::size_t>(units) + 1, L'\0');
+    LRESULT got = 0;
+    if (!sendW(w, m.text, index, reinterpret_cast<LPARAM>(wide.data()), &got)) return false;
+    if (got < 0) {
+        *error = got;
+        return true;
+    }
+    if (got > units) got = units; // the item grew in between: keep to the buffer asked for
+    *ansi = toAnsi(wide.data(), static_cast<int>(got));
+    return true;
+}
+
+// Item data instead of a text (owner-drawn list without strings): the A message, once the W length
+// message has shown that the target answers.
+bool sendItemData(HWND w, const ListMessages& m, UINT msg, WPARAM index, LPARAM lParam, LRESULT* result) {
+    LRESULT probe = 0;
+    if (!sendW(w, m.length, index, 0, &probe)) return false;
+    return sendA(w, msg, index, lParam, result);
 }
 
 } // namespace
@@ -81,44 +125,36 @@ std::size_t cutAtCharacter(const char* text, std::size_t len, std::size_t limit)
     return i;
 }
 
-// The caller's buffer holds the ANSI length (the A length message) plus the NUL; no more is written.
-bool sendListText(HWND w, UINT lengthMsg, UINT textMsg, WPARAM index, char* out, LRESULT* result) {
-    if (out == nullptr || !holdsStrings(w, textMsg))
-        return sendA(w, textMsg, index, reinterpret_cast<LPARAM>(out), result);
-    LRESULT ansiLength = 0;
-    LRESULT wideLength = 0;
-    if (!sendA(w, lengthMsg, index, 0, &ansiLength)) return false;
-    if (ansiLength < 0) { // LB_ERR / CB_ERR: no such item; the buffer stays as it is
-        *result = ansiLength;
-        return true;
-    }
-    if (!sendW(w, lengthMsg, index, 0, &wideLength)) return false;
-    if (wideLength < 0) {
-        *result = wideLength;
-        return true;
-    }
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength) + 1, L'\0');
-    LRESULT units = 0;
-    if (!sendW(w, textMsg, index, reinterpret_cast<LPARAM>(wide.data()), &units)) return false;
-    if (units < 0) {
-        *result = units;
-        return true;
-    }
-    if (units > wideLength) units = wideLength; // the item grew in between: keep to the buffer asked for
-    *result =
-        copyCut(toAnsi(wide.data(), static_cast<int>(units)), static_cast<std::size_t>(ansiLength), out);
+bool sendListTextLength(HWND w, bool comboBox, WPARAM index, LRESULT* result) {
+    const ListMessages& m = comboBox ? kComboBox : kListBox;
+    if (!holdsStrings(w, m)) return sendItemData(w, m, m.length, index, 0, result);
+    std::vector<char> ansi;
+    LRESULT error = 0;
+    if (!readItem(w, m, index, &ansi, &error)) return fail(result);
+    *result = error != 0 ? error : static_cast<LRESULT>(ansi.size());
     return true;
 }
 
-// Every UTF-16 unit becomes at most two bytes of code page 932, so twice the W count bounds the A count.
+// The caller's buffer holds the ANSI length (as sendListTextLength answered it) and the NUL.
+bool sendListText(HWND w, bool comboBox, WPARAM index, char* out, LRESULT* result) {
+    const ListMessages& m = comboBox ? kComboBox : kListBox;
+    if (!holdsStrings(w, m)) return sendItemData(w, m, m.text, index, reinterpret_cast<LPARAM>(out), result);
+    if (out == nullptr) return sendListTextLength(w, comboBox, index, result); // nothing to copy into
+    std::vector<char> ansi;
+    LRESULT error = 0;
+    if (!readItem(w, m, index, &ansi, &error)) return fail(result);
+    if (error != 0) { // no such item: the buffer stays as it is
+        *result = error;
+        return true;
+    }
+    *result = copyCut(ansi, ansi.size(), out);
+    return true;
+}
+
 bool sendTextLength(HWND w, LRESULT* result) {
-    LRESULT ansi = 0;
-    LRESULT wide = 0;
-    if (!sendA(w, WM_GETTEXTLENGTH, 0, 0, &ansi) || !sendW(w, WM_GETTEXTLENGTH, 0, 0, &wide))
-        return fail(result);
-    if (ansi < 0) ansi = 0;
-    if (wide < 0) wide = 0;
-    *result = ansi > 2 * wide ? ansi : 2 * wide;
+    LRESULT units = 0;
+    if (!sendW(w, WM_GETTEXTLENGTH, 0, 0, &units)) return false;
+    *result = units > 0 ? 2 * units : 0;
     return true;
 }
 
@@ -126,14 +162,14 @@ bool sendGetText(HWND w, WPARAM cap, char* out, LRESULT* result) {
     if (!sendA(w, WM_GETTEXT, cap, reinterpret_cast<LPARAM>(out), result)) return false;
     if (*result > 0 || cap < 2 || out == nullptr) return true;
     // An empty answer: the control may have a text that did not fit (Wine's rich edit).
-    LRESULT wideLength = 0;
-    if (!sendW(w, WM_GETTEXTLENGTH, 0, 0, &wideLength) || wideLength <= 0) return true;
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength) + 1, L'\0');
     LRESULT units = 0;
-    if (!sendW(w, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), &units) || units <= 0)
+    if (!sendW(w, WM_GETTEXTLENGTH, 0, 0, &units) || units <= 0) return true;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(units) + 1, L'\0');
+    LRESULT got = 0;
+    if (!sendW(w, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), &got) || got <= 0)
         return true;
-    if (units > wideLength) units = wideLength;
-    *result = copyCut(toAnsi(wide.data(), static_cast<int>(units)), static_cast<std::size_t>(cap) - 1, out);
+    if (got > units) got = units;
+    *result = copyCut(toAnsi(wide.data(), static_cast<int>(got)), static_cast<std::size_t>(cap) - 1, out);
     return true;
 }
 
@@ -146,16 +182,25 @@ bool win32::WindowSystemWin32::sendMessage(Hwnd w, std::uint32_t msg, std::uintp
     LRESULT answer = 0;
     bool answered = false;
     switch (msg) {
-    case LB_GETTEXT: answered = sendListText(h, LB_GETTEXTLEN, LB_GETTEXT, wParam, text, &answer); break;
-    case CB_GETLBTEXT:
-        answered = sendListText(h, CB_GETLBTEXTLEN, CB_GETLBTEXT, wParam, text, &answer);
-        break;
+    case LB_GETTEXTLEN: answered = sendListTextLength(h, false, wParam, &answer); break;
+    case CB_GETLBTEXTLEN: answered = sendListTextLength(h, true, wParam, &answer); break;
+    case LB_GETTEXT: answered = sendListText(h, false, wParam, text, &answer); break;
+    case CB_GETLBTEXT: answered = sendListText(h, true, wParam, text, &answer); break;
     case WM_GETTEXTLENGTH: answered = sendTextLength(h, &answer); break;
     case WM_GETTEXT: answered = sendGetText(h, wParam, text, &answer); break;
     default: answered = sendA(h, msg, wParam, lParam, &answer); break;
     }
-    *result = answered ? static_cast<std::intptr_t>(answer) : 0;
-    return answered;
+    if (!answered) {
+        *result = 0;
+        // Wine may have written into the buffer of an unanswered WM_GETTEXT; every unanswered text message
+        // leaves an empty text.
+        const bool textMessage =
+            msg == LB_GETTEXT || msg == CB_GETLBTEXT || (msg == WM_GETTEXT && wParam > 0);
+        if (textMessage && text != nullptr) text[0] = '\0';
+        return false;
+    }
+    *result = static_cast<std::intptr_t>(answer);
+    return true;
 }
 
 } // namespace vantor

@@ -9,16 +9,19 @@
 #include <cstddef>
 #include <cstdint>
 
-#define VANTOR_WIRE_CONSTANTS(X)                                                                             \
-    X(WM_SETTEXT)                                                                                            \
-    X(WM_GETTEXT) X(WM_GETTEXTLENGTH) X(WM_USER) X(LB_GETTEXT) X(LB_GETTEXTLEN) X(LB_GETCOUNT)               \
-        X(CB_GETCOUNT) X(CB_GETLBTEXT) X(CB_GETLBTEXTLEN) X(LB_ERR) X(CB_ERR) X(LVM_GETITEMCOUNT)            \
-            X(LVM_GETITEMA) X(LVM_GETNEXTITEM) X(LVM_GETHEADER) X(LVNI_SELECTED) X(LVIF_TEXT) X(LVIF_PARAM)  \
-                X(HDM_GETITEMCOUNT) X(HDM_GETITEMA) X(HDI_TEXT) X(HDI_LPARAM) X(SB_GETTEXTA)                 \
-                    X(SB_GETTEXTLENGTHA) X(SB_GETPARTS) X(TB_GETBUTTON) X(TB_BUTTONCOUNT)                    \
-                        X(TB_GETBUTTONTEXTA) X(TCM_GETITEMCOUNT) X(TCM_GETITEMA) X(TCIF_TEXT)                \
-                            X(TVM_GETNEXTITEM) X(TVM_GETITEMA) X(TVGN_ROOT) X(TVGN_NEXT) X(TVGN_CHILD)       \
-                                X(TVGN_CARET) X(TVIF_TEXT) X(TVIF_PARAM)
+// clang-format off
+#define VANTOR_WIRE_CONSTANTS(X)                                                                          \
+    X(WM_SETTEXT) X(WM_GETTEXT) X(WM_GETTEXTLENGTH) X(WM_USER)                                            \
+    X(LB_GETTEXT) X(LB_GETTEXTLEN) X(LB_GETCOUNT) X(CB_GETCOUNT) X(CB_GETLBTEXT) X(CB_GETLBTEXTLEN)       \
+    X(LB_ERR) X(CB_ERR)                                                                                   \
+    X(LVM_GETITEMCOUNT) X(LVM_GETITEMA) X(LVM_GETNEXTITEM) X(LVM_GETHEADER) X(LVNI_SELECTED)              \
+    X(LVIF_TEXT) X(LVIF_PARAM) X(HDM_GETITEMCOUNT) X(HDM_GETITEMA) X(HDI_TEXT) X(HDI_LPARAM)              \
+    X(SB_GETTEXTA) X(SB_GETTEXTLENGTHA) X(SB_GETPARTS)                                                    \
+    X(TB_GETBUTTON) X(TB_BUTTONCOUNT) X(TB_GETBUTTONTEXTA)                                                \
+    X(TCM_GETITEMCOUNT) X(TCM_GETITEMA) X(TCIF_TEXT)                                                      \
+    X(TVM_GETNEXTITEM) X(TVM_GETITEMA) X(TVGN_ROOT) X(TVGN_NEXT) X(TVGN_CHILD) X(TVGN_CARET)              \
+    X(TVIF_TEXT) X(TVIF_PARAM)
+// clang-format on
 
 namespace {
 #define VANTOR_COPY(name)                                                                                    \
