@@ -35,6 +35,10 @@
 //
 // The list view, tree view and toolbar create no tool-tip windows (styles chosen so), so these are all the
 // windows the specimen owns.
+//
+// The top-level window takes its title only after all children exist and are filled (with large counts that
+// takes seconds): a test that finds the window by its title finds it complete. Found by class alone it may
+// still be empty.
 #pragma once
 
 #include <cstddef>

@@ -6,7 +6,8 @@
 #include "specimen_contents.h"
 
 #include <commctrl.h>
-#include <stdio.h>
+#include <string>
+#include <vector>
 
 namespace vantor {
 namespace specimen {
@@ -16,33 +17,49 @@ namespace {
 constexpr int kMaxDepth = 8;
 constexpr int kTextCap = 64;
 
-// Adds one text to a toolbar's string list and returns its index (TB_ADDSTRINGA wants a list that ends with
-// two zero bytes).
-INT_PTR addToolbarString(HWND toolbar, const char* text) {
-    char list[kTextCap + 1] = {};
-    snprintf(list, kTextCap, "%s", text); // list[len + 1] stays zero: the second terminator
-    return SendMessageA(toolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
-}
+// A toolbar's buttons gathered before they are added: all texts as one string list, then all buttons, in two
+// messages (a message per button lays the toolbar out anew each time, seconds for hundreds of buttons).
+struct ToolbarBatch {
+    std::string strings; // texts, each ended by a zero byte
+    int stringCount = 0;
+    std::vector<TBBUTTON> buttons;
+};
 
-void addToolbarButton(HWND toolbar, const ToolbarButton& button) {
+void addToBatch(ToolbarBatch& batch, const ToolbarButton& button) {
     TBBUTTON tb = {};
     tb.iBitmap = I_IMAGENONE;
     tb.idCommand = button.id;
+    // -1 (no text) and not 0 for a button without text: string 0 is the first button's text, which a text
+    // query for this button would return. An empty text cannot go into the list: it would end it.
+    tb.iString = -1;
     if (button.separator) {
         tb.fsStyle = BTNS_SEP;
-        // -1 and not 0: string 0 is the first button's text, which a text query for this button would return.
-        tb.iString = -1;
     } else {
         tb.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
         tb.fsState = TBSTATE_ENABLED;
-        tb.iString = addToolbarString(toolbar, button.text);
+        if (button.text[0] != '\0') {
+            batch.strings.append(button.text).push_back('\0');
+            tb.iString = batch.stringCount++;
+        }
     }
-    SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
+    batch.buttons.push_back(tb);
 }
 
-void prepareToolbar(HWND toolbar) {
+void addBatch(HWND toolbar, ToolbarBatch& batch) {
     SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    if (batch.stringCount > 0) {
+        batch.strings.push_back('\0'); // the list ends with two zero bytes
+        INT_PTR first =
+            SendMessageA(toolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(batch.strings.data()));
+        for (TBBUTTON& tb : batch.buttons) {
+            if (tb.iString >= 0) tb.iString += first;
+        }
+    }
+    if (!batch.buttons.empty()) {
+        SendMessageA(toolbar, TB_ADDBUTTONSA, batch.buttons.size(),
+                     reinterpret_cast<LPARAM>(batch.buttons.data()));
+    }
 }
 
 } // namespace
@@ -132,16 +149,18 @@ void fillTabs(HWND tabControl) {
 }
 
 void fillToolbar(HWND toolbar, int buttons) {
-    prepareToolbar(toolbar);
+    ToolbarBatch batch;
     char text[kTextCap];
     for (int k = 0; k < buttons; ++k)
-        addToolbarButton(toolbar, toolbarButton(k, text, sizeof(text)));
+        addToBatch(batch, toolbarButton(k, text, sizeof(text)));
+    addBatch(toolbar, batch);
 }
 
 void fillAppsToolbar(HWND toolbar) {
-    prepareToolbar(toolbar);
+    ToolbarBatch batch;
     for (const ToolbarButton& button : kAppsToolbarButtons)
-        addToolbarButton(toolbar, button);
+        addToBatch(batch, button);
+    addBatch(toolbar, batch);
 }
 
 void fillListBox(HWND listBox) {

@@ -151,10 +151,16 @@ HWND createMainWindow(HINSTANCE instance) {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT rect = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&rect, style, TRUE, 0);
-    HWND window = CreateWindowExA(0, kWindowClass, options.title, style, 0, 0, rect.right - rect.left,
+    // Created without its title: the window can be found (and is read) while WM_CREATE still fills its
+    // children, so it takes its title only once everything is in place.
+    HWND window = CreateWindowExA(0, kWindowClass, "", style, 0, 0, rect.right - rect.left,
                                   rect.bottom - rect.top, nullptr, menu, instance, nullptr);
     // A menu that was not attached to a window is not destroyed with it.
-    if (window == nullptr) DestroyMenu(menu);
+    if (window == nullptr) {
+        DestroyMenu(menu);
+        return nullptr;
+    }
+    SetWindowTextA(window, options.title);
     return window;
 }
 
