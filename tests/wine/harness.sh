@@ -7,7 +7,7 @@
 #                                               needed
 #   harness.sh env BUILD_DIR                    print the environment of a started run as shell assignments
 #
-# The Wine prefix BUILD_DIR/wineprefix is created once and kept (creating one takes about 10 s); the state of
+# The Wine prefix BUILD_DIR/wineprefix is created once and kept (creating one takes 10 to 30 s); the state of
 # a started run (display number and PIDs) is kept in BUILD_DIR/wine-state, logs in BUILD_DIR/wine-logs.
 # ctest runs `start` and `stop` as fixture set-up and clean-up around the tests under Wine.
 set -u
