@@ -1,17 +1,19 @@
 // Messages to windows of any process, each with SMTO_ABORTIFHUNG and kMessageTimeoutMs, and the text
-// messages that this Wine gets wrong across processes (seen with Wine 8.0; Windows answers the A forms
-// right, and the paths below give the same answers there):
-//  - LB_GETTEXT / CB_GETLBTEXT sent as A put UTF-16 into the ANSI buffer. The text is read with the W form
-//    and converted to the ANSI code page.
+// messages that this Wine gets wrong (seen with Wine 8.0; Windows answers the A forms right, and the paths
+// below give the same answers there):
+//  - LB_GETTEXT / CB_GETLBTEXT sent as A to another process put UTF-16 into the ANSI buffer. The text is
+//    read with the W form and converted to the ANSI code page.
 //  - To a target that does not answer, LB_GETTEXT and CB_GETLBTEXT (either form) and the A forms of
 //    LB_GETTEXTLEN, CB_GETLBTEXTLEN and WM_GETTEXTLENGTH block for ever: the time-out and SMTO_ABORTIFHUNG
 //    are ignored. The W length messages time out properly, so each of these messages is preceded by the
 //    W length message, and the A length messages are never sent: the ANSI length of an item comes from
 //    its converted W text, and WM_GETTEXTLENGTH answers twice the W length (an ANSI code page takes at
-//    most two bytes for a UTF-16 unit), an upper bound that also covers Wine's rich edit, whose A answer
-//    is 0. A target that stops answering between the two messages still blocks the caller.
-//  - WM_GETTEXT sent as A to a rich edit answers nothing when the buffer is shorter than the text. An empty
-//    answer is checked with the W form, and the W text is converted and cut to the buffer.
+//    most two bytes for a UTF-16 unit). That bound also covers the rich edit, whose A answer is 0 across
+//    processes and the count of characters within one. A target that stops answering between the two
+//    messages still blocks the caller.
+//  - WM_GETTEXT sent as A to a rich edit answers 0 when the buffer is shorter than the text (leaving part
+//    of the text in it, unterminated). After an answer of 0 the text is read again into a buffer of the
+//    upper bound above and cut to the caller's buffer.
 //
 // Threads: any; nothing here keeps state.
 #include "platform/win32/win32_impl.h"
@@ -160,16 +162,19 @@ bool sendTextLength(HWND w, LRESULT* result) {
 
 bool sendGetText(HWND w, WPARAM cap, char* out, LRESULT* result) {
     if (!sendA(w, WM_GETTEXT, cap, reinterpret_cast<LPARAM>(out), result)) return false;
-    if (*result > 0 || cap < 2 || out == nullptr) return true;
-    // An empty answer: the control may have a text that did not fit (Wine's rich edit).
+    if (*result > 0 || cap == 0 || out == nullptr) return true;
+    out[0] = '\0'; // no bytes copied is an empty text, whatever the control left in the buffer
+    if (cap < 2) return true;
+    // The control may have a text that did not fit: read it whole into a buffer of the upper bound.
     LRESULT units = 0;
     if (!sendW(w, WM_GETTEXTLENGTH, 0, 0, &units) || units <= 0) return true;
-    std::vector<wchar_t> wide(static_cast<std::size_t>(units) + 1, L'\0');
+    std::vector<char> whole(2 * static_cast<std::size_t>(units) + 1, '\0');
     LRESULT got = 0;
-    if (!sendW(w, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), &got) || got <= 0)
+    if (!sendA(w, WM_GETTEXT, whole.size(), reinterpret_cast<LPARAM>(whole.data()), &got) || got <= 0)
         return true;
-    if (got > units) got = units;
-    *result = copyCut(toAnsi(wide.data(), static_cast<int>(got)), static_cast<std::size_t>(cap) - 1, out);
+    whole.back() = '\0';
+    whole.resize(std::strlen(whole.data()));
+    *result = copyCut(whole, static_cast<std::size_t>(cap) - 1, out);
     return true;
 }
 

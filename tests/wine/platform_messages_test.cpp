@@ -149,6 +149,51 @@ TEST_F(PlatformMessages, MessagesToNoWindowAreNotAnswered) {
     EXPECT_STREQ(buf, "");
 }
 
+// A rich edit 1.0 of this process with the specimen's edit text. This Wine's rich edit answers the A form
+// of WM_GETTEXTLENGTH with the count of characters (too small for code page 932) and the A form of
+// WM_GETTEXT with 0 (and an unterminated part of the text) when the buffer is shorter than the text.
+class PlatformRichEdit : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        installWin32Platform();
+        ASSERT_EQ(GetACP(), 932u) << "run under LC_ALL=ja_JP.UTF-8";
+        library = LoadLibraryA("RICHED32.DLL");
+        ASSERT_NE(library, nullptr);
+        window = CreateWindowExA(0, "RichEdit", sp::kEditText, WS_OVERLAPPEDWINDOW | ES_MULTILINE, 0, 0, 200,
+                                 100, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        edit = fromNative(window);
+    }
+    void TearDown() override {
+        if (window != nullptr) DestroyWindow(window);
+        if (library != nullptr) FreeLibrary(library);
+    }
+    HMODULE library = nullptr;
+    HWND window = nullptr;
+    Hwnd edit{};
+};
+
+TEST_F(PlatformRichEdit, LengthCoversTheAnsiTextAndTheTextIsExact) {
+    const std::intptr_t length = send(edit, WM_GETTEXTLENGTH);
+    ASSERT_GE(length, static_cast<std::intptr_t>(std::strlen(sp::kEditText)));
+    const GuardedText text = readGuarded(edit, WM_GETTEXT, 0, static_cast<std::size_t>(length) + 1, true);
+    EXPECT_EQ(text.text, sp::kEditText) << hexOf(text.text);
+    EXPECT_EQ(text.result, static_cast<std::intptr_t>(std::strlen(sp::kEditText)));
+    EXPECT_TRUE(text.guardIntact);
+}
+
+TEST_F(PlatformRichEdit, ShortBufferGetsWholeCharactersOfTheBeginning) {
+    const GuardedText four = readGuarded(edit, WM_GETTEXT, 0, 5, true);
+    EXPECT_EQ(four.text, std::string(sp::kEditText, 4)) << hexOf(four.text);
+    EXPECT_EQ(four.result, 4);
+    EXPECT_TRUE(four.guardIntact);
+    // Three bytes would end inside the second character: only the first one is given.
+    const GuardedText two = readGuarded(edit, WM_GETTEXT, 0, 4, true);
+    EXPECT_EQ(two.text, std::string(sp::kEditText, 2)) << hexOf(two.text);
+    EXPECT_EQ(two.result, 2);
+    EXPECT_TRUE(two.guardIntact);
+}
+
 // A specimen whose user-interface thread stops answering half a second after it has started.
 class PlatformHungTarget : public SpecimenTest {
   protected:
