@@ -11,8 +11,11 @@
 #include "app/resource.h"
 #include "app/settings.h"
 #include "app/tray.h"
+#include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "platform/win32/win32_platform.h"
+#include "triggers/capture_commands.h"
+#include "triggers/win32/capture_thread.h"
 #include "ui/section_toolbar.h"
 #include "ui/split_pane.h"
 
@@ -72,8 +75,14 @@ bool anotherInstanceRuns() {
     return true;
 }
 
+// How long the exit waits for a running capture to notice its stop request.
+constexpr unsigned kExitStopWaitMs = 3000;
+
 void shutDown() {
-    {
+    // A capture still running uses the capture tree: it is released only once the capture has stopped; a
+    // capture that does not stop in time ends with the process, and so does the tree.
+    if (stopCaptureForExit(commandHost(), kExitStopWaitMs)) {
+        CaptureLock hold;
         destroyNode(captureTree);
         captureTree = nullptr;
     }

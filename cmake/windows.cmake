@@ -38,6 +38,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB VANTOR_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
+# vantor.exe's end-to-end tests (tests/wine/app_*.cpp) are a program of their own, registered below.
+list(FILTER VANTOR_WINE_TEST_SOURCES EXCLUDE REGEX "/tests/wine/app_[^/]*\\.cpp$")
 if(VANTOR_WINE_TEST_SOURCES)
   add_executable(vantor_wine_tests ${VANTOR_WINE_TEST_SOURCES})
   target_link_libraries(vantor_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main)
@@ -71,3 +73,16 @@ target_link_libraries(vantor_app_ui PUBLIC vantor_platform_win32 comctl32 comdlg
 target_compile_options(vantor_app_ui PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_ui)
 target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
+
+# vantor.exe end to end (tests/wine/app_*.cpp): a driver that starts vantor.exe and the specimen under the
+# harness and reads back what the user sees.
+file(GLOB VANTOR_APP_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/app_*.cpp)
+if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
+  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES})
+  target_link_libraries(vantor_app_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main comctl32)
+  target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+  add_dependencies(vantor_app_wine_tests vantor specimen)
+  add_test(NAME wine.app COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR}
+    $<TARGET_FILE:vantor_app_wine_tests>)
+  set_tests_properties(wine.app PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endif()

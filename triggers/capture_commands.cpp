@@ -67,6 +67,14 @@ CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host) {
     return CancelOutcome::Stopped;
 }
 
+bool stopCaptureForExit(CommandHost& host, unsigned maxMs) {
+    if (!captureRunning.load()) return true;
+    stopRequested.store(true);
+    for (unsigned waited = 0; captureRunning.load() && waited < maxMs; waited += kStopWaitStepMs)
+        host.waitServingMessages(kStopWaitStepMs);
+    return !captureRunning.load();
+}
+
 bool updateWindowInfo(Hwnd window, CommandHost& host) {
     if (!mayGoOn(askStopRunningCapture(currentTarget.load(), host))) return false;
     host.resetPaneSelection();

@@ -62,6 +62,11 @@ inline bool mayGoOn(CancelOutcome o) {
 // window); on Yes requests the stop and waits, serving the worker's messages, until it has ended.
 CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host);
 
+// At exit: asks a running capture to stop and waits for it at most maxMs (serving messages as the cancel
+// protocol does). True when no capture runs any more, so that the shared records may be released; false
+// when the capture is still running (the process then ends with it).
+bool stopCaptureForExit(CommandHost& host, unsigned maxMs);
+
 // Update window info (menu, F5, hot key, a selected row): the cancel protocol, then the capture thread.
 // False when the command was abandoned or no thread could be started.
 bool updateWindowInfo(Hwnd window, CommandHost& host);

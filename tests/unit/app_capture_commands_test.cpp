@@ -205,6 +205,31 @@ TEST_F(CaptureCommandsTest, CaptionNamesAWindowThatIsGone) {
     EXPECT_EQ(desktop.messageBoxes[0], std::string(" []|") + kStopQuestion);
 }
 
+TEST_F(CaptureCommandsTest, ExitStopsARunningCaptureButWaitsOnlySoLong) {
+    EXPECT_TRUE(stopCaptureForExit(host, 3000)); // nothing runs
+    EXPECT_EQ(host.waits, 0);
+    EXPECT_FALSE(stopRequested.load());
+
+    // A worker that stops at its next check, while sending to the user interface.
+    captureRunning = true;
+    std::thread worker([&] {
+        while (!stopRequested.load())
+            host.sendToUi([] {});
+        captureRunning = false;
+    });
+    EXPECT_TRUE(stopCaptureForExit(host, 3000));
+    worker.join();
+
+    // A capture that never stops: the exit gives up after the time allowed.
+    captureRunning = true;
+    stopRequested = false;
+    host.waits = 0;
+    EXPECT_FALSE(stopCaptureForExit(host, 500));
+    EXPECT_EQ(host.waits, 5);
+    EXPECT_TRUE(stopRequested.load());
+    captureRunning = false;
+}
+
 // ---- Starting a window capture -----------------------------------------------------------------------
 
 TEST_F(CaptureCommandsTest, UpdateMarksTheCaptureRunningBeforeItsThreadStarts) {

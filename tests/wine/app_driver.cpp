@@ -1,0 +1,327 @@
+// The end-to-end driver's helpers: processes, windows, and the cross-process reads of vantor.exe's list view
+// and toolbar through a block of the target's memory (64-bit layouts: only 64-bit programs run here).
+// Threads: the test thread only.
+#include "tests/wine/app_driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "capture/capture_state.h"
+#include "capture/dispatcher.h"
+#include "capture/report_buffer.h"
+#include "inventory/structure_report.h"
+#include "platform/win32/win32_platform.h"
+
+namespace vantor {
+namespace apptest {
+
+namespace {
+
+const char kMainClass[] = "Vantor [Quellin]";
+const char kSpecimenClass[] = "VantorSpecimen";
+
+// A block of another process's memory for one exchange.
+class RemoteBlock {
+  public:
+    RemoteBlock(HWND window, SIZE_T size) : size(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process != nullptr) {
+            address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        }
+    }
+    ~RemoteBlock() {
+        if (address != nullptr) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+        if (process != nullptr) CloseHandle(process);
+    }
+    bool ok() const { return address != nullptr; }
+    char* at(SIZE_T offset) const { return static_cast<char*>(address) + offset; }
+    bool write(SIZE_T offset, const void* data, SIZE_T n) const {
+        return WriteProcessMemory(process, at(offset), data, n, nullptr) != FALSE;
+    }
+    bool read(SIZE_T offset, void* data, SIZE_T n) const {
+        return ReadProcessMemory(process, at(offset), data, n, nullptr) != FALSE;
+    }
+
+  private:
+    HANDLE process = nullptr;
+    void* address = nullptr;
+    SIZE_T size;
+};
+
+constexpr SIZE_T kTextOffset = 256;
+constexpr SIZE_T kTextSize = 4096;
+
+HWND childWithId(HWND parent, int id, const char* className) {
+    struct Search {
+        int id;
+        const char* className;
+        HWND found;
+    } search{id, className, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM p) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(p);
+            char cls[256] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (GetDlgCtrlID(w) == s->id && lstrcmpiA(cls, s->className) == 0) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND topWindowOf(DWORD pid, const char* className) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, className, nullptr)) {
+        if (processOf(w) == pid) return w;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool waitUntil(const std::function<bool()>& cond, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (cond()) return true;
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+}
+
+Program::~Program() {
+    if (info.hProcess != nullptr) {
+        if (running()) TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+        CloseHandle(info.hProcess);
+    }
+    if (info.hThread != nullptr) CloseHandle(info.hThread);
+}
+
+bool Program::running() const {
+    return info.hProcess != nullptr && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int Program::waitExit(DWORD ms) {
+    if (info.hProcess == nullptr) return -1;
+    if (WaitForSingleObject(info.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+std::string binDirectory() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    char* slash = std::strrchr(path, '\\');
+    if (slash != nullptr) *slash = '\0';
+    return path;
+}
+
+std::string makeVantorDirectory(const char* name) {
+    const std::string dir = binDirectory() + "\\app-test-" + name;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    DeleteFileA((dir + "\\vantor.ini").c_str());
+    CopyFileA((binDirectory() + "\\vantor.exe").c_str(), (dir + "\\vantor.exe").c_str(), FALSE);
+    return dir;
+}
+
+bool startProgram(const std::string& exe, const std::string& arguments, Program* out) {
+    std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    const std::string dir = exe.substr(0, exe.rfind('\\'));
+    return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                          &out->info) != FALSE;
+}
+
+DWORD processOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+HWND findDialog(DWORD pid, const char* title) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", title); w != nullptr;
+         w = FindWindowExA(nullptr, w, "#32770", title)) {
+        if (processOf(w) == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+bool Vantor::start(const std::string& dir, const char* ini) {
+    directory = dir;
+    if (ini != nullptr) {
+        FILE* f = std::fopen((dir + "\\vantor.ini").c_str(), "wb");
+        if (f == nullptr) return false;
+        std::fputs(ini, f);
+        std::fclose(f);
+    }
+    if (!startProgram(dir + "\\vantor.exe", "", &program)) return false;
+    const DWORD pid = program.info.dwProcessId;
+    if (!waitUntil([&] { return (main = topWindowOf(pid, kMainClass)) != nullptr && IsWindowVisible(main); }))
+        return false;
+    // The window shows before start-up ends (hot keys, tray icon, menu state): wait for the main loop.
+    WaitForInputIdle(program.info.hProcess, 10000);
+    listView = childWithId(main, 101, "SysListView32");
+    toolbar = childWithId(main, 104, "ToolbarWindow32");
+    pane = childWithId(main, 103, "RichEdit");
+    rightPane = pane != nullptr ? GetParent(pane) : nullptr;
+    return listView != nullptr && toolbar != nullptr && pane != nullptr;
+}
+
+int Vantor::exitByMenu() {
+    command(105);
+    return program.waitExit();
+}
+
+std::string Vantor::paneText() const {
+    const LRESULT chars = SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<char> buffer(static_cast<size_t>(chars) * 2 + 16);
+    const LRESULT n = SendMessageA(pane, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    return std::string(buffer.data(), static_cast<size_t>(n > 0 ? n : 0));
+}
+
+std::vector<std::string> Vantor::listRows() const {
+    std::vector<std::string> rows;
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    RemoteBlock block(listView, kTextOffset + kTextSize);
+    if (!block.ok()) return rows;
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = block.at(kTextOffset);
+        item.cchTextMax = kTextSize;
+        block.write(0, &item, sizeof item);
+        SendMessageA(listView, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(block.at(0)));
+        char text[kTextSize] = "";
+        block.read(kTextOffset, text, sizeof text - 1);
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+bool Vantor::selectRow(int row) {
+    RemoteBlock block(listView, sizeof(LVITEMA));
+    if (!block.ok()) return false;
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    block.write(0, &item, sizeof item);
+    return SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0))) != 0;
+}
+
+int Vantor::rowOf(const std::string& text) const {
+    const std::vector<std::string> rows = listRows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] == text) return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<Vantor::Button> Vantor::toolbarButtons() const {
+    std::vector<Button> buttons;
+    const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+    RemoteBlock block(toolbar, kTextOffset + kTextSize);
+    if (!block.ok()) return buttons;
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON b{};
+        SendMessageA(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(block.at(0)));
+        block.read(0, &b, sizeof b);
+        SendMessageA(toolbar, TB_GETBUTTONTEXTA, b.idCommand,
+                     reinterpret_cast<LPARAM>(block.at(kTextOffset)));
+        char text[kTextSize] = "";
+        block.read(kTextOffset, text, sizeof text - 1);
+        buttons.push_back(Button{b.idCommand, text});
+    }
+    return buttons;
+}
+
+bool Vantor::clickToolbarButton(int index) {
+    RemoteBlock block(toolbar, sizeof(RECT));
+    if (!block.ok()) return false;
+    if (SendMessageA(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(block.at(0))) == 0)
+        return false;
+    RECT r{};
+    block.read(0, &r, sizeof r);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(toolbar, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+std::string Vantor::iniText() const {
+    std::string text;
+    readFile(directory + "\\vantor.ini", &text);
+    return text;
+}
+
+void Vantor::pressKey(UINT virtualKey) const {
+    const UINT scan = MapVirtualKeyA(virtualKey, 0);
+    PostMessageA(main, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageA(main, WM_KEYUP, virtualKey, 1 | (scan << 16) | (3u << 30));
+}
+
+void Vantor::command(int id) const {
+    PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+bool Specimen::start(const std::string& arguments) {
+    if (!startProgram(binDirectory() + "\\specimen.exe", arguments, &program)) return false;
+    const DWORD pid = program.info.dwProcessId;
+    // Visible once its windows are all made and filled.
+    return waitUntil(
+        [&] { return (window = topWindowOf(pid, kSpecimenClass)) != nullptr && IsWindowVisible(window); },
+        30000);
+}
+
+std::string clipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data != nullptr) {
+        const char* p = static_cast<const char*>(GlobalLock(data));
+        if (p != nullptr) text = p;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool readFile(const std::string& path, std::string* out) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    char buffer[65536];
+    size_t n = 0;
+    out->clear();
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        out->append(buffer, n);
+    std::fclose(f);
+    return true;
+}
+
+std::string engineReportOf(HWND window) {
+    static bool ready = false;
+    if (!ready) {
+        installWin32Platform();
+        createCaptureState();
+        ready = true;
+    }
+    report->clear();
+    const Hwnd w = fromNative(window);
+    writeStructureReport(w, nullptr);
+    captureWindow(w, true);
+    return report->text != nullptr ? std::string(report->text, report->length()) : std::string();
+}
+
+} // namespace apptest
+} // namespace vantor

@@ -1,0 +1,86 @@
+// The Windows-side driver of the end-to-end tests of vantor.exe: starts vantor.exe (from a fresh directory
+// of its own, so that each start has its own vantor.ini) and the specimen, finds their windows, drives them
+// with messages and reads back what the user sees: the output pane's text, the window list's rows, the
+// section toolbar's buttons, the clipboard and the settings file.
+// Threads: the test thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantor {
+namespace apptest {
+
+// Polls cond every 20 ms for at most ms; true once it held.
+bool waitUntil(const std::function<bool()>& cond, DWORD ms = 10000);
+
+// A started program; the process handle is closed and a still running process ended on destruction.
+struct Program {
+    PROCESS_INFORMATION info{};
+    ~Program();
+    bool running() const;
+    // Waits for the process to end; its exit code, or -1 after the time-out.
+    int waitExit(DWORD ms = 10000);
+};
+
+// The directory of the test driver (bin/ of the build), without a trailing backslash.
+std::string binDirectory();
+// A fresh empty directory for one start of vantor.exe holding a copy of it; name distinguishes tests.
+std::string makeVantorDirectory(const char* name);
+bool startProgram(const std::string& exe, const std::string& arguments, Program* out);
+
+// The running vantor.exe of one test and the windows of its main window.
+struct Vantor {
+    Program program;
+    std::string directory;
+    HWND main = nullptr;
+    HWND listView = nullptr;
+    HWND toolbar = nullptr;
+    HWND pane = nullptr;
+    HWND rightPane = nullptr;
+
+    // Starts vantor.exe in directory (with an optional vantor.ini written first) and finds its windows.
+    bool start(const std::string& dir, const char* ini = nullptr);
+    // Exit through the File menu command; the exit code (-1 on time-out).
+    int exitByMenu();
+    std::string paneText() const;
+    std::vector<std::string> listRows() const;
+    // Selects and focuses row (the way a click does), which starts a capture of its window.
+    bool selectRow(int row);
+    int rowOf(const std::string& text) const;
+    struct Button {
+        int id;
+        std::string text;
+    };
+    std::vector<Button> toolbarButtons() const;
+    bool clickToolbarButton(int index);
+    std::string iniText() const;
+    // Posts a key press and release to the main window (as when it has the keyboard focus).
+    void pressKey(UINT virtualKey) const;
+    // Posts WM_COMMAND with id to the main window.
+    void command(int id) const;
+};
+
+// The specimen application, with options such as "--hang-after 500".
+struct Specimen {
+    Program program;
+    HWND window = nullptr;
+    bool start(const std::string& arguments = "");
+};
+
+// A top-level dialog (class "#32770") of process pid with the title, or null.
+HWND findDialog(DWORD pid, const char* title);
+// The process id of a window.
+DWORD processOf(HWND window);
+// CF_TEXT of the clipboard ("" when none), up to its terminating NUL.
+std::string clipboardText();
+// Reads a file whole; false when it cannot be opened.
+bool readFile(const std::string& path, std::string* out);
+// The bytes a report capture of the window gives when the engine runs here in the driver.
+std::string engineReportOf(HWND window);
+
+} // namespace apptest
+} // namespace vantor

@@ -1,0 +1,156 @@
+// vantor.exe end to end, one start for the whole path a user takes: the window list at start-up, F4, a
+// second start, a capture of the specimen compared byte for byte with the engine's own report, the section
+// toolbar and its jumps, saving the pane, and the settings file written at exit.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "capture/capture_ui.h"
+#include "tests/wine/app_driver.h"
+
+namespace vantor {
+namespace apptest {
+namespace {
+
+const char kSpecimenRow[] = "Vantor Specimen [VantorSpecimen]";
+const char kVantorRow[] = "Vantor [Vantor [Quellin]]";
+
+// The section buttons the engine asks for when it runs here in the driver.
+class ButtonRecorder : public CaptureUi {
+  public:
+    void addSectionButton(const char* label, int line) override { buttons.emplace_back(label, line); }
+    void clearSectionButtons() override { buttons.clear(); }
+    void showReport(const char*) override {}
+    void showMainWindow() override {}
+    Hwnd mainWindow() override { return Hwnd{}; }
+    std::vector<std::pair<std::string, int>> buttons;
+};
+
+bool hasRow(const Vantor& v, const std::string& row) {
+    return v.rowOf(row) >= 0;
+}
+
+TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start());
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("shell")));
+
+    // Start-up: the list holds the specimen and the program itself.
+    EXPECT_TRUE(hasRow(vantor, kSpecimenRow));
+    EXPECT_TRUE(hasRow(vantor, kVantorRow));
+
+    // F4 (with the main window as the key's target) rebuilds the list.
+    {
+        Specimen second;
+        ASSERT_TRUE(second.start("--title Second"));
+        EXPECT_FALSE(hasRow(vantor, "Second [VantorSpecimen]"));
+        vantor.pressKey(VK_F4);
+        EXPECT_TRUE(waitUntil([&] { return hasRow(vantor, "Second [VantorSpecimen]"); }));
+    }
+    vantor.pressKey(VK_F4);
+    EXPECT_TRUE(waitUntil([&] { return !hasRow(vantor, "Second [VantorSpecimen]"); }));
+    EXPECT_TRUE(hasRow(vantor, kSpecimenRow));
+
+    // A second start brings the first to the front and exits.
+    SetForegroundWindow(specimen.window);
+    {
+        Program again;
+        ASSERT_TRUE(startProgram(vantor.directory + "\\vantor.exe", "", &again));
+        EXPECT_EQ(again.waitExit(), 0);
+    }
+    EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == vantor.main; }, 3000));
+
+    // Selecting the specimen's row puts the engine's report into the pane, byte for byte.
+    ButtonRecorder recorder;
+    setCaptureUi(&recorder);
+    const std::string expected = engineReportOf(specimen.window);
+    setCaptureUi(nullptr);
+    // The capture thread adds "Window" for the structure report before the engine's own buttons.
+    recorder.buttons.insert(recorder.buttons.begin(), std::make_pair(std::string("Window"), 0));
+    ASSERT_GT(expected.size(), 200u);
+    const int row = vantor.rowOf(kSpecimenRow);
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(vantor.selectRow(row));
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 20000));
+    EXPECT_EQ(vantor.paneText(), expected);
+
+    // The section toolbar: "Window" first, then one button per section in report order.
+    std::vector<Vantor::Button> buttons;
+    const bool allButtons = waitUntil([&] {
+        buttons = vantor.toolbarButtons();
+        return buttons.size() == recorder.buttons.size();
+    });
+    std::string seen;
+    for (const Vantor::Button& b : buttons)
+        seen += b.text + "=" + std::to_string(b.id) + " ";
+    seen += "/ ";
+    for (const auto& b : recorder.buttons)
+        seen += b.first + "=" + std::to_string(b.second) + " ";
+    ASSERT_TRUE(allButtons) << seen;
+    ASSERT_GE(buttons.size(), 3u);
+    EXPECT_EQ(buttons[0].text, "Window");
+    EXPECT_EQ(buttons[0].id, 0);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(buttons[i].text, recorder.buttons[i].first) << i;
+        EXPECT_EQ(buttons[i].id, recorder.buttons[i].second) << i;
+    }
+
+    // A button's click scrolls the pane so that its line is the first visible one.
+    size_t middle = 0;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i].text == "ListView") middle = i;
+    ASSERT_GT(middle, 0u);
+    ASSERT_TRUE(vantor.clickToolbarButton(static_cast<int>(middle)));
+    EXPECT_TRUE(waitUntil(
+        [&] { return SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0) == buttons[middle].id; }));
+    ASSERT_TRUE(vantor.clickToolbarButton(0));
+    EXPECT_TRUE(waitUntil([&] { return SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0) == 0; }));
+
+    // Save writes exactly the pane's bytes.
+    const std::string saved = vantor.directory + "\\saved report.txt";
+    DeleteFileA(saved.c_str());
+    vantor.command(32793);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(
+        waitUntil([&] { return (dialog = findDialog(processOf(vantor.main), "名前を付けて別名で保存")); }));
+    // The file name field: the edit of the file name combo box (cmb13) of the explorer-style dialog.
+    HWND name = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            HWND combo = GetDlgItem(dialog, 0x47C);
+            name = combo != nullptr ? FindWindowExA(combo, nullptr, nullptr, nullptr) : nullptr;
+            while (name != nullptr && GetDlgCtrlID(name) != 0x47C)
+                name = FindWindowExA(combo, name, nullptr, nullptr);
+            if (name != nullptr) name = FindWindowExA(name, nullptr, "Edit", nullptr);
+            return name != nullptr;
+        },
+        5000));
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    std::string file;
+    EXPECT_TRUE(waitUntil([&] { return readFile(saved, &file) && !file.empty(); }));
+    EXPECT_EQ(file, vantor.paneText());
+
+    // Exit through the File menu: exit code 0 and the nine lines of the settings file.
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+    const std::string ini = vantor.iniText();
+    const std::string rest = "ListWidth=200\r\nEditFontFace=Fixedsys\r\nEditFontHeight=20\r\n"
+                             "ListFontFace=Fixedsys\r\nListFontHeight=16\r\nListSeparator=\\t\r\n"
+                             "CaptureContextMenu=0\r\nMultipleStartup=0\r\n";
+    ASSERT_EQ(ini.compare(0, 11, "WindowSize="), 0) << ini;
+    const size_t firstLineEnd = ini.find("\r\n");
+    ASSERT_NE(firstLineEnd, std::string::npos);
+    EXPECT_EQ(ini.substr(firstLineEnd + 2), rest);
+    // The stored size is the default window's 850 by 650, wherever it was centred.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(std::sscanf(ini.c_str(), "WindowSize=%d,%d,%d,%d", &left, &top, &right, &bottom), 4);
+    EXPECT_EQ(right - left, 850);
+    EXPECT_EQ(bottom - top, 650);
+}
+
+} // namespace
+} // namespace apptest
+} // namespace vantor
