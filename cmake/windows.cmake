@@ -57,6 +57,21 @@ if(TARGET vantor_wine_tests)
   add_test(NAME wine.platform COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_wine_tests>)
   set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
 endif()
+# vantor-cli end to end: the specimen captured from another process and compared byte for byte with the
+# expected reports in tests/wine/expected, the hung and the exiting specimen, and the command's errors.
+if(TARGET vantor-cli AND TARGET specimen)
+  add_test(NAME wine.cli COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
+  set_tests_properties(wine.cli PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+endif()
+# Capture benchmarks (bench/win32/capture_bench*.cpp, one program each): run by hand under the harness.
+file(GLOB VANTOR_CAPTURE_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/capture_bench*.cpp)
+foreach(src ${VANTOR_CAPTURE_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(bench_${name} ${src})
+  target_link_libraries(bench_${name} PRIVATE vantor_platform_win32 comctl32)
+  target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+endforeach()
 if(TARGET specimen)
   add_test(NAME wine.specimen COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/specimen_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:specimen>)

@@ -1,0 +1,277 @@
+#!/usr/bin/env bash
+# End-to-end tests of vantor-cli under Wine. The specimen application runs as another process and vantor-cli
+# captures it; the whole report is compared byte for byte (code page 932, mixed line ends) with the expected
+# reports in EXPECTED_DIR, which were written by hand from the specimen's contents:
+#   specimen_tab.txt        full capture with the default list-view separator (no vantor.ini: a tab)
+#   specimen_semicolon.txt  the same with "ListSeparator=;" in a vantor.ini beside vantor-cli.exe
+#   specimen_hung.txt       full capture of a specimen whose user-interface thread no longer answers
+#   nothing_readable.txt    capture of a window without any readable control
+# Under Wine another process's menus cannot be read (GetMenuItemCount answers -1 for them), so the expected
+# reports have no "■ メニュー情報" section; on Windows the specimen's menu bar would appear after the
+# structure report.
+# Also checked: list (format and z-order), --handle and --out, the specimen exiting in the middle of a
+# capture, and every error exit code.
+#   cli_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE EXPECTED_DIR
+# Runs as a ctest test inside the Wine fixture (the environment is started already).
+set -u
+harness=$1
+build_dir=$2
+cli_exe=$3
+specimen=$4
+expected=$5
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+eval "$(bash "$harness" env "$build_dir")" || {
+    echo "FAIL: the Wine environment is not started"
+    exit 1
+}
+
+# Private copies of vantor-cli, each with its own directory and so its own vantor.ini (or none); the build's
+# bin directory is shared with the application, which keeps its own vantor.ini there.
+work=$build_dir/cli-test
+rm -rf "$work"
+mkdir -p "$work/tab" "$work/semicolon" "$work/out"
+cp "$cli_exe" "$work/tab/vantor-cli.exe"
+cp "$cli_exe" "$work/semicolon/vantor-cli.exe"
+printf 'ListSeparator=;\r\n' >"$work/semicolon/vantor.ini"
+cli=$work/tab/vantor-cli.exe
+semicolon_cli=$work/semicolon/vantor-cli.exe
+
+specimen_pids=()
+end_specimens() {
+    local pid
+    for pid in "${specimen_pids[@]}"; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    specimen_pids=()
+}
+trap end_specimens EXIT
+
+# Waits up to $2 tenths of a second until at least $3 (default 1) windows named exactly $1 are shown (the
+# specimen shows its window once every control is filled).
+wait_for_window() {
+    local i ids
+    for ((i = 0; i < $2; i++)); do
+        ids=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)
+        [ -n "$ids" ] && [ "$(wc -l <<<"$ids")" -ge "${3:-1}" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# start_specimen TITLE [OPTIONS...]: a specimen in the background, returned once its window is shown (once
+# one more window of that title is shown than before).
+start_specimen() {
+    local title=$1 before
+    shift
+    before=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | wc -l)
+    wine "$specimen" --title "$title" "$@" </dev/null >/dev/null 2>&1 &
+    specimen_pids+=($!)
+    wait_for_window "$title" 300 $((before + 1)) || fail "the specimen '$title' did not show its window"
+}
+
+# run_cli EXE NAME ARGS...: runs vantor-cli; stdout in $work/NAME.out, stderr in $work/NAME.err, exit code
+# in $rc, seconds taken in $elapsed.
+run_cli() {
+    local exe=$1 name=$2 started
+    shift 2
+    started=$(date +%s.%N)
+    wine "$exe" "$@" </dev/null >"$work/$name.out" 2>"$work/$name.err"
+    rc=$?
+    elapsed=$(echo "$(date +%s.%N) - $started" | bc)
+}
+
+expect_rc() {
+    [ "$rc" -eq "$1" ] || fail "$2: exit code $rc, expected $1 (stderr: $(head -c 300 "$work/$3.err"))"
+}
+
+# Shows the difference of two code page 932 reports as UTF-8 with visible carriage returns.
+show_diff() {
+    diff <(iconv -f CP932 -t UTF-8 "$1" | sed 's/\r/<CR>/g') \
+        <(iconv -f CP932 -t UTF-8 "$2" 2>&1 | sed 's/\r/<CR>/g') | head -n 40
+}
+
+expect_report() {
+    local actual=$1 wanted=$2 what=$3
+    if ! cmp -s "$wanted" "$actual"; then
+        fail "$what: the report differs from $(basename "$wanted") (< expected, > actual)"
+        show_diff "$wanted" "$actual"
+    fi
+}
+
+title='CLI 標本'
+
+# 1. The specimen's full report, with the default separator and with ";" from vantor.ini.
+start_specimen "$title"
+run_cli "$cli" tab capture --title "$title"
+expect_rc 0 "capture --title" tab
+expect_report "$work/tab.out" "$expected/specimen_tab.txt" "capture with the default separator"
+[ -s "$work/tab.err" ] && fail "capture wrote to stderr: $(head -c 300 "$work/tab.err")"
+run_cli "$semicolon_cli" semicolon capture --title "$title"
+expect_rc 0 "capture with vantor.ini" semicolon
+expect_report "$work/semicolon.out" "$expected/specimen_semicolon.txt" "capture with ListSeparator=;"
+
+# 2. list: "title [class]" lines in z-order; the window shown last is on top, so it comes first.
+start_specimen "$title 2"
+run_cli "$cli" list list
+expect_rc 0 "list" list
+first=$(grep -n -a -x -F "$(printf '%s [VantorSpecimen]\r' "$title" | iconv -f UTF-8 -t CP932)" "$work/list.out" |
+    cut -d: -f1)
+second=$(grep -n -a -x -F "$(printf '%s 2 [VantorSpecimen]\r' "$title" | iconv -f UTF-8 -t CP932)" \
+    "$work/list.out" | cut -d: -f1)
+if [ -z "$first" ] || [ -z "$second" ]; then
+    fail "list does not show both specimens as 'title [VantorSpecimen]' lines"
+elif [ "$second" -ge "$first" ]; then
+    fail "list shows the newer specimen (line $second) below the older one (line $first)"
+fi
+[ -z "$(grep -a -v -E '\]'$'\r''$' "$work/list.out")" ] || fail "list prints lines that are not 'title [class]'"
+
+# 3. --handle from `list --handles`, --out: the same report in the file, nothing on stdout.
+run_cli "$cli" handles list --handles
+expect_rc 0 "list --handles" handles
+handle=$(grep -a -F "$(printf ' %s [VantorSpecimen]\r' "$title" | iconv -f UTF-8 -t CP932)" "$work/handles.out" |
+    grep -a -o -E '^0x[0-9A-F]+' | head -n 1)
+if [ -z "$handle" ]; then
+    fail "list --handles shows no handle for '$title'"
+else
+    run_cli "$cli" handle capture --handle "$handle" --out "$work/out/report.txt"
+    expect_rc 0 "capture --handle --out" handle
+    expect_report "$work/out/report.txt" "$expected/specimen_tab.txt" "capture --handle $handle --out"
+    [ -s "$work/handle.out" ] && fail "capture --out also wrote to stdout"
+fi
+
+# 4. A window without any readable control still gives its report and exit code 0: the drop-down list of a
+#    combo box is a top-level window of class ComboLBox (one per running specimen; any of them will do).
+run_cli "$cli" combolbox capture --class ComboLBox
+if [ "$rc" -eq 3 ]; then
+    handle=$(grep -a -o -E '0x[0-9A-F]+' "$work/combolbox.err" | head -n 1)
+    run_cli "$cli" combolbox capture --handle "$handle"
+fi
+expect_rc 0 "capture of a window with nothing readable" combolbox
+expect_report "$work/combolbox.out" "$expected/nothing_readable.txt" "capture of a ComboLBox"
+
+# 5. Errors and their exit codes; none of them writes to stdout or leaves an output file.
+no_stdout() {
+    [ -s "$work/$1.out" ] && fail "$2 wrote to stdout"
+}
+twin='CLI 標本 二重'
+start_specimen "$twin"
+start_specimen "$twin"
+run_cli "$cli" twins capture --title "$twin"
+expect_rc 3 "two windows with the same title" twins
+no_stdout twins "two windows with the same title"
+[ "$(grep -c -a -E '^  0x[0-9A-F]+ ' "$work/twins.err")" -eq 2 ] ||
+    fail "several windows match: stderr should list both handles: $(cat "$work/twins.err")"
+run_cli "$cli" classes capture --class VantorSpecimen
+expect_rc 3 "several windows of one class" classes
+run_cli "$cli" missing capture --title "no such window $$" --out "$work/out/missing.txt"
+expect_rc 1 "no window with the title" missing
+no_stdout missing "no window with the title"
+[ -e "$work/out/missing.txt" ] && fail "a capture of no window left its output file"
+run_cli "$cli" missing-class capture --class "NoSuchClass$$"
+expect_rc 1 "no window of the class" missing-class
+run_cli "$cli" bad-handle capture --handle 0x7FFFFFF0
+expect_rc 1 "a handle that names no window" bad-handle
+bad_arguments=(
+    ""
+    "capture"
+    "capture --title"
+    "capture --title a --class b"
+    "capture --handle xyz"
+    "capture --handle 0x"
+    "capture --title a --out"
+    "capture --title a --out x --out y"
+    "capture --frobnicate 1"
+    "list extra"
+    "frobnicate"
+    "--help extra"
+)
+for arguments in "${bad_arguments[@]}"; do
+    read -r -a words <<<"$arguments"
+    run_cli "$cli" bad "${words[@]}"
+    expect_rc 2 "bad arguments '$arguments'" bad
+    no_stdout bad "bad arguments '$arguments'"
+    grep -q 'usage' "$work/bad.err" || fail "bad arguments '$arguments': no usage on stderr"
+done
+run_cli "$cli" no-dir capture --title "$title" --out "$work/no such directory/report.txt"
+expect_rc 4 "--out into a missing directory" no-dir
+no_stdout no-dir "--out into a missing directory"
+run_cli "$cli" dir capture --title "$title" --out "$work/out"
+expect_rc 4 "--out naming a directory" dir
+run_cli "$cli" help --help
+expect_rc 0 "--help" help
+for code in 0 1 2 3 4; do
+    grep -q -E "^  $code  " "$work/help.out" || fail "--help does not explain exit code $code"
+done
+end_specimens
+
+# 6. A hung specimen: every message to it goes unanswered, the capture still ends in bounded time, and each
+#    section of a control says it could not be read.
+start_specimen "$title" --hang-after 300 --exit-after 120000
+sleep 1
+run_cli "$cli" hung capture --title "$title"
+expect_rc 0 "capture of a hung window" hung
+expect_report "$work/hung.out" "$expected/specimen_hung.txt" "capture of a hung window"
+[ "$(echo "$elapsed < 30" | bc)" -eq 1 ] || fail "the capture of a hung window took $elapsed s"
+end_specimens
+
+# 7. The specimen exits in the middle of a capture: it ends itself 8 s after its start while its list view of
+#    50,000 rows is being read. The capture must end normally with what it read: the report up to the list
+#    view's header line as before, then rows 0, 1, 2, ... in order, at most one last row with cells missing
+#    (the one being read when the process went), and nothing after it; every line complete.
+rows=50000
+start_specimen "$title" --rows "$rows" --exit-after 8000
+run_cli "$cli" exit capture --title "$title"
+expect_rc 0 "capture of a specimen that exits meanwhile" exit
+[ -s "$work/exit.err" ] && fail "capture of an exiting specimen wrote to stderr: $(head -c 300 "$work/exit.err")"
+end_specimens
+if ! iconv -f CP932 -t UTF-8 "$work/exit.out" >"$work/exit.txt"; then
+    fail "the report of the exiting specimen is not clean code page 932 text"
+else
+    iconv -f CP932 -t UTF-8 "$expected/specimen_tab.txt" >"$work/tab.txt"
+    header=$(grep -n -x -F "$(printf '名前\t説明\r')" "$work/tab.txt" | cut -d: -f1)
+    if ! cmp -s <(head -n "$header" "$work/tab.txt") <(head -n "$header" "$work/exit.txt"); then
+        fail "the report of the exiting specimen does not begin as the full report does"
+        diff <(head -n "$header" "$work/tab.txt") <(head -n "$header" "$work/exit.txt") | head -n 20
+    fi
+    [ "$(tail -c 2 "$work/exit.txt" | od -An -c | tr -d ' ')" = '\r\n' ] ||
+        fail "the report of the exiting specimen does not end with a complete line"
+    # Prints "<complete rows> <damaged rows> <bad lines>" for the lines after the header.
+    verdict=$(tail -n +"$((header + 1))" "$work/exit.txt" | awk -F '\t' '
+        function cell(r, c) {
+            if (r == 0) return c == 1 ? "りんご" : c == 2 ? "赤い果物" : "1"
+            if (r == 1) return c == 1 ? "みかん" : c == 2 ? "" : "2"
+            if (r == 2) return c == 1 ? "apple" : c == 2 ? "red fruit" : "3"
+            if (r == 3) return c == 1 ? "日本語の行" : c == 2 ? "漢字とかな" : "4"
+            if (r == 4) return c == 1 ? "x" : c == 2 ? "一文字の名前" : "5"
+            return c == 1 ? "item " r : c == 2 ? "値" r : r ""
+        }
+        {
+            if (substr($0, length($0), 1) != "\r") { bad++; next }
+            sub(/\r$/, "")
+            if (NF != 3) { bad++; next }
+            whole = $1 == cell(n, 1) && $2 == cell(n, 2) && $3 == cell(n, 3)
+            if (whole && damaged == 0) { n++; next }
+            partial = ($1 == "" || $1 == cell(n, 1)) && ($2 == "" || $2 == cell(n, 2)) && ($3 == "" || $3 == cell(n, 3))
+            if (partial && damaged == 0) damaged = 1; else bad++
+        }
+        END { print n + 0, damaged + 0, bad + 0 }')
+    read -r complete damaged bad <<<"$verdict"
+    echo "exiting specimen: $complete complete rows, $damaged damaged, $bad bad lines"
+    [ "$bad" -eq 0 ] || fail "the report of the exiting specimen has $bad lines that are not rows in order"
+    if [ "$complete" -eq 0 ] || [ "$complete" -ge "$rows" ]; then
+        fail "the specimen did not exit while its list view was read ($complete of $rows rows read)"
+    fi
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all vantor-cli checks passed"
