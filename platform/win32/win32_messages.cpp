@@ -15,7 +15,7 @@
 //    of the text in it, unterminated). After an answer of 0 the text is read again into a buffer of the
 //    upper bound above and cut to the caller's buffer.
 //
-// Threads: any; nothing here keeps state.
+// Threads: any; the only state is each thread's own record of the last item length it asked for.
 #include "platform/win32/win32_impl.h"
 
 #include <cstring>
@@ -62,6 +62,15 @@ LRESULT copyCut(const std::vector<char>& ansi, std::size_t limit, char* out) {
     out[n] = '\0';
     return static_cast<LRESULT>(n);
 }
+
+// The item whose length this thread asked for last, and the answer.
+struct LastLength {
+    HWND window;
+    UINT msg;
+    WPARAM index;
+    LRESULT length;
+};
+thread_local LastLength lastLength{};
 
 bool fail(LRESULT* result) {
     *result = 0;
@@ -129,15 +138,19 @@ std::size_t cutAtCharacter(const char* text, std::size_t len, std::size_t limit)
 
 bool sendListTextLength(HWND w, bool comboBox, WPARAM index, LRESULT* result) {
     const ListMessages& m = comboBox ? kComboBox : kListBox;
+    lastLength = LastLength{};
     if (!holdsStrings(w, m)) return sendItemData(w, m, m.length, index, 0, result);
     std::vector<char> ansi;
     LRESULT error = 0;
     if (!readItem(w, m, index, &ansi, &error)) return fail(result);
     *result = error != 0 ? error : static_cast<LRESULT>(ansi.size());
+    if (error == 0) lastLength = LastLength{w, m.length, index, *result};
     return true;
 }
 
-// The caller's buffer holds the ANSI length (as sendListTextLength answered it) and the NUL.
+// The caller's buffer holds the ANSI length (as sendListTextLength answered it) and the NUL. When this
+// thread has just asked for the length of the same item, the text is cut to that length: an item that
+// grew in between cannot overrun the buffer sized from it.
 bool sendListText(HWND w, bool comboBox, WPARAM index, char* out, LRESULT* result) {
     const ListMessages& m = comboBox ? kComboBox : kListBox;
     if (!holdsStrings(w, m)) return sendItemData(w, m, m.text, index, reinterpret_cast<LPARAM>(out), result);
@@ -149,7 +162,13 @@ bool sendListText(HWND w, bool comboBox, WPARAM index, char* out, LRESULT* resul
         *result = error;
         return true;
     }
-    *result = copyCut(ansi, ansi.size(), out);
+    std::size_t limit = ansi.size();
+    const LastLength asked = lastLength;
+    lastLength = LastLength{};
+    if (asked.window == w && asked.msg == m.length && asked.index == index &&
+        asked.length < static_cast<LRESULT>(limit))
+        limit = static_cast<std::size_t>(asked.length);
+    *result = copyCut(ansi, limit, out);
     return true;
 }
 

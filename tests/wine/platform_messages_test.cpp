@@ -149,6 +149,30 @@ TEST_F(PlatformMessages, MessagesToNoWindowAreNotAnswered) {
     EXPECT_STREQ(buf, "");
 }
 
+// A list box of this process whose item changes between the length and the text message: the text stays in
+// the buffer sized from the length, cut at a whole character.
+TEST(PlatformListBoxOfThisProcess, AnItemThatGrewAfterItsLengthWasAskedStaysInItsBuffer) {
+    installWin32Platform();
+    ASSERT_EQ(GetACP(), 932u) << "run under LC_ALL=ja_JP.UTF-8";
+    HWND window = CreateWindowExA(0, "LISTBOX", "", WS_OVERLAPPEDWINDOW | LBS_HASSTRINGS, 0, 0, 100, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const Hwnd listBox = fromNative(window);
+    SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("abc"));
+    const std::intptr_t length = send(listBox, LB_GETTEXTLEN, 0);
+    ASSERT_EQ(length, 3);
+    SendMessageA(window, LB_DELETESTRING, 0, 0);
+    SendMessageA(window, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(sp::kComboEditText)); // 6 bytes
+    const GuardedText grown = readGuarded(listBox, LB_GETTEXT, 0, static_cast<std::size_t>(length) + 1);
+    EXPECT_TRUE(grown.guardIntact);
+    EXPECT_EQ(grown.text, std::string(sp::kComboEditText, 2)) << hexOf(grown.text);
+    EXPECT_EQ(grown.result, 2);
+    // Without a length asked first, the whole item is given.
+    const GuardedText whole = readGuarded(listBox, LB_GETTEXT, 0, std::strlen(sp::kComboEditText) + 1);
+    EXPECT_EQ(whole.text, sp::kComboEditText) << hexOf(whole.text);
+    DestroyWindow(window);
+}
+
 // A rich edit 1.0 of this process with the specimen's edit text. This Wine's rich edit answers the A form
 // of WM_GETTEXTLENGTH with the count of characters (too small for code page 932) and the A form of
 // WM_GETTEXT with 0 (and an unterminated part of the text) when the buffer is shorter than the text.
