@@ -7,6 +7,7 @@
 #include "app/app_globals.h"
 #include "app/resource.h"
 #include "app/settings.h"
+#include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/report_buffer.h"
 #include "ui/output_pane.h"
