@@ -75,7 +75,8 @@ endforeach()
 if(TARGET specimen)
   add_test(NAME wine.specimen COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/specimen_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:specimen>)
-  set_tests_properties(wine.specimen PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+  # Runs alone: its specimens come and go, and tests that take "any specimen window" must not catch one.
+  set_tests_properties(wine.specimen PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RUN_SERIAL TRUE)
 endif()
 
 # vantor.exe: the application shell and its resources (app/), the panes (ui/) and the Win32 side of the
