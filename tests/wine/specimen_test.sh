@@ -2,7 +2,8 @@
 # Checks the specimen application's command line under Wine, through the harness (so it also checks that
 # `harness.sh run` passes on exit codes): a bad option ends with code 2, --title names the window (two
 # specimens side by side), --exit-after ends the process on time with code 0, also after --hang-after has
-# made its user-interface thread stop answering.
+# made its user-interface thread stop answering; and a process the program leaves behind does not hold
+# `run` (nor so the test) until it ends.
 #   specimen_test.sh HARNESS BUILD_DIR SPECIMEN_EXE
 # Runs as a ctest test inside the Wine fixture (the environment is started already).
 set -u
@@ -93,6 +94,17 @@ hung_pid=$!
 n=$(count_windows "$hung" 10 "$hung_pid")
 [ "$n" -eq 1 ] || fail "expected one window titled '$hung', found $n"
 expect_exit_zero "$hung_pid" 15 "hanging specimen"
+
+# 4. A program that leaves a process behind: `run` returns when the program ends, although the process it
+# started still holds what was the program's output (here cmd's `start` leaves a specimen running).
+left="Specimen test left behind $$"
+windows_path="Z:${specimen//\//\\}"
+started=$(date +%s)
+bash "$harness" run "$build_dir" cmd /c start /b "" "$windows_path" --title "$left" --exit-after 6000 | cat
+elapsed=$(($(date +%s) - started))
+n=$(count_windows "$left" 10)
+[ "$n" -eq 1 ] || fail "expected the left-behind specimen '$left' to run, found $n windows"
+[ "$elapsed" -le 4 ] || fail "run returned only after $elapsed s: the left-behind process held its output"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"
