@@ -102,3 +102,13 @@ if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
     $<TARGET_FILE:vantor_app_wine_tests>)
   set_tests_properties(wine.app PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
 endif()
+
+# vantor.exe capture benchmark (bench/win32/app_*.cpp): run by hand under the harness.
+file(GLOB VANTOR_APP_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/app_*.cpp)
+foreach(src ${VANTOR_APP_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(bench_${name} ${src} ${PROJECT_SOURCE_DIR}/tests/wine/app_driver.cpp)
+  target_link_libraries(bench_${name} PRIVATE vantor_platform_win32 comctl32)
+  target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+  add_dependencies(bench_${name} vantor specimen)
+endforeach()

@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <cstring>
+#include <string>
 
 #include "app/app_globals.h"
 #include "app/commands.h"
@@ -73,6 +74,25 @@ LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcA(originalOutputProc, pane, message, wParam, lParam);
 }
 
+// The text the last publication put into the pane.
+std::string shownReport;
+
+// Adds text at the end of the pane, keeping the user's selection and the view where they were.
+void appendTail(const char* tail) {
+    CHARRANGE selection{};
+    SendMessageA(outputPane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT firstLine = SendMessageA(outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(outputPane, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF}; // beyond the end: the pane puts it at the end
+    SendMessageA(outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    SendMessageA(outputPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail));
+    SendMessageA(outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT nowFirst = SendMessageA(outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(outputPane, EM_LINESCROLL, 0, firstLine - nowFirst);
+    SendMessageA(outputPane, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(outputPane, nullptr, TRUE);
+}
+
 } // namespace
 
 HWND createOutputPane() {
@@ -94,7 +114,9 @@ HWND createOutputPane() {
 
 void applyOutputFormat(HWND pane) {
     setOutputCharFormat(pane);
-    SendMessageA(pane, EM_AUTOURLDETECT, 1, 0);
+    // Switching detection on makes the pane scan its whole text for addresses again, even when it is on
+    // already; a report shown again and again while it grows would pay that scan every time.
+    if (SendMessageA(pane, EM_GETAUTOURLDETECT, 0, 0) == 0) SendMessageA(pane, EM_AUTOURLDETECT, 1, 0);
     SendMessageA(pane, EM_SETBKGNDCOLOR, 0, kBackground);
 }
 
@@ -125,10 +147,23 @@ void showReportText(const char* text) {
     applyOutputFormat(outputPane);
     if (text == nullptr || text[0] == '\0') {
         SetWindowTextA(outputPane, "");
+        shownReport.clear();
         return;
     }
-    SendMessageA(outputPane, EM_LIMITTEXT, std::strlen(text) + kTextLimitMargin, 0);
-    SetWindowTextA(outputPane, text);
+    const size_t length = std::strlen(text);
+    SendMessageA(outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    // While a capture runs the report only grows and is shown again and again: when the pane still holds
+    // the last report unchanged, only the new tail is added, so that showing a growing report costs its
+    // growth and not its whole length each time.
+    const bool unchanged = SendMessageA(outputPane, EM_GETMODIFY, 0, 0) == 0;
+    if (unchanged && !shownReport.empty() && length > shownReport.size() &&
+        std::memcmp(text, shownReport.data(), shownReport.size()) == 0) {
+        appendTail(text + shownReport.size());
+    } else {
+        SetWindowTextA(outputPane, text);
+    }
+    SendMessageA(outputPane, EM_SETMODIFY, FALSE, 0);
+    shownReport.assign(text, length);
 }
 
 void scrollOutputToLine(int line) {
@@ -160,6 +195,8 @@ int saveOutputToFile(const char* fileName) {
     }
     DWORD written = 0;
     WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
+    // Text the user changed is no longer the report last shown: the next publication replaces it whole.
+    if (SendMessageA(outputPane, EM_GETMODIFY, 0, 0) != 0) shownReport.clear();
     SendMessageA(outputPane, EM_SETMODIFY, 0, 0);
     if (!CloseHandle(file)) {
         MessageBoxA(GetFocus(), "Error CloseHandle", "Error", MB_OK);

@@ -7,6 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include <windows.h>
+
+#include <richedit.h>
+
 #include "capture/capture_ui.h"
 #include "tests/wine/app_driver.h"
 
@@ -149,6 +153,29 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     ASSERT_EQ(std::sscanf(ini.c_str(), "WindowSize=%d,%d,%d,%d", &left, &top, &right, &bottom), 4);
     EXPECT_EQ(right - left, 850);
     EXPECT_EQ(bottom - top, 650);
+}
+
+TEST(AppShell, GrowingReportAndAnEditedPaneEndEqualToTheReport) {
+    // 1500 rows: the pane is refreshed while the list view is read, every time with a longer report.
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start("--rows 1500 --title Big"));
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("growing")));
+    const std::string expected = engineReportOf(specimen.window);
+    ASSERT_GT(expected.size(), 30000u);
+    const int row = vantor.rowOf("Big [VantorSpecimen]");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(vantor.selectRow(row));
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000));
+    EXPECT_NE(SendMessageA(vantor.pane, EM_GETAUTOURLDETECT, 0, 0), 0); // addresses are still detected
+
+    // The user types into the pane; the next capture (F5) shows the report whole again, not the edit.
+    SendMessageA(vantor.pane, EM_SETSEL, 0, 0);
+    SendMessageA(vantor.pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("edited "));
+    ASSERT_EQ(vantor.paneText().compare(0, 7, "edited "), 0);
+    vantor.pressKey(VK_F5);
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000));
+    EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
 } // namespace
