@@ -80,6 +80,18 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     ASSERT_TRUE(vantor.selectRow(row));
     EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 20000));
     EXPECT_EQ(vantor.paneText(), expected);
+    // ... and exactly the report that vantor-cli writes for the same window.
+    const std::string cliOut = vantor.directory + "\\cli report.txt";
+    DeleteFileA(cliOut.c_str());
+    {
+        Program cli;
+        ASSERT_TRUE(startProgram(binDirectory() + "\\vantor-cli.exe",
+                                 "capture --title \"Vantor Specimen\" --out \"" + cliOut + "\"", &cli));
+        EXPECT_EQ(cli.waitExit(30000), 0);
+    }
+    std::string cliReport;
+    EXPECT_TRUE(readFile(cliOut, &cliReport));
+    EXPECT_EQ(vantor.paneText(), cliReport);
 
     // The section toolbar: "Window" first, then one button per section in report order.
     std::vector<Vantor::Button> buttons;
