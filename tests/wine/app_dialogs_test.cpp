@@ -89,17 +89,37 @@ TEST(AppDialogs, OptionRulesAboutBoxAndTheSettingsTheyLeave) {
     PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(closes(about));
 
+    // Dragging the bar between the panes 100 pixels to the right widens the list to 300 pixels.
+    HWND leftPane = GetParent(GetParent(vantor.listView));
+    RECT r;
+    GetClientRect(leftPane, &r);
+    ASSERT_EQ(r.right, 200);
+    POINT origin{0, 0};
+    ClientToScreen(leftPane, &origin);
+    PostMessageA(leftPane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(199, 100));
+    Sleep(100);
+    // The pane holds the mouse capture now: moving the pointer itself gives it the drag's mouse moves.
+    SetCursorPos(origin.x + 299, origin.y + 100);
+    Sleep(100);
+    PostMessageA(leftPane, WM_LBUTTONUP, 0, MAKELPARAM(299, 100));
+    EXPECT_TRUE(waitUntil([&] { return GetClientRect(leftPane, &r) && r.right == 300; }));
+
     EXPECT_EQ(vantor.exitByMenu(), 0);
     const std::string ini = vantor.iniText();
     EXPECT_NE(ini.find("\r\nListSeparator=123456789\r\nCaptureContextMenu=0\r\nMultipleStartup=1\r\n"),
               std::string::npos)
         << ini;
+    EXPECT_NE(ini.find("\r\nListWidth=300\r\n"), std::string::npos) << ini;
 
     // That file lets a second instance run beside the first.
     Vantor first, second;
     ASSERT_TRUE(first.start(vantor.directory));
     ASSERT_TRUE(second.start(vantor.directory));
     EXPECT_NE(first.main, second.main);
+    // Each opens with the list width the last run left.
+    RECT r2;
+    GetClientRect(GetParent(GetParent(second.listView)), &r2);
+    EXPECT_EQ(r2.right, 300);
     EXPECT_EQ(second.exitByMenu(), 0);
     EXPECT_EQ(first.exitByMenu(), 0);
 }

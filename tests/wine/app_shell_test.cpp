@@ -125,6 +125,14 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     ASSERT_TRUE(vantor.clickToolbarButton(0));
     EXPECT_TRUE(waitUntil([&] { return SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0) == 0; }));
 
+    // "Select all" of the Edit menu reaches the pane: the whole text is selected.
+    vantor.command(32784);
+    EXPECT_TRUE(waitUntil([&] {
+        const LRESULT sel = SendMessageA(vantor.pane, EM_GETSEL, 0, 0);
+        return LOWORD(sel) == 0 && HIWORD(sel) > 0 &&
+               HIWORD(sel) == SendMessageW(vantor.pane, WM_GETTEXTLENGTH, 0, 0);
+    }));
+
     // Save writes exactly the pane's bytes.
     const std::string saved = vantor.directory + "\\saved report.txt";
     DeleteFileA(saved.c_str());
