@@ -41,10 +41,19 @@ void appendToReport(const char* text) {
     report->append(text, std::strlen(text));
 }
 
-// Ends the capture: the flag is cleared on every exit of the worker.
-struct RunningFlag {
+// Marks the capture running; the flag is cleared exactly once, on the worker's way out: release() clears it
+// early, and then the destructor leaves alone a flag that a capture started since has set again.
+class RunningFlag {
+  public:
     RunningFlag() { captureRunning.store(true); }
-    ~RunningFlag() { captureRunning.store(false); }
+    ~RunningFlag() { release(); }
+    void release() {
+        if (!released) captureRunning.store(false);
+        released = true;
+    }
+
+  private:
+    bool released = false;
 };
 
 } // namespace
@@ -107,7 +116,7 @@ void runWindowCapture(Hwnd window, CommandHost& host) {
     captureWindow(window, true);
     if (stopRequested.load()) return;
     showReportInPane();
-    captureRunning.store(false);
+    running.release();
     host.bringMainWindowToFront();
 }
 

@@ -293,6 +293,20 @@ TEST_F(CaptureCommandsTest, FullCaptureShowsStructureThenSectionsAndComesToTheFr
     EXPECT_FALSE(captureRunning.load());
 }
 
+TEST_F(CaptureCommandsTest, ACaptureStartedWhileTheLastOneComesToTheFrontStaysMarkedRunning) {
+    // Bringing the main window up runs after the flag was cleared; a command handled meanwhile may start
+    // the next capture, whose flag the ending worker must not clear.
+    struct StartingHost : FakeHost {
+        void bringMainWindowToFront() override {
+            ++fronts;
+            captureRunning = true; // the next capture's start
+        }
+    } startingHost;
+    runWindowCapture(top, startingHost);
+    EXPECT_EQ(startingHost.fronts, 1);
+    EXPECT_TRUE(captureRunning.load());
+}
+
 TEST_F(CaptureCommandsTest, StopDuringTheCaptureKeepsWhatWasShownAndStaysBehind) {
     Hwnd list = fake::addListBox(desktop, top, pid, {"alpha", "gamma"});
     fake::addListBox(desktop, top, pid, {"second"});
