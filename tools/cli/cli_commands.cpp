@@ -94,12 +94,14 @@ class Output {
         filePath = path;
         return true;
     }
-    // Writes all bytes and closes a file; false when any write or the close failed.
+    // Writes all bytes and closes a file; false when any write or the close failed, and a file that could
+    // not be written whole is removed rather than left cut short.
     bool write(const char* bytes, std::size_t n) {
         bool ok = n == 0 || std::fwrite(bytes, 1, n, stream) == n;
         if (stream == stdout) return std::fflush(stdout) == 0 && ok;
         ok = std::fclose(stream) == 0 && ok;
         stream = nullptr;
+        if (!ok) std::remove(filePath.c_str());
         return ok;
     }
     // Closes and removes a file that was opened but must not be left behind.
