@@ -55,15 +55,23 @@ bool removeTrayIcon(TrayIcon* owner, HWND window, UINT id) {
     return removed;
 }
 
-void showTrayMenu(TrayIcon*, HWND window) {
-    POINT p;
-    GetCursorPos(&p);
+HMENU buildTrayMenu() {
     HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return nullptr;
+    // A title line: disabled so that it cannot be chosen, but not greyed.
     AppendMenuA(menu, MF_STRING | MF_DISABLED, 0, "* Vantor *");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, CMD_SHOW, "&Show");
     AppendMenuA(menu, MF_STRING, CMD_EXIT, "E&xit");
     SetMenuDefaultItem(menu, CMD_EXIT, FALSE);
+    return menu;
+}
+
+void showTrayMenu(TrayIcon*, HWND window) {
+    POINT p;
+    GetCursorPos(&p);
+    HMENU menu = buildTrayMenu();
+    if (menu == nullptr) return;
     // The owner must be the foreground window for the menu to close when the user clicks elsewhere.
     SetForegroundWindow(window);
     TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, p.x, p.y, 0, window, nullptr);

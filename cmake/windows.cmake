@@ -94,8 +94,9 @@ target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
 # harness and reads back what the user sees.
 file(GLOB VANTOR_APP_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/app_*.cpp)
 if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
-  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES})
-  target_link_libraries(vantor_app_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main comctl32)
+  # app/tray.cpp as well: its menu is read in-process, since this Wine cannot read another process's menus.
+  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES} ${PROJECT_SOURCE_DIR}/app/tray.cpp)
+  target_link_libraries(vantor_app_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main comctl32 shell32)
   target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor_app_wine_tests vantor specimen)
   if(TARGET vantor-cli)
@@ -104,6 +105,16 @@ if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   add_test(NAME wine.app COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR}
     $<TARGET_FILE:vantor_app_wine_tests>)
   set_tests_properties(wine.app PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endif()
+
+# The main job's helper (scripts/run): captures the specimen through vantor.exe's window list with the
+# end-to-end driver and keeps vantor.exe up for the screenshot.
+if(TARGET vantor AND TARGET specimen)
+  add_executable(vantor-run-capture ${PROJECT_SOURCE_DIR}/tools/run_capture/run_capture.cpp
+    ${PROJECT_SOURCE_DIR}/tests/wine/app_driver.cpp)
+  target_link_libraries(vantor-run-capture PRIVATE vantor_platform_win32 comctl32)
+  target_compile_options(vantor-run-capture PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+  add_dependencies(vantor-run-capture vantor specimen)
 endif()
 
 # vantor.exe capture benchmark (bench/win32/app_*.cpp): run by hand under the harness.
