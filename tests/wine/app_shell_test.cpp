@@ -3,6 +3,7 @@
 // toolbar and its jumps, saving the pane, and the settings file written at exit.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +37,63 @@ bool hasRow(const Vantor& v, const std::string& row) {
     return v.rowOf(row) >= 0;
 }
 
+// A click on the first column's title in vantor.exe's window list.
+void clickListHeader(const Vantor& v) {
+    HWND header = FindWindowExA(v.listView, nullptr, "SysHeader32", nullptr);
+    ASSERT_NE(header, nullptr);
+    RECT r;
+    GetClientRect(header, &r);
+    const LPARAM at = MAKELPARAM(10, (r.top + r.bottom) / 2);
+    PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(header, WM_LBUTTONUP, 0, at);
+}
+
+// Tray icons on the display: this Wine shows each as a window of its own in its stand-alone tray.
+int trayIconCount() {
+    int count = 0;
+    for (HWND tray = FindWindowExA(nullptr, nullptr, "__winex11_standalone_tray", nullptr); tray != nullptr;
+         tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr)) {
+        for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
+             icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))
+            if (IsWindowVisible(icon)) ++count;
+    }
+    return count;
+}
+
+// Saves the pane through File > Save into path, confirming the replacement of an existing file.
+void saveThroughDialog(const Vantor& v, const std::string& path) {
+    v.command(32793);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(
+        waitUntil([&] { return (dialog = findDialog(processOf(v.main), "名前を付けて別名で保存")); }));
+    // The file name field: the edit of the file name combo box (cmb13) of the explorer-style dialog.
+    HWND name = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            HWND combo = GetDlgItem(dialog, 0x47C);
+            name = combo != nullptr ? FindWindowExA(combo, nullptr, nullptr, nullptr) : nullptr;
+            while (name != nullptr && GetDlgCtrlID(name) != 0x47C)
+                name = FindWindowExA(combo, name, nullptr, nullptr);
+            if (name != nullptr) name = FindWindowExA(name, nullptr, "Edit", nullptr);
+            return name != nullptr;
+        },
+        5000));
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    // The replacement question: a second box of the dialog's title, above the dialog.
+    HWND question = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w != nullptr;
+             w = FindWindowExA(nullptr, w, "#32770", nullptr))
+            if (w != dialog && processOf(w) == processOf(v.main) && IsWindowVisible(w) &&
+                GetDlgItem(w, IDYES) != nullptr)
+                question = w;
+        return question != nullptr;
+    }));
+    PostMessageA(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+}
+
 TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     Specimen specimen;
     ASSERT_TRUE(specimen.start());
@@ -58,14 +116,38 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     EXPECT_TRUE(waitUntil([&] { return !hasRow(vantor, "Second [VantorSpecimen]"); }));
     EXPECT_TRUE(hasRow(vantor, kSpecimenRow));
 
+    // A click on the column header rebuilds the list too.
+    const char kThirdRow[] = "Third [VantorSpecimen]";
+    {
+        Specimen third;
+        ASSERT_TRUE(third.start("--title Third"));
+        EXPECT_FALSE(hasRow(vantor, kThirdRow));
+        clickListHeader(vantor);
+        EXPECT_TRUE(waitUntil([&] { return hasRow(vantor, kThirdRow); }));
+    }
+    // That window has closed since: selecting its row says so and rebuilds the list.
+    const int thirdRow = vantor.rowOf(kThirdRow);
+    ASSERT_GE(thirdRow, 0);
+    ASSERT_TRUE(vantor.selectRow(thirdRow));
+    EXPECT_TRUE(waitUntil([&] {
+        return vantor.paneText() == "このウインドウは既に存在しません．\r\nウインドウリストを更新しました．";
+    }));
+    EXPECT_TRUE(waitUntil([&] { return !hasRow(vantor, kThirdRow); }));
+    EXPECT_TRUE(hasRow(vantor, kSpecimenRow));
+    EXPECT_TRUE(hasRow(vantor, kVantorRow));
+
     // A second start brings the first to the front and exits.
     SetForegroundWindow(specimen.window);
+    const int icons = trayIconCount();
+    EXPECT_GE(icons, 1);
     {
         Program again;
         ASSERT_TRUE(startProgram(vantor.directory + "\\vantor.exe", "", &again));
         EXPECT_EQ(again.waitExit(), 0);
     }
     EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == vantor.main; }, 3000));
+    // ... leaving no second tray icon behind.
+    EXPECT_EQ(trayIconCount(), icons);
 
     // Selecting the specimen's row puts the engine's report into the pane, byte for byte.
     ButtonRecorder recorder;
@@ -114,16 +196,26 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
         EXPECT_EQ(buttons[i].id, recorder.buttons[i].second) << i;
     }
 
-    // A button's click scrolls the pane so that its line is the first visible one.
-    size_t middle = 0;
-    for (size_t i = 0; i < buttons.size(); ++i)
-        if (buttons[i].text == "ListView") middle = i;
-    ASSERT_GT(middle, 0u);
-    ASSERT_TRUE(vantor.clickToolbarButton(static_cast<int>(middle)));
-    EXPECT_TRUE(waitUntil(
-        [&] { return SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0) == buttons[middle].id; }));
-    ASSERT_TRUE(vantor.clickToolbarButton(0));
-    EXPECT_TRUE(waitUntil([&] { return SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0) == 0; }));
+    // Each button's click scrolls the pane so that its line is the first visible one, as far as the pane can
+    // scroll: a line below the last full page leaves the pane at its end. The buttons are clicked from the
+    // middle one, then from the last back to "Window", so that jumps go downwards and upwards.
+    SendMessageA(vantor.pane, WM_VSCROLL, SB_BOTTOM, 0);
+    const LRESULT lastFirst = SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_GT(lastFirst, 0);
+    SendMessageA(vantor.pane, WM_VSCROLL, SB_TOP, 0);
+    ASSERT_EQ(SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    int reachedItsLine = 0;
+    for (size_t k = 0; k < buttons.size(); ++k) {
+        const size_t i = k == 0 ? buttons.size() / 2 : buttons.size() - k;
+        const LRESULT want = buttons[i].id < lastFirst ? buttons[i].id : lastFirst;
+        if (buttons[i].id == want) ++reachedItsLine;
+        ASSERT_TRUE(vantor.clickToolbarButton(static_cast<int>(i)));
+        EXPECT_TRUE(
+            waitUntil([&] { return SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0) == want; }, 3000))
+            << buttons[i].text << " at line " << buttons[i].id << ", first visible "
+            << SendMessageA(vantor.pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    }
+    EXPECT_GE(reachedItsLine, 2); // "Window" and at least one section land exactly on their line
 
     // "Select all" of the Edit menu reaches the pane: the whole text is selected.
     vantor.command(32784);
@@ -136,30 +228,47 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     // Save writes exactly the pane's bytes.
     const std::string saved = vantor.directory + "\\saved report.txt";
     DeleteFileA(saved.c_str());
-    vantor.command(32793);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(
-        waitUntil([&] { return (dialog = findDialog(processOf(vantor.main), "名前を付けて別名で保存")); }));
-    // The file name field: the edit of the file name combo box (cmb13) of the explorer-style dialog.
-    HWND name = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            HWND combo = GetDlgItem(dialog, 0x47C);
-            name = combo != nullptr ? FindWindowExA(combo, nullptr, nullptr, nullptr) : nullptr;
-            while (name != nullptr && GetDlgCtrlID(name) != 0x47C)
-                name = FindWindowExA(combo, name, nullptr, nullptr);
-            if (name != nullptr) name = FindWindowExA(name, nullptr, "Edit", nullptr);
-            return name != nullptr;
-        },
-        5000));
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    saveThroughDialog(vantor, saved);
     std::string file;
     EXPECT_TRUE(waitUntil([&] { return readFile(saved, &file) && !file.empty(); }));
     EXPECT_EQ(file, vantor.paneText());
 
-    // Exit through the File menu: exit code 0 and the nine lines of the settings file.
+    // A longer file is replaced, not overwritten in place: nothing of its tail is left.
+    {
+        const std::string longer = vantor.paneText() + std::string(5000, 'x');
+        FILE* f = std::fopen(saved.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(longer.data(), 1, longer.size(), f);
+        std::fclose(f);
+    }
+    saveThroughDialog(vantor, saved);
+    EXPECT_TRUE(waitUntil([&] { return readFile(saved, &file) && file == vantor.paneText(); }));
+    EXPECT_EQ(file.size(), vantor.paneText().size());
+
+    // A target that cannot be written (held open without sharing by this process, and deleted when it lets
+    // go): the error box, and no file once the holder has closed it.
+    const std::string locked = vantor.directory + "\\locked report.txt";
+    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    saveThroughDialog(vantor, locked);
+    HWND error = nullptr;
+    EXPECT_TRUE(waitUntil([&] { return (error = findDialog(processOf(vantor.main), "Error")) != nullptr; }));
+    if (error != nullptr) {
+        char text[256] = "";
+        for (HWND c = FindWindowExA(error, nullptr, "Static", nullptr); c != nullptr && text[0] == '\0';
+             c = FindWindowExA(error, c, "Static", nullptr))
+            SendMessageA(c, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, "ファイル保存できませんでした．");
+        PostMessageA(GetDlgItem(error, IDOK) != nullptr ? GetDlgItem(error, IDOK) : error, BM_CLICK, 0, 0);
+        EXPECT_TRUE(waitUntil([&] { return !IsWindow(error); }, 5000));
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(GetFileAttributesA(locked.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Exit through the File menu: exit code 0, the icon gone, and the nine lines of the settings file.
     EXPECT_EQ(vantor.exitByMenu(), 0);
+    EXPECT_TRUE(waitUntil([&] { return trayIconCount() == icons - 1; }, 5000));
     const std::string ini = vantor.iniText();
     const std::string rest = "ListWidth=200\r\nEditFontFace=Fixedsys\r\nEditFontHeight=20\r\n"
                              "ListFontFace=Fixedsys\r\nListFontHeight=16\r\nListSeparator=\\t\r\n"
