@@ -13,6 +13,7 @@
 #include "capture/capture_state.h"
 #include "capture/remote_buffer.h"
 #include "capture/report_buffer.h"
+#include "inventory/window_tree.h"
 
 namespace vantor {
 
@@ -27,8 +28,6 @@ static_assert(kTabBlock32 == 288 && kTreeBlock32 == 300 && sizeof(wire::TbButton
 constexpr std::size_t kMinText = 2;
 // The taskbar's toolbar of running applications: only every second button carries one.
 constexpr char kRunningApplications[] = "実行中のアプリケーション";
-// GetParent steps before giving up on finding the top-level ancestor (a guard against a parent cycle).
-constexpr int kMaxAncestors = 4096;
 
 char* heapCopy(const std::string& s) {
     char* copy = new char[s.size() + 1];
@@ -39,15 +38,6 @@ char* heapCopy(const std::string& s) {
 
 int countOf(std::intptr_t answer) {
     return answer < 0 ? 0 : answer > INT32_MAX ? INT32_MAX : static_cast<int>(answer);
-}
-
-Hwnd topLevelAncestor(Hwnd w) {
-    for (int i = 0; i < kMaxAncestors; ++i) {
-        Hwnd p = ws().parent(w);
-        if (isNull(p)) break;
-        w = p;
-    }
-    return w;
 }
 
 // A detached root for a control's tree: the text of its top-level window, the control as its window.

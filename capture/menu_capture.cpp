@@ -12,6 +12,7 @@
 #include "capture/capture_ui.h"
 #include "capture/dispatcher.h"
 #include "capture/report_buffer.h"
+#include "inventory/window_tree.h"
 
 namespace vantor {
 
@@ -23,20 +24,6 @@ namespace {
 constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
 constexpr char kAddedMenuSeparatorAndHeader[] =
     "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
-// Parent chains of real windows are short; the bound only guards against a broken chain.
-constexpr int kMaxAncestors = 4096;
-
-// The outermost ancestor reached through parent(): the window itself when it has no parent.
-Hwnd topLevelAncestor(Hwnd window) {
-    Hwnd top = window;
-    for (int i = 0; i < kMaxAncestors; ++i) {
-        Hwnd up = ws().parent(top);
-        if (isNull(up)) break;
-        top = up;
-    }
-    return top;
-}
-
 // The item's text cut at its first tab (the accelerator text); empty for a separator or an unreadable item.
 void itemText(Hmenu menu, int position, MenuItem* item) {
     if (!ws().menuItem(menu, position, item)) {

@@ -67,4 +67,14 @@ void refreshWindowList(const FillWindowList& fill) {
     if (fill) fill(windowRoot);
 }
 
+Hwnd topLevelAncestor(Hwnd window) {
+    Hwnd top = window;
+    for (int i = 0; i < kMaxAncestors; ++i) {
+        Hwnd up = ws().parent(top);
+        if (isNull(up)) break;
+        top = up;
+    }
+    return top;
+}
+
 } // namespace vantor

@@ -28,6 +28,11 @@ class ChildWalk {
     std::vector<Hwnd> returned;
 };
 
+// GetParent steps before giving up on finding a top-level ancestor (a guard against a parent cycle).
+constexpr int kMaxAncestors = 4096;
+// The outermost ancestor reached through parent(): the window itself when it has no parent.
+Hwnd topLevelAncestor(Hwnd window);
+
 // The window has a menu with at least one item, or a kind of control other than Other.
 bool hasReadableContent(Hwnd window);
 // The window or any of its descendants has readable content (depth first, stops at the first hit).

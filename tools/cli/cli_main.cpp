@@ -1,6 +1,6 @@
 // Entry of vantor-cli, the console front end on the capture engine: parses the command line, installs the
-// Win32 platform and a user interface that shows nothing, creates the engine's shared records, reads
-// vantor.ini beside the executable and runs the command.
+// Win32 platform (the engine's default user interface shows nothing), creates the engine's shared records,
+// reads vantor.ini beside the executable and runs the command.
 //
 // Threads: the program's one thread.
 #include <windows.h>
@@ -13,7 +13,6 @@
 
 #include "app/settings.h"
 #include "capture/capture_state.h"
-#include "capture/capture_ui.h"
 #include "cli.h"
 #include "platform/win32/win32_platform.h"
 
@@ -21,18 +20,6 @@ namespace vantor {
 namespace cli {
 
 namespace {
-
-// The engine's user interface for a program without one: no section buttons, no pane, no main window.
-class QuietUi : public CaptureUi {
-  public:
-    void addSectionButton(const char*, int) override {}
-    void clearSectionButtons() override {}
-    void showReport(const char*) override {}
-    void showMainWindow() override {}
-    Hwnd mainWindow() override { return Hwnd{}; }
-};
-
-QuietUi quietUi;
 
 // "<directory of the executable>\vantor.ini", as the application finds its settings file.
 void settingsPathBesideExe(char* out, std::size_t cap) {
@@ -45,15 +32,14 @@ void settingsPathBesideExe(char* out, std::size_t cap) {
 }
 
 int run(const Arguments& args) {
+    // The engine's default user interface shows nothing, which is what a console program wants.
     installWin32Platform();
-    setCaptureUi(&quietUi);
     createCaptureState();
     char settingsPath[MAX_PATH * 2 + 16];
     settingsPathBesideExe(settingsPath, sizeof settingsPath);
     loadSettings(settingsPath);
     const int rc = args.command == Command::Capture ? runCapture(args) : runList(args);
     destroyCaptureState();
-    setCaptureUi(nullptr);
     return rc;
 }
 
