@@ -104,7 +104,9 @@ if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   endif()
   add_test(NAME wine.app COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR}
     $<TARGET_FILE:vantor_app_wine_tests>)
-  set_tests_properties(wine.app PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+  # Runs alone: it moves the mouse cursor, sets the foreground window and the clipboard, which the whole
+  # display shares, and other tests' windows opening over the specimen would take the cursor's place.
+  set_tests_properties(wine.app PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
 
 # The main job's helper (scripts/run): captures the specimen through vantor.exe's window list with the

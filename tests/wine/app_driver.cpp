@@ -297,6 +297,18 @@ std::string clipboardText() {
     return text;
 }
 
+// Without a tray on the X display this Wine shows each icon as a window of its own in its stand-alone tray.
+int trayIconCount() {
+    int count = 0;
+    for (HWND tray = FindWindowExA(nullptr, nullptr, "__winex11_standalone_tray", nullptr); tray != nullptr;
+         tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr)) {
+        for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
+             icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))
+            if (IsWindowVisible(icon)) ++count;
+    }
+    return count;
+}
+
 bool readFile(const std::string& path, std::string* out) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return false;

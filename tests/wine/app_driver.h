@@ -77,6 +77,8 @@ HWND findDialog(DWORD pid, const char* title);
 DWORD processOf(HWND window);
 // CF_TEXT of the clipboard ("" when none), up to its terminating NUL.
 std::string clipboardText();
+// Visible tray icons on the display (of every program).
+int trayIconCount();
 // Reads a file whole; false when it cannot be opened.
 bool readFile(const std::string& path, std::string* out);
 // The bytes a report capture of the window gives when the engine runs here in the driver.

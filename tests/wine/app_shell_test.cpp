@@ -48,16 +48,17 @@ void clickListHeader(const Vantor& v) {
     PostMessageA(header, WM_LBUTTONUP, 0, at);
 }
 
-// Tray icons on the display: this Wine shows each as a window of its own in its stand-alone tray.
-int trayIconCount() {
-    int count = 0;
-    for (HWND tray = FindWindowExA(nullptr, nullptr, "__winex11_standalone_tray", nullptr); tray != nullptr;
-         tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr)) {
-        for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
-             icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))
-            if (IsWindowVisible(icon)) ++count;
-    }
-    return count;
+// The names of the files in dir, in the order listed.
+std::vector<std::string> filesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 // Saves the pane through File > Save into path, confirming the replacement of an existing file.
@@ -248,6 +249,7 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     // A target that cannot be written (held open without sharing by this process, and deleted when it lets
     // go): the error box, and no file once the holder has closed it.
     const std::string locked = vantor.directory + "\\locked report.txt";
+    const std::vector<std::string> filesBefore = filesIn(vantor.directory);
     HANDLE holder = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -265,6 +267,7 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     }
     CloseHandle(holder);
     EXPECT_EQ(GetFileAttributesA(locked.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(filesIn(vantor.directory), filesBefore); // nor anything else beside it
 
     // Exit through the File menu: exit code 0, the icon gone, and the nine lines of the settings file.
     EXPECT_EQ(vantor.exitByMenu(), 0);

@@ -153,17 +153,22 @@ void selectInSpecimen(HWND specimen, HWND* listView, HWND* treeView) {
     SendMessageA(*treeView, TVM_SELECTITEM, TVGN_CARET, root);
 }
 
-void moveCursorOver(HWND window) {
+// Puts the mouse cursor over the middle of window; true once that window is the one under it.
+bool moveCursorOver(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(p.x, p.y);
+    return waitUntil([&] { return WindowFromPoint(p) == window; }, 3000);
 }
 
 TEST(AppTriggers, TrayHotKeysAndClipboard) {
     Specimen specimen;
     ASSERT_TRUE(specimen.start());
     Vantor vantor;
+    const int iconsBefore = trayIconCount();
     ASSERT_TRUE(vantor.start(makeVantorDirectory("tray")));
+    EXPECT_TRUE(waitUntil([&] { return trayIconCount() == iconsBefore + 1; }, 5000));
 
     // The three hot keys belong to vantor.exe now: nobody else can register them.
     for (UINT key : {UINT('W'), UINT('C'), UINT('M')}) {
@@ -191,11 +196,11 @@ TEST(AppTriggers, TrayHotKeysAndClipboard) {
     // The header line and the two selected rows (1 and 3), nothing else; the one-byte title "#" of the
     // third column counts as empty and is left out of the header line.
     ASSERT_EQ(rows, "名前\t説明\r\nみかん\t\t2\r\n日本語の行\t漢字とかな\t4\r\n");
-    moveCursorOver(listView);
+    ASSERT_TRUE(moveCursorOver(listView));
     PostMessageA(vantor.main, WM_HOTKEY, 32788, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'C'));
     EXPECT_TRUE(waitUntil([&] { return clipboardText() == rows; }));
     EXPECT_EQ(vantor.paneText(), rows);
-    moveCursorOver(treeView);
+    ASSERT_TRUE(moveCursorOver(treeView));
     PostMessageA(vantor.main, WM_HOTKEY, 32788, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'C'));
     EXPECT_TRUE(waitUntil([&] { return clipboardText() == "動物"; }));
     EXPECT_EQ(vantor.paneText(), rows); // the tree view's text goes to the clipboard only
@@ -218,6 +223,7 @@ TEST(AppTriggers, TrayHotKeysAndClipboard) {
     PostMessageA(menu, WM_CHAR, 'x', 0);
     EXPECT_EQ(vantor.program.waitExit(), 0);
     EXPECT_NE(vantor.iniText().find("MultipleStartup=0"), std::string::npos);
+    EXPECT_TRUE(waitUntil([&] { return trayIconCount() == iconsBefore; }, 5000)); // the icon went with it
 }
 
 } // namespace
