@@ -67,6 +67,12 @@ rc=$?
 bash "$harness" run "$build_dir" "$specimen" --rows -3
 rc=$?
 [ "$rc" -eq 2 ] || fail "--rows -3: exit code $rc, expected 2"
+# The list view has the default three columns or four; no other count.
+for columns in 2 5 x; do
+    bash "$harness" run "$build_dir" "$specimen" --columns "$columns"
+    rc=$?
+    [ "$rc" -eq 2 ] || fail "--columns $columns: exit code $rc, expected 2"
+done
 
 # 2. Two specimens at once, told apart by --title; both end by themselves through --exit-after.
 first="Specimen test A $$"

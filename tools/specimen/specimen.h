@@ -12,6 +12,7 @@ namespace specimen {
 // -1 where the option was not given.
 struct Options {
     int rows;
+    int columns; // list-view columns: kListViewColumnCount (default) or kListViewMaxColumns
     int treeItems;
     int toolbarButtons;
     int hangAfterMs;
@@ -23,7 +24,7 @@ struct Options {
 extern Options options;
 
 // Parses argv (code page 932 texts) into out, starting from the defaults; returns false for an unknown
-// option, a missing value or a value that is not a non-negative number.
+// option, a missing value, a value that is not a non-negative number, or --columns other than 3 or 4.
 bool parseOptions(int argc, char** argv, Options* out);
 
 // Window classes: each registers its class with the instance; false when registration fails.
@@ -36,7 +37,7 @@ HWND createMainWindow(HINSTANCE instance);
 
 // Builders for the controls' contents (specimen_controls.cpp).
 HMENU buildMenuBar();
-void fillListView(HWND listView, int rows);
+void fillListView(HWND listView, int rows, int columns);
 void fillTreeView(HWND treeView, int items);
 void fillTabs(HWND tabControl);
 void fillToolbar(HWND toolbar, int buttons);

@@ -16,7 +16,9 @@
 //   top-level  "VantorSpecimen"        title kWindowTitle (or --title), menu bar kMenu
 //   1  ToolbarWindow32        kIdToolbar        buttons kToolbarButtons (or --toolbar-buttons N)
 //   2  ToolbarWindow32        kIdAppsToolbar    window text kAppsToolbarText, buttons kAppsToolbarButtons
-//   3  SysListView32          kIdListView       report view, kListViewColumns, rows by listViewCell()
+//   3  SysListView32          kIdListView       report view, kListViewColumns (a fourth column
+//                                               kListViewExtraColumn with --columns 4), rows by
+//                                               listViewCell()
 //      +- SysHeader32         (the list view's own header)
 //   4  ListBox                kIdListBox        kListBoxItems
 //   5  ComboBox              kIdComboBox       drop-down, kComboItems, edit text kComboEditText
@@ -131,10 +133,13 @@ constexpr MenuEntry kMenu[] = {
 constexpr int kMenuEntryCount = static_cast<int>(sizeof(kMenu) / sizeof(kMenu[0]));
 constexpr int kMenuBarItemCount = 3;
 
-// ---- List view (report view, three columns) -------------------------------------------------------------
-// The third column's title is one byte long.
+// ---- List view (report view, three columns; four with --columns 4) ---------------------------------------
+// The third column's title is one byte long. kListViewColumnCount is the default layout, the one every
+// expected report is written for; --columns 4 adds kListViewExtraColumn after it (benchmarks of wide lists).
 constexpr int kListViewColumnCount = 3;
+constexpr int kListViewMaxColumns = 4;
 constexpr const char* kListViewColumns[kListViewColumnCount] = {"名前", "説明", "#"};
+constexpr const char* kListViewExtraColumn = "備考";
 // The first rows are fixed (row 1 has an empty middle cell); rows from kListViewFixedRows on are generated
 // by listViewCell(). Without --rows the list holds kListViewDefaultRows rows.
 constexpr int kListViewFixedRows = 5;
@@ -145,12 +150,15 @@ constexpr const char* kListViewFixedCells[kListViewFixedRows][kListViewColumnCou
 };
 
 // Writes the text of cell (row, column) into out (cap bytes, always NUL-terminated when cap > 0); the same
-// for any row count. Generated rows: "item <row>", "値<row>", "<row>".
+// for any row count. Generated rows: "item <row>", "値<row>", "<row>". The fourth column (--columns 4) is
+// generated for every row, fixed ones included: "メモ<row>-<row % 7>".
 inline void listViewCell(int row, int column, char* out, std::size_t cap) {
     if (cap == 0) return;
     out[0] = '\0';
-    if (row < 0 || column < 0 || column >= kListViewColumnCount) return;
-    if (row < kListViewFixedRows) {
+    if (row < 0 || column < 0 || column >= kListViewMaxColumns) return;
+    if (column == kListViewColumnCount) {
+        std::snprintf(out, cap, "メモ%d-%d", row, row % 7);
+    } else if (row < kListViewFixedRows) {
         std::snprintf(out, cap, "%s", kListViewFixedCells[row][column]);
     } else if (column == 0) {
         std::snprintf(out, cap, "item %d", row);

@@ -85,14 +85,15 @@ HMENU buildMenuBar() {
     return open[0];
 }
 
-void fillListView(HWND listView, int rows) {
+void fillListView(HWND listView, int rows, int columns) {
     SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    static const int kWidths[kListViewColumnCount] = {150, 220, 80};
-    for (int c = 0; c < kListViewColumnCount; ++c) {
+    static const int kWidths[kListViewMaxColumns] = {150, 220, 80, 120};
+    for (int c = 0; c < columns; ++c) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.cx = kWidths[c];
-        column.pszText = const_cast<char*>(kListViewColumns[c]);
+        column.pszText =
+            const_cast<char*>(c < kListViewColumnCount ? kListViewColumns[c] : kListViewExtraColumn);
         column.iSubItem = c;
         SendMessageA(listView, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
     }
@@ -106,7 +107,7 @@ void fillListView(HWND listView, int rows) {
         item.pszText = text;
         int index =
             static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        for (int c = 1; c < kListViewColumnCount; ++c) {
+        for (int c = 1; c < columns; ++c) {
             LVITEMA cell = {};
             cell.iSubItem = c;
             listViewCell(row, c, text, sizeof(text));

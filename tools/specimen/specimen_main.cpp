@@ -15,7 +15,9 @@
 namespace vantor {
 namespace specimen {
 
-Options options = {kListViewDefaultRows, kTreeDefaultItems, kToolbarDefaultButtons, -1, -1, kWindowTitle};
+Options options = {
+    kListViewDefaultRows, kListViewColumnCount, kTreeDefaultItems, kToolbarDefaultButtons, -1, -1,
+    kWindowTitle};
 
 namespace {
 
@@ -56,6 +58,9 @@ bool parseOptions(int argc, char** argv, Options* out) {
         bool ok = false;
         if (strcmp(name, "--rows") == 0) {
             ok = parseCount(value, &parsed.rows);
+        } else if (strcmp(name, "--columns") == 0) {
+            ok = parseCount(value, &parsed.columns) &&
+                 (parsed.columns == kListViewColumnCount || parsed.columns == kListViewMaxColumns);
         } else if (strcmp(name, "--tree-items") == 0) {
             ok = parseCount(value, &parsed.treeItems);
         } else if (strcmp(name, "--toolbar-buttons") == 0) {

@@ -71,7 +71,7 @@ bool createLists(HWND window) {
     if (listView == nullptr || listBox == nullptr || combo == nullptr || tree == nullptr || tabs == nullptr) {
         return false;
     }
-    fillListView(listView, options.rows);
+    fillListView(listView, options.rows, options.columns);
     fillListBox(listBox);
     fillComboBox(combo);
     fillTreeView(tree, options.treeItems);
