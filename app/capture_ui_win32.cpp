@@ -6,6 +6,7 @@
 
 #include "app/app_globals.h"
 #include "app/main_window.h"
+#include "triggers/win32/capture_timing.h"
 #include "ui/output_pane.h"
 #include "ui/section_toolbar.h"
 
@@ -27,7 +28,16 @@ class AppCaptureUi : public CaptureUi {
         send({RequestKind::AddButton, label, line});
     }
     void clearSectionButtons() override { send({RequestKind::ClearButtons, nullptr, 0}); }
-    void showReport(const char* text) override { send({RequestKind::ShowReport, text, 0}); }
+    void showReport(const char* text) override {
+        if (!captureTimingOn()) {
+            send({RequestKind::ShowReport, text, 0});
+            return;
+        }
+        // Timed from the worker's side: the wait for the user-interface thread to fill the pane.
+        const long long start = captureTimingNow();
+        send({RequestKind::ShowReport, text, 0});
+        captureTimingAddReport(start, captureTimingNow());
+    }
     void showMainWindow() override { send({RequestKind::ShowMainWindow, nullptr, 0}); }
     Hwnd mainWindow() override { return fromNative(vantor::mainWindow); }
 

@@ -10,6 +10,7 @@
 #include "app/app_globals.h"
 #include "app/resource.h"
 #include "triggers/capture_commands.h"
+#include "triggers/win32/capture_timing.h"
 #include "ui/output_pane.h"
 
 namespace vantor {
@@ -73,7 +74,9 @@ class Win32CommandHost : public CommandHost {
     static DWORD WINAPI captureThreadProc(void* arg) {
         const Hwnd window = *static_cast<Hwnd*>(arg);
         delete static_cast<Hwnd*>(arg);
+        captureTimingBegin();
         runWindowCapture(window, commandHost());
+        captureTimingEnd();
         return 0;
     }
 };
