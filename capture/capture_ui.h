@@ -10,7 +10,7 @@
 namespace vantor {
 
 class CaptureUi {
-public:
+  public:
     virtual ~CaptureUi() = default;
     // A toolbar button with the label whose command is the report line number.
     virtual void addSectionButton(const char* label, int line) = 0;
