@@ -114,13 +114,13 @@ bool RemoteBuffer::exchange(std::uint32_t msg, std::uintptr_t wParam, bool write
     if (answered && writeFirst) answered = procs().writeRemote(process_, remote_, local_, size_);
     if (answered) {
         answered = ws().sendMessage(control_, msg, wParam, static_cast<std::intptr_t>(remote_), result);
-        if (!answered) {
-            // Each further message would wait out the time-out again (or find the window gone).
-            answering_ = false;
-            *result = 0;
-        }
+        if (!answered) *result = 0;
     }
     if (answered) answered = procs().readRemote(process_, remote_, local_, size_);
+    // A message left unanswered would wait out the time-out again (or find the window gone), and memory of
+    // our own block that can no longer be written or read means the target process has ended: either way
+    // nothing further is asked of this control.
+    if (!answered) answering_ = false;
     if (!answered && isOpen() && textOffset < size_) local_[textOffset] = '\0';
     return answered;
 }

@@ -5,9 +5,10 @@
 // address and reads the block back.
 //
 // Every message goes through ws().sendMessage, which has the time-out built in. Once a query through the
-// buffer has gone unanswered (time-out, hung or vanished control) the buffer sends nothing more to the
-// control: later exchanges answer "unanswered" at once, so a control that does not answer costs one
-// time-out per reader call, not one per item.
+// buffer has gone unanswered (time-out, hung or vanished control), or the block could no longer be written
+// or read (the target process has ended), the buffer sends nothing more to the control: later exchanges
+// answer "unanswered" at once, so a control that does not answer costs one time-out per reader call, not one
+// per item.
 //
 // Threads: one buffer belongs to one reader call on one thread (the capture worker, or the user-interface
 // thread for the hot-key captures).

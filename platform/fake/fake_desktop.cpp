@@ -436,6 +436,7 @@ bool FakeDesktop::writeRemote(Hproc h, RemoteAddr a, const void* src, std::size_
         fault("WriteProcessMemory with a process handle that is not open");
         return false;
     }
+    if (p->ended) return false;
     return writeMemory(p->pid, a, src, n);
 }
 
@@ -446,6 +447,7 @@ bool FakeDesktop::readRemote(Hproc h, RemoteAddr a, void* dst, std::size_t n) {
         fault("ReadProcessMemory with a process handle that is not open");
         return false;
     }
+    if (p->ended) return false;
     return readMemory(p->pid, a, dst, n);
 }
 

@@ -67,6 +67,9 @@ struct FakeProcess {
     int pointerBits = 64;
     bool openable = true;    // OpenProcess succeeds
     bool allocatable = true; // VirtualAllocEx succeeds
+    // The process has ended while its windows are still listed: reading or writing its memory through a
+    // handle fails (as it does for a real process that is gone), without being the caller's fault.
+    bool ended = false;
     std::map<RemoteAddr, FakeBlock> blocks;
     RemoteAddr nextAddress = 0;
 };

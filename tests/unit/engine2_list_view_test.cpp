@@ -244,6 +244,19 @@ TEST_P(ListViewReaderTest, ListViewThatStopsAnsweringIsAskedNoFurther) {
     EXPECT_EQ(afterHang, 0);
 }
 
+TEST_P(ListViewReaderTest, ListViewWhoseProcessEndsIsAskedNoFurther) {
+    // The target process ends in the middle of the rows while its window is still listed: its memory can no
+    // longer be written or read. The row being read is closed with what it has, and no empty rows follow.
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"c", "3"}, {"e", "5"}, {"g", "7"}});
+    int cells = 0;
+    desktop.beforeMessage = [this, lv, &cells](Hwnd w, std::uint32_t m) {
+        if (w == lv && m == wire::LVM_GETITEMA && ++cells == 3) desktop.process(target)->ended = true;
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\n\t\r\n");
+    EXPECT_EQ(cells, 3);
+}
+
 TEST_P(ListViewReaderTest, HungListViewGivesFailureLine) {
     Hwnd lv = list({"Name"}, {{"alpha"}});
     desktop.window(lv)->hung = true;
