@@ -10,6 +10,7 @@
 
 #include "platform/fake/fake_exchange.h"
 #include "platform/wire.h"
+#include "fake_width_support.h"
 
 namespace vantor {
 namespace {
@@ -17,18 +18,7 @@ namespace {
 using fake::FakeDesktop;
 using fake::HandExchange;
 
-struct Width32 {
-    static constexpr int bits = 32;
-    using Tb = wire::TbButton32;
-    using Tc = wire::TcItem32;
-    using OtherTc = wire::TcItem64;
-};
-struct Width64 {
-    static constexpr int bits = 64;
-    using Tb = wire::TbButton64;
-    using Tc = wire::TcItem64;
-    using OtherTc = wire::TcItem32;
-};
+using testing_support::Widths;
 
 template <class Item> Item tcItem(RemoteAddr block, int cap) {
     Item item;
@@ -39,25 +29,12 @@ template <class Item> Item tcItem(RemoteAddr block, int cap) {
     return item;
 }
 
-template <class W> class FakeBarsTest : public ::testing::Test {
+template <class W> class FakeBarsTest : public testing_support::FakeWidthTest<W> {
   protected:
-    void SetUp() override {
-        desktop.install();
-        pid = desktop.addProcess(W::bits);
-        top = desktop.addWindow(Hwnd{}, "Frame", "frame", pid);
-    }
-    void TearDown() override {
-        EXPECT_EQ(desktop.openProcessHandles(), 0);
-        EXPECT_EQ(desktop.remoteBlocks(), 0);
-        if (!faultsExpected) {
-            EXPECT_EQ(desktop.problems(), "");
-        }
-    }
-    bool faultMentions(const char* what) const {
-        for (const std::string& f : desktop.faults())
-            if (f.find(what) != std::string::npos) return true;
-        return false;
-    }
+    using Base = testing_support::FakeWidthTest<W>;
+    using Base::desktop;
+    using Base::pid;
+    using Base::top;
     Hwnd toolbar() {
         fake::FakeButton open, sep, save;
         open.idCommand = 401;
@@ -69,14 +46,8 @@ template <class W> class FakeBarsTest : public ::testing::Test {
         save.text = std::string(300, 's');
         return fake::addToolbar(desktop, top, pid, {open, sep, save}, "Tools");
     }
-
-    FakeDesktop desktop;
-    std::uint32_t pid = 0;
-    Hwnd top{};
-    bool faultsExpected = false;
 };
 
-using Widths = ::testing::Types<Width32, Width64>;
 TYPED_TEST_SUITE(FakeBarsTest, Widths);
 
 TYPED_TEST(FakeBarsTest, Status_bar_parts_texts_lengths_and_types) {

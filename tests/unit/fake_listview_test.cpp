@@ -10,6 +10,7 @@
 
 #include "platform/fake/fake_exchange.h"
 #include "platform/wire.h"
+#include "fake_width_support.h"
 
 namespace vantor {
 namespace {
@@ -17,20 +18,7 @@ namespace {
 using fake::FakeDesktop;
 using fake::HandExchange;
 
-struct Width32 {
-    static constexpr int bits = 32;
-    using Lv = wire::LvItem32;
-    using OtherLv = wire::LvItem64;
-    using Hd = wire::HdItem32;
-    using OtherHd = wire::HdItem64;
-};
-struct Width64 {
-    static constexpr int bits = 64;
-    using Lv = wire::LvItem64;
-    using OtherLv = wire::LvItem32;
-    using Hd = wire::HdItem64;
-    using OtherHd = wire::HdItem32;
-};
+using testing_support::Widths;
 
 constexpr std::size_t kBlock = 300;
 
@@ -55,20 +43,12 @@ template <class Item> Item hdItem(RemoteAddr block, int cap) {
     return item;
 }
 
-template <class W> class FakeListViewTest : public ::testing::Test {
+template <class W> class FakeListViewTest : public testing_support::FakeWidthTest<W> {
   protected:
-    void SetUp() override {
-        desktop.install();
-        pid = desktop.addProcess(W::bits);
-        top = desktop.addWindow(Hwnd{}, "Frame", "frame", pid);
-    }
-    void TearDown() override {
-        EXPECT_EQ(desktop.openProcessHandles(), 0);
-        EXPECT_EQ(desktop.remoteBlocks(), 0);
-        if (!faultsExpected) {
-            EXPECT_EQ(desktop.problems(), "");
-        }
-    }
+    using Base = testing_support::FakeWidthTest<W>;
+    using Base::desktop;
+    using Base::pid;
+    using Base::top;
     Hwnd view(fake::ListViewOptions options = fake::ListViewOptions()) {
         return fake::addListView(desktop, top, pid, {"Name", "Size"},
                                  {{"alpha", "10"}, {"b"}, {"gamma", "30"}}, {0, 2}, options);
@@ -81,19 +61,8 @@ template <class W> class FakeListViewTest : public ::testing::Test {
         *text = x.textAt(sizeof item);
         return r;
     }
-    bool faultMentions(const char* what) const {
-        for (const std::string& f : desktop.faults())
-            if (f.find(what) != std::string::npos) return true;
-        return false;
-    }
-
-    FakeDesktop desktop;
-    std::uint32_t pid = 0;
-    Hwnd top{};
-    bool faultsExpected = false;
 };
 
-using Widths = ::testing::Types<Width32, Width64>;
 TYPED_TEST_SUITE(FakeListViewTest, Widths);
 
 TYPED_TEST(FakeListViewTest, Cells_and_params_come_back_through_the_callers_block) {

@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_exchange.h"
 #include "platform/wire.h"
+#include "fake_width_support.h"
 
 namespace vantor {
 namespace {
@@ -20,16 +21,7 @@ using fake::FakeDesktop;
 using fake::FakeTreeItem;
 using fake::HandExchange;
 
-struct Width32 {
-    static constexpr int bits = 32;
-    using Tv = wire::TvItem32;
-    using OtherTv = wire::TvItem64;
-};
-struct Width64 {
-    static constexpr int bits = 64;
-    using Tv = wire::TvItem64;
-    using OtherTv = wire::TvItem32;
-};
+using testing_support::Widths;
 
 template <class Item> Item tvItem(RemoteAddr block, std::uint64_t handle, int cap) {
     Item item;
@@ -45,20 +37,12 @@ std::vector<FakeTreeItem> sampleTree() {
     return {FakeTreeItem{"A", {FakeTreeItem{"A1", {}}, FakeTreeItem{"", {}}}}, FakeTreeItem{"B", {}}};
 }
 
-template <class W> class FakeTreeViewTest : public ::testing::Test {
+template <class W> class FakeTreeViewTest : public testing_support::FakeWidthTest<W> {
   protected:
-    void SetUp() override {
-        desktop.install();
-        pid = desktop.addProcess(W::bits);
-        top = desktop.addWindow(Hwnd{}, "Frame", "frame", pid);
-    }
-    void TearDown() override {
-        EXPECT_EQ(desktop.openProcessHandles(), 0);
-        EXPECT_EQ(desktop.remoteBlocks(), 0);
-        if (!faultsExpected) {
-            EXPECT_EQ(desktop.problems(), "");
-        }
-    }
+    using Base = testing_support::FakeWidthTest<W>;
+    using Base::desktop;
+    using Base::pid;
+    using Base::top;
     std::intptr_t next(Hwnd tv, std::uint32_t flag, std::intptr_t item) {
         std::intptr_t r = 0;
         EXPECT_TRUE(ws().sendMessage(tv, wire::TVM_GETNEXTITEM, flag, item, &r));
@@ -84,19 +68,8 @@ template <class W> class FakeTreeViewTest : public ::testing::Test {
             walk(tv, x, next(tv, wire::TVGN_CHILD, h), depth + 1, out);
         }
     }
-    bool faultMentions(const char* what) const {
-        for (const std::string& f : desktop.faults())
-            if (f.find(what) != std::string::npos) return true;
-        return false;
-    }
-
-    FakeDesktop desktop;
-    std::uint32_t pid = 0;
-    Hwnd top{};
-    bool faultsExpected = false;
 };
 
-using Widths = ::testing::Types<Width32, Width64>;
 TYPED_TEST_SUITE(FakeTreeViewTest, Widths);
 
 TYPED_TEST(FakeTreeViewTest, Walk_gives_the_tree_in_display_order) {
