@@ -22,34 +22,12 @@
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_desktop.h"
 #include "triggers/capture_commands.h"
+#include "engine1_support.h"
 
 namespace vantor {
 namespace {
 
-// The engine's requests to the user interface, recorded.
-class RecordingUi : public CaptureUi {
-  public:
-    void addSectionButton(const char* label, int line) override {
-        std::lock_guard<std::mutex> g(m);
-        buttons.emplace_back(label, line);
-    }
-    void clearSectionButtons() override {
-        std::lock_guard<std::mutex> g(m);
-        buttons.clear();
-        ++clears;
-    }
-    void showReport(const char* text) override {
-        std::lock_guard<std::mutex> g(m);
-        shown.push_back(text != nullptr ? text : "(null)");
-    }
-    void showMainWindow() override {}
-    Hwnd mainWindow() override { return Hwnd{}; }
-
-    std::mutex m;
-    std::vector<std::pair<std::string, int>> buttons;
-    std::vector<std::string> shown;
-    int clears = 0;
-};
+using testing_support::RecordingUi;
 
 // The application's side. Requests a worker "sends" to the user-interface thread wait in a queue that only
 // waitServingMessages carries out, as SendMessage waits for the receiving thread to take its messages.

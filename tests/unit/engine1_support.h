@@ -32,6 +32,7 @@ class RecordingUi : public CaptureUi {
     void clearSectionButtons() override {
         std::lock_guard<std::mutex> g(m);
         buttons.clear();
+        ++clears;
     }
     void showReport(const char* text) override {
         std::lock_guard<std::mutex> g(m);
@@ -46,6 +47,7 @@ class RecordingUi : public CaptureUi {
     std::mutex m;
     std::vector<std::pair<std::string, int>> buttons;
     std::vector<std::string> shown;
+    int clears = 0;
     int mainWindowShown = 0;
     Hwnd main{};
 };
