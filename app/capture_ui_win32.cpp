@@ -6,9 +6,9 @@
 
 #include "app/app_globals.h"
 #include "app/main_window.h"
-#include "triggers/win32/capture_timing.h"
-#include "ui/output_pane.h"
-#include "ui/section_toolbar.h"
+#include "app/capture_timing.h"
+#include "app/panes/output_pane.h"
+#include "app/panes/section_toolbar.h"
 
 namespace vantor {
 

@@ -9,9 +9,9 @@
 #include "app/commands.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "triggers/win32/capture_thread.h"
-#include "ui/output_pane.h"
-#include "ui/window_list.h"
+#include "app/capture_thread.h"
+#include "app/panes/output_pane.h"
+#include "app/panes/window_list.h"
 
 namespace vantor {
 

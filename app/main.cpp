@@ -15,9 +15,9 @@
 #include "capture/capture_state.h"
 #include "platform/win32/win32_platform.h"
 #include "triggers/capture_commands.h"
-#include "triggers/win32/capture_thread.h"
-#include "ui/section_toolbar.h"
-#include "ui/split_pane.h"
+#include "app/capture_thread.h"
+#include "app/panes/section_toolbar.h"
+#include "app/panes/split_pane.h"
 
 namespace vantor {
 
@@ -82,9 +82,7 @@ void shutDown() {
     // A capture still running uses the capture tree: it is released only once the capture has stopped; a
     // capture that does not stop in time ends with the process, and so does the tree.
     if (stopCaptureForExit(commandHost(), kExitStopWaitMs)) {
-        CaptureLock hold;
-        destroyNode(captureTree);
-        captureTree = nullptr;
+        destroyCaptureState();
     }
     removeHook();
     if (hookEvent != nullptr) CloseHandle(hookEvent);

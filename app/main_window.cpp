@@ -11,11 +11,11 @@
 #include "app/resource.h"
 #include "app/settings.h"
 #include "app/tray.h"
-#include "ui/output_pane.h"
-#include "ui/pane_rules.h"
-#include "ui/section_toolbar.h"
-#include "ui/split_pane.h"
-#include "ui/window_list.h"
+#include "app/panes/output_pane.h"
+#include "app/panes/pane_rules.h"
+#include "app/panes/section_toolbar.h"
+#include "app/panes/split_pane.h"
+#include "app/panes/window_list.h"
 
 namespace vantor {
 

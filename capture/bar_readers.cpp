@@ -53,7 +53,7 @@ TextNode* newRoot(Hwnd control) {
 void installTree(TextNode* root) {
     if (root == nullptr) return;
     CaptureLock lock;
-    replaceCaptureTree(root);
+    lock.replaceTree(root);
 }
 
 template <class Rec> void tabLabel(RemoteBuffer& rb, int index, std::string* text) {
@@ -153,7 +153,7 @@ void readStatusBar(Hwnd statusBar) {
     RemoteBuffer rb;
     if (!rb.open(statusBar, wire::kRemoteTextSize, wire::kRemoteTextSize)) {
         CaptureLock lock;
-        report->append(kFailureLine, std::strlen(kFailureLine));
+        lock.report().append(kFailureLine, std::strlen(kFailureLine));
         return;
     }
     std::string lines;
@@ -174,9 +174,9 @@ void readStatusBar(Hwnd statusBar) {
     }
     CaptureLock lock;
     if (lines.empty())
-        report->append(kFailureLine, std::strlen(kFailureLine));
+        lock.report().append(kFailureLine, std::strlen(kFailureLine));
     else
-        report->append(lines.data(), lines.size());
+        lock.report().append(lines.data(), lines.size());
 }
 
 void readTabControl(Hwnd tabControl) {

@@ -1,11 +1,10 @@
 // State the capture engine shares between the capture worker, the monitor pass and the user-interface
-// thread: the three flags, the capture text tree and its "text seen" mark, and the failure line.
-// The flags are atomic; the tree and the report are guarded by the capture lock (capture/capture_lock.h).
+// thread: the three flags and the failure line, and the creation of the shared records. The flags are
+// atomic; the report and the capture text tree are reached only through the capture lock
+// (capture/capture_lock.h).
 #pragma once
 
 #include <atomic>
-
-#include "inventory/text_node.h"
 
 namespace vantor {
 
@@ -16,16 +15,11 @@ extern std::atomic<bool> stopRequested;
 // Periodic monitoring is on.
 extern std::atomic<bool> monitoringActive;
 
-// Root of the capture text tree; never null after start-up (createCaptureState). The tree-building readers
-// replace it as a whole; the root's own text is never printed.
-extern TextNode* captureTree;
-// Set by printTextTree whenever it writes a node.
-extern bool textSeen;
-
 // The report line of a reader that obtained nothing.
 extern const char kFailureLine[];
 
-// Creates the report, the empty capture tree and windowRoot ("Root Window"); destroys them again.
+// Creates an empty report, an empty capture tree and windowRoot ("Root Window"); destroys them again.
+// On the user-interface thread while no worker runs (start-up, shutdown, tests).
 void createCaptureState();
 void destroyCaptureState();
 

@@ -40,8 +40,8 @@ void showReportInPane() {
     bool hasText = false;
     {
         CaptureLock hold;
-        if (report != nullptr && report->text != nullptr) {
-            snapshot.assign(report->text, report->length());
+        if (hold.report().text != nullptr) {
+            snapshot.assign(hold.report().text, hold.report().length());
             hasText = true;
         }
     }

@@ -14,7 +14,7 @@
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
-#include "capture/classify.h"
+#include "inventory/classify.h"
 #include "capture/in_process_readers.h"
 #include "capture/list_view_reader.h"
 #include "capture/menu_capture.h"
@@ -58,15 +58,10 @@ const Section* sectionFor(ControlKind kind) {
     return nullptr;
 }
 
-void appendFailureLine() {
-    report->append(kFailureLine, std::strlen(kFailureLine));
-}
-
-// Prints the tree's items; the failure line when none has text. Caller holds the lock.
-void printTreeSection(bool withValue) {
-    textSeen = false;
-    printTextTree(captureTree->firstChild, nullptr, withValue);
-    if (!textSeen) appendFailureLine();
+// Prints the tree's items; the failure line when none has text.
+void printTreeSection(CaptureLock& hold, bool withValue) {
+    if (!printTextTree(hold, hold.tree()->firstChild, nullptr, withValue))
+        hold.report().append(kFailureLine, std::strlen(kFailureLine));
 }
 
 // Owns the capture text tree for the sections of one window: empties it on entry, releases it on exit.
@@ -74,14 +69,14 @@ class TreeClaim {
   public:
     TreeClaim() {
         CaptureLock hold;
-        discardCaptureTreeItems();
-        captureTreeClaimed = true;
+        hold.discardTreeItems();
+        hold.setTreeClaimed(true);
     }
     ~TreeClaim() { release(); }
     void release() {
         if (!held) return;
         CaptureLock hold;
-        captureTreeClaimed = false;
+        hold.setTreeClaimed(false);
         held = false;
     }
 
@@ -93,14 +88,14 @@ void writeSection(Hwnd window, const Section& s, const char* className, bool ful
     int line = 0;
     {
         CaptureLock hold;
-        report->appendFormat(s.header, className);
-        line = report->lineCount - 1;
+        hold.report().appendFormat(s.header, className);
+        line = hold.report().lineCount - 1;
     }
     if (full) captureUi().addSectionButton(s.label, line);
     s.reader(window);
     if (s.printsTree) {
         CaptureLock hold;
-        printTreeSection(false);
+        printTreeSection(hold, false);
     }
 }
 
@@ -110,9 +105,10 @@ void writeEditSection(Hwnd window, const char* className) {
     char* text = readEditText(window);
     {
         CaptureLock hold;
-        report->appendFormat(kEditHeader, className);
-        if (text != nullptr) report->append(text, std::strlen(text));
-        report->append("\r\n", 2);
+        ReportBuffer& report = hold.report();
+        report.appendFormat(kEditHeader, className);
+        if (text != nullptr) report.append(text, std::strlen(text));
+        report.append("\r\n", 2);
     }
     delete[] text;
 }
@@ -121,7 +117,7 @@ void writeStaticSection(Hwnd window) {
     char text[256] = {};
     ws().windowText(window, text, sizeof text);
     CaptureLock hold;
-    report->appendFormat(kStaticSection, text);
+    hold.report().appendFormat(kStaticSection, text);
 }
 
 void writeMenuSection(Hwnd window) {
@@ -131,10 +127,10 @@ void writeMenuSection(Hwnd window) {
     int line = 0;
     {
         CaptureLock hold;
-        report->append(kMenuHeader, std::strlen(kMenuHeader));
-        line = report->lineCount - 1;
-        if (root != nullptr) replaceCaptureTree(root);
-        printTreeSection(true);
+        hold.report().append(kMenuHeader, std::strlen(kMenuHeader));
+        line = hold.report().lineCount - 1;
+        if (root != nullptr) hold.replaceTree(root);
+        printTreeSection(hold, true);
     }
     captureUi().addSectionButton("Menu", line);
 }
@@ -167,7 +163,8 @@ void captureWindow(Hwnd window, bool full) {
     }
 }
 
-void printTextTree(const TextNode* first, const char* prefix, bool withValue) {
+bool printTextTree(CaptureLock& hold, const TextNode* first, const char* prefix, bool withValue) {
+    bool written = false;
     // Walks the tree without recursion: the indentation grows by two spaces per level going down and
     // shrinks going up, so any depth fits.
     std::string indent = prefix != nullptr ? prefix : "";
@@ -178,7 +175,7 @@ void printTextTree(const TextNode* first, const char* prefix, bool withValue) {
     while (node != nullptr) {
         const std::size_t length = std::strlen(node->text);
         if (length >= 2) {
-            textSeen = true;
+            written = true;
             line.clear();
             if (depth > 0 || markTop) {
                 line += indent;
@@ -191,7 +188,7 @@ void printTextTree(const TextNode* first, const char* prefix, bool withValue) {
                 line += number;
             }
             line += "\r\n";
-            report->append(line.data(), line.size());
+            hold.report().append(line.data(), line.size());
         }
         if (node->firstChild != nullptr) {
             indent += "  ";
@@ -206,6 +203,7 @@ void printTextTree(const TextNode* first, const char* prefix, bool withValue) {
         }
         node = node->next;
     }
+    return written;
 }
 
 } // namespace vantor

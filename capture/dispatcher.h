@@ -2,10 +2,10 @@
 // and the printing of the capture text tree.
 //
 // Threads: captureWindow runs on the capture worker or the monitor pass and takes the capture lock itself
-// (call it without the lock). printTextTree expects the caller to hold the capture lock
-// (capture/capture_lock.h).
+// (call it without the lock). printTextTree runs inside the caller's locked region (capture/capture_lock.h).
 #pragma once
 
+#include "capture/capture_lock.h"
 #include "inventory/text_node.h"
 #include "platform/platform.h"
 
@@ -19,7 +19,7 @@ void captureWindow(Hwnd window, bool full);
 // Writes the sibling chain that starts at node, with all descendants, into the report: texts of at least
 // 2 bytes, one per line; a top-level item with no prefix stands at the margin, every deeper item (and any
 // item when a prefix is given) after the prefix, two spaces per level and "+ "; with withValue, values
-// above 0 follow as " [value]". Sets textSeen when it writes a line. Any depth; caller holds the lock.
-void printTextTree(const TextNode* node, const char* prefix, bool withValue);
+// above 0 follow as " [value]". Any depth. True when it wrote at least one line.
+bool printTextTree(CaptureLock& hold, const TextNode* node, const char* prefix, bool withValue);
 
 } // namespace vantor

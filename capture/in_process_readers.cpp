@@ -60,9 +60,9 @@ void readList(Hwnd w, const ListMessages& m) {
     }
     CaptureLock hold;
     if (written) {
-        report->append(lines.data(), lines.size());
+        hold.report().append(lines.data(), lines.size());
     } else {
-        report->append(kFailureLine, std::strlen(kFailureLine));
+        hold.report().append(kFailureLine, std::strlen(kFailureLine));
     }
 }
 

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
@@ -36,12 +35,18 @@ constexpr int kRefreshEvery = 100;
 void appendLocked(const std::string& text) {
     if (text.empty()) return;
     CaptureLock lock;
-    report->append(text.data(), text.size());
+    lock.report().append(text.data(), text.size());
 }
 
 void appendFailureLine() {
     CaptureLock lock;
-    report->append(kFailureLine, std::strlen(kFailureLine));
+    lock.report().append(kFailureLine, std::strlen(kFailureLine));
+}
+
+// The column separator given to the running capture.
+std::string captureSeparator() {
+    CaptureLock lock;
+    return lock.listSeparator();
 }
 
 int countOf(std::intptr_t answer) {
@@ -127,7 +132,7 @@ void readListViewHeader(Hwnd listView) {
         static_cast<Hwnd>(static_cast<std::uintptr_t>(sendQuery(listView, wire::LVM_GETHEADER, 0, 0)));
     RemoteBuffer rb;
     if (isNull(header) || !rb.open(header, kHeaderBlock32, kHeaderBlock64)) return;
-    const std::string separator = settings.listSeparator;
+    const std::string separator = captureSeparator();
     std::intptr_t answer = 0;
     rb.query(wire::HDM_GETITEMCOUNT, 0, 0, &answer);
     int n = countOf(answer);
@@ -169,7 +174,7 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
         appendFailureLine();
         return;
     }
-    const std::string separator = settings.listSeparator;
+    const std::string separator = captureSeparator();
     std::intptr_t answer = 0;
     rb.query(wire::LVM_GETITEMCOUNT, 0, 0, &answer);
     int rows = countOf(answer);

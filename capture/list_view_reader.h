@@ -19,7 +19,8 @@ namespace vantor {
 // text read so far, without a closing line feed or failure line. Refreshes the output pane after every
 // hundredth row from row 200 on (showReportInPane).
 void readListViewRows(Hwnd listView, bool selectedOnly);
-// Appends the header line of the list view (titles of at least 2 bytes joined by settings.listSeparator).
+// Appends the header line of the list view (titles of at least 2 bytes joined by the capture's list
+// separator, CaptureLock::listSeparator).
 void readListViewHeader(Hwnd listView);
 
 } // namespace vantor

@@ -63,15 +63,14 @@ void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path) {
     path->pop_back();
 }
 
-// Appends the tree's items (or the failure line when there is none). Caller holds the lock.
-void printMenuItems(const TextNode* root) {
+// Appends the tree's items (or the failure line when there is none) inside the caller's locked region.
+void printMenuItems(CaptureLock& hold, const TextNode* root) {
     const TextNode* first = root != nullptr ? root->firstChild : nullptr;
     if (first == nullptr) {
-        report->append(kFailureLine, std::strlen(kFailureLine));
+        hold.report().append(kFailureLine, std::strlen(kFailureLine));
         return;
     }
-    textSeen = false;
-    printTextTree(first, nullptr, true);
+    printTextTree(hold, first, nullptr, true);
 }
 
 } // namespace
@@ -107,7 +106,7 @@ void buildMenuTree(Hwnd window, Hmenu menu) {
     TextNode* root = readMenuTree(window, menu);
     if (root == nullptr) return;
     CaptureLock hold;
-    replaceCaptureTree(root);
+    hold.replaceTree(root);
 }
 
 void captureMenuBar(Hwnd window) {
@@ -132,19 +131,20 @@ void captureAddedMenu(Hwnd window, Hmenu menu) {
     {
         CaptureLock hold;
         // A capture section that owns the tree keeps it; the menu is then printed from its own tree.
-        const bool ownTree = captureTreeClaimed;
+        const bool ownTree = hold.treeClaimed();
         if (!ownTree) {
-            discardCaptureTreeItems();
-            if (root != nullptr) replaceCaptureTree(root);
+            hold.discardTreeItems();
+            if (root != nullptr) hold.replaceTree(root);
         }
-        if (report->lineCount > 0) {
-            report->append(kAddedMenuSeparatorAndHeader, std::strlen(kAddedMenuSeparatorAndHeader));
-            line = report->lineCount - 1;
+        ReportBuffer& report = hold.report();
+        if (report.lineCount > 0) {
+            report.append(kAddedMenuSeparatorAndHeader, std::strlen(kAddedMenuSeparatorAndHeader));
+            line = report.lineCount - 1;
         } else {
-            report->append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
+            report.append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
         }
-        printMenuItems(ownTree ? root : captureTree);
-        if (!ownTree) root = nullptr; // now owned as captureTree
+        printMenuItems(hold, ownTree ? root : hold.tree());
+        if (!ownTree) root = nullptr; // now owned as the capture tree
     }
     destroyNode(root);
     captureUi().addSectionButton("Menu", line);

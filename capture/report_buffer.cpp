@@ -1,5 +1,5 @@
-// The report text buffer and the program's one instance, `report`. Any thread may append, one at a time
-// (callers serialise through the capture lock); the buffer itself takes no lock.
+// The report text buffer. Any thread may append, one at a time (the program's report is reached only through
+// the capture lock); the buffer itself takes no lock.
 #include "capture/report_buffer.h"
 
 #include <cstdarg>
@@ -8,8 +8,6 @@
 #include <cstring>
 
 namespace vantor {
-
-ReportBuffer* report = nullptr;
 
 namespace {
 

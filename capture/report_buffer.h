@@ -1,6 +1,6 @@
-// The report text buffer: one growable ANSI text and the count of line feeds appended to it. The program
-// keeps one instance, `report`, created at start-up. The buffer has no lock of its own: see
-// capture/capture_lock.h for the rule that keeps the capture worker and the user-interface thread apart.
+// The report text buffer: one growable ANSI text and the count of line feeds appended to it. The program's
+// one report is reached only through the capture lock (capture/capture_lock.h), which keeps the capture
+// worker and the user-interface thread apart; the buffer has no lock of its own.
 #pragma once
 
 #include <cstddef>
@@ -41,8 +41,5 @@ struct ReportBuffer {
     std::size_t size = 0;
     std::size_t capacity = 0;
 };
-
-// The program's one report.
-extern ReportBuffer* report;
 
 } // namespace vantor

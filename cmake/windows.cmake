@@ -6,6 +6,7 @@ add_link_options(-static)
 # Literals in the sources are UTF-8; the program's texts are code page 932 at run time.
 set(VANTOR_CP932 -finput-charset=UTF-8 -fexec-charset=CP932)
 target_compile_options(vantor_core PRIVATE ${VANTOR_CP932})
+target_compile_options(vantor_settings PRIVATE ${VANTOR_CP932})
 
 file(GLOB VANTOR_WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(vantor_platform_win32 STATIC ${VANTOR_WIN32_PLATFORM_SOURCES})
@@ -16,6 +17,7 @@ target_compile_options(vantor_platform_win32 PRIVATE ${VANTOR_WARNINGS} ${VANTOR
 function(vantor_program name dir)
   cmake_parse_arguments(P "GUI" "" "LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.rc)
+  list(FILTER srcs EXCLUDE REGEX "/app/settings\\.cpp$") # linked from vantor_settings
   if(NOT srcs)
     return()
   endif()
@@ -29,7 +31,7 @@ function(vantor_program name dir)
 endfunction()
 
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
-vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli)
+vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_settings)
 
 # GoogleTest for the Windows side, from Debian's googletest sources.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -79,16 +81,20 @@ if(TARGET specimen)
   set_tests_properties(wine.specimen PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RUN_SERIAL TRUE)
 endif()
 
-# vantor.exe: the application shell and its resources (app/), the panes (ui/) and the Win32 side of the
-# capture commands (triggers/win32/). app/settings.cpp is in vantor_core as well; the program's own copy is
-# the one linked.
-file(GLOB VANTOR_APP_UI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/*.cpp
-  ${PROJECT_SOURCE_DIR}/triggers/win32/*.cpp)
-add_library(vantor_app_ui STATIC ${VANTOR_APP_UI_SOURCES})
-target_link_libraries(vantor_app_ui PUBLIC vantor_platform_win32 comctl32 comdlg32 shell32)
-target_compile_options(vantor_app_ui PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
-vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_ui)
+# vantor.exe: the application shell, its resources and its capture thread host (app/) and the panes
+# (app/panes/).
+file(GLOB VANTOR_APP_PANE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/panes/*.cpp)
+add_library(vantor_app_panes STATIC ${VANTOR_APP_PANE_SOURCES})
+target_link_libraries(vantor_app_panes PUBLIC vantor_platform_win32 vantor_settings comctl32 comdlg32 shell32)
+target_compile_options(vantor_app_panes PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_panes)
 target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
+
+# The driver that starts vantor.exe and the specimen and reads back what the user sees, shared by the
+# end-to-end tests, the main job's helper and the benchmarks.
+add_library(vantor_wine_driver STATIC ${PROJECT_SOURCE_DIR}/tools/wine_driver/app_driver.cpp)
+target_link_libraries(vantor_wine_driver PUBLIC vantor_platform_win32 comctl32)
+target_compile_options(vantor_wine_driver PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 
 # vantor.exe end to end (tests/wine/app_*.cpp): a driver that starts vantor.exe and the specimen under the
 # harness and reads back what the user sees.
@@ -96,7 +102,7 @@ file(GLOB VANTOR_APP_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/t
 if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   # app/tray.cpp as well: its menu is read in-process, since this Wine cannot read another process's menus.
   add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES} ${PROJECT_SOURCE_DIR}/app/tray.cpp)
-  target_link_libraries(vantor_app_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main comctl32 shell32)
+  target_link_libraries(vantor_app_wine_tests PRIVATE vantor_wine_driver gtest gtest_main comctl32 shell32)
   target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor_app_wine_tests vantor specimen)
   if(TARGET vantor-cli)
@@ -112,9 +118,8 @@ endif()
 # The main job's helper (scripts/run): captures the specimen through vantor.exe's window list with the
 # end-to-end driver and keeps vantor.exe up for the screenshot.
 if(TARGET vantor AND TARGET specimen)
-  add_executable(vantor-run-capture ${PROJECT_SOURCE_DIR}/tools/run_capture/run_capture.cpp
-    ${PROJECT_SOURCE_DIR}/tests/wine/app_driver.cpp)
-  target_link_libraries(vantor-run-capture PRIVATE vantor_platform_win32 comctl32)
+  add_executable(vantor-run-capture ${PROJECT_SOURCE_DIR}/tools/run_capture/run_capture.cpp)
+  target_link_libraries(vantor-run-capture PRIVATE vantor_wine_driver)
   target_compile_options(vantor-run-capture PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor-run-capture vantor specimen)
 endif()
@@ -123,8 +128,8 @@ endif()
 file(GLOB VANTOR_APP_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/app_*.cpp)
 foreach(src ${VANTOR_APP_BENCH_SOURCES})
   get_filename_component(name ${src} NAME_WE)
-  add_executable(bench_${name} ${src} ${PROJECT_SOURCE_DIR}/tests/wine/app_driver.cpp)
-  target_link_libraries(bench_${name} PRIVATE vantor_platform_win32 comctl32)
+  add_executable(bench_${name} ${src})
+  target_link_libraries(bench_${name} PRIVATE vantor_wine_driver)
   target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(bench_${name} vantor specimen)
 endforeach()

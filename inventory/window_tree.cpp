@@ -2,7 +2,7 @@
 // enumeration of top-level windows. The rebuild runs on the user-interface thread only.
 #include "inventory/window_tree.h"
 
-#include "capture/classify.h"
+#include "inventory/classify.h"
 
 namespace vantor {
 

@@ -11,11 +11,11 @@
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
-#include "capture/classify.h"
+#include "inventory/classify.h"
 #include "capture/dispatcher.h"
 #include "capture/list_view_reader.h"
 #include "capture/report_buffer.h"
-#include "inventory/structure_report.h"
+#include "capture/structure_report.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -33,12 +33,20 @@ constexpr int kNameBuffer = 256;
 
 void clearReport() {
     CaptureLock hold;
-    report->clear();
+    hold.report().clear();
 }
 
 void appendToReport(const char* text) {
     CaptureLock hold;
-    report->append(text, std::strlen(text));
+    hold.report().append(text, std::strlen(text));
+}
+
+// Gives the capture that starts now the separator the user has chosen; on the user-interface thread, where
+// the settings are changed, so the worker never reads them.
+void takeSeparator(CommandHost& host) {
+    const std::string separator = host.listSeparator();
+    CaptureLock hold;
+    hold.setListSeparator(separator.c_str());
 }
 
 // Marks the capture running; the flag is cleared exactly once, on the worker's way out: release() clears it
@@ -89,6 +97,7 @@ bool updateWindowInfo(Hwnd window, CommandHost& host) {
     host.resetPaneSelection();
     // Marked running before the thread starts, so that a second command in between cannot start a second
     // worker; the worker keeps it set until it ends.
+    takeSeparator(host);
     captureRunning.store(true);
     if (!host.startCaptureThread(window)) {
         captureRunning.store(false);
@@ -122,6 +131,7 @@ void runWindowCapture(Hwnd window, CommandHost& host) {
 
 void captureUnderCursorOf(Hwnd window, CommandHost& host) {
     if (!mayGoOn(askStopRunningCapture(window, host))) return;
+    takeSeparator(host);
     host.resetPaneSelection();
     switch (classifyWindow(window)) {
     case ControlKind::ListView: captureListViewToClipboard(window, host); break;
@@ -152,7 +162,7 @@ void captureListViewToClipboard(Hwnd listView, CommandHost& host) {
     std::string text;
     {
         CaptureLock hold;
-        if (report->text != nullptr) text.assign(report->text, report->length());
+        if (hold.report().text != nullptr) text.assign(hold.report().text, hold.report().length());
     }
     // A report without text (nothing read) still replaces the clipboard, with an empty text.
     copyToClipboard(text.c_str(), text.size(), host);

@@ -1,7 +1,8 @@
 // What starts a capture and how a running one is stopped, kept free of the window system so that it runs on
 // the fake desktop too: the cancel protocol, the body of the window capture thread, the hot-key captures of
 // the control under the cursor, and the clipboard block. The application (triggers/win32) supplies the
-// CommandHost: the user-interface wait, the thread start, the clipboard and the main window.
+// CommandHost: the user-interface wait, the thread start, the clipboard, the main window and the list
+// separator that each capture it starts is given.
 //
 // Threads: askStopRunningCapture, captureUnderCursorOf and captureListViewToClipboard run on the
 // user-interface thread; runWindowCapture on its own worker thread. None of them may be called with the
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -29,6 +31,8 @@ extern const char kNullWindowText[];
 class CommandHost {
   public:
     virtual ~CommandHost() = default;
+    // The list-view column separator for a capture that starts now (user-interface thread).
+    virtual std::string listSeparator() = 0;
     // The owner of the cancel question (the window that has the keyboard focus).
     virtual Hwnd focusWindow() = 0;
     // Waits about ms milliseconds on the user-interface thread while still carrying out the messages other

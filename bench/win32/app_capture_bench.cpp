@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 using vantor::apptest::engineReportOf;
 using vantor::apptest::makeVantorDirectory;

@@ -2,7 +2,7 @@
 //   tests/wine/harness.sh run BUILD BUILD/bin/bench_app_capture_bench_large.exe [RUNS [ROWS [COLUMNS]]]
 // The specimen's list view holds ROWS rows of COLUMNS columns (default 20,000 x 4). For each run it measures
 // the time from selecting the specimen's row in vantor.exe to the finished report in the output pane, and
-// reads back from vantor.exe's own timing (VANTOR_TIMING, triggers/win32/capture_timing.h) how much of the
+// reads back from vantor.exe's own timing (VANTOR_TIMING, app/capture_timing.h) how much of the
 // capture went into the pane refreshes during the capture and into the final publication. Next to it:
 // vantor-cli's time for the same window (process start to exit, report written to a file).
 // Threads: the benchmark's own thread only.
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 using vantor::apptest::binDirectory;
 using vantor::apptest::makeVantorDirectory;

@@ -20,7 +20,7 @@
 
 #include "capture/capture_state.h"
 #include "capture/list_view_reader.h"
-#include "capture/report_buffer.h"
+#include "capture/capture_lock.h"
 #include "capture_bench.h"
 #include "platform/win32/win32_platform.h"
 
@@ -205,11 +205,14 @@ int measure(int rows, int columns, int rounds) {
         double t = nowSeconds();
         exchanges = bareLoop(listView);
         bareTimes.push_back(nowSeconds() - t);
-        report->clear();
+        {
+            CaptureLock hold;
+            hold.report().clear();
+        }
         t = nowSeconds();
         readListViewRows(toHwnd(listView), false);
         reportTimes.push_back(nowSeconds() - t);
-        reportBytes = report->length();
+        reportBytes = CaptureLock().report().length();
         std::printf("round %d: report %.3f s, bare %.3f s\n", round + 1, reportTimes.back(),
                     bareTimes.back());
     }
@@ -219,13 +222,13 @@ int measure(int rows, int columns, int rounds) {
     }
     const double r = median(reportTimes), b = median(bareTimes);
     std::printf("exchanges per run: %lld; report %zu bytes, %d lines\n", exchanges, reportBytes,
-                static_cast<int>(report->lineCount));
+                static_cast<int>(CaptureLock().report().lineCount));
     std::printf("report: %.3f s, %.0f rows/s, %.0f exchanges/s\n", r, rows / r, exchanges / r);
     std::printf("bare:   %.3f s, %.0f rows/s, %.0f exchanges/s\n", b, rows / b, exchanges / b);
     std::printf("ratio report/bare: %.3f\n", r / b);
 
     Split split;
-    report->clear();
+    CaptureLock().report().clear();
     double t = nowSeconds();
     {
         TimedPlatform timed(&split);

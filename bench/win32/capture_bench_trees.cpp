@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "capture/bar_readers.h"
+#include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture_bench.h"
 #include "platform/win32/win32_platform.h"
@@ -140,7 +141,7 @@ Result run(const char* what, HWND control, void (*reader)(Hwnd), long (*oneBuffe
         t = nowSeconds();
         reader(toHwnd(control));
         readerTimes.push_back(nowSeconds() - t);
-        res.readerItems = countNodes(captureTree->firstChild);
+        res.readerItems = countNodes(CaptureLock().tree()->firstChild);
         std::printf("%s round %d: reader %.3f s, one buffer %.3f s\n", what, round + 1, readerTimes.back(),
                     oneTimes.back());
     }

@@ -1,6 +1,6 @@
 // Unit tests of window classification: every row of the class table under its rule (prefix or whole name),
 // ASCII-only case folding, row order, and reading the class name of a window on the fake desktop.
-#include "capture/classify.h"
+#include "inventory/classify.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The fake specimen against the specimen's own tables: the test vectors the Wine tests use against the real
 // specimen (window classes, titles, z-order, menu bar, list box / combo box / edit texts byte for byte,
 // windows gone after destruction), read on the fake through the platform interfaces only.
-#include "platform/fake/fake_specimen.h"
+#include "tests/unit/fake_specimen.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 namespace vantor {
 namespace apptest {

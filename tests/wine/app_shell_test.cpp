@@ -13,7 +13,7 @@
 #include <richedit.h>
 
 #include "capture/capture_ui.h"
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 namespace vantor {
 namespace apptest {

@@ -12,9 +12,9 @@
 #include "app/resource.h"
 #include "app/tray.h"
 #include "capture/list_view_reader.h"
-#include "capture/report_buffer.h"
+#include "capture/capture_lock.h"
 #include "platform/win32/win32_platform.h"
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 namespace vantor {
 namespace apptest {
@@ -192,9 +192,10 @@ TEST(AppTriggers, TrayHotKeysAndClipboard) {
     ASSERT_NE(listView, nullptr);
     ASSERT_NE(treeView, nullptr);
     engineReportOf(specimen.window); // makes the engine ready in the driver
-    report->clear();
+    CaptureLock().report().clear();
     readListViewRows(fromNative(listView), true);
-    const std::string rows(report->text != nullptr ? report->text : "");
+    const char* read = CaptureLock().report().text;
+    const std::string rows(read != nullptr ? read : "");
     // The header line and the two selected rows (1 and 3), nothing else; the one-byte title "#" of the
     // third column counts as empty and is left out of the header line.
     ASSERT_EQ(rows, "名前\t説明\r\nみかん\t\t2\r\n日本語の行\t漢字とかな\t4\r\n");

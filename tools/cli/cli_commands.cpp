@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "capture/capture_lock.h"
 #include "capture/report_buffer.h"
 #include "inventory/text_node.h"
@@ -123,6 +124,7 @@ class QuietHost : public CommandHost {
   public:
     bool windowGone = false;
 
+    std::string listSeparator() override { return settings.listSeparator; }
     Hwnd focusWindow() override { return Hwnd{}; }
     void waitServingMessages(unsigned ms) override { sys().sleepMs(ms); }
     void resetPaneSelection() override {}
@@ -144,6 +146,10 @@ int runCapture(const Arguments& args) {
         return kExitOutputNotWritable;
     }
     QuietHost host;
+    {
+        CaptureLock hold;
+        hold.setListSeparator(settings.listSeparator);
+    }
     runWindowCapture(window, host);
     if (host.windowGone) {
         std::fprintf(stderr, "vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
@@ -153,7 +159,7 @@ int runCapture(const Arguments& args) {
     std::string bytes;
     {
         CaptureLock hold;
-        if (report->text != nullptr) bytes.assign(report->text, report->length());
+        if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
     }
     if (!output.write(bytes.data(), bytes.size())) {
         std::fprintf(stderr, "vantor-cli: writing the report to %s failed\n",

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 namespace vantor {
 namespace apptest {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine1_support.h"
+#include "capture_test_support.h"
 
 namespace vantor {
 namespace {

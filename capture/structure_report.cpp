@@ -1,7 +1,7 @@
 // The structure report of a window and its descendants. Lines are built in growable strings, so neither
 // the depth of nesting nor the length of a title or an edit control's text is bounded; each line is
 // appended to the report in one locked region (capture/capture_lock.h). Capture worker thread.
-#include "inventory/structure_report.h"
+#include "capture/structure_report.h"
 
 #include <string>
 
@@ -29,7 +29,7 @@ bool sameIgnoringAsciiCase(const char* a, const char* b) {
 
 void appendLine(const std::string& line) {
     CaptureLock hold;
-    report->append(line.data(), line.size());
+    hold.report().append(line.data(), line.size());
 }
 
 // One descendant: indentation, "+ ", the quoted title, the class name and, for edit-like classes, the whole

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "engine1_support.h"
+#include "capture_test_support.h"
 
 namespace vantor {
 namespace {
@@ -27,62 +27,63 @@ class Dispatcher : public EngineTest {
         node->value = value;
         return appendChild(node, parent);
     }
-    // printTextTree on the capture tree's items, under the lock as every caller does.
+    // printTextTree on the capture tree's items, under the lock as every caller does; printed tells
+    // whether it wrote a line.
     std::string printTree(const char* prefix, bool withValue) {
         CaptureLock hold;
-        textSeen = false;
-        printTextTree(captureTree->firstChild, prefix, withValue);
-        return report->text != nullptr ? report->text : "";
+        printed = printTextTree(hold, hold.tree()->firstChild, prefix, withValue);
+        return hold.report().text != nullptr ? hold.report().text : "";
     }
+    bool printed = false;
 };
 
 // --- printTextTree ---------------------------------------------------------------------------------------
 
 TEST_F(Dispatcher, PrintsTopItemsAtTheMarginAndDeeperOnesIndentedWithValuesAboveZero) {
-    TextNode* file = item(captureTree, "&File", -1);
+    TextNode* file = item(treeNow(), "&File", -1);
     item(file, "&Open", 100);
     TextNode* recent = item(file, "&Recent", -1);
     item(recent, "one.txt", 0);
-    item(captureTree, "&Help", 7);
+    item(treeNow(), "&Help", 7);
     EXPECT_EQ(printTree(nullptr, true), "&File\r\n"
                                         "  + &Open [100]\r\n"
                                         "  + &Recent\r\n"
                                         "    + one.txt\r\n"
                                         "&Help [7]\r\n");
-    EXPECT_TRUE(textSeen);
+    EXPECT_TRUE(printed);
 }
 
 TEST_F(Dispatcher, WithoutValuesNoNumberIsWrittenAndAPrefixMarksEveryLevel) {
-    TextNode* a = item(captureTree, "Alpha", 3);
+    TextNode* a = item(treeNow(), "Alpha", 3);
     item(a, "Beta", 4);
     EXPECT_EQ(printTree(">", false), ">+ Alpha\r\n>  + Beta\r\n");
 }
 
 TEST_F(Dispatcher, ShortTextsAreNotWrittenButTheirChildrenAreAtTheirOwnDepth) {
-    TextNode* blank = item(captureTree, "x", 1);
+    TextNode* blank = item(treeNow(), "x", 1);
     item(blank, "child", 2);
-    TextNode* empty = item(captureTree, "", 0);
+    TextNode* empty = item(treeNow(), "", 0);
     item(empty, "ab", 0);
     EXPECT_EQ(printTree(nullptr, true), "  + child [2]\r\n  + ab\r\n");
 }
 
 TEST_F(Dispatcher, TreeOfOnlyShortTextsWritesNothingAndLeavesTextSeenClear) {
-    item(item(captureTree, "a"), "b");
+    item(item(treeNow(), "a"), "b");
     EXPECT_EQ(printTree(nullptr, true), "");
-    EXPECT_FALSE(textSeen);
+    EXPECT_FALSE(printed);
 }
 
 TEST_F(Dispatcher, TwoHundredLevelsAreIndentedInFullWithoutOverflow) {
     // A fixed 256-byte prefix would stop at 127 levels; the printed indentation must keep growing.
     const std::string longText(255, 'T');
-    TextNode* parent = captureTree;
+    TextNode* parent = treeNow();
     std::string expected;
     for (int depth = 0; depth <= 200; ++depth) {
         parent = item(parent, longText.c_str(), depth);
         expected += depth == 0 ? "" : std::string(2 * static_cast<std::size_t>(depth), ' ') + "+ ";
         expected += longText + (depth > 0 ? " [" + std::to_string(depth) + "]" : "") + "\r\n";
     }
-    item(captureTree, "after");
+    item(treeNow(), "after");
     expected += "after\r\n";
     EXPECT_EQ(printTree(nullptr, true), expected);
 }
@@ -104,7 +105,7 @@ TEST_F(Dispatcher, FullCaptureWorkedExample) {
     fake::addListBox(desktop, frame, pid, {"alpha", "b", "gamma"});
     fake::addEdit(desktop, frame, pid, "notes");
     desktop.addWindow(frame, "Button", "OK", pid);
-    report->append("structure\n", 10); // the structure report ends with a line feed
+    reportNow().append("structure\n", 10); // the structure report ends with a line feed
 
     captureWindow(frame, true);
 
@@ -131,7 +132,7 @@ TEST_F(Dispatcher, SingleWindowPassesWorkedExample) {
     Hwnd frame = topLevel();
     Hwnd edit = fake::addEdit(desktop, frame, pid, "Hello\r\nWorld");
     Hwnd label = fake::addStatic(desktop, frame, pid, "Name:");
-    report->append("2026/12/07 09:30:15", 19); // the monitor's timestamp line, without a line break
+    reportNow().append("2026/12/07 09:30:15", 19); // the monitor's timestamp line, without a line break
 
     captureWindow(edit, false);
     captureWindow(label, false);
@@ -154,7 +155,7 @@ TEST_F(Dispatcher, StopRequestedAppendsNothing) {
     fake::addListBox(desktop, frame, pid, {"alpha"});
     stopRequested = true;
     captureWindow(frame, true);
-    EXPECT_EQ(report->text, nullptr);
+    EXPECT_EQ(reportNow().text, nullptr);
     EXPECT_TRUE(ui.buttons.empty());
 }
 
@@ -173,7 +174,7 @@ TEST_F(Dispatcher, StopRequestedDuringTheWalkKeepsWhatWasWrittenAndVisitsNoFurth
 TEST_F(Dispatcher, WindowOfKindOtherWithoutMenuOrChildrenAppendsNothing) {
     captureWindow(topLevel(), true);
     captureWindow(topLevel(), false);
-    EXPECT_EQ(report->text, nullptr);
+    EXPECT_EQ(reportNow().text, nullptr);
     EXPECT_TRUE(ui.buttons.empty());
 }
 
@@ -181,7 +182,7 @@ TEST_F(Dispatcher, TreeViewWithoutItemsGetsItsHeaderAndTheFailureLineInBothKinds
     Hwnd frame = topLevel();
     Hwnd tree = fake::addTreeView(desktop, frame, pid, {});
     // An earlier reader's items must not be printed for this tree view.
-    item(captureTree, "stale item");
+    item(treeNow(), "stale item");
     captureWindow(tree, true);
     captureWindow(tree, false);
     const std::string section = std::string("\n■ ツリーコントロール情報 [SysTreeView32]\r\n") + kFailureLine;

@@ -2,16 +2,16 @@
 // a pane's size, and the routing of the section toolbar's commands (the toolbar is a child of the right
 // pane). The arithmetic is in ui/pane_rules.h.
 // Threads: the user-interface thread only.
-#include "ui/split_pane.h"
+#include "app/panes/split_pane.h"
 
 #include "app/app_globals.h"
 #include "app/resource.h"
 #include "app/settings.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
-#include "capture/report_buffer.h"
-#include "ui/output_pane.h"
-#include "ui/pane_rules.h"
+#include "capture/capture_lock.h"
+#include "app/panes/output_pane.h"
+#include "app/panes/pane_rules.h"
 
 namespace vantor {
 
@@ -123,8 +123,12 @@ void onMouseMove(HWND pane, LPARAM lParam) {
 
 void onCommand(WPARAM wParam, LPARAM lParam) {
     int line = 0;
-    switch (routePaneCommand(wParam, monitoringActive.load(), report ? report->lineCount : 0,
-                             CMD_STOP_MONITOR, &line)) {
+    int lineCount = 0;
+    {
+        CaptureLock hold;
+        lineCount = hold.report().lineCount;
+    }
+    switch (routePaneCommand(wParam, monitoringActive.load(), lineCount, CMD_STOP_MONITOR, &line)) {
     case PaneCommand::ForwardStop: SendMessageA(mainWindow, WM_COMMAND, wParam, lParam); break;
     case PaneCommand::ScrollTo: scrollOutputToLine(line); break;
     case PaneCommand::None: break;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/resource.h"
-#include "ui/pane_rules.h"
+#include "app/panes/pane_rules.h"
 
 namespace vantor {
 namespace {

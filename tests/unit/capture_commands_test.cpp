@@ -22,7 +22,7 @@
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_desktop.h"
 #include "triggers/capture_commands.h"
-#include "engine1_support.h"
+#include "capture_test_support.h"
 
 namespace vantor {
 namespace {
@@ -33,6 +33,7 @@ using testing_support::RecordingUi;
 // waitServingMessages carries out, as SendMessage waits for the receiving thread to take its messages.
 class FakeHost : public CommandHost {
   public:
+    std::string listSeparator() override { return separator; }
     Hwnd focusWindow() override { return focus; }
 
     void waitServingMessages(unsigned ms) override {
@@ -74,6 +75,7 @@ class FakeHost : public CommandHost {
     }
 
     Hwnd focus{};
+    std::string separator = "\t";
     std::atomic<int> waits{0};
     unsigned waitedMs = 0;
     int served = 0;
@@ -112,12 +114,12 @@ class CaptureCommandsTest : public ::testing::Test {
     }
     static std::string reportText() {
         CaptureLock hold;
-        return report->text != nullptr ? report->text : "";
+        return hold.report().text != nullptr ? hold.report().text : "";
     }
     static void setReport(const char* text) {
         CaptureLock hold;
-        report->clear();
-        report->append(text, std::strlen(text));
+        hold.report().clear();
+        hold.report().append(text, std::strlen(text));
     }
 
     fake::FakeDesktop desktop;
@@ -221,6 +223,18 @@ TEST_F(CaptureCommandsTest, UpdateMarksTheCaptureRunningBeforeItsThreadStarts) {
     EXPECT_FALSE(updateWindowInfo(top, host));
     EXPECT_EQ(host.started.size(), 1u);
     EXPECT_EQ(desktop.messageBoxes.size(), 1u);
+}
+
+TEST_F(CaptureCommandsTest, EachCaptureTakesTheSeparatorTheUserHasChosenWhenItStarts) {
+    Hwnd list = fake::addListView(desktop, top, pid, {"Name", "No"}, {{"a", "1"}}, {0});
+    host.separator = ";";
+    EXPECT_TRUE(updateWindowInfo(top, host));
+    host.separator = ","; // changed while the capture runs: it keeps its own
+    captureRunning = false;
+    runWindowCapture(top, host);
+    EXPECT_NE(reportText().find("Name;No\r\na;1\r\n"), std::string::npos);
+    captureUnderCursorOf(list, host);
+    EXPECT_EQ(reportText(), "Name,No\r\na,1\r\n");
 }
 
 TEST_F(CaptureCommandsTest, AThreadThatCannotStartLeavesNothingRunning) {

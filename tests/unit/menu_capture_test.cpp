@@ -6,7 +6,7 @@
 #include <string>
 
 #include "capture/dispatcher.h"
-#include "engine1_support.h"
+#include "capture_test_support.h"
 
 namespace vantor {
 namespace {
@@ -57,17 +57,17 @@ TEST_F(MenuCapture, MenuBarBecomesTheTreeWithTabsCutSeparatorsSkippedAndSubMenus
 
     captureMenuBar(w);
 
-    EXPECT_STREQ(captureTree->text, "Editor");
-    EXPECT_EQ(captureTree->window, w);
-    EXPECT_EQ(describe(captureTree->firstChild), "&File=-1(&Save=3 &Recent=-1(one.txt=501)) &Quit=0");
-    EXPECT_EQ(report->text, nullptr);
+    EXPECT_STREQ(treeNow()->text, "Editor");
+    EXPECT_EQ(treeNow()->window, w);
+    EXPECT_EQ(describe(treeNow()->firstChild), "&File=-1(&Save=3 &Recent=-1(one.txt=501)) &Quit=0");
+    EXPECT_EQ(reportNow().text, nullptr);
 }
 
 TEST_F(MenuCapture, RootTextIsTheClassNameWhenTheTitleIsEmpty) {
     Hwnd w = app("", "UntitledFrame");
     Hmenu m = contextMenu();
     buildMenuTree(w, m);
-    EXPECT_STREQ(captureTree->text, "UntitledFrame");
+    EXPECT_STREQ(treeNow()->text, "UntitledFrame");
 }
 
 TEST_F(MenuCapture, MenuWithoutItemsFallsBackToTheNearestAncestorWithAMenuBar) {
@@ -82,20 +82,20 @@ TEST_F(MenuCapture, MenuWithoutItemsFallsBackToTheNearestAncestorWithAMenuBar) {
 
     buildMenuTree(control, gone);
 
-    EXPECT_STREQ(captureTree->text, "Top");
-    EXPECT_EQ(captureTree->window, top);
-    EXPECT_EQ(describe(captureTree->firstChild), "&View=1");
+    EXPECT_STREQ(treeNow()->text, "Top");
+    EXPECT_EQ(treeNow()->window, top);
+    EXPECT_EQ(describe(treeNow()->firstChild), "&View=1");
 }
 
 TEST_F(MenuCapture, NoMenuAnywhereOrNoWindowLeavesTheTreeUnchanged) {
     Hwnd top = app();
     Hwnd child = desktop.addWindow(top, "Panel", "", pid);
-    TextNode* before = captureTree;
-    appendChild(new TextNode(), captureTree)->setText("kept");
+    TextNode* before = treeNow();
+    appendChild(new TextNode(), treeNow())->setText("kept");
     buildMenuTree(child, Hmenu{});
     buildMenuTree(Hwnd{}, contextMenu());
-    EXPECT_EQ(captureTree, before);
-    EXPECT_EQ(describe(captureTree->firstChild), "kept=0");
+    EXPECT_EQ(treeNow(), before);
+    EXPECT_EQ(describe(treeNow()->firstChild), "kept=0");
 }
 
 TEST_F(MenuCapture, MenuOfOnlyASeparatorAndAOneByteItemGivesOneNode) {
@@ -104,7 +104,7 @@ TEST_F(MenuCapture, MenuOfOnlyASeparatorAndAOneByteItemGivesOneNode) {
     desktop.addMenuItem(m, "", 0, Hmenu{}, true);
     desktop.addMenuItem(m, "x", 5);
     captureAddedMenu(w, m);
-    EXPECT_EQ(describe(captureTree->firstChild), "x=5");
+    EXPECT_EQ(describe(treeNow()->firstChild), "x=5");
     // One-byte texts are not written; the tree has an item, so no failure line either.
     EXPECT_EQ(reportText(), "■ 追加メニュー\r\n");
 }
@@ -118,7 +118,7 @@ TEST_F(MenuCapture, SubMenuThatContainsItselfIsNotWalkedForever) {
     desktop.addMenuItem(bar, "&Loop", 0, loop);
     desktop.setMenu(w, bar);
     captureMenuBar(w);
-    EXPECT_EQ(describe(captureTree->firstChild), "&Loop=-1(&Again=-1 &Leaf=9)");
+    EXPECT_EQ(describe(treeNow()->firstChild), "&Loop=-1(&Again=-1 &Leaf=9)");
 }
 
 TEST_F(MenuCapture, AddMenuItemsAppendsBelowTheGivenNodeOnly) {
@@ -135,7 +135,7 @@ TEST_F(MenuCapture, AddMenuItemsAppendsBelowTheGivenNodeOnly) {
 // ---------------------------------------------------------------------------------
 
 TEST_F(MenuCapture, AddedMenuAfterAnEarlierCaptureWorkedExample) {
-    report->append("earlier capture\r\n", 17);
+    reportNow().append("earlier capture\r\n", 17);
     Hwnd w = app();
     captureAddedMenu(w, contextMenu());
     EXPECT_EQ(reportText(), std::string("earlier capture\r\n") + kSeparatorLine +
@@ -169,10 +169,10 @@ TEST_F(MenuCapture, SubMenuItemsFollowTheirItemIndentedWithoutANumber) {
 }
 
 TEST_F(MenuCapture, SectionWithoutAnyMenuHasTheFailureLineAndEmptiesTheTree) {
-    appendChild(new TextNode(), captureTree)->setText("stale");
+    appendChild(new TextNode(), treeNow())->setText("stale");
     captureAddedMenu(app(), Hmenu{static_cast<Hmenu>(0x77)});
     EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n") + kFailureLine);
-    EXPECT_EQ(captureTree->firstChild, nullptr);
+    EXPECT_EQ(treeNow()->firstChild, nullptr);
 }
 
 TEST_F(MenuCapture, TwoEventsFromTheSameWindowGiveOneSection) {
@@ -209,7 +209,7 @@ TEST_F(MenuCapture, MenusOfTheProgramsOwnWindowsProduceNothing) {
     ui.main = main;
     captureAddedMenu(main, contextMenu());
     captureAddedMenu(deep, contextMenu());
-    EXPECT_EQ(report->text, nullptr);
+    EXPECT_EQ(reportNow().text, nullptr);
     EXPECT_TRUE(ui.buttons.empty());
     EXPECT_TRUE(ui.shown.empty());
     // An ignored event does not count as the last added menu.
@@ -217,9 +217,9 @@ TEST_F(MenuCapture, MenusOfTheProgramsOwnWindowsProduceNothing) {
 }
 
 TEST_F(MenuCapture, AddedMenuEmptiesTheTreeOfAnEarlierReaderBeforeItsOwnItems) {
-    appendChild(new TextNode(), captureTree)->setText("old item");
+    appendChild(new TextNode(), treeNow())->setText("old item");
     captureAddedMenu(app(), contextMenu());
-    EXPECT_EQ(describe(captureTree->firstChild), "&Copy=10 &Paste=11");
+    EXPECT_EQ(describe(treeNow()->firstChild), "&Copy=10 &Paste=11");
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // Unit tests of the structure report on the fake desktop: the worked example byte for byte, edit-like
 // classes, indentation by depth, and nesting, titles and edit texts far beyond the sizes of fixed buffers.
-#include "inventory/structure_report.h"
+#include "capture/structure_report.h"
 
 #include <string>
 
-#include "engine1_support.h"
+#include "capture_test_support.h"
 
 namespace vantor {
 namespace {

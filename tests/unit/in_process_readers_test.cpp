@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine1_support.h"
+#include "capture_test_support.h"
 
 namespace vantor {
 namespace {
@@ -25,7 +25,7 @@ class InProcessReaders : public EngineTest {
 TEST_F(InProcessReaders, ListBoxWritesItemsOfTwoBytesOrMoreEachOnItsLine) {
     readListBox(fake::addListBox(desktop, frame(), pid, {"alpha", "b", "gamma"}));
     EXPECT_EQ(reportText(), "alpha\r\ngamma\r\n");
-    EXPECT_EQ(report->lineCount, 2);
+    EXPECT_EQ(reportNow().lineCount, 2);
 }
 
 TEST_F(InProcessReaders, OneByteItemIsLeftOutWhileOneDoubleByteCharacterIsWritten) {
@@ -47,10 +47,10 @@ TEST_F(InProcessReaders, ComboBoxWritesItsListItemsNotTheTextOfItsEditField) {
 }
 
 TEST_F(InProcessReaders, ItemWithLineFeedsIsWrittenUnchangedAndItsLineFeedsCount) {
-    report->append("before\n", 7);
+    reportNow().append("before\n", 7);
     readListBox(fake::addListBox(desktop, frame(), pid, {"one\ntwo\r\nthree"}));
     EXPECT_EQ(reportText(), "before\none\ntwo\r\nthree\r\n");
-    EXPECT_EQ(report->lineCount, 1 + 2 + 1);
+    EXPECT_EQ(reportNow().lineCount, 1 + 2 + 1);
 }
 
 TEST_F(InProcessReaders, ItemsWithoutABufferAreSkippedAndTheListThenFails) {
@@ -90,7 +90,7 @@ TEST_F(InProcessReaders, EditTextIsReturnedWholeAndTouchesNoReport) {
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::string(text), longText);
     delete[] text;
-    EXPECT_EQ(report->text, nullptr);
+    EXPECT_EQ(reportNow().text, nullptr);
 }
 
 TEST_F(InProcessReaders, EmptyEditGivesAnEmptyStringAndNoBufferGivesNull) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "capture/remote_buffer.h"
-#include "engine2_support.h"
+#include "remote_test_support.h"
 #include "platform/fake/fake_text.h"
 
 namespace vantor {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "capture/selected_rows.h"
-#include "engine2_support.h"
+#include "remote_test_support.h"
 
 namespace vantor {
 namespace testing_support {
@@ -33,7 +33,7 @@ TEST_P(SelectedRowsTest, SelectedIndicesInAscendingOrder) {
     Hwnd lv = fake::addListView(desktop, top, target, {"Name"}, rows, {5, 0, 2});
     {
         CaptureLock lock;
-        report->append("so far\r\n", 8);
+        lock.report().append("so far\r\n", 8);
     }
     ASSERT_EQ(collectSelectedRows(lv), 3);
     EXPECT_EQ(stored(3), (std::vector<std::int32_t>{0, 2, 5}));

@@ -1,7 +1,7 @@
 // Optional timing of a window capture in vantor.exe (see capture_timing.h): measures how much of a capture
 // goes into refreshing the output pane and into the final publication of the report, for the benchmark.
 // Threads: the capture worker only.
-#include "triggers/win32/capture_timing.h"
+#include "app/capture_timing.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The fake specimen: builds the specimen's windows, menu bar and control contents on a fake desktop from
 // the tables the real specimen is built from.
 // Called on the test's thread while it builds the desktop.
-#include "platform/fake/fake_specimen.h"
+#include "tests/unit/fake_specimen.h"
 
 #include <string>
 #include <vector>

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "capture/dispatcher.h"
-#include "engine1_support.h"
-#include "inventory/structure_report.h"
+#include "capture_test_support.h"
+#include "capture/structure_report.h"
 
 namespace vantor {
 namespace {
@@ -144,16 +144,16 @@ void expectTreeIntact(const TextNode* node) {
 TEST_F(CaptureLockTest, CaptureAndAddedMenusOnTwoThreadsKeepTheReportAndTreeConsistent) {
     constexpr int kRounds = 12;
     // The capture's text on its own, as reference.
-    report->append("start\n", 6);
+    reportNow().append("start\n", 6);
     captureRounds(kRounds);
     const std::string alone = reportText();
     ASSERT_NE(alone.find("Tree leaf"), std::string::npos);
     {
         CaptureLock hold;
-        report->clear();
-        discardCaptureTreeItems();
+        hold.report().clear();
+        hold.discardTreeItems();
     }
-    report->append("start\n", 6);
+    reportNow().append("start\n", 6);
 
     HandshakeUi blocking;
     setCaptureUi(&blocking);
@@ -208,7 +208,7 @@ TEST_F(CaptureLockTest, CaptureAndAddedMenusOnTwoThreadsKeepTheReportAndTreeCons
     EXPECT_EQ(removed, menusAdded);
     EXPECT_EQ(rest, alone);
 
-    expectTreeIntact(captureTree);
+    expectTreeIntact(treeNow());
 }
 
 TEST_F(CaptureLockTest, TreeSectionsPrintTheirOwnItemsWhileMenusArriveWithoutPause) {
@@ -217,7 +217,7 @@ TEST_F(CaptureLockTest, TreeSectionsPrintTheirOwnItemsWhileMenusArriveWithoutPau
     Hwnd tree = fake::addTreeView(desktop, frame, pid, {{"Tree item", {}}});
     constexpr int kPasses = 400;
     // A first line, so that every added-menu section (even one that comes first) has its hyphen line.
-    report->append("start\n", 6);
+    reportNow().append("start\n", 6);
     std::atomic<bool> done{false};
     std::thread menus([&] {
         for (int i = 0; !done; ++i)
@@ -243,8 +243,18 @@ CaptureLockTest* injectInto = nullptr;
 int injected = 0;
 
 void addMenuOnceTheTreeIsInstalled() {
-    if (injectInto == nullptr || injected > 0 || captureTree->firstChild == nullptr) return;
-    if (std::string(captureTree->firstChild->text) != "Tree item") return;
+    // Looking at the tree takes the lock, whose release runs this hook again.
+    static bool looking = false;
+    if (looking || injectInto == nullptr || injected > 0) return;
+    looking = true;
+    bool installed = false;
+    {
+        CaptureLock hold;
+        const TextNode* first = hold.tree()->firstChild;
+        installed = first != nullptr && std::string(first->text) == "Tree item";
+    }
+    looking = false;
+    if (!installed) return;
     ++injected;
     injectInto->addMenu(0);
 }
@@ -259,8 +269,8 @@ TEST_F(CaptureLockTest, AddedMenuRightAfterTheTreeReaderInstallsItsTreeDoesNotRe
     injectInto = nullptr;
     EXPECT_EQ(injected, 1);
     EXPECT_EQ(reportText(), "\n■ ツリーコントロール情報 [SysTreeView32]\r\n" + section[0] + "Tree item\r\n");
-    ASSERT_NE(captureTree->firstChild, nullptr);
-    EXPECT_STREQ(captureTree->firstChild->text, "Tree item");
+    ASSERT_NE(treeNow()->firstChild, nullptr);
+    EXPECT_STREQ(treeNow()->firstChild->text, "Tree item");
 }
 
 TEST_F(CaptureLockTest, AddedMenuWhileATreeReaderRunsDoesNotReplaceTheTreeThatSectionPrints) {
@@ -275,7 +285,7 @@ TEST_F(CaptureLockTest, AddedMenuWhileATreeReaderRunsDoesNotReplaceTheTreeThatSe
             captureAddedMenu(menuWindow[0], menu[0]);
         }
     };
-    report->append("start\n", 6);
+    reportNow().append("start\n", 6);
     captureWindow(tree, false);
     desktop.beforeMessage = nullptr;
     EXPECT_EQ(added, 1);
@@ -284,8 +294,8 @@ TEST_F(CaptureLockTest, AddedMenuWhileATreeReaderRunsDoesNotReplaceTheTreeThatSe
               "start\n\n■ ツリーコントロール情報 [SysTreeView32]\r\n" + section[0] + "Only item\r\n");
     // With no section owning the tree any more, the next added menu installs its own.
     captureAddedMenu(menuWindow[1], menu[1]);
-    ASSERT_NE(captureTree->firstChild, nullptr);
-    EXPECT_STREQ(captureTree->firstChild->text, "&Cut");
+    ASSERT_NE(treeNow()->firstChild, nullptr);
+    EXPECT_STREQ(treeNow()->firstChild->text, "&Cut");
 }
 
 TEST_F(CaptureLockTest, AddedMenuBetweenTheTreeReaderAndItsPrintIsAppendedWholeBeforeTheItems) {
@@ -306,7 +316,7 @@ TEST_F(CaptureLockTest, AddedMenuBetweenTheTreeReaderAndItsPrintIsAppendedWholeB
 
 TEST_F(CaptureLockTest, PaneGetsASnapshotOfTheReportAndNullWhenItIsEmpty) {
     showReportInPane();
-    report->append("abc\r\n", 5);
+    reportNow().append("abc\r\n", 5);
     showReportInPane();
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_EQ(ui.shown[0], "(null)");

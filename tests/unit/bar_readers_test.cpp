@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "capture/bar_readers.h"
-#include "engine2_support.h"
+#include "remote_test_support.h"
 
 namespace vantor {
 namespace testing_support {
@@ -33,17 +33,17 @@ class BarReaderTest : public WidthTest {
         CaptureLock lock;
         auto* node = new TextNode;
         node->setText("keep");
-        appendChild(node, captureTree);
-        return captureTree;
+        appendChild(node, lock.tree());
+        return lock.tree();
     }
     void expectPresetKept(TextNode* preset) {
         CaptureLock lock;
-        EXPECT_EQ(captureTree, preset);
-        EXPECT_EQ(treeLines(captureTree->firstChild), "keep [0]\n");
+        EXPECT_EQ(lock.tree(), preset);
+        EXPECT_EQ(treeLines(lock.tree()->firstChild), "keep [0]\n");
     }
     std::string items() {
         CaptureLock lock;
-        return treeLines(captureTree->firstChild);
+        return treeLines(lock.tree()->firstChild);
     }
     // Counts the messages carrying a block address that reach the target.
     void countBlockQueries(int* n) {
@@ -64,12 +64,12 @@ TEST_P(BarReaderTest, StatusBarWritesPartsOfTwoBytesOrMore) {
     EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{260}));
     EXPECT_TRUE(access.writes.empty()); // the text-only block is never written
 
-    report->clear();
+    reportNow().clear();
     Hwnd shortOnly = fake::addStatusBar(desktop, top, target, {"", "X"});
     readStatusBar(shortOnly);
     EXPECT_EQ(reportText(), failureText());
 
-    report->clear();
+    reportNow().clear();
     Hwnd noParts = fake::addStatusBar(desktop, top, target, {});
     readStatusBar(noParts);
     EXPECT_EQ(reportText(), failureText());
@@ -89,7 +89,7 @@ TEST_P(BarReaderTest, StatusBarTextAtTheBlockBoundary) {
     EXPECT_EQ(reportText(), std::string(259, 'a') + "\r\n");
     EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{260}));
 
-    report->clear();
+    reportNow().clear();
     access.remoteSizes.clear();
     Hwnd oneMore = fake::addStatusBar(desktop, top, target, {std::string(260, 'b')});
     readStatusBar(oneMore);
@@ -127,9 +127,9 @@ TEST_P(BarReaderTest, TabControlBuildsOneNodePerTab) {
     Hwnd tab = fake::addTabControl(desktop, dialog, target, {"General", "Advanced"});
     readTabControl(tab);
     CaptureLock lock;
-    EXPECT_EQ(captureTree->text, std::string("Main Window")); // the top-level ancestor's text
-    EXPECT_EQ(captureTree->window, tab);
-    EXPECT_EQ(treeLines(captureTree->firstChild), "General [0]\nAdvanced [1]\n");
+    EXPECT_EQ(lock.tree()->text, std::string("Main Window")); // the top-level ancestor's text
+    EXPECT_EQ(lock.tree()->window, tab);
+    EXPECT_EQ(treeLines(lock.tree()->firstChild), "General [0]\nAdvanced [1]\n");
 }
 
 TEST_P(BarReaderTest, TabControlRecordsInTheTargetsWidth) {
@@ -188,8 +188,8 @@ TEST_P(BarReaderTest, ToolbarBuildsOneNodePerButtonWithItsText) {
     EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{record, 260, 260, 260}));
     EXPECT_TRUE(access.writes.empty());
     CaptureLock lock;
-    EXPECT_EQ(captureTree->text, std::string("Main Window"));
-    EXPECT_EQ(captureTree->window, tb);
+    EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
+    EXPECT_EQ(lock.tree()->window, tb);
 }
 
 TEST_P(BarReaderTest, RunningApplicationsToolbarReadsEverySecondButton) {
@@ -265,12 +265,12 @@ TEST_P(BarReaderTest, TreeViewCopiedDepthFirstWithItemHandles) {
     std::intptr_t rootItem = 0;
     ASSERT_TRUE(desktop.sendMessage(tv, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &rootItem));
     CaptureLock lock;
-    EXPECT_EQ(captureTree->window, tv);
-    EXPECT_EQ(captureTree->text, std::string("Main Window"));
-    EXPECT_EQ(captureTree->firstChild->item, static_cast<std::uintptr_t>(rootItem));
+    EXPECT_EQ(lock.tree()->window, tv);
+    EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
+    EXPECT_EQ(lock.tree()->firstChild->item, static_cast<std::uintptr_t>(rootItem));
     // Handles of a 64-bit tree keep their high bits (the fake's handles have them).
     if (is64()) {
-        EXPECT_GT(captureTree->firstChild->firstChild->item, 0xFFFFFFFFull);
+        EXPECT_GT(lock.tree()->firstChild->firstChild->item, 0xFFFFFFFFull);
     }
 }
 

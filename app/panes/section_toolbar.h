@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ui/menu_state.h"
+#include "app/panes/menu_state.h"
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
 // The section toolbar and the menu-state rule: creation, adding and clearing the section buttons, and the
 // enabling of the capture items (the rule itself is ui/menu_state.h).
 // Threads: the user-interface thread only.
-#include "ui/section_toolbar.h"
+#include "app/panes/section_toolbar.h"
 
 #include <commctrl.h>
 

@@ -3,15 +3,16 @@
 // them), detached worker threads, and the clipboard.
 // Threads: the user-interface thread, except the thread procedure and the worker's requests, which run on
 // the worker and reach the user-interface thread only through SendMessage.
-#include "triggers/win32/capture_thread.h"
+#include "app/capture_thread.h"
 
 #include <cstring>
 
 #include "app/app_globals.h"
 #include "app/resource.h"
+#include "app/settings.h"
 #include "triggers/capture_commands.h"
-#include "triggers/win32/capture_timing.h"
-#include "ui/output_pane.h"
+#include "app/capture_timing.h"
+#include "app/panes/output_pane.h"
 
 namespace vantor {
 
@@ -19,6 +20,7 @@ namespace {
 
 class Win32CommandHost : public CommandHost {
   public:
+    std::string listSeparator() override { return settings.listSeparator; }
     Hwnd focusWindow() override { return fromNative(GetFocus()); }
 
     void waitServingMessages(unsigned ms) override {

@@ -1,7 +1,7 @@
 // The output pane: creation and look, the subclass procedure with the right-button edit menu and the edit
 // commands, the jump to a report line for the section buttons, showing a report and saving the text.
 // Threads: the user-interface thread only.
-#include "ui/output_pane.h"
+#include "app/panes/output_pane.h"
 
 #include <richedit.h>
 
@@ -12,7 +12,7 @@
 #include "app/commands.h"
 #include "app/resource.h"
 #include "app/settings.h"
-#include "ui/split_pane.h"
+#include "app/panes/split_pane.h"
 
 namespace vantor {
 

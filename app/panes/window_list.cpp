@@ -1,7 +1,7 @@
 // The window list pane: host window, list view, refill from the window tree, row format and the handling of
 // the list's notifications (a newly focused and selected row starts a window capture; a header click
 // refreshes the list). Threads: the user-interface thread.
-#include "ui/window_list.h"
+#include "app/panes/window_list.h"
 
 #include <commctrl.h>
 
@@ -10,8 +10,8 @@
 #include "app/settings.h"
 #include "capture/capture_state.h"
 #include "inventory/window_tree.h"
-#include "triggers/win32/capture_thread.h"
-#include "ui/pane_rules.h"
+#include "app/capture_thread.h"
+#include "app/panes/pane_rules.h"
 
 namespace vantor {
 

@@ -5,7 +5,7 @@
 
 #include "capture/list_view_reader.h"
 #include "capture/selected_rows.h"
-#include "engine2_support.h"
+#include "remote_test_support.h"
 
 namespace vantor {
 namespace testing_support {
@@ -32,8 +32,8 @@ TEST_P(ListViewReaderTest, HeaderAndRowsByteForByte) {
                             "\t\t\r\n");
 }
 
-TEST_P(ListViewReaderTest, SeparatorComesFromTheSettings) {
-    std::strcpy(settings.listSeparator, " | ");
+TEST_P(ListViewReaderTest, SeparatorIsTheOneTheCaptureWasGiven) {
+    CaptureLock().setListSeparator(" | ");
     Hwnd lv = list({"Name", "Size"}, {{"a", "1"}});
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), "Name | Size\r\na | 1\r\n");
@@ -50,7 +50,7 @@ TEST_P(ListViewReaderTest, SingleColumnKeepsShortRowsButTheyAreNoInformation) {
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), "Col\r\nx\r\n\r\nok\r\n");
 
-    report->clear();
+    reportNow().clear();
     Hwnd shortOnly = list({"Col"}, {{"x"}, {""}});
     readListViewRows(shortOnly, false);
     EXPECT_EQ(reportText(), "Col\r\nx\r\n\r\n" + failureText());
@@ -70,12 +70,12 @@ TEST_P(ListViewReaderTest, ShortTitlesAreLeftOutWithTheirSeparator) {
     readListViewHeader(firstShort);
     EXPECT_EQ(reportText(), "\tSize\tType\r\n");
 
-    report->clear();
+    reportNow().clear();
     Hwnd middleShort = list({"Name", "X", "Type"}, {});
     readListViewHeader(middleShort);
     EXPECT_EQ(reportText(), "Name\tType\r\n");
 
-    report->clear();
+    reportNow().clear();
     Hwnd allShort = list({"A", ""}, {});
     readListViewHeader(allShort);
     EXPECT_EQ(reportText(), "");
@@ -87,7 +87,7 @@ TEST_P(ListViewReaderTest, SelectedRowsOnly) {
         rows.push_back({"row" + std::to_string(i), std::to_string(i * 10)});
     Hwnd none = list({"Name", "Value"}, rows);
     readListViewRows(none, true);
-    EXPECT_EQ(report->text, nullptr);
+    EXPECT_EQ(reportNow().text, nullptr);
     EXPECT_TRUE(ui.shown.empty());
 
     Hwnd some = list({"Name", "Value"}, rows, {5, 2});
@@ -215,13 +215,13 @@ TEST_P(ListViewReaderTest, UnreadableProcessSendsNoQueryAndGivesFailureLine) {
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), failureText());
 
-    report->clear();
+    reportNow().clear();
     desktop.process(target)->openable = true;
     desktop.process(target)->allocatable = false;
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), failureText());
 
-    report->clear();
+    reportNow().clear();
     desktop.process(target)->allocatable = true;
     desktop.failLocalAlloc = true;
     readListViewRows(lv, false);

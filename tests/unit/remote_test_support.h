@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "engine1_support.h"
+#include "capture_test_support.h"
 #include "platform/fake/fake_controls.h"
 #include "platform/wire.h"
 
@@ -81,7 +80,6 @@ class WidthTest : public EngineTest, public ::testing::WithParamInterface<int> {
   protected:
     void SetUp() override {
         EngineTest::SetUp();
-        std::strcpy(settings.listSeparator, "\t");
         target = desktop.addProcess(GetParam());
         top = desktop.addWindow(Hwnd{}, "MainWnd", "Main Window", target);
         setPlatform(Platform{&desktop, &access, &desktop});
@@ -89,7 +87,6 @@ class WidthTest : public EngineTest, public ::testing::WithParamInterface<int> {
     void TearDown() override {
         desktop.install();
         desktop.beforeMessage = nullptr;
-        std::strcpy(settings.listSeparator, "\t");
         EngineTest::TearDown();
     }
 

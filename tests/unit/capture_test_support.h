@@ -58,7 +58,6 @@ class EngineTest : public ::testing::Test {
         desktop.install();
         createCaptureState();
         stopRequested = false;
-        textSeen = false;
         lastAddedMenu = Hmenu{};
         lastAddedMenuWindow = Hwnd{};
         setCaptureUi(&ui);
@@ -71,13 +70,19 @@ class EngineTest : public ::testing::Test {
         EXPECT_EQ(desktop.problems(), "");
     }
 
+    // The shared records between two engine calls, while no capture runs (the lock taken for them is
+    // released again when the statement ends).
+    static ReportBuffer& reportNow() { return CaptureLock().report(); }
+    static TextNode* treeNow() { return CaptureLock().tree(); }
+
     // The report's text ("" when empty), after checking that lineCount matches its line feeds.
     static std::string reportText() {
-        std::string s = report->text != nullptr ? report->text : "";
+        CaptureLock hold;
+        std::string s = hold.report().text != nullptr ? hold.report().text : "";
         int lineFeeds = 0;
         for (char c : s)
             lineFeeds += c == '\n' ? 1 : 0;
-        EXPECT_EQ(report->lineCount, lineFeeds);
+        EXPECT_EQ(hold.report().lineCount, lineFeeds);
         return s;
     }
 

@@ -1,6 +1,6 @@
 // Classification of windows by class name: a fixed, ordered table of class-name literals, each matched as
 // a prefix or as the whole name, ASCII letters compared without case. Pure; callable from any thread.
-#include "capture/classify.h"
+#include "inventory/classify.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "app/commands.h"
-#include "ui/menu_state.h"
+#include "app/panes/menu_state.h"
 
 namespace vantor {
 namespace {

@@ -1,7 +1,7 @@
 // The end-to-end driver's helpers: processes, windows, and the cross-process reads of vantor.exe's list view
 // and toolbar through a block of the target's memory (64-bit layouts: only 64-bit programs run here).
 // Threads: the test thread only.
-#include "tests/wine/app_driver.h"
+#include "tools/wine_driver/app_driver.h"
 
 #include <commctrl.h>
 
@@ -10,8 +10,8 @@
 
 #include "capture/capture_state.h"
 #include "capture/dispatcher.h"
-#include "capture/report_buffer.h"
-#include "inventory/structure_report.h"
+#include "capture/capture_lock.h"
+#include "capture/structure_report.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vantor {
@@ -328,11 +328,16 @@ std::string engineReportOf(HWND window) {
         createCaptureState();
         ready = true;
     }
-    report->clear();
+    {
+        CaptureLock hold;
+        hold.report().clear();
+    }
     const Hwnd w = fromNative(window);
     writeStructureReport(w, nullptr);
     captureWindow(w, true);
-    return report->text != nullptr ? std::string(report->text, report->length()) : std::string();
+    CaptureLock hold;
+    const ReportBuffer& report = hold.report();
+    return report.text != nullptr ? std::string(report.text, report.length()) : std::string();
 }
 
 } // namespace apptest
