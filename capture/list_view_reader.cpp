@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
@@ -81,15 +82,15 @@ bool readCell(RemoteBuffer& rb, int row, int column, std::string* text) {
 }
 
 // Reads the rows into the report. False when the stop request ended the reading.
-bool readRows(RemoteBuffer& rb, int rows, int columns, bool selectedOnly, int selectedCount,
-              const std::string& separator, bool* obtained) {
-    int j = 0;
+bool readRows(RemoteBuffer& rb, int rows, int columns, bool selectedOnly,
+              const std::vector<std::int32_t>& selected, const std::string& separator, bool* obtained) {
+    std::size_t j = 0;
     std::string line;
     std::string text;
     for (int i = 0; i < rows; ++i) {
         if (selectedOnly) {
-            if (j >= selectedCount) break;
-            if (selectedRows[j] != i) continue;
+            if (j >= selected.size()) break;
+            if (selected[j] != i) continue;
             ++j;
         }
         line.clear();
@@ -163,10 +164,10 @@ void readListViewHeader(Hwnd listView) {
 }
 
 void readListViewRows(Hwnd listView, bool selectedOnly) {
-    int selectedCount = 0;
+    std::vector<std::int32_t> selected;
     if (selectedOnly) {
-        selectedCount = collectSelectedRows(listView);
-        if (selectedCount == 0) return;
+        selected = collectSelectedRows(listView);
+        if (selected.empty()) return;
     }
     readListViewHeader(listView);
     RemoteBuffer rb;
@@ -184,7 +185,7 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
     int columns = countOf(sendQuery(header, wire::HDM_GETITEMCOUNT, 0, 0));
     if (columns < 1) columns = 1;
     bool obtained = false;
-    bool finished = readRows(rb, rows, columns, selectedOnly, selectedCount, separator, &obtained);
+    bool finished = readRows(rb, rows, columns, selectedOnly, selected, separator, &obtained);
     rb.release();
     if (finished && !obtained) appendFailureLine();
 }

@@ -1,5 +1,4 @@
-// collectSelectedRows and the selectedRows array. Called on the user-interface thread or a capture worker,
-// one capture at a time.
+// collectSelectedRows. Called on the user-interface thread or a capture worker.
 #include "capture/selected_rows.h"
 
 #include <cstdint>
@@ -8,8 +7,6 @@
 #include "platform/wire.h"
 
 namespace vantor {
-
-std::int32_t* selectedRows = nullptr;
 
 namespace {
 // Walks the selection from the top: counts it when out is null, else stores at most max indices. The walk
@@ -32,15 +29,13 @@ int walkSelection(Hwnd listView, std::int32_t* out, int max) {
 }
 } // namespace
 
-int collectSelectedRows(Hwnd listView) {
-    delete[] selectedRows;
-    selectedRows = nullptr;
-    int counted = walkSelection(listView, nullptr, 0);
-    selectedRows = new std::int32_t[counted > 0 ? counted : 1];
-    // The selection may have shrunk since it was counted: only the rows stored in this walk are valid.
-    int stored = counted > 0 ? walkSelection(listView, selectedRows, counted) : 0;
-    if (stored > 0) showReportInPane();
-    return stored;
+std::vector<std::int32_t> collectSelectedRows(Hwnd listView) {
+    const int counted = walkSelection(listView, nullptr, 0);
+    std::vector<std::int32_t> rows(counted > 0 ? counted : 0);
+    // The selection may have shrunk since it was counted: only the rows stored in this walk are kept.
+    rows.resize(counted > 0 ? walkSelection(listView, rows.data(), counted) : 0);
+    if (!rows.empty()) showReportInPane();
+    return rows;
 }
 
 } // namespace vantor
