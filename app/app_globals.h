@@ -1,6 +1,6 @@
 // Process-wide handles and names of the application shell, set during start-up and valid until exit.
 // Threads: written on the user-interface thread during start-up; read-only afterwards (workers read
-// mainWindow to address their synchronous messages).
+// appWindows.main to address their synchronous messages).
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,19 @@
 namespace vantor {
 
 extern HINSTANCE moduleInstance;
-extern HWND mainWindow;
+
+// The main window and the windows it is built of, created with it on the user-interface thread; null
+// before and after.
+struct AppWindows {
+    HWND main = nullptr;
+    HWND leftPane = nullptr;  // splitter pane of the window list
+    HWND rightPane = nullptr; // splitter pane of the section toolbar and the output pane
+    HWND listHost = nullptr;  // "list view" window holding the window list
+    HWND windowList = nullptr;
+    HWND sectionToolbar = nullptr;
+    HWND outputPane = nullptr;
+};
+extern AppWindows appWindows;
 // String table entries 103 ("Vantor") and 109 ("Vantor [Quellin]").
 extern char programName[100];
 extern char mainClassName[100];

@@ -31,7 +31,7 @@ class Win32CommandHost : public CommandHost {
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 
-    void resetPaneSelection() override { SendMessageA(outputPane, EM_SETSEL, 0, 0); }
+    void resetPaneSelection() override { SendMessageA(appWindows.outputPane, EM_SETSEL, 0, 0); }
 
     bool startCaptureThread(Hwnd window) override {
         Hwnd* arg = new Hwnd(window);
@@ -44,11 +44,13 @@ class Win32CommandHost : public CommandHost {
         return true;
     }
 
-    void requestWindowListRefresh() override { SendMessageA(mainWindow, WM_COMMAND, CMD_REFRESH_LIST, 0); }
+    void requestWindowListRefresh() override {
+        SendMessageA(appWindows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
+    }
 
     void bringMainWindowToFront() override {
-        ShowWindow(mainWindow, SW_SHOWNORMAL);
-        SetForegroundWindow(mainWindow);
+        ShowWindow(appWindows.main, SW_SHOWNORMAL);
+        SetForegroundWindow(appWindows.main);
     }
 
     bool placeOnClipboard(const char* block, std::size_t blockSize) override {
@@ -61,7 +63,7 @@ class Win32CommandHost : public CommandHost {
         }
         std::memcpy(target, block, blockSize);
         GlobalUnlock(memory);
-        if (!OpenClipboard(mainWindow)) {
+        if (!OpenClipboard(appWindows.main)) {
             GlobalFree(memory); // still ours: the system took nothing
             return false;
         }

@@ -39,11 +39,11 @@ class AppCaptureUi : public CaptureUi {
         captureTimingAddReport(start, captureTimingNow());
     }
     void showMainWindow() override { send({RequestKind::ShowMainWindow, nullptr, 0}); }
-    Hwnd mainWindow() override { return fromNative(vantor::mainWindow); }
+    Hwnd mainWindow() override { return fromNative(appWindows.main); }
 
   private:
     static void send(Request request) {
-        SendMessageA(vantor::mainWindow, kCaptureUiMessage, 0, reinterpret_cast<LPARAM>(&request));
+        SendMessageA(appWindows.main, kCaptureUiMessage, 0, reinterpret_cast<LPARAM>(&request));
     }
 };
 
@@ -61,7 +61,7 @@ LRESULT runCaptureUiRequest(LPARAM lParam) {
     case RequestKind::AddButton: addSectionButton(request->text, request->line); break;
     case RequestKind::ClearButtons: clearSectionButtons(); break;
     case RequestKind::ShowReport: showReportText(request->text); break;
-    case RequestKind::ShowMainWindow: ShowWindow(vantor::mainWindow, SW_SHOWNORMAL); break;
+    case RequestKind::ShowMainWindow: ShowWindow(appWindows.main, SW_SHOWNORMAL); break;
     }
     return 0;
 }

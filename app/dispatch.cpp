@@ -53,7 +53,9 @@ bool dispatchCommand(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
     case CommandAction::CaptureForeground: updateWindowInfo(GetForegroundWindow()); return true;
     case CommandAction::RefreshList: refreshWindowList(); return true;
     case CommandAction::UpdateInfo: updateWindowInfo(currentTargetWindow()); return true;
-    case CommandAction::ForwardToPane: SendMessageA(outputPane, WM_COMMAND, wParam, lParam); return true;
+    case CommandAction::ForwardToPane:
+        SendMessageA(appWindows.outputPane, WM_COMMAND, wParam, lParam);
+        return true;
     case CommandAction::CaptureUnderCursor: captureUnderCursor(); return true;
     case CommandAction::Settings: runModal(window, IDD_OPTION, optionDialogProc); return true;
     case CommandAction::Save: return runSaveDialog(window);

@@ -22,7 +22,7 @@
 namespace vantor {
 
 HINSTANCE moduleInstance = nullptr;
-HWND mainWindow = nullptr;
+AppWindows appWindows;
 char programName[100] = "";
 char mainClassName[100] = "";
 
@@ -87,7 +87,7 @@ void shutDown() {
     removeHook();
     if (hookEvent != nullptr) CloseHandle(hookEvent);
     saveSettings(settingsPath);
-    removeTrayIcon(&trayOwner, mainWindow, 1);
+    removeTrayIcon(&trayOwner, appWindows.main, 1);
     if (ownsMutex) {
         ReleaseMutex(instanceMutex);
         CloseHandle(instanceMutex);
@@ -166,7 +166,7 @@ int runVantor(HINSTANCE instance) {
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     trayOwner = TrayIcon{0, instance};
     addTrayIcon(
-        &trayOwner, mainWindow,
+        &trayOwner, appWindows.main,
         static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL_ICON), IMAGE_ICON, 16, 16, 0)), 1);
     applyMenuState(MenuState::Idle);
     return runMainLoop();

@@ -25,14 +25,14 @@ constexpr int kToolbarHeight = 24;
 const char kListHostClass[] = "list view";
 
 LRESULT onCreate(HWND window) {
-    mainWindow = window;
+    appWindows.main = window;
     PanePlacement left{}, right{};
     if (createSplitPanes(window, settings.listWidth, &left, &right) == 0) return -1;
     registerPaneClass(moduleInstance, listHostProc, kListHostClass);
-    listHost = createPaneContent(left, kListHostClass);
-    if (listHost == nullptr) return -1;
-    sectionToolbar = createSectionToolbar(rightPane);
-    outputPane = createOutputPane();
+    appWindows.listHost = createPaneContent(left, kListHostClass);
+    if (appWindows.listHost == nullptr) return -1;
+    appWindows.sectionToolbar = createSectionToolbar(appWindows.rightPane);
+    appWindows.outputPane = createOutputPane();
     SendMessageA(window, WM_COMMAND, CMD_REFRESH_LIST, 0);
     return 0;
 }
@@ -40,9 +40,10 @@ LRESULT onCreate(HWND window) {
 void onSize(HWND window) {
     layoutSplitPanes(window, -1);
     RECT r;
-    GetClientRect(rightPane, &r);
-    MoveWindow(outputPane, r.left, r.top + kToolbarHeight, r.right, r.bottom - kToolbarHeight, TRUE);
-    MoveWindow(sectionToolbar, r.left, r.top, r.right, kToolbarHeight, TRUE);
+    GetClientRect(appWindows.rightPane, &r);
+    MoveWindow(appWindows.outputPane, r.left, r.top + kToolbarHeight, r.right, r.bottom - kToolbarHeight,
+               TRUE);
+    MoveWindow(appWindows.sectionToolbar, r.left, r.top, r.right, kToolbarHeight, TRUE);
 }
 
 void onDestroy(HWND window) {
@@ -69,10 +70,10 @@ LRESULT onNotify(const NMHDR* header) {
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (!linkClickOpens(header->code, link->msg, control, link->chrg.cpMin, link->chrg.cpMax)) return 0;
     CHARRANGE range = link->chrg;
-    SendMessageA(outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     char text[kLinkTextBuffer] = "";
-    SendMessageA(outputPane, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
-    ShellExecuteA(outputPane, "open", text, nullptr, nullptr, SW_SHOWNORMAL);
+    SendMessageA(appWindows.outputPane, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ShellExecuteA(appWindows.outputPane, "open", text, nullptr, nullptr, SW_SHOWNORMAL);
     return 1; // the press is consumed: no caret move or selection by the pane
 }
 
@@ -114,7 +115,7 @@ bool createMainWindow(HINSTANCE instance) {
     HWND window = CreateWindowExA(0, mainClassName, programName, WS_OVERLAPPEDWINDOW, r.left, r.top,
                                   r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return false;
-    mainWindow = window;
+    appWindows.main = window;
     centerOnWorkArea(window);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);

@@ -16,8 +16,6 @@
 
 namespace vantor {
 
-HWND outputPane = nullptr;
-
 namespace {
 
 WNDPROC originalOutputProc = nullptr;
@@ -80,29 +78,29 @@ std::string shownReport;
 // Adds text at the end of the pane, keeping the user's selection and the view where they were.
 void appendTail(const char* tail) {
     CHARRANGE selection{};
-    SendMessageA(outputPane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT firstLine = SendMessageA(outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageA(outputPane, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(appWindows.outputPane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT firstLine = SendMessageA(appWindows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(appWindows.outputPane, WM_SETREDRAW, FALSE, 0);
     CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF}; // beyond the end: the pane puts it at the end
-    SendMessageA(outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
-    SendMessageA(outputPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail));
-    SendMessageA(outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT nowFirst = SendMessageA(outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageA(outputPane, EM_LINESCROLL, 0, firstLine - nowFirst);
-    SendMessageA(outputPane, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(outputPane, nullptr, TRUE);
+    SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    SendMessageA(appWindows.outputPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail));
+    SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT nowFirst = SendMessageA(appWindows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(appWindows.outputPane, EM_LINESCROLL, 0, firstLine - nowFirst);
+    SendMessageA(appWindows.outputPane, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(appWindows.outputPane, nullptr, TRUE);
 }
 
 } // namespace
 
 HWND createOutputPane() {
     LoadLibraryA("RICHED32.DLL");
-    HWND pane =
-        CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
-                        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                            ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                        0, 0, 0, 0, rightPane, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
-                        moduleInstance, nullptr);
+    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                0, 0, 0, 0, appWindows.rightPane,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
+                                moduleInstance, nullptr);
     if (pane == nullptr) return nullptr;
     applyOutputFormat(pane);
     // Link notifications, so that a Ctrl-click on a detected address can open it (app/main_window.cpp).
@@ -143,36 +141,36 @@ int setOutputCharFormat(HWND pane) {
 }
 
 void showReportText(const char* text) {
-    if (outputPane == nullptr) return;
-    applyOutputFormat(outputPane);
+    if (appWindows.outputPane == nullptr) return;
+    applyOutputFormat(appWindows.outputPane);
     if (text == nullptr || text[0] == '\0') {
-        SetWindowTextA(outputPane, "");
+        SetWindowTextA(appWindows.outputPane, "");
         shownReport.clear();
         return;
     }
     const size_t length = std::strlen(text);
-    SendMessageA(outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     // While a capture runs the report only grows and is shown again and again: when the pane still holds
     // the last report unchanged, only the new tail is added, so that showing a growing report costs its
     // growth and not its whole length each time.
-    const bool unchanged = SendMessageA(outputPane, EM_GETMODIFY, 0, 0) == 0;
+    const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
     if (unchanged && !shownReport.empty() && length > shownReport.size() &&
         std::memcmp(text, shownReport.data(), shownReport.size()) == 0) {
         appendTail(text + shownReport.size());
     } else {
-        SetWindowTextA(outputPane, text);
+        SetWindowTextA(appWindows.outputPane, text);
     }
-    SendMessageA(outputPane, EM_SETMODIFY, FALSE, 0);
+    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
     shownReport.assign(text, length);
 }
 
 void scrollOutputToLine(int line) {
-    const LRESULT start = SendMessageA(outputPane, EM_LINEINDEX, line, 0);
-    SendMessageA(outputPane, EM_SETSEL, start, start);
-    SendMessageA(outputPane, EM_SCROLLCARET, 0, 0);
-    const LRESULT first = SendMessageA(outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageA(outputPane, EM_LINESCROLL, 0, line - first);
-    SetFocus(outputPane);
+    const LRESULT start = SendMessageA(appWindows.outputPane, EM_LINEINDEX, line, 0);
+    SendMessageA(appWindows.outputPane, EM_SETSEL, start, start);
+    SendMessageA(appWindows.outputPane, EM_SCROLLCARET, 0, 0);
+    const LRESULT first = SendMessageA(appWindows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(appWindows.outputPane, EM_LINESCROLL, 0, line - first);
+    SetFocus(appWindows.outputPane);
 }
 
 int saveOutputToFile(const char* fileName) {
@@ -181,11 +179,11 @@ int saveOutputToFile(const char* fileName) {
     // does), so the buffer is sized by the larger of it and the byte count of the whole text.
     GETTEXTLENGTHEX bytesQuery{GTL_NUMBYTES | GTL_USECRLF, CP_ACP};
     const LRESULT bytes =
-        SendMessageA(outputPane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&bytesQuery), 0);
-    const LRESULT chars = GetWindowTextLengthA(outputPane);
+        SendMessageA(appWindows.outputPane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&bytesQuery), 0);
+    const LRESULT chars = GetWindowTextLengthA(appWindows.outputPane);
     const size_t capacity = static_cast<size_t>(bytes > chars ? bytes : chars) + 1;
     char* text = new char[capacity]();
-    GetWindowTextA(outputPane, text, static_cast<int>(capacity));
+    GetWindowTextA(appWindows.outputPane, text, static_cast<int>(capacity));
     const size_t length = std::strlen(text);
     HANDLE file = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -196,14 +194,14 @@ int saveOutputToFile(const char* fileName) {
     DWORD written = 0;
     WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
     // Text the user changed is no longer the report last shown: the next publication replaces it whole.
-    if (SendMessageA(outputPane, EM_GETMODIFY, 0, 0) != 0) shownReport.clear();
-    SendMessageA(outputPane, EM_SETMODIFY, 0, 0);
+    if (SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) shownReport.clear();
+    SendMessageA(appWindows.outputPane, EM_SETMODIFY, 0, 0);
     if (!CloseHandle(file)) {
         MessageBoxA(GetFocus(), "Error CloseHandle", "Error", MB_OK);
         delete[] text;
         return 0;
     }
-    SendMessageA(outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     delete[] text;
     return 1;
 }

@@ -8,9 +8,7 @@
 
 namespace vantor {
 
-extern HWND outputPane;
-
-// Loads the library, creates the control in rightPane, formats and subclasses it; null on failure.
+// Loads the library, creates the control in appWindows.rightPane, formats and subclasses it; null on failure.
 HWND createOutputPane();
 // Character format, URL detection and background colour; run before every report is shown.
 void applyOutputFormat(HWND pane);

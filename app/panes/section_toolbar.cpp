@@ -12,8 +12,6 @@
 
 namespace vantor {
 
-HWND sectionToolbar = nullptr;
-
 HWND createSectionToolbar(HWND parent) {
     InitCommonControls();
     HWND toolbar = CreateToolbarEx(
@@ -24,13 +22,14 @@ HWND createSectionToolbar(HWND parent) {
 }
 
 void addSectionButton(const char* caption, int commandId) {
-    if (sectionToolbar == nullptr) return;
+    if (appWindows.sectionToolbar == nullptr) return;
     // A string list of one entry: the caption, then an empty string.
     const size_t n = std::strlen(caption);
     char* list = new char[n + 2];
     std::memcpy(list, caption, n + 1);
     list[n + 1] = '\0';
-    const LRESULT index = SendMessageA(sectionToolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
+    const LRESULT index =
+        SendMessageA(appWindows.sectionToolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
     delete[] list;
     TBBUTTON button{};
     button.iBitmap = I_IMAGENONE;
@@ -39,19 +38,19 @@ void addSectionButton(const char* caption, int commandId) {
     button.fsStyle = TBSTYLE_AUTOSIZE;
     button.dwData = 0;
     button.iString = index;
-    SendMessageA(sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    SendMessageA(appWindows.sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
 }
 
 void clearSectionButtons() {
-    if (sectionToolbar == nullptr) return;
-    while (SendMessageA(sectionToolbar, TB_DELETEBUTTON, 0, 0) != 0) {
+    if (appWindows.sectionToolbar == nullptr) return;
+    while (SendMessageA(appWindows.sectionToolbar, TB_DELETEBUTTON, 0, 0) != 0) {
     }
 }
 
 void applyMenuState(MenuState state) {
     MenuItemEnable items[kMenuStateItems];
     menuStatePattern(state, items);
-    HMENU menu = GetMenu(mainWindow);
+    HMENU menu = GetMenu(appWindows.main);
     for (const MenuItemEnable& item : items) {
         EnableMenuItem(menu, static_cast<UINT>(item.command),
                        MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));

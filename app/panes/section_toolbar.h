@@ -10,8 +10,6 @@
 
 namespace vantor {
 
-extern HWND sectionToolbar;
-
 HWND createSectionToolbar(HWND parent);
 // Appends a text-only, auto-sized button.
 void addSectionButton(const char* caption, int commandId);

@@ -15,9 +15,6 @@
 
 namespace vantor {
 
-HWND leftPane = nullptr;
-HWND rightPane = nullptr;
-
 namespace {
 
 const char kSplitPaneClass[] = "SplitBase Class";
@@ -56,7 +53,7 @@ void onSize(HWND pane, LPARAM lParam) {
                     links->bottomNeighbour != nullptr, &cw, &ch);
         SetWindowPos(links->content, nullptr, 0, 0, cw, ch, SWP_NOZORDER);
     }
-    UpdateWindow(mainWindow);
+    UpdateWindow(appWindows.main);
 }
 
 void onSetCursor(HWND pane) {
@@ -113,10 +110,10 @@ void onMouseMove(HWND pane, LPARAM lParam) {
         nW = paneW;
         nH = s.neighbour;
     }
-    LockWindowUpdate(mainWindow);
+    LockWindowUpdate(appWindows.main);
     SetWindowPos(pane, nullptr, paneX, paneY, paneW, paneH, SWP_NOZORDER);
     SetWindowPos(neighbour, nullptr, nX, nY, nW, nH, SWP_NOZORDER);
-    SendMessageA(mainWindow, WM_SIZE, 0, 0);
+    SendMessageA(appWindows.main, WM_SIZE, 0, 0);
     LockWindowUpdate(nullptr);
     UpdateWindow(links->frame);
 }
@@ -129,7 +126,7 @@ void onCommand(WPARAM wParam, LPARAM lParam) {
         lineCount = hold.report().lineCount;
     }
     switch (routePaneCommand(wParam, monitoringActive.load(), lineCount, CMD_STOP_MONITOR, &line)) {
-    case PaneCommand::ForwardStop: SendMessageA(mainWindow, WM_COMMAND, wParam, lParam); break;
+    case PaneCommand::ForwardStop: SendMessageA(appWindows.main, WM_COMMAND, wParam, lParam); break;
     case PaneCommand::ScrollTo: scrollOutputToLine(line); break;
     case PaneCommand::None: break;
     }
@@ -158,7 +155,7 @@ LRESULT CALLBACK splitPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND: onCommand(wParam, lParam); break;
     case WM_NOTIFY:
         // The output pane's link notifications go on to the main window, which opens a Ctrl-clicked link.
-        if (wParam == IDC_OUTPUT_PANE) return SendMessageA(mainWindow, WM_NOTIFY, wParam, lParam);
+        if (wParam == IDC_OUTPUT_PANE) return SendMessageA(appWindows.main, WM_NOTIFY, wParam, lParam);
         break;
     default: break;
     }
@@ -182,16 +179,16 @@ int createSplitPanes(HWND frame, int leftWidth, PanePlacement* left, PanePlaceme
     RECT client;
     GetClientRect(frame, &client);
     const int w = client.right - client.left, h = client.bottom - client.top;
-    leftPane = createPane(frame, 0, 0, leftWidth, h);
-    if (leftPane == nullptr) return 0;
-    rightPane = createPane(frame, leftWidth, 0, w - leftWidth, h);
-    if (rightPane == nullptr) return 0;
-    leftLinks = PaneLinks{leftPane, frame, nullptr, rightPane, nullptr};
-    rightLinks = PaneLinks{rightPane, frame, nullptr, nullptr, nullptr};
-    SetWindowLongPtrA(leftPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&leftLinks));
-    SetWindowLongPtrA(rightPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&rightLinks));
-    *left = PanePlacement{leftPane, RECT{0, 0, leftWidth - kSplitBarWidth, h}};
-    *right = PanePlacement{rightPane, RECT{0, 0, w - leftWidth, h}};
+    appWindows.leftPane = createPane(frame, 0, 0, leftWidth, h);
+    if (appWindows.leftPane == nullptr) return 0;
+    appWindows.rightPane = createPane(frame, leftWidth, 0, w - leftWidth, h);
+    if (appWindows.rightPane == nullptr) return 0;
+    leftLinks = PaneLinks{appWindows.leftPane, frame, nullptr, appWindows.rightPane, nullptr};
+    rightLinks = PaneLinks{appWindows.rightPane, frame, nullptr, nullptr, nullptr};
+    SetWindowLongPtrA(appWindows.leftPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&leftLinks));
+    SetWindowLongPtrA(appWindows.rightPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&rightLinks));
+    *left = PanePlacement{appWindows.leftPane, RECT{0, 0, leftWidth - kSplitBarWidth, h}};
+    *right = PanePlacement{appWindows.rightPane, RECT{0, 0, w - leftWidth, h}};
     return 1;
 }
 
@@ -212,11 +209,11 @@ HWND createPaneContent(const PanePlacement& placement, const char* className) {
 void layoutSplitPanes(HWND frame, int leftWidth) {
     RECT client, left;
     GetClientRect(frame, &client);
-    GetWindowRect(leftPane, &left);
+    GetWindowRect(appWindows.leftPane, &left);
     if (leftWidth < 0) leftWidth = left.right - left.left;
     const int height = client.bottom - client.top;
-    SetWindowPos(leftPane, nullptr, 0, 0, leftWidth, height, SWP_NOZORDER);
-    SetWindowPos(rightPane, nullptr, leftWidth, 0, rightPaneWidth(client.right, leftWidth), height,
+    SetWindowPos(appWindows.leftPane, nullptr, 0, 0, leftWidth, height, SWP_NOZORDER);
+    SetWindowPos(appWindows.rightPane, nullptr, leftWidth, 0, rightPaneWidth(client.right, leftWidth), height,
                  SWP_NOZORDER);
     settings.listWidth = leftWidth;
 }

@@ -7,10 +7,6 @@
 
 namespace vantor {
 
-// The pane windows, created by createSplitPanes.
-extern HWND leftPane;
-extern HWND rightPane;
-
 // A pane and the rectangle (in its client coordinates) its content is to occupy.
 struct PanePlacement {
     HWND pane;

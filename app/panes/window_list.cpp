@@ -15,9 +15,6 @@
 
 namespace vantor {
 
-HWND listHost = nullptr;
-HWND windowListView = nullptr;
-
 namespace {
 
 HFONT listFont = nullptr;
@@ -42,17 +39,17 @@ void recreateColumn(HWND listView) {
 LRESULT onCreate(HWND host) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
-    windowListView = createWindowListView(host);
+    appWindows.windowList = createWindowListView(host);
     listFont = createFixedPitchFont(settings.listFontFace, settings.listFontHeight);
-    SendMessageA(windowListView, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), TRUE);
-    fillWindowList(windowListView, nullptr);
+    SendMessageA(appWindows.windowList, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), TRUE);
+    fillWindowList(appWindows.windowList, nullptr);
     return 0;
 }
 
 void onSize(LPARAM lParam) {
-    if (windowListView == nullptr) return;
-    MoveWindow(windowListView, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-    recreateColumn(windowListView);
+    if (appWindows.windowList == nullptr) return;
+    MoveWindow(appWindows.windowList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    recreateColumn(appWindows.windowList);
 }
 
 // The window of child `row` of windowRoot, or null when there is no such child.
@@ -70,7 +67,7 @@ LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
     switch (header->code) {
     case LVN_ITEMACTIVATE: return 0;
     case LVN_COLUMNCLICK:
-        if (!monitoringActive.load()) SendMessageA(mainWindow, WM_COMMAND, CMD_REFRESH_LIST, 0);
+        if (!monitoringActive.load()) SendMessageA(appWindows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
         return 0;
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
@@ -138,7 +135,7 @@ void insertRow(HWND listView, int index, const char* first, const char* second) 
 }
 
 void refreshWindowList() {
-    refreshWindowList([](WindowNode* root) { fillWindowList(windowListView, root); });
+    refreshWindowList([](WindowNode* root) { fillWindowList(appWindows.windowList, root); });
 }
 
 } // namespace vantor

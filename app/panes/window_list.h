@@ -10,9 +10,6 @@
 
 namespace vantor {
 
-extern HWND listHost;
-extern HWND windowListView;
-
 // Window procedure of the "list view" class (registered by the main window's creation).
 LRESULT CALLBACK listHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam);
 HWND createWindowListView(HWND host);
