@@ -38,6 +38,5 @@ ATOM registerPaneClass(HINSTANCE instance, WNDPROC procedure, const char* classN
 // The window helpers other windows share.
 void centerOnWorkArea(HWND window);
 HFONT createFixedPitchFont(const char* face, int height);
-HWND topLevelAncestor(HWND window);
 
 } // namespace vantor

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/resource.h"
+#include "platform/text.h"
 
 namespace vantor {
 
@@ -86,7 +87,7 @@ constexpr EditMenuEntry kEditMenu[] = {
     {nullptr, 0},
     {"全て選択(&A)", CMD_SELECT_ALL},
 };
-constexpr int kEditMenuEntries = static_cast<int>(sizeof(kEditMenu) / sizeof(kEditMenu[0]));
+constexpr int kEditMenuEntries = countOf(kEditMenu);
 
 // Hot keys registered on the main window (modifiers Ctrl+Alt): id and virtual key.
 struct HotKey {

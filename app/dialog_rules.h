@@ -11,6 +11,7 @@
 
 #include "app/resource.h"
 #include "app/settings.h"
+#include "platform/text.h"
 
 namespace vantor {
 
@@ -19,15 +20,7 @@ constexpr std::size_t kSeparatorChars = sizeof(Settings::listSeparator) - 1;
 
 // Copies the first 9 bytes of text into the separator, never keeping half of a double-byte character.
 inline void setOtherSeparator(Settings* s, const char* text) {
-    std::size_t kept = 0;
-    const std::size_t n = text ? std::strlen(text) : 0;
-    while (kept < n) {
-        const unsigned char c = static_cast<unsigned char>(text[kept]);
-        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        const std::size_t step = (lead && kept + 1 < n) ? 2 : 1;
-        if (kept + step > kSeparatorChars) break;
-        kept += step;
-    }
+    const std::size_t kept = text ? cp932CutLength(text, std::strlen(text), kSeparatorChars) : 0;
     std::memcpy(s->listSeparator, text ? text : "", kept);
     s->listSeparator[kept] = '\0';
 }
@@ -37,20 +30,11 @@ inline void setOtherSeparator(Settings* s, const char* text) {
 inline bool applySeparatorButton(Settings* s, int controlId, const char* editText) {
     switch (controlId) {
     case IDC_OPT_SEP_TAB:
-        s->separatorKind = SeparatorKind::Tab;
-        std::strcpy(s->listSeparator, "\t");
-        return true;
     case IDC_OPT_SEP_SEMICOLON:
-        s->separatorKind = SeparatorKind::Semicolon;
-        std::strcpy(s->listSeparator, ";");
-        return true;
     case IDC_OPT_SEP_COMMA:
-        s->separatorKind = SeparatorKind::Comma;
-        std::strcpy(s->listSeparator, ",");
-        return true;
     case IDC_OPT_SEP_SPACE:
-        s->separatorKind = SeparatorKind::Space;
-        std::strcpy(s->listSeparator, " ");
+        s->separatorKind = static_cast<SeparatorKind>(controlId - IDC_OPT_SEP_TAB);
+        std::strcpy(s->listSeparator, separatorText(s->separatorKind));
         return true;
     case IDC_OPT_SEP_OTHER:
         s->separatorKind = SeparatorKind::Other;

@@ -159,10 +159,4 @@ HFONT createFixedPitchFont(const char* face, int height) {
                        CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, face);
 }
 
-HWND topLevelAncestor(HWND window) {
-    for (HWND parent = GetParent(window); parent != nullptr; parent = GetParent(window))
-        window = parent;
-    return window;
-}
-
 } // namespace vantor

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace vantor {
 
@@ -28,31 +29,19 @@ constexpr int kPieceChars = 511;
 // "The settings file cannot be opened" (code page 932 in the Windows build).
 const char* const kCannotOpen = "設定ファイルがオープンできません";
 
-bool isLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Copies at most cap - 1 bytes of the n bytes at src into dst (NUL-terminated), never splitting a
 // double-byte character of code page 932.
 void copyCut(char* dst, std::size_t cap, const char* src, std::size_t n) {
-    std::size_t kept = 0;
-    while (kept < n) {
-        const std::size_t step = (isLeadByte(static_cast<unsigned char>(src[kept])) && kept + 1 < n) ? 2 : 1;
-        if (kept + step > cap - 1) break;
-        kept += step;
-    }
+    const std::size_t kept = cp932CutLength(src, n, cap - 1);
     std::memcpy(dst, src, kept);
     dst[kept] = '\0';
 }
 
+constexpr SeparatorKind kFixedSeparators[] = {SeparatorKind::Tab, SeparatorKind::Semicolon,
+                                              SeparatorKind::Comma, SeparatorKind::Space};
+
 bool startsWithNoCase(const char* line, const char* key) {
-    for (; *key != '\0'; ++line, ++key) {
-        char a = *line, b = *key;
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a + 32);
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b + 32);
-        if (*line == '\0' || a != b) return false;
-    }
-    return true;
+    return afterPrefixIgnoringAsciiCase(line, key) != nullptr;
 }
 
 bool isScanSpace(char c) {
@@ -98,10 +87,9 @@ void scanInts(const char* line, const char* key, std::int32_t* const* fields, in
 }
 
 SeparatorKind kindOfSeparator(const char* value) {
-    if (std::strcmp(value, "\t") == 0 || std::strcmp(value, "\\t") == 0) return SeparatorKind::Tab;
-    if (std::strcmp(value, ";") == 0) return SeparatorKind::Semicolon;
-    if (std::strcmp(value, ",") == 0) return SeparatorKind::Comma;
-    if (std::strcmp(value, " ") == 0) return SeparatorKind::Space;
+    if (std::strcmp(value, "\\t") == 0) return SeparatorKind::Tab; // the file's spelling of a tab
+    for (SeparatorKind kind : kFixedSeparators)
+        if (std::strcmp(value, separatorText(kind)) == 0) return kind;
     return SeparatorKind::Other;
 }
 
@@ -227,6 +215,17 @@ bool writeLines(std::FILE* f, const Settings& s) {
 }
 
 } // namespace
+
+const char* separatorText(SeparatorKind kind) {
+    switch (kind) {
+    case SeparatorKind::Tab: return "\t";
+    case SeparatorKind::Semicolon: return ";";
+    case SeparatorKind::Comma: return ",";
+    case SeparatorKind::Space: return " ";
+    case SeparatorKind::Other: break;
+    }
+    return nullptr;
+}
 
 void loadSettings(const char* path, Settings* out) {
     setDefaults(out);

@@ -8,6 +8,9 @@ namespace vantor {
 
 enum class SeparatorKind : int { Tab = 0, Semicolon = 1, Comma = 2, Space = 3, Other = 4 };
 
+// The separator of each fixed kind ("\t", ";", ",", " "); null for Other.
+const char* separatorText(SeparatorKind kind);
+
 struct Rect32 {
     std::int32_t left, top, right, bottom;
 };

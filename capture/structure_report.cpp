@@ -9,23 +9,13 @@
 #include "capture/in_process_readers.h"
 #include "capture/report_buffer.h"
 #include "inventory/window_tree.h"
+#include "platform/text.h"
 
 namespace vantor {
 
 namespace {
 
 constexpr char kHeader[] = "■ ウインドウの構成\n";
-
-unsigned char foldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-bool sameIgnoringAsciiCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b)
-        if (foldAscii(static_cast<unsigned char>(*a)) != foldAscii(static_cast<unsigned char>(*b)))
-            return false;
-    return *a == *b;
-}
 
 void appendLine(const std::string& line) {
     CaptureLock hold;
@@ -70,7 +60,7 @@ bool isEditLikeClass(const char* className) {
                                             "TRichEdit", "TComboBox", "RichEdit20W"};
     if (className == nullptr) return false;
     for (const char* name : kEditLike)
-        if (sameIgnoringAsciiCase(className, name)) return true;
+        if (equalsIgnoringAsciiCase(className, name)) return true;
     return false;
 }
 

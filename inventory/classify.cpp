@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace vantor {
 
 namespace {
@@ -52,25 +54,10 @@ constexpr ClassRow kRows[] = {
     {"RichEdit", Rule::Exact, ControlKind::Edit},
 };
 
-// Only A-Z fold; bytes of double-byte characters and other symbols compare as they are.
-unsigned char foldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-// True when name begins with literal (case-folded); *rest then points just past the matched part.
-bool startsWith(const char* name, const char* literal, const char** rest) {
-    const unsigned char* n = reinterpret_cast<const unsigned char*>(name);
-    const unsigned char* l = reinterpret_cast<const unsigned char*>(literal);
-    for (; *l != 0; ++n, ++l) {
-        if (*n == 0 || foldAscii(*n) != foldAscii(*l)) return false;
-    }
-    *rest = reinterpret_cast<const char*>(n);
-    return true;
-}
-
+// The literal is matched with A-Z folded; bytes of double-byte characters compare as they are.
 bool rowMatches(const ClassRow& row, const char* name) {
-    const char* rest = nullptr;
-    if (!startsWith(name, row.literal, &rest)) return false;
+    const char* rest = afterPrefixIgnoringAsciiCase(name, row.literal);
+    if (rest == nullptr) return false;
     return row.rule == Rule::Prefix || *rest == '\0';
 }
 
