@@ -11,6 +11,7 @@
 #include "app/dialog_rules.h"
 #include "app/dialogs.h"
 #include "app/resource.h"
+#include "app/scoped_win.h"
 
 namespace vantor {
 
@@ -36,11 +37,10 @@ HCURSOR linkCursor() {
     char path[MAX_PATH + 16];
     const UINT n = GetWindowsDirectoryA(path, 248);
     lstrcpyA(path + (n < 248 ? n : 0), "\\winhlp32.exe");
-    HMODULE viewer = LoadLibraryA(path);
-    if (viewer == nullptr) return LoadCursorA(nullptr, IDC_ARROW);
-    HCURSOR hand = LoadCursorA(viewer, MAKEINTRESOURCEA(106));
+    const ScopedLibrary viewer(LoadLibraryA(path));
+    if (!viewer) return LoadCursorA(nullptr, IDC_ARROW);
+    HCURSOR hand = LoadCursorA(viewer.get(), MAKEINTRESOURCEA(106));
     HCURSOR copy = hand != nullptr ? CopyCursor(hand) : nullptr;
-    FreeLibrary(viewer);
     if (copy == nullptr) return LoadCursorA(nullptr, IDC_ARROW);
     if (copied != nullptr) DestroyCursor(copied);
     copied = copy;

@@ -9,6 +9,7 @@
 
 #include "app/app_globals.h"
 #include "app/resource.h"
+#include "app/scoped_win.h"
 #include "app/settings.h"
 #include "triggers/capture_commands.h"
 #include "app/capture_timing.h"
@@ -54,22 +55,16 @@ class Win32CommandHost : public CommandHost {
     }
 
     bool placeOnClipboard(const char* block, std::size_t blockSize) override {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, blockSize);
-        if (memory == nullptr) return false;
-        void* target = GlobalLock(memory);
-        if (target == nullptr) {
-            GlobalFree(memory);
-            return false;
-        }
+        ScopedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, blockSize));
+        if (!memory) return false;
+        void* target = GlobalLock(memory.get());
+        if (target == nullptr) return false;
         std::memcpy(target, block, blockSize);
-        GlobalUnlock(memory);
-        if (!OpenClipboard(appWindows.main)) {
-            GlobalFree(memory); // still ours: the system took nothing
-            return false;
-        }
+        GlobalUnlock(memory.get());
+        if (!OpenClipboard(appWindows.main)) return false;
         EmptyClipboard();
-        const bool placed = SetClipboardData(CF_TEXT, memory) != nullptr;
-        if (!placed) GlobalFree(memory);
+        const bool placed = SetClipboardData(CF_TEXT, memory.get()) != nullptr;
+        if (placed) memory.take(); // the clipboard owns the block now
         CloseClipboard();
         return placed;
     }

@@ -9,6 +9,7 @@
 #include "app/app_globals.h"
 #include "app/main_window.h"
 #include "app/resource.h"
+#include "app/scoped_win.h"
 #include "app/settings.h"
 #include "app/tray.h"
 #include "capture/capture_lock.h"
@@ -29,18 +30,18 @@ char mainClassName[100] = "";
 namespace {
 
 char settingsPath[256] = "";
-HANDLE instanceMutex = nullptr;
-bool ownsMutex = false;
-HANDLE hookEvent = nullptr;
+ScopedHandle instanceMutex;
+ScopedHandle hookEvent;
 HACCEL accelerators = nullptr;
 
 // msghook.dll is loaded at run time: without it (or without its exports) the hook is simply absent.
-HMODULE hookLibrary = nullptr;
+ScopedLibrary hookLibrary;
 using HookCall = void(WINAPI*)();
 
 void callHookExport(const char* name) {
-    if (hookLibrary == nullptr) return;
-    HookCall call = reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(hookLibrary, name)));
+    if (!hookLibrary) return;
+    HookCall call =
+        reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(hookLibrary.get(), name)));
     if (call != nullptr) call();
 }
 
@@ -48,25 +49,21 @@ void installHook() {
     char path[600];
     moduleDirectory(path, 512);
     lstrcatA(path, "\\msghook.dll");
-    hookLibrary = LoadLibraryA(path);
+    hookLibrary.reset(LoadLibraryA(path));
     callHookExport("SetHook");
 }
 
 void removeHook() {
     callHookExport("FreeHook");
-    if (hookLibrary != nullptr) FreeLibrary(hookLibrary);
-    hookLibrary = nullptr;
+    hookLibrary.reset();
 }
 
 // Returns true when another instance runs: that one's window has been brought up and this one must exit.
 bool anotherInstanceRuns() {
     if (settings.multipleStartup) return false;
-    instanceMutex = CreateMutexA(nullptr, FALSE, programName);
-    ownsMutex = true;
+    instanceMutex.reset(CreateMutexA(nullptr, FALSE, programName));
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    CloseHandle(instanceMutex);
-    instanceMutex = nullptr;
-    ownsMutex = false;
+    instanceMutex.reset();
     HWND running = FindWindowA(mainClassName, programName);
     if (running != nullptr) {
         ShowWindow(running, SW_SHOW);
@@ -85,13 +82,11 @@ void shutDown() {
         destroyCaptureState();
     }
     removeHook();
-    if (hookEvent != nullptr) CloseHandle(hookEvent);
+    hookEvent.reset();
     saveSettings(settingsPath);
     removeTrayIcon(&trayOwner, appWindows.main, 1);
-    if (ownsMutex) {
-        ReleaseMutex(instanceMutex);
-        CloseHandle(instanceMutex);
-    }
+    if (instanceMutex) ReleaseMutex(instanceMutex.get());
+    instanceMutex.reset();
 }
 
 // Removes every waiting message; true when WM_QUIT came (its wParam in *exitCode).
@@ -111,15 +106,18 @@ bool pumpMessages(int* exitCode) {
 }
 
 int runMainLoop() {
+    // Without the event (it could not be created) the loop waits for window messages alone.
+    HANDLE events[1] = {hookEvent.get()};
+    const DWORD eventCount = hookEvent ? 1 : 0;
     for (;;) {
         const DWORD woken =
-            MsgWaitForMultipleObjects(1, &hookEvent, FALSE, INFINITE, QS_ALLINPUT & ~QS_RAWINPUT);
-        if (woken == WAIT_OBJECT_0) {
+            MsgWaitForMultipleObjects(eventCount, events, FALSE, INFINITE, QS_ALLINPUT & ~QS_RAWINPUT);
+        if (eventCount == 1 && woken == WAIT_OBJECT_0) {
             // The hook library has queued records; their intake is not part of this program yet, so the
             // auto-reset event is only consumed.
             continue;
         }
-        if (woken == WAIT_OBJECT_0 + 1) {
+        if (woken == WAIT_OBJECT_0 + eventCount) {
             int exitCode = 0;
             if (pumpMessages(&exitCode)) {
                 shutDown();
@@ -153,7 +151,7 @@ int runVantor(HINSTANCE instance) {
     loadSettings(settingsPath);
     if (anotherInstanceRuns()) return 0;
     moduleInstance = instance;
-    hookEvent = CreateEventA(nullptr, FALSE, FALSE, "MsgHook-Test-Event-Name");
+    hookEvent.reset(CreateEventA(nullptr, FALSE, FALSE, "MsgHook-Test-Event-Name"));
     installHook();
     registerMainWindowClass(instance);
     createCaptureState();

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <string>
 
 #include "app/app_globals.h"
 #include "app/resource.h"
@@ -24,13 +25,10 @@ HWND createSectionToolbar(HWND parent) {
 void addSectionButton(const char* caption, int commandId) {
     if (appWindows.sectionToolbar == nullptr) return;
     // A string list of one entry: the caption, then an empty string.
-    const size_t n = std::strlen(caption);
-    char* list = new char[n + 2];
-    std::memcpy(list, caption, n + 1);
-    list[n + 1] = '\0';
+    std::string list(caption);
+    list.push_back('\0'); // the string's own terminator ends the list
     const LRESULT index =
-        SendMessageA(appWindows.sectionToolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list));
-    delete[] list;
+        SendMessageA(appWindows.sectionToolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list.c_str()));
     TBBUTTON button{};
     button.iBitmap = I_IMAGENONE;
     button.idCommand = commandId;
