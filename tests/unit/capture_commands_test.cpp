@@ -27,7 +27,7 @@
 namespace vantor {
 namespace {
 
-using testing_support::RecordingUi;
+using namespace testing_support;
 
 // The application's side. Requests a worker "sends" to the user-interface thread wait in a queue that only
 // waitServingMessages carries out, as SendMessage waits for the receiving thread to take its messages.
@@ -142,7 +142,7 @@ TEST_F(CaptureCommandsTest, AnswerNoLeavesTheCaptureRunning) {
     desktop.messageBoxAnswer = kIdNo;
     EXPECT_EQ(askStopRunningCapture(top, host), CancelOutcome::Declined);
     ASSERT_EQ(desktop.messageBoxes.size(), 1u);
-    EXPECT_EQ(desktop.messageBoxes[0], std::string("Notes [NotesWnd]|") + kStopQuestion);
+    EXPECT_EQ(desktop.messageBoxes[0], std::string("Notes [NotesWnd]|") + kStopQuestionText);
     EXPECT_TRUE(captureRunning.load());
     EXPECT_FALSE(stopRequested.load());
     EXPECT_EQ(host.waits, 0);
@@ -182,7 +182,7 @@ TEST_F(CaptureCommandsTest, CaptionNamesAWindowThatIsGone) {
     desktop.destroyWindow(top);
     EXPECT_EQ(askStopRunningCapture(top, host), CancelOutcome::Declined);
     ASSERT_EQ(desktop.messageBoxes.size(), 1u);
-    EXPECT_EQ(desktop.messageBoxes[0], std::string(" []|") + kStopQuestion);
+    EXPECT_EQ(desktop.messageBoxes[0], std::string(" []|") + kStopQuestionText);
 }
 
 TEST_F(CaptureCommandsTest, ExitStopsARunningCaptureButWaitsOnlySoLong) {
@@ -249,9 +249,9 @@ TEST_F(CaptureCommandsTest, GoneWindowReportsItAndRefreshesTheList) {
     setReport("old report\n");
     desktop.destroyWindow(top);
     runWindowCapture(top, host);
-    EXPECT_EQ(reportText(), kWindowGoneText);
+    EXPECT_EQ(reportText(), kWindowGoneReport);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0], kWindowGoneText);
+    EXPECT_EQ(ui.shown[0], kWindowGoneReport);
     EXPECT_EQ(host.refreshes, 1);
     EXPECT_EQ(host.fronts, 0);
     EXPECT_EQ(ui.clears, 1);
@@ -366,7 +366,7 @@ TEST_F(CaptureCommandsTest, HotKeyWhileRunningAsksNamingTheWindowUnderTheCursor)
     desktop.messageBoxAnswer = kIdNo;
     captureUnderCursorOf(tree, host);
     ASSERT_EQ(desktop.messageBoxes.size(), 1u);
-    EXPECT_EQ(desktop.messageBoxes[0], std::string("Tree [SysTreeView32]|") + kStopQuestion);
+    EXPECT_EQ(desktop.messageBoxes[0], std::string("Tree [SysTreeView32]|") + kStopQuestionText);
     EXPECT_EQ(host.clipboardCalls, 0);
 }
 

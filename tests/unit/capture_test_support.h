@@ -52,6 +52,12 @@ class RecordingUi : public CaptureUi {
     Hwnd main{};
 };
 
+// The fixed texts the user sees, written out here rather than taken from the program, so that a change
+// to one of them shows in the tests.
+constexpr char kFailureText[] = "情報をうまく取得できませんでした\r\n";
+constexpr char kStopQuestionText[] = "まだ解析中ですが解析を停止しますか？";
+constexpr char kWindowGoneReport[] = "このウインドウは既に存在しません．\r\nウインドウリストを更新しました．";
+
 class EngineTest : public ::testing::Test {
   protected:
     void SetUp() override {

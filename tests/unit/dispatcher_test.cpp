@@ -13,7 +13,7 @@
 namespace vantor {
 namespace {
 
-using testing_support::EngineTest;
+using namespace testing_support;
 
 class Dispatcher : public EngineTest {
   protected:
@@ -185,7 +185,7 @@ TEST_F(Dispatcher, TreeViewWithoutItemsGetsItsHeaderAndTheFailureLineInBothKinds
     item(treeNow(), "stale item");
     captureWindow(tree, true);
     captureWindow(tree, false);
-    const std::string section = std::string("\n■ ツリーコントロール情報 [SysTreeView32]\r\n") + kFailureLine;
+    const std::string section = std::string("\n■ ツリーコントロール情報 [SysTreeView32]\r\n") + kFailureText;
     EXPECT_EQ(reportText(), section + section);
     ASSERT_EQ(ui.buttons.size(), 1u);
     EXPECT_EQ(ui.buttons[0], std::make_pair(std::string("TreeView"), 1));
@@ -218,7 +218,7 @@ TEST_F(Dispatcher, MenuBarOfOnlyShortTextsGetsTheFailureLine) {
     desktop.addMenuItem(bar, "x", 5);
     desktop.setMenu(frame, bar);
     captureWindow(frame, true);
-    EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n") + kFailureLine);
+    EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n") + kFailureText);
 }
 
 TEST_F(Dispatcher, SingleWindowStaticShowsItsOwnTextCutTo255Bytes) {
@@ -313,7 +313,7 @@ TEST_F(Dispatcher, WindowVanishingDuringTheWalkReadsAsOtherAndTheWalkGoesOn) {
     desktop.beforeMessage = nullptr;
     // The vanished list box's section has its header and the failure line; nothing below it is read, and
     // its next sibling still is, although the window system cannot continue the walk after a gone window.
-    EXPECT_EQ(reportText(), std::string("\n■ リストボックス情報 [ListBox]\r\n") + kFailureLine +
+    EXPECT_EQ(reportText(), std::string("\n■ リストボックス情報 [ListBox]\r\n") + kFailureText +
                                 "\n■ リストボックス情報 [ListBox]\r\nafter\r\n");
 }
 

@@ -11,7 +11,7 @@
 namespace vantor {
 namespace {
 
-using testing_support::EngineTest;
+using namespace testing_support;
 
 class InProcessReaders : public EngineTest {
   protected:
@@ -38,7 +38,7 @@ TEST_F(InProcessReaders, OneByteItemIsLeftOutWhileOneDoubleByteCharacterIsWritte
 TEST_F(InProcessReaders, EmptyListsAndListsOfShortItemsGiveTheFailureLine) {
     readListBox(fake::addListBox(desktop, frame(), pid, {}));
     readComboBox(fake::addComboBox(desktop, frame(), pid, {"a", "", "b"}, "typed"));
-    EXPECT_EQ(reportText(), std::string(kFailureLine) + kFailureLine);
+    EXPECT_EQ(reportText(), std::string(kFailureText) + kFailureText);
 }
 
 TEST_F(InProcessReaders, ComboBoxWritesItsListItemsNotTheTextOfItsEditField) {
@@ -57,7 +57,7 @@ TEST_F(InProcessReaders, ItemsWithoutABufferAreSkippedAndTheListThenFails) {
     Hwnd list = fake::addListBox(desktop, frame(), pid, {"alpha", "beta"});
     desktop.failLocalAlloc = true;
     readListBox(list);
-    EXPECT_EQ(reportText(), kFailureLine);
+    EXPECT_EQ(reportText(), kFailureText);
 }
 
 TEST_F(InProcessReaders, ListBoxVanishingWhileReadKeepsWhatWasWrittenAndFreesEveryBlock) {
@@ -80,7 +80,7 @@ TEST_F(InProcessReaders, ListBoxGoneBeforeTheFirstItemGivesTheFailureLine) {
     };
     readListBox(list);
     desktop.beforeMessage = nullptr;
-    EXPECT_EQ(reportText(), kFailureLine);
+    EXPECT_EQ(reportText(), kFailureText);
 }
 
 TEST_F(InProcessReaders, EditTextIsReturnedWholeAndTouchesNoReport) {

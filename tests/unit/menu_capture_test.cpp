@@ -11,7 +11,7 @@
 namespace vantor {
 namespace {
 
-using testing_support::EngineTest;
+using namespace testing_support;
 
 const char kSeparatorLine[] =
     "----------------------------------------------------------------------------\r\n";
@@ -171,7 +171,7 @@ TEST_F(MenuCapture, SubMenuItemsFollowTheirItemIndentedWithoutANumber) {
 TEST_F(MenuCapture, SectionWithoutAnyMenuHasTheFailureLineAndEmptiesTheTree) {
     appendChild(new TextNode(), treeNow())->setText("stale");
     captureAddedMenu(app(), Hmenu{static_cast<Hmenu>(0x77)});
-    EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n") + kFailureLine);
+    EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n") + kFailureText);
     EXPECT_EQ(treeNow()->firstChild, nullptr);
 }
 

@@ -112,7 +112,7 @@ inline std::string widthName(const ::testing::TestParamInfo<int>& info) {
 }
 
 inline std::string failureText() {
-    return kFailureLine;
+    return kFailureText;
 }
 
 } // namespace testing_support
