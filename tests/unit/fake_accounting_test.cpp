@@ -28,7 +28,7 @@ class FakeAccountingTest : public ::testing::Test {
     Hwnd window{};
 };
 
-TEST_F(FakeAccountingTest, Clean_desktop_has_no_problems) {
+TEST_F(FakeAccountingTest, CleanDesktopHasNoProblems) {
     Hproc h{};
     ASSERT_TRUE(procs().openProcess(pid, &h));
     RemoteAddr a = 0;
@@ -41,7 +41,7 @@ TEST_F(FakeAccountingTest, Clean_desktop_has_no_problems) {
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeAccountingTest, Each_kind_of_leak_is_reported) {
+TEST_F(FakeAccountingTest, EachKindOfLeakIsReported) {
     Hproc h{};
     ASSERT_TRUE(procs().openProcess(pid, &h));
     EXPECT_EQ(desktop.problems(), "1 process handle(s) left open\n");
@@ -61,7 +61,7 @@ TEST_F(FakeAccountingTest, Each_kind_of_leak_is_reported) {
     EXPECT_EQ(desktop.localBlocks(), 0);
 }
 
-TEST_F(FakeAccountingTest, Double_releases_are_faults) {
+TEST_F(FakeAccountingTest, DoubleReleasesAreFaults) {
     Hproc h{};
     ASSERT_TRUE(procs().openProcess(pid, &h));
     RemoteAddr a = 0;
@@ -79,7 +79,7 @@ TEST_F(FakeAccountingTest, Double_releases_are_faults) {
     EXPECT_EQ(desktop.remoteBlocks(), 0);
 }
 
-TEST_F(FakeAccountingTest, Reads_and_writes_that_leave_a_block_are_faults) {
+TEST_F(FakeAccountingTest, ReadsAndWritesThatLeaveABlockAreFaults) {
     Hproc h{};
     ASSERT_TRUE(procs().openProcess(pid, &h));
     RemoteAddr a = 0, b = 0;
@@ -103,7 +103,7 @@ TEST_F(FakeAccountingTest, Reads_and_writes_that_leave_a_block_are_faults) {
     EXPECT_NE(desktop.problems().find("fault: read of 101 bytes"), std::string::npos);
 }
 
-TEST_F(FakeAccountingTest, Blocks_a_control_owns_are_not_leaks) {
+TEST_F(FakeAccountingTest, BlocksAControlOwnsAreNotLeaks) {
     RemoteAddr own = desktop.allocOwned(pid, 32);
     EXPECT_NE(own, 0u);
     EXPECT_TRUE(desktop.liveRange(pid, own, 32));
@@ -112,7 +112,7 @@ TEST_F(FakeAccountingTest, Blocks_a_control_owns_are_not_leaks) {
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeAccountingTest, Hand_exchange_releases_what_it_opened) {
+TEST_F(FakeAccountingTest, HandExchangeReleasesWhatItOpened) {
     {
         fake::HandExchange x(window, 64);
         EXPECT_TRUE(x.ok());
@@ -134,7 +134,7 @@ TEST_F(FakeAccountingTest, Hand_exchange_releases_what_it_opened) {
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeAccountingTest, Process_handles_are_per_process_and_width) {
+TEST_F(FakeAccountingTest, ProcessHandlesArePerProcessAndWidth) {
     std::uint32_t small = desktop.addProcess(32);
     Hproc h32{}, h64{};
     ASSERT_TRUE(procs().openProcess(small, &h32));

@@ -88,13 +88,13 @@ class FakeSpecimenTest : public ::testing::Test {
     fake::SpecimenWindows w{};
 };
 
-TEST_F(FakeSpecimenTest, Texts_are_code_page_932_bytes) {
+TEST_F(FakeSpecimenTest, TextsAreCodePage932Bytes) {
     // "東京" and "名古屋" in Shift-JIS: the native build sees the same bytes as the Windows program.
     EXPECT_EQ(std::string(sp::kComboItems[0]), "\x93\x8c\x8b\x9e");
     EXPECT_EQ(std::string(sp::kComboEditText), "\x96\xbc\x8c\xc3\x89\xae");
 }
 
-TEST_F(FakeSpecimenTest, Top_level_window_class_title_and_process) {
+TEST_F(FakeSpecimenTest, TopLevelWindowClassTitleAndProcess) {
     std::vector<Hwnd> tops;
     ws().topLevelWindows(&tops);
     ASSERT_EQ(tops, std::vector<Hwnd>{w.top});
@@ -106,7 +106,7 @@ TEST_F(FakeSpecimenTest, Top_level_window_class_title_and_process) {
     EXPECT_TRUE(isNull(ws().parent(w.top)));
 }
 
-TEST_F(FakeSpecimenTest, Children_in_z_order_with_their_classes) {
+TEST_F(FakeSpecimenTest, ChildrenInZOrderWithTheirClasses) {
     std::vector<Hwnd> kids = childrenOf(w.top);
     ASSERT_EQ(static_cast<int>(kids.size()), sp::kChildCount);
     for (int i = 0; i < sp::kChildCount; ++i) {
@@ -120,7 +120,7 @@ TEST_F(FakeSpecimenTest, Children_in_z_order_with_their_classes) {
     EXPECT_EQ(titleOf(w.frame), sp::kFrameText);
 }
 
-TEST_F(FakeSpecimenTest, Grandchildren_of_list_view_combo_box_and_frame) {
+TEST_F(FakeSpecimenTest, GrandchildrenOfListViewComboBoxAndFrame) {
     std::vector<Hwnd> header = childrenOf(w.listView);
     ASSERT_EQ(header.size(), 1u);
     EXPECT_EQ(classOf(header[0]), "SysHeader32");
@@ -139,14 +139,14 @@ TEST_F(FakeSpecimenTest, Grandchildren_of_list_view_combo_box_and_frame) {
     EXPECT_TRUE(childrenOf(w.edit).empty());
 }
 
-TEST_F(FakeSpecimenTest, List_box_items_byte_exact) {
+TEST_F(FakeSpecimenTest, ListBoxItemsByteExact) {
     std::vector<std::string> items =
         readItems(w.listBox, wire::LB_GETCOUNT, wire::LB_GETTEXTLEN, wire::LB_GETTEXT);
     EXPECT_EQ(items, std::vector<std::string>(sp::kListBoxItems, sp::kListBoxItems + sp::kListBoxItemCount));
     EXPECT_EQ(send(w.listBox, wire::LB_GETTEXTLEN, sp::kListBoxItemCount, 0), wire::LB_ERR);
 }
 
-TEST_F(FakeSpecimenTest, Combo_box_items_and_edit_text_byte_exact) {
+TEST_F(FakeSpecimenTest, ComboBoxItemsAndEditTextByteExact) {
     std::vector<std::string> items =
         readItems(w.comboBox, wire::CB_GETCOUNT, wire::CB_GETLBTEXTLEN, wire::CB_GETLBTEXT);
     EXPECT_EQ(items, std::vector<std::string>(sp::kComboItems, sp::kComboItems + sp::kComboItemCount));
@@ -154,7 +154,7 @@ TEST_F(FakeSpecimenTest, Combo_box_items_and_edit_text_byte_exact) {
     EXPECT_EQ(send(w.comboBox, wire::CB_GETLBTEXTLEN, sp::kComboItemCount, 0), wire::CB_ERR);
 }
 
-TEST_F(FakeSpecimenTest, Edit_and_static_texts_byte_exact) {
+TEST_F(FakeSpecimenTest, EditAndStaticTextsByteExact) {
     EXPECT_EQ(send(w.edit, wire::WM_GETTEXTLENGTH, 0, 0),
               static_cast<std::intptr_t>(std::strlen(sp::kEditText)));
     EXPECT_EQ(readWindowText(w.edit), sp::kEditText);
@@ -162,7 +162,7 @@ TEST_F(FakeSpecimenTest, Edit_and_static_texts_byte_exact) {
     EXPECT_EQ(titleOf(w.stat), sp::kStaticText);
 }
 
-TEST_F(FakeSpecimenTest, Menu_bar_matches_the_pre_order_table) {
+TEST_F(FakeSpecimenTest, MenuBarMatchesThePreOrderTable) {
     ASSERT_EQ(ws().menuOf(w.top), w.menuBar);
     EXPECT_EQ(ws().menuItemCount(w.menuBar), sp::kMenuBarItemCount);
     // Walk the menus depth first and compare with the table row by row.
@@ -189,7 +189,7 @@ TEST_F(FakeSpecimenTest, Menu_bar_matches_the_pre_order_table) {
     EXPECT_EQ(row, sp::kMenuEntryCount);
 }
 
-TEST_F(FakeSpecimenTest, Common_controls_answer_the_specimen_contents) {
+TEST_F(FakeSpecimenTest, CommonControlsAnswerTheSpecimenContents) {
     fake::HandExchange lv(w.listView, 300);
     ASSERT_TRUE(lv.ok());
     EXPECT_EQ(lv.send(wire::LVM_GETITEMCOUNT, 0, 0), sp::kListViewDefaultRows);
@@ -229,7 +229,7 @@ TEST_F(FakeSpecimenTest, Common_controls_answer_the_specimen_contents) {
     EXPECT_EQ(sb.textAt(0), sp::kLongStatusTail);
 }
 
-TEST_F(FakeSpecimenTest, Layout_options_change_counts_and_title) {
+TEST_F(FakeSpecimenTest, LayoutOptionsChangeCountsAndTitle) {
     fake::SpecimenLayout layout;
     layout.rows = 250;
     layout.toolbarButtons = 7;
@@ -252,7 +252,7 @@ TEST_F(FakeSpecimenTest, Layout_options_change_counts_and_title) {
     EXPECT_EQ(roots, 4);
 }
 
-TEST_F(FakeSpecimenTest, Destroyed_specimen_is_gone_with_all_its_windows) {
+TEST_F(FakeSpecimenTest, DestroyedSpecimenIsGoneWithAllItsWindows) {
     std::vector<Hwnd> all{w.top, w.listView, w.comboEdit, w.panel, w.panelStatusBar, w.statusBar};
     desktop.destroyWindow(w.top);
     for (Hwnd h : all) {

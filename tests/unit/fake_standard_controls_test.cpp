@@ -38,7 +38,7 @@ class FakeStandardControlsTest : public ::testing::Test {
     Hwnd top{};
 };
 
-TEST_F(FakeStandardControlsTest, List_box_counts_lengths_and_texts) {
+TEST_F(FakeStandardControlsTest, ListBoxCountsLengthsAndTexts) {
     Hwnd lb = fake::addListBox(desktop, top, pid, {"alpha", "", "\x82\xa0"});
     EXPECT_EQ(send(lb, wire::LB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(send(lb, wire::LB_GETTEXTLEN, 0, 0), 5);
@@ -53,7 +53,7 @@ TEST_F(FakeStandardControlsTest, List_box_counts_lengths_and_texts) {
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeStandardControlsTest, List_box_bad_index_is_LB_ERR_and_writes_nothing) {
+TEST_F(FakeStandardControlsTest, ListBoxBadIndexIsLBERRAndWritesNothing) {
     Hwnd lb = fake::addListBox(desktop, top, pid, {"alpha"});
     char buf[8];
     std::memset(buf, 'Q', sizeof buf);
@@ -67,7 +67,7 @@ TEST_F(FakeStandardControlsTest, List_box_bad_index_is_LB_ERR_and_writes_nothing
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeStandardControlsTest, List_box_text_without_room_for_its_NUL_is_a_fault) {
+TEST_F(FakeStandardControlsTest, ListBoxTextWithoutRoomForItsNULIsAFault) {
     Hwnd lb = fake::addListBox(desktop, top, pid, {"alpha"});
     char* exact = static_cast<char*>(procs().allocLocal(6));
     EXPECT_EQ(send(lb, wire::LB_GETTEXT, 0, ptr(exact)), 5);
@@ -83,7 +83,7 @@ TEST_F(FakeStandardControlsTest, List_box_text_without_room_for_its_NUL_is_a_fau
     procs().freeLocal(shortBuf);
 }
 
-TEST_F(FakeStandardControlsTest, Combo_box_items_apart_from_its_edit_text) {
+TEST_F(FakeStandardControlsTest, ComboBoxItemsApartFromItsEditText) {
     Hwnd cb = fake::addComboBox(desktop, top, pid, {"Tokyo", "Osaka"}, "Nagoya");
     EXPECT_EQ(send(cb, wire::CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(send(cb, wire::CB_GETLBTEXTLEN, 1, 0), 5);
@@ -106,7 +106,7 @@ TEST_F(FakeStandardControlsTest, Combo_box_items_apart_from_its_edit_text) {
     procs().freeLocal(shortBuf);
 }
 
-TEST_F(FakeStandardControlsTest, Edit_copies_at_most_capacity_minus_one_bytes) {
+TEST_F(FakeStandardControlsTest, EditCopiesAtMostCapacityMinusOneBytes) {
     Hwnd edit = fake::addEdit(desktop, top, pid, "hello");
     char buf[8];
     std::memset(buf, 'Q', sizeof buf);
@@ -122,7 +122,7 @@ TEST_F(FakeStandardControlsTest, Edit_copies_at_most_capacity_minus_one_bytes) {
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeStandardControlsTest, Edit_capacity_beyond_the_local_block_is_a_fault) {
+TEST_F(FakeStandardControlsTest, EditCapacityBeyondTheLocalBlockIsAFault) {
     Hwnd edit = fake::addEdit(desktop, top, pid, "hello world");
     char* block = static_cast<char*>(procs().allocLocal(4));
     EXPECT_EQ(send(edit, wire::WM_GETTEXT, 100, ptr(block)), 3);
@@ -132,7 +132,7 @@ TEST_F(FakeStandardControlsTest, Edit_capacity_beyond_the_local_block_is_a_fault
     procs().freeLocal(block);
 }
 
-TEST_F(FakeStandardControlsTest, Set_text_changes_edit_and_static_texts_and_titles) {
+TEST_F(FakeStandardControlsTest, SetTextChangesEditAndStaticTextsAndTitles) {
     Hwnd edit = fake::addEdit(desktop, top, pid, "before");
     Hwnd label = fake::addStatic(desktop, top, pid, "label");
     char buf[32];
@@ -150,7 +150,7 @@ TEST_F(FakeStandardControlsTest, Set_text_changes_edit_and_static_texts_and_titl
     EXPECT_EQ(desktop.problems(), "");
 }
 
-TEST_F(FakeStandardControlsTest, Hung_or_destroyed_control_leaves_the_message_unanswered) {
+TEST_F(FakeStandardControlsTest, HungOrDestroyedControlLeavesTheMessageUnanswered) {
     Hwnd lb = fake::addListBox(desktop, top, pid, {"alpha"});
     desktop.window(lb)->hung = true;
     std::intptr_t r = 7;

@@ -171,7 +171,7 @@ TYPED_TEST(FakeTreeViewTest, Record_of_the_other_width_is_a_fault) {
 }
 
 // Only a 64-bit tree can catch a handle kept in 32 bits.
-TEST(FakeTreeView64Test, Truncated_handle_is_a_fault) {
+TEST(FakeTreeView64Test, TruncatedHandleIsAFault) {
     FakeDesktop desktop;
     desktop.install();
     std::uint32_t pid = desktop.addProcess(64);
