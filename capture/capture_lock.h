@@ -23,8 +23,8 @@
 //
 // Between two locked regions of a running capture another writer may append a whole added-menu section;
 // it never lands inside a region. So that such a menu cannot replace the tree a capture section has just
-// read and not yet printed, the dispatcher claims the tree (captureTreeClaimed) for the span of its window's
-// sections; while it is claimed the added-menu capture prints its menu from a tree of its own.
+// read and not yet printed, the dispatcher claims the tree (CaptureLock::treeClaimed) for the span of its
+// window's sections; while it is claimed the added-menu capture prints its menu from a tree of its own.
 //
 // The shared records exist between createCaptureState and destroyCaptureState (capture/capture_state.h).
 #pragma once
