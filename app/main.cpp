@@ -13,6 +13,7 @@
 #include "app/tray.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
+#include "capture/remote_parking.h"
 #include "platform/win32/win32_platform.h"
 #include "triggers/capture_commands.h"
 #include "triggers/win32/capture_thread.h"
@@ -82,6 +83,7 @@ void shutDown() {
     // A capture still running uses the capture tree: it is released only once the capture has stopped; a
     // capture that does not stop in time ends with the process, and so does the tree.
     if (stopCaptureForExit(commandHost(), kExitStopWaitMs)) {
+        settleAllParkedBlocks();
         CaptureLock hold;
         destroyNode(captureTree);
         captureTree = nullptr;

@@ -4,6 +4,7 @@
 #include "capture/capture_state.h"
 
 #include "capture/capture_lock.h"
+#include "capture/remote_parking.h"
 #include "capture/report_buffer.h"
 
 namespace vantor {
@@ -30,6 +31,8 @@ void createCaptureState() {
 }
 
 void destroyCaptureState() {
+    // No reader runs any more: blocks kept for late answers are released or left to their targets.
+    settleAllParkedBlocks();
     CaptureLock hold;
     destroyNode(captureTree);
     captureTree = nullptr;

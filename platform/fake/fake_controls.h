@@ -69,6 +69,11 @@ struct ListViewOptions {
     bool noHeader = false;
     // The LVIF_PARAM value of each row; rows without one get their index.
     std::vector<std::int64_t> rowParams;
+    // With ownBuffer: one buffer of the list view's for every answer, holding the last text asked for.
+    bool sharedBuffer = false;
+    // LVM_GETITEMCOUNT answers this instead of the number of rows when not negative (rows removed while
+    // the list is read: queries past the end answer FALSE and write nothing).
+    int reportedRows = -1;
 };
 
 // LVM_GETITEMCOUNT, LVM_GETHEADER (the header child, created on first use unless addListView made it),
@@ -127,6 +132,9 @@ struct TreeViewOptions {
     bool ownBuffer = false;
     // The selected item (TVGN_CARET) as its index in depth-first order; -1 for none.
     int caret = -1;
+    // A faulty tree: the last item in depth-first order answers TVGN_CHILD with the item of this index,
+    // leading back to an item already visited; -1 for none.
+    int loopBackTo = -1;
 };
 // TVM_GETNEXTITEM (TVGN_ROOT, TVGN_NEXT, TVGN_CHILD, TVGN_CARET; 0 for none), TVM_GETITEMA (TVIF_TEXT
 // truncated to cchTextMax - 1 bytes + NUL, TVIF_PARAM = depth-first index). Item handles do not fit in 32
