@@ -4,11 +4,11 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/wire.h"
+
 namespace vantor {
 
 namespace {
-
-constexpr std::uint32_t kWmNull = 0x0000;
 
 struct Parked {
     Hwnd control;
@@ -34,7 +34,7 @@ bool takeParked(Hwnd control, Parked* out) {
 bool lateAnswerDone(Hwnd control) {
     if (!ws().isWindow(control)) return true;
     std::intptr_t result = 0;
-    return ws().sendMessage(control, kWmNull, 0, 0, &result);
+    return ws().sendMessage(control, wire::WM_NULL, 0, 0, &result);
 }
 
 void freeParked(const Parked& p) {

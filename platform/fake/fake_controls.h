@@ -49,12 +49,17 @@ std::unique_ptr<FakeControl> makeEdit(std::string text);
 // The same text messages as an edit control.
 std::unique_ptr<FakeControl> makeStatic(std::string text);
 
-// Window of class "ListBox" (empty title) under parent in process pid.
-Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items);
+// Window of class "ListBox" (empty title) under parent in process pid, with the window style given. With
+// an owner-drawn style and no LBS_HASSTRINGS the items are item data: each item string stands for its bytes
+// (at most the pointer width of the process, little-endian), which LB_GETTEXT copies as a real list box
+// copies its item data (LB_GETTEXTLEN answers the pointer width).
+Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items,
+                std::uint32_t style = 0);
 // Window of class "ComboBox" with window text editText; with editChild it also gets the child "Edit" window
-// a drop-down combo box has (showing editText).
+// a drop-down combo box has (showing editText). Owner-drawn without CBS_HASSTRINGS: item data as for the
+// list box.
 Hwnd addComboBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items,
-                 std::string editText, bool editChild = false);
+                 std::string editText, bool editChild = false, std::uint32_t style = 0);
 // Windows of class "Edit" / "Static" whose window text is text.
 Hwnd addEdit(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::string text);
 Hwnd addStatic(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::string text);
