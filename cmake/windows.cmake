@@ -95,7 +95,8 @@ target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
 file(GLOB VANTOR_APP_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/app_*.cpp)
 if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   # app/tray.cpp as well: its menu is read in-process, since this Wine cannot read another process's menus.
-  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES} ${PROJECT_SOURCE_DIR}/app/tray.cpp)
+  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES} ${PROJECT_SOURCE_DIR}/app/tray.cpp
+    ${PROJECT_SOURCE_DIR}/app/window_placement.cpp)
   target_link_libraries(vantor_app_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main comctl32 shell32)
   target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor_app_wine_tests vantor specimen)
