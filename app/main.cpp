@@ -14,6 +14,7 @@
 #include "app/tray.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
+#include "capture/remote_parking.h"
 #include "platform/win32/win32_platform.h"
 #include "triggers/capture_commands.h"
 #include "app/capture_thread.h"

@@ -11,6 +11,7 @@
 #include "app/resource.h"
 #include "app/settings.h"
 #include "app/tray.h"
+#include "app/window_placement.h"
 #include "app/panes/output_pane.h"
 #include "app/panes/pane_rules.h"
 #include "app/panes/section_toolbar.h"
@@ -47,9 +48,8 @@ void onSize(HWND window) {
 }
 
 void onDestroy(HWND window) {
-    RECT r;
-    GetWindowRect(window, &r);
-    settings.windowRect = Rect32{r.left, r.top, r.right, r.bottom};
+    // The normal rectangle, also when the window is closed minimised (from the taskbar or the tray).
+    settings.windowRect = restoredWindowRect(window);
     PostQuitMessage(0);
 }
 

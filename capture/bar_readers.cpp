@@ -6,8 +6,11 @@
 // Threads: the capture worker and the monitor pass; readTreeItemText also the user-interface thread.
 #include "capture/bar_readers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
@@ -106,45 +109,245 @@ char* treeItemText(Hwnd treeView, std::uintptr_t item, bool* answered) {
                      : itemText<wire::TvItem32>(rb, item, answered);
 }
 
-// One walk over a tree view. Once a message has gone unanswered nothing more is sent: every further
-// answer counts as "no item", so a tree view that stops answering costs one time-out, not one per item.
-// When an item's text cannot be exchanged at all (the process or a block cannot be had) the walk fails.
-struct TreeWalk {
-    Hwnd treeView;
-    bool answering = true;
-    bool failed = false;
+// Bounds of a tree walk, far above any real tree: a faulty or hostile tree view whose items lead back to
+// an item already visited, or on without end, is read no further than this.
+constexpr int kMaxTreeDepth = 512;
+constexpr std::size_t kMaxTreeItems = 500000;
+// Item texts read back at once, and toolbar texts laid out in one block before it is read back.
+constexpr std::size_t kTreeBatch = 256;
+constexpr std::size_t kButtonTextBlock = 16384;
+
+// The texts of a run of tree items through the walk's one RemoteBuffer, in the order the walk asks for
+// them: each item gets a slot of its own (a TVITEMA record and its 260-byte text buffer), written and sent
+// at once, and the slots are read back together when the batch is full or the walk ends. An item whose
+// query went unanswered keeps an empty text; one the tree view answered FALSE without writing keeps the
+// text its buffer held before, as a single query shows it (the previous item's).
+template <class Rec> class TreeTexts {
+  public:
+    static constexpr std::size_t kSlot = sizeof(Rec) + wire::kRemoteTextSize;
+
+    explicit TreeTexts(RemoteBuffer& rb) : rb(rb) {
+        capacity = rb.grow(kTreeBatch * kSlot) ? kTreeBatch : rb.size() / kSlot;
+        if (capacity == 0) capacity = 1;
+    }
+
+    // Sends the text query for item; its node gets the text at the next flush.
+    void ask(std::uintptr_t item, TextNode* node) {
+        if (pending.size() >= capacity) flush();
+        const std::size_t slot = pending.size();
+        Rec r = rb.recordAt<Rec>(slot * kSlot);
+        r.mask = wire::TVIF_TEXT | wire::TVIF_PARAM;
+        r.hItem = static_cast<decltype(r.hItem)>(item);
+        r.pszText = static_cast<decltype(r.pszText)>(rb.remote() + textOffset(slot));
+        r.cchTextMax = static_cast<std::int32_t>(wire::kRemoteTextSize);
+        rb.setRecordAt(slot * kSlot, r);
+        rb.local()[textOffset(slot)] = '\0';
+        Pending p{node, false, 0};
+        if (rb.writeRange(slot * kSlot, kSlot))
+            p.answered = rb.send(wire::TVM_GETITEMA, 0, slot * kSlot, &p.result);
+        pending.push_back(p);
+    }
+
+    // Reads the slots back and gives each node its text. False when the block could not be read (the
+    // target process has ended): the texts of this batch are lost.
+    bool flush() {
+        if (pending.empty()) return true;
+        const bool readBack = rb.readRange(0, pending.size() * kSlot);
+        std::string text;
+        for (std::size_t slot = 0; slot < pending.size(); ++slot) {
+            const Pending& p = pending[slot];
+            text.clear();
+            if (!readBack || !p.answered) {
+                areaText.clear();
+            } else {
+                const RemoteAddr pointer = static_cast<RemoteAddr>(rb.recordAt<Rec>(slot * kSlot).pszText);
+                if (pointer != rb.remote() + textOffset(slot)) {
+                    rb.textIn(pointer, textOffset(slot), wire::kRemoteTextSize, wire::kRemoteTextSize, &text);
+                } else if (p.result == 0) {
+                    text = areaText;
+                } else {
+                    rb.textIn(pointer, textOffset(slot), wire::kRemoteTextSize, wire::kRemoteTextSize, &text);
+                    areaText = text;
+                }
+            }
+            p.node->setText(text.c_str());
+        }
+        pending.clear();
+        return readBack;
+    }
+
+  private:
+    struct Pending {
+        TextNode* node;
+        bool answered;
+        std::intptr_t result;
+    };
+    std::size_t textOffset(std::size_t slot) const { return slot * kSlot + sizeof(Rec); }
+
+    RemoteBuffer& rb;
+    std::size_t capacity = 1;
+    std::vector<Pending> pending;
+    std::string areaText;
+};
+
+// One walk over a tree view through one RemoteBuffer: the structure queries (TVGN_CHILD, TVGN_NEXT) and
+// the text queries go out in the order a depth-first copy needs them, one item after the other; only the
+// read-back of the texts is gathered. Once a message has gone unanswered nothing more is sent: every
+// further answer counts as "no item", so a tree view that stops answering costs one time-out. The walk
+// also ends at an item it has already visited, below kMaxTreeDepth levels or after kMaxTreeItems items,
+// keeping what it has read.
+template <class Rec> struct TreeWalk {
+    RemoteBuffer& rb;
+    TreeTexts<Rec> texts;
+    std::unordered_set<std::uintptr_t> seen;
+    bool ended = false; // bound reached or control silent: nothing more is asked
+    bool lost = false;  // texts could not be read back
+
+    explicit TreeWalk(RemoteBuffer& rb) : rb(rb), texts(rb) {}
 
     std::uintptr_t next(std::uint32_t relation, std::uintptr_t item) {
-        if (!answering || failed) return 0;
+        if (ended) return 0;
         std::intptr_t result = 0;
-        if (!ws().sendMessage(treeView, wire::TVM_GETNEXTITEM, relation, static_cast<std::intptr_t>(item),
-                              &result)) {
-            answering = false;
-            return 0;
-        }
+        if (!rb.query(wire::TVM_GETNEXTITEM, relation, static_cast<std::intptr_t>(item), &result)) return 0;
         return static_cast<std::uintptr_t>(result);
     }
 
     // The items from `first` on along their siblings, each with its subtree, appended under parent.
-    void siblings(std::uintptr_t first, TextNode* parent) {
-        for (std::uintptr_t item = first; item != 0; item = next(wire::TVGN_NEXT, item)) {
-            bool answered = true;
-            char* text = treeItemText(treeView, item, &answered);
-            if (text == nullptr) {
-                failed = true;
+    void siblings(std::uintptr_t first, TextNode* parent, int depth) {
+        if (depth >= kMaxTreeDepth) {
+            ended = true;
+            return;
+        }
+        for (std::uintptr_t item = first; item != 0 && !ended; item = next(wire::TVGN_NEXT, item)) {
+            if (!seen.insert(item).second || seen.size() > kMaxTreeItems) {
+                ended = true;
                 return;
             }
-            if (!answered) answering = false;
             auto* node = new TextNode;
-            node->setText(text);
             node->item = item;
             appendChild(node, parent);
-            delete[] text;
+            texts.ask(item, node);
+            if (!rb.answering()) {
+                ended = true;
+                return;
+            }
             std::uintptr_t child = next(wire::TVGN_CHILD, item);
-            if (child != 0) siblings(child, node);
+            if (child != 0) siblings(child, node, depth + 1);
         }
     }
+
+    // Walks from first under parent; false when the texts could not be read back.
+    bool run(std::uintptr_t first, TextNode* parent) {
+        siblings(first, parent, 0);
+        return texts.flush();
+    }
 };
+
+constexpr std::size_t kTreeBlock = kTreeBlock32 > kTreeBlock64 ? kTreeBlock32 : kTreeBlock64;
+
+// Opens one buffer for the tree view and walks from first under parent. False when the items cannot be
+// read (no buffer, or the texts could not be read back).
+bool walkTree(Hwnd treeView, std::uintptr_t first, TextNode* parent) {
+    RemoteBuffer rb;
+    if (!rb.open(treeView, kTreeBlock32, kTreeBlock64)) return false;
+    if (rb.is64()) {
+        TreeWalk<wire::TvItem64> walk(rb);
+        return walk.run(first, parent);
+    }
+    TreeWalk<wire::TvItem32> walk(rb);
+    return walk.run(first, parent);
+}
+
+// The TBBUTTON records of the buttons at these indices, in slots of one block: one TB_GETBUTTON per button,
+// one read-back for all. The command ids of the buttons answered, in order, up to the first button the
+// toolbar did not answer for (the block holds no record of it); none when the block cannot be read back. A
+// button answered FALSE without a record keeps the record its slot would have held in a single block: the
+// previous button's.
+template <class Rec>
+void readButtonRecords(RemoteBuffer& rb, const std::vector<int>& indices, std::vector<std::int32_t>* ids) {
+    ids->clear();
+    if (indices.empty()) return;
+    std::size_t capacity = rb.grow(indices.size() * sizeof(Rec)) ? indices.size() : rb.size() / sizeof(Rec);
+    if (capacity == 0) capacity = 1;
+    std::int32_t previous = 0;
+    std::vector<std::intptr_t> results;
+    for (std::size_t first = 0; first < indices.size() && rb.answering(); first += capacity) {
+        const std::size_t count = std::min(capacity, indices.size() - first);
+        results.assign(count, 0);
+        std::size_t answered = 0;
+        for (; answered < count; ++answered) {
+            const auto index = static_cast<std::uintptr_t>(indices[first + answered]);
+            if (!rb.send(wire::TB_GETBUTTON, index, answered * sizeof(Rec), &results[answered])) break;
+        }
+        if (answered == 0 || !rb.readRange(0, answered * sizeof(Rec))) {
+            if (answered > 0) ids->clear(); // the process has ended: nothing can be trusted
+            return;
+        }
+        for (std::size_t slot = 0; slot < answered; ++slot) {
+            if (results[slot] != 0) previous = rb.recordAt<Rec>(slot * sizeof(Rec)).idCommand;
+            ids->push_back(previous);
+        }
+    }
+}
+
+// The toolbar's text pass through the buffer its buttons were read with: per button the length query,
+// then the text query into a slot of its own (length + 1 bytes, never used twice in one block, so a text
+// the toolbar does not write reads as empty, as from a fresh block); the slots are read back together
+// before the block is replaced by a fresh, larger one, and at the end. A toolbar that stops answering is
+// asked no further texts (they stay empty). False when the texts cannot be read back (the process has
+// ended).
+bool readButtonTexts(RemoteBuffer& rb, TextNode* root) {
+    struct Slot {
+        TextNode* node;
+        std::size_t offset;
+        std::size_t size;
+    };
+    std::vector<Slot> slots;
+    std::size_t used = 0;
+    bool readable = true;
+    auto flush = [&]() {
+        if (slots.empty()) return;
+        const bool readBack = rb.readRange(0, used);
+        readable = readable && readBack;
+        std::string text;
+        for (const Slot& s : slots) {
+            text.clear();
+            if (readBack) rb.textIn(rb.remote() + s.offset, s.offset, s.size, 0, &text);
+            s.node->setText(text.c_str());
+        }
+        slots.clear();
+    };
+    for (TextNode* node = root->firstChild; node != nullptr; node = node->next)
+        node->setText("");
+    // A toolbar that went silent while its buttons were read gets empty texts, without a message.
+    if (!rb.answering()) return true;
+    if (!rb.grow(kButtonTextBlock)) return false;
+    for (TextNode* node = root->firstChild; node != nullptr; node = node->next) {
+        if (!rb.answering()) continue;
+        const auto id = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(node->value));
+        std::intptr_t length = 0;
+        if (!rb.query(wire::TB_GETBUTTONTEXTA, id, 0, &length)) continue;
+        if (length < 0) continue; // a command id the toolbar does not know: no text
+        const std::size_t need = static_cast<std::size_t>(length) + 1;
+        if (used + need > rb.size()) {
+            // The slots so far are read, then a fresh block takes the next ones.
+            flush();
+            std::size_t size = rb.size() * 2 > need ? rb.size() * 2 : need;
+            if (!rb.grow(size)) continue; // no block can hold it: the text counts as empty
+            used = 0;
+        }
+        std::intptr_t result = 0;
+        slots.push_back(Slot{node, used, need});
+        used += need;
+        rb.send(wire::TB_GETBUTTONTEXTA, id, slots.back().offset, &result);
+        if (!rb.answering()) {
+            slots.back().node->setText("");
+            slots.pop_back();
+        }
+    }
+    flush();
+    return readable;
+}
 
 } // namespace
 
@@ -203,6 +406,7 @@ void readTabControl(Hwnd tabControl) {
 }
 
 void readToolbar(Hwnd toolbar) {
+    // One process handle and one block for the whole toolbar: the buttons, then their texts.
     RemoteBuffer rb;
     if (!rb.open(toolbar, sizeof(wire::TbButton32), sizeof(wire::TbButton64))) return;
     std::intptr_t answer = 0;
@@ -211,34 +415,31 @@ void readToolbar(Hwnd toolbar) {
     char title[256] = {};
     ws().windowText(toolbar, title, sizeof title);
     const bool everySecond = std::strcmp(title, kRunningApplications) == 0;
-    TextNode* root = nullptr;
+    std::vector<int> indices;
     for (int i = 0; i < n; ++i) {
         if (everySecond && ++i >= n) break;
-        std::intptr_t result = 0;
-        // A button the toolbar did not answer for is not added (the block holds no record of it).
-        if (!rb.exchange(wire::TB_GETBUTTON, static_cast<std::uintptr_t>(i), false, rb.size(), &result))
-            break;
-        std::int32_t id =
-            rb.is64() ? rb.record<wire::TbButton64>().idCommand : rb.record<wire::TbButton32>().idCommand;
+        indices.push_back(i);
+    }
+    std::vector<std::int32_t> ids;
+    if (rb.is64())
+        readButtonRecords<wire::TbButton64>(rb, indices, &ids);
+    else
+        readButtonRecords<wire::TbButton32>(rb, indices, &ids);
+    TextNode* root = nullptr;
+    for (std::int32_t id : ids) {
         if (root == nullptr) root = newRoot(toolbar);
         auto* node = new TextNode;
         node->value = id;
         appendChild(node, root);
     }
-    rb.release();
     if (root == nullptr) return;
-    // Text pass. A toolbar that stops answering is asked no further texts (they stay empty); one whose
-    // process can no longer be read leaves the tree as it was.
-    bool answered = true;
-    for (TextNode* node = root->firstChild; node != nullptr && answered; node = node->next) {
-        char* text = buttonText(toolbar, node->value, &answered);
-        if (text == nullptr) {
-            destroyNode(root);
-            return;
-        }
-        node->setText(text);
-        delete[] text;
+    // A toolbar whose texts cannot be read at all (no block for them, or the process has ended) leaves the
+    // tree as it was.
+    if (!readButtonTexts(rb, root)) {
+        destroyNode(root);
+        return;
     }
+    rb.release();
     installTree(root);
 }
 
@@ -248,12 +449,12 @@ char* readToolbarButtonText(Hwnd toolbar, int commandId) {
 }
 
 void readTreeView(Hwnd treeView) {
-    TreeWalk walk{treeView};
-    std::uintptr_t first = walk.next(wire::TVGN_ROOT, 0);
+    std::intptr_t answer = 0;
+    if (!ws().sendMessage(treeView, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &answer)) return;
+    const auto first = static_cast<std::uintptr_t>(answer);
     if (first == 0) return;
     TextNode* root = newRoot(treeView);
-    walk.siblings(first, root);
-    if (walk.failed) {
+    if (!walkTree(treeView, first, root)) {
         // The items cannot be read: the tree stays as it was.
         destroyNode(root);
         return;
@@ -262,9 +463,12 @@ void readTreeView(Hwnd treeView) {
 }
 
 void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parentNode) {
-    TreeWalk walk{treeView};
-    std::uintptr_t first = walk.next(wire::TVGN_CHILD, parentItem);
-    if (first != 0) walk.siblings(first, parentNode);
+    std::intptr_t answer = 0;
+    if (!ws().sendMessage(treeView, wire::TVM_GETNEXTITEM, wire::TVGN_CHILD,
+                          static_cast<std::intptr_t>(parentItem), &answer))
+        return;
+    const auto first = static_cast<std::uintptr_t>(answer);
+    if (first != 0) walkTree(treeView, first, parentNode);
 }
 
 char* readTreeItemText(Hwnd treeView, std::uintptr_t item) {

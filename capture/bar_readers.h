@@ -12,6 +12,13 @@
 // return null. A control that stops answering (time-out) is asked nothing more in that call: the text that
 // went unanswered is empty and what was read before it stays. Texts of the status bar and toolbar buttons,
 // whose messages take no capacity, are measured first and read whole through a block large enough.
+//
+// A toolbar and a tree view are read through one process handle and one block for the whole control: the
+// messages go out in the same order as one query at a time would send them, and the records and texts are
+// read back together (tree texts 256 at a time). If that read-back fails (the process has ended) the tree
+// stays as it was. The tree walk ends at an item already visited (a tree that leads back), below 512 levels
+// or after 500,000 items, keeping the items read so far. readTreeItemText and readToolbarButtonText read a
+// single item through a buffer of their own.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +39,8 @@ void readToolbar(Hwnd);
 char* readToolbarButtonText(Hwnd toolbar, int commandId);
 // captureTree = root with the tree view's items, nested as in the control.
 void readTreeView(Hwnd);
-// Appends the children of parentItem (recursively) under parentNode, a node no other thread can reach
-// (readTreeView passes the nodes of the tree it builds detached). Stops when the items cannot be read.
+// Appends the children of parentItem (recursively) under parentNode, a node no other thread can reach,
+// through a buffer of its own. Stops when the items cannot be read.
 void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parentNode);
 // The item's text, or null when no exchange could be made. The caller releases it with delete[].
 char* readTreeItemText(Hwnd treeView, std::uintptr_t item);

@@ -4,6 +4,7 @@
 #include "capture/capture_state.h"
 
 #include "capture/capture_lock.h"
+#include "capture/remote_parking.h"
 #include "inventory/window_tree.h"
 
 namespace vantor {
@@ -23,6 +24,8 @@ void createCaptureState() {
 }
 
 void destroyCaptureState() {
+    // No reader runs any more: blocks kept for late answers are released or left to their targets.
+    settleAllParkedBlocks();
     releaseCaptureRecords();
     destroyNode(windowRoot);
     windowRoot = nullptr;

@@ -20,10 +20,23 @@ struct ListMessages {
     std::uint32_t count;
     std::uint32_t length;
     std::uint32_t text;
+    std::uint32_t ownerDrawn; // the owner-drawn styles
+    std::uint32_t hasStrings;
 };
 
-constexpr ListMessages kListBoxMessages{wire::LB_GETCOUNT, wire::LB_GETTEXTLEN, wire::LB_GETTEXT};
-constexpr ListMessages kComboBoxMessages{wire::CB_GETCOUNT, wire::CB_GETLBTEXTLEN, wire::CB_GETLBTEXT};
+constexpr ListMessages kListBoxMessages{wire::LB_GETCOUNT, wire::LB_GETTEXTLEN, wire::LB_GETTEXT,
+                                        wire::LBS_OWNERDRAWFIXED | wire::LBS_OWNERDRAWVARIABLE,
+                                        wire::LBS_HASSTRINGS};
+constexpr ListMessages kComboBoxMessages{wire::CB_GETCOUNT, wire::CB_GETLBTEXTLEN, wire::CB_GETLBTEXT,
+                                         wire::CBS_OWNERDRAWFIXED | wire::CBS_OWNERDRAWVARIABLE,
+                                         wire::CBS_HASSTRINGS};
+
+// An owner-drawn list without the has-strings style holds item data, not texts: its text message copies
+// that data (often pointers), which is no text for the report.
+bool holdsTexts(Hwnd w, const ListMessages& m) {
+    const std::uint32_t style = ws().windowStyle(w);
+    return (style & m.ownerDrawn) == 0 || (style & m.hasStrings) != 0;
+}
 
 std::intptr_t query(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
     std::intptr_t result = 0;
@@ -48,6 +61,12 @@ bool readItem(Hwnd w, const ListMessages& m, std::intptr_t i, std::string* out) 
 // All items are read before the report is touched, so the lines of one list stay together even when the
 // user-interface thread appends an added menu meanwhile.
 void readList(Hwnd w, const ListMessages& m) {
+    if (!holdsTexts(w, m)) {
+        // Nothing readable: no item is asked for.
+        CaptureLock hold;
+        hold.report().append(kFailureLine, std::strlen(kFailureLine));
+        return;
+    }
     const std::intptr_t count = query(w, m.count, 0, 0);
     std::string lines;
     bool written = false;

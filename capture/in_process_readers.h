@@ -10,9 +10,10 @@
 namespace vantor {
 
 // Appends every item of at least 2 bytes on a line of its own ("\r\n" after each), or the failure line
-// when the list box has no item or only shorter ones.
+// when the list box has no item or only shorter ones. An owner-drawn list box without LBS_HASSTRINGS holds
+// no texts (its text message copies item data): it is asked for no item and gets the failure line.
 void readListBox(Hwnd listBox);
-// The same for the items of a combo box's list (not the text of its edit field).
+// The same for the items of a combo box's list (not the text of its edit field), with CBS_HASSTRINGS.
 void readComboBox(Hwnd comboBox);
 // The whole text of an edit-like control as a heap string the caller releases with delete[]; null when no
 // buffer could be obtained. Touches no shared state.

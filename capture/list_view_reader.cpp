@@ -1,6 +1,7 @@
 // The list-view readers: the header line and the rows of a list view in another process, through one
-// RemoteBuffer per call holding an LVITEMA (or HDITEMA) record in the target's pointer width followed by a
-// 260-byte text buffer. Runs on the capture worker or, for the hot-key capture, the user-interface thread.
+// RemoteBuffer per call holding LVITEMA (or HDITEMA) records in the target's pointer width, each followed by
+// a 260-byte text buffer: one record for the header's titles, one per cell of a batch of rows. Runs on the
+// capture worker or, for the hot-key capture, the user-interface thread.
 //
 // Each line is gathered locally and appended to the report as one unit under the capture lock; no lock is
 // held across a message or across showReportInPane.
@@ -64,66 +65,232 @@ template <class Rec> bool headerTitle(RemoteBuffer& rb, int index, std::string* 
     return answered;
 }
 
-// One LVM_GETITEMA query for a cell; the whole block is written first.
-template <class Rec> bool cellText(RemoteBuffer& rb, int row, int column, std::string* text) {
-    Rec r = textRecord<Rec>(rb, wire::LVIF_TEXT | wire::LVIF_PARAM);
-    r.iItem = row;
-    r.iSubItem = column;
-    rb.setRecord(r);
-    std::intptr_t result = 0;
-    bool answered = rb.exchange(wire::LVM_GETITEMA, 0, true, sizeof(Rec), &result);
-    recordText<Rec>(rb, text);
-    return answered;
-}
+// A batch holds at most this many cells (about 320 KB of block for a 64-bit target); rows are never split
+// across batches unless a single row has more cells.
+constexpr std::size_t kBatchCells = 1024;
 
-bool readCell(RemoteBuffer& rb, int row, int column, std::string* text) {
-    return rb.is64() ? cellText<wire::LvItem64>(rb, row, column, text)
-                     : cellText<wire::LvItem32>(rb, row, column, text);
+// One cell of a batch and what its query gave.
+struct Cell {
+    int row = 0;
+    int column = 0;
+    bool sent = false;     // its message went out
+    bool answered = false; // ... and was answered, and the block could be read back
+    std::string text;
+};
+
+// The cells of a run of rows, read through one RemoteBuffer: each cell has its own slot in the block (an
+// LVITEMA record followed by its 260-byte text buffer), all slots are written with one write, one
+// LVM_GETITEMA goes out per cell in order, and the block comes back with one read. What each cell yields is
+// what the same query made alone yields:
+// - the stop request is polled before every message, as before every cell;
+// - a message that is not answered leaves its cell and every later one unsent or empty, and nothing more is
+//   sent; a block that cannot be written or read back (the process has ended) gives empty cells;
+// - a list view that answers FALSE without writing leaves the text its text buffer held, which alone is the
+//   text of the previous query (carried in areaText);
+// - a list view that points pszText at its own copy of the text has it read from there; when two cells of a
+//   batch point at the same place the list view reuses one buffer, so those cells are asked again one at a
+//   time and read at once.
+template <class Rec> class CellBatch {
+  public:
+    static constexpr std::size_t kSlot = sizeof(Rec) + wire::kRemoteTextSize;
+
+    explicit CellBatch(RemoteBuffer& rb) : rb(rb) {}
+
+    // Reads cells[0..n) (n > 0). False when the stop request came: cells from the first unsent one on have
+    // not been asked.
+    bool read(std::vector<Cell>& cells, std::size_t n) {
+        std::size_t capacity = rb.size() / kSlot;
+        if (capacity < n && rb.grow(n * kSlot)) capacity = n;
+        if (capacity == 0) capacity = 1; // open() made room for one slot
+        for (std::size_t first = 0; first < n; first += capacity) {
+            std::size_t count = n - first < capacity ? n - first : capacity;
+            if (!readChunk(&cells[first], count)) return false;
+            if (!rb.answering()) return true;
+        }
+        return true;
+    }
+
+  private:
+    std::size_t textOffset(std::size_t slot) const { return slot * kSlot + sizeof(Rec); }
+
+    void layOut(std::size_t slot, const Cell& cell) {
+        Rec r = rb.recordAt<Rec>(slot * kSlot);
+        r.mask = wire::LVIF_TEXT | wire::LVIF_PARAM;
+        r.iItem = cell.row;
+        r.iSubItem = cell.column;
+        r.pszText = static_cast<decltype(r.pszText)>(rb.remote() + textOffset(slot));
+        r.cchTextMax = static_cast<std::int32_t>(wire::kRemoteTextSize);
+        rb.setRecordAt(slot * kSlot, r);
+        rb.local()[textOffset(slot)] = '\0';
+    }
+
+    RemoteAddr pointerOf(std::size_t slot) const {
+        return static_cast<RemoteAddr>(rb.recordAt<Rec>(slot * kSlot).pszText);
+    }
+
+    bool readChunk(Cell* cells, std::size_t count) {
+        if (stopRequested) return false;
+        for (std::size_t s = 0; s < count; ++s)
+            layOut(s, cells[s]);
+        std::vector<std::intptr_t> results(count, 0);
+        bool stopped = false;
+        std::size_t sent = 0;
+        if (rb.writeRange(0, count * kSlot)) {
+            for (; sent < count; ++sent) {
+                if (stopRequested) {
+                    stopped = true;
+                    break;
+                }
+                cells[sent].sent = true;
+                if (!rb.send(wire::LVM_GETITEMA, 0, sent * kSlot, &results[sent])) {
+                    ++sent;
+                    break;
+                }
+            }
+        } else {
+            cells[0].sent = true; // the query the failed write was for
+        }
+        bool readBack = sent > 0 && rb.readRange(0, sent * kSlot);
+        std::vector<std::size_t> repointed;
+        for (std::size_t s = 0; s < sent; ++s) {
+            Cell& c = cells[s];
+            c.answered = readBack && (s + 1 < sent || rb.answering());
+            c.text.clear();
+            if (!c.answered) {
+                areaText.clear();
+                continue;
+            }
+            RemoteAddr pointer = pointerOf(s);
+            if (pointer == rb.remote() + textOffset(s)) {
+                if (results[s] == 0) {
+                    c.text = areaText; // nothing written: the buffer still holds the previous text
+                } else {
+                    rb.textIn(pointer, textOffset(s), wire::kRemoteTextSize, wire::kRemoteTextSize, &c.text);
+                    areaText = c.text;
+                }
+            } else if (pointer != 0) {
+                repointed.push_back(s);
+            }
+        }
+        readRepointed(cells, sent, repointed);
+        return !stopped;
+    }
+
+    // Texts the list view pointed at in its own memory. A place shared by two cells held each cell's text
+    // only until the next query: those cells are asked again one by one.
+    void readRepointed(Cell* cells, std::size_t sent, const std::vector<std::size_t>& repointed) {
+        bool shared = false;
+        for (std::size_t a = 0; a < repointed.size() && !shared; ++a)
+            for (std::size_t b = a + 1; b < repointed.size() && !shared; ++b)
+                shared = pointerOf(repointed[a]) == pointerOf(repointed[b]);
+        for (std::size_t s : repointed) {
+            Cell& c = cells[s];
+            if (!c.answered) continue;
+            if (shared && !askAgain(s, c)) {
+                // Unanswered now: this cell and the later ones of the batch count as never answered.
+                for (std::size_t t = s; t < sent; ++t) {
+                    cells[t].answered = false;
+                    cells[t].text.clear();
+                }
+                return;
+            }
+            rb.textIn(pointerOf(s), textOffset(s), wire::kRemoteTextSize, wire::kRemoteTextSize, &c.text);
+        }
+    }
+
+    bool askAgain(std::size_t slot, const Cell& cell) {
+        layOut(slot, cell);
+        std::intptr_t result = 0;
+        return rb.writeRange(slot * kSlot, kSlot) && rb.send(wire::LVM_GETITEMA, 0, slot * kSlot, &result) &&
+               rb.readRange(slot * kSlot, kSlot);
+    }
+
+    RemoteBuffer& rb;
+    std::string areaText;
+};
+
+// The rows of the next batch, from row index `next` on: row 0 alone first (it shows whether the list view
+// answers before a block for hundreds of rows is written), then rows up to and including the next row after
+// which the pane is refreshed, at most kBatchCells cells (at least one row). With selectedOnly only the
+// selected rows are taken (*j is the position in selected). Empty when no row is left.
+void nextBatchRows(int rows, int columns, bool selectedOnly, const std::vector<std::int32_t>& selected,
+                   int* next, std::size_t* j, std::vector<int>* out) {
+    out->clear();
+    const std::size_t maxRows = kBatchCells / static_cast<std::size_t>(columns) > 0
+                                    ? kBatchCells / static_cast<std::size_t>(columns)
+                                    : 1;
+    for (int i = *next; i < rows; ++i) {
+        if (selectedOnly) {
+            if (*j >= selected.size()) break;
+            if (selected[*j] != i) continue;
+            ++*j;
+        }
+        out->push_back(i);
+        *next = i + 1;
+        const bool refreshRow = columns > 1 && i > kRefreshEvery && i % kRefreshEvery == 0;
+        if (i == 0 || refreshRow || out->size() >= maxRows) return;
+    }
+    *next = rows;
 }
 
 // Reads the rows into the report. False when the stop request ended the reading.
+template <class Rec>
 bool readRows(RemoteBuffer& rb, int rows, int columns, bool selectedOnly,
               const std::vector<std::int32_t>& selected, const std::string& separator, bool* obtained) {
+    CellBatch<Rec> batch(rb);
+    std::vector<int> batchRows;
+    std::vector<Cell> cells;
+    std::string lines;
+    int next = 0;
     std::size_t j = 0;
-    std::string line;
-    std::string text;
-    for (int i = 0; i < rows; ++i) {
-        if (selectedOnly) {
-            if (j >= selected.size()) break;
-            if (selected[j] != i) continue;
-            ++j;
-        }
-        line.clear();
+    for (;;) {
+        nextBatchRows(rows, columns, selectedOnly, selected, &next, &j, &batchRows);
+        if (batchRows.empty()) return true;
+        cells.assign(batchRows.size() * static_cast<std::size_t>(columns), Cell());
+        for (std::size_t r = 0; r < batchRows.size(); ++r)
+            for (int k = 0; k < columns; ++k) {
+                Cell& c = cells[r * static_cast<std::size_t>(columns) + static_cast<std::size_t>(k)];
+                c.row = batchRows[r];
+                c.column = k;
+            }
+        const bool finished = batch.read(cells, cells.size());
+        // The lines, exactly as cell-by-cell queries write them.
+        lines.clear();
         bool refresh = false;
-        for (int k = 0; k < columns; ++k) {
-            if (stopRequested) {
-                // The part of the row read so far stays, without a closing line feed.
-                appendLocked(line);
-                return false;
-            }
-            bool answered = readCell(rb, i, k, &text);
-            if (k == 0) {
-                line += text;
-                if (columns == 1) {
-                    if (answered && text.size() >= kMinText) *obtained = true;
-                    line += "\r\n";
+        bool silent = false;
+        for (std::size_t r = 0; r < batchRows.size() && !silent; ++r) {
+            const int i = batchRows[r];
+            for (int k = 0; k < columns; ++k) {
+                const Cell& c = cells[r * static_cast<std::size_t>(columns) + static_cast<std::size_t>(k)];
+                if (!finished && !c.sent && rb.answering()) {
+                    // The stop request came before this cell: the row so far stays, without a line feed.
+                    appendLocked(lines);
+                    return false;
                 }
-            } else {
-                line += separator;
-                line += text;
-                if (answered) *obtained = true;
-                if (k == columns - 1) {
-                    line += "\r\n";
-                    refresh = i > kRefreshEvery && i % kRefreshEvery == 0;
+                if (!c.answered) silent = true;
+                if (k == 0) {
+                    lines += c.text;
+                    if (columns == 1) {
+                        if (c.answered && c.text.size() >= kMinText) *obtained = true;
+                        lines += "\r\n";
+                    }
+                } else {
+                    lines += separator;
+                    lines += c.text;
+                    if (c.answered) *obtained = true;
+                    if (k == columns - 1) {
+                        lines += "\r\n";
+                        refresh = i > kRefreshEvery && i % kRefreshEvery == 0;
+                    }
                 }
             }
         }
-        appendLocked(line);
+        appendLocked(lines);
         if (refresh) showReportInPane();
         // A list view that stopped answering is asked no further rows.
-        if (!rb.answering()) break;
+        if (silent || !rb.answering()) return true;
+        if (!finished) return false;
     }
-    return true;
 }
 
 } // namespace
@@ -185,7 +352,9 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
     int columns = countOf(sendQuery(header, wire::HDM_GETITEMCOUNT, 0, 0));
     if (columns < 1) columns = 1;
     bool obtained = false;
-    bool finished = readRows(rb, rows, columns, selectedOnly, selected, separator, &obtained);
+    bool finished =
+        rb.is64() ? readRows<wire::LvItem64>(rb, rows, columns, selectedOnly, selected, separator, &obtained)
+                  : readRows<wire::LvItem32>(rb, rows, columns, selectedOnly, selected, separator, &obtained);
     rb.release();
     if (finished && !obtained) appendFailureLine();
 }

@@ -8,6 +8,11 @@
 // When the list view's process or a block in it cannot be had, no query is sent and the rows reader writes
 // the failure line. A list view that stops answering (time-out) is asked nothing more: the cell that went
 // unanswered is empty, its row is completed with empty cells and closed, and no further row is read.
+//
+// The rows are read in batches (row 0 alone, then up to each row after which the pane is refreshed, at most
+// 1,024 cells): one write of all the batch's records, one LVM_GETITEMA per cell, one read. The report is byte
+// for byte what one query per cell gives. A batch whose block cannot be read back (the list view's process
+// has ended) gives empty cells from its first row on, which is closed, and nothing further is read.
 #pragma once
 
 #include "platform/platform.h"

@@ -2,6 +2,8 @@
 // one query. Called on the thread of the reader that owns the buffer.
 #include "capture/remote_buffer.h"
 
+#include "capture/remote_parking.h"
+
 namespace vantor {
 
 namespace {
@@ -57,12 +59,15 @@ bool RemoteBuffer::open(Hwnd control, std::size_t size32, std::size_t size64) {
     local_ = local;
     remote_ = remote;
     size_ = size;
-    answering_ = true;
+    answering_ = settleParkedBlock(control);
+    blockAtRisk_ = false;
+    processEnded_ = false;
     return true;
 }
 
 bool RemoteBuffer::grow(std::size_t size) {
-    if (!isOpen()) return false;
+    // A block a late answer may still write into is kept as it is.
+    if (!isOpen() || blockAtRisk_) return false;
     if (size <= size_) return true;
     auto* local = static_cast<std::uint8_t*>(procs().allocLocal(size));
     if (local == nullptr) return false;
@@ -86,13 +91,20 @@ bool RemoteBuffer::grow(std::size_t size) {
 
 void RemoteBuffer::release() {
     if (local_ != nullptr) procs().freeLocal(local_);
-    if (remote_ != 0) procs().freeRemote(process_, remote_);
-    if (!isNull(process_)) procs().closeProcess(process_);
+    if (remote_ != 0 && blockAtRisk_ && !processEnded_) {
+        // The handle goes with the block: it is what frees the block later.
+        parkRemoteBlock(control_, process_, remote_);
+    } else {
+        if (remote_ != 0) procs().freeRemote(process_, remote_);
+        if (!isNull(process_)) procs().closeProcess(process_);
+    }
     local_ = nullptr;
     remote_ = 0;
     process_ = Hproc{};
     size_ = 0;
     bits_ = 0;
+    blockAtRisk_ = false;
+    processEnded_ = false;
 }
 
 bool RemoteBuffer::query(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
@@ -107,19 +119,44 @@ bool RemoteBuffer::query(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t
     return true;
 }
 
+bool RemoteBuffer::writeRange(std::size_t offset, std::size_t n) {
+    if (!isOpen() || !answering_ || offset > size_ || n > size_ - offset) return false;
+    if (procs().writeRemote(process_, remote_ + offset, local_ + offset, n)) return true;
+    // Memory of our own block that can no longer be written means the target process has ended.
+    answering_ = false;
+    processEnded_ = true;
+    return false;
+}
+
+bool RemoteBuffer::send(std::uint32_t msg, std::uintptr_t wParam, std::size_t offset, std::intptr_t* result) {
+    *result = 0;
+    if (!isOpen() || !answering_ || offset >= size_) return false;
+    if (ws().sendMessage(control_, msg, wParam, static_cast<std::intptr_t>(remote_ + offset), result))
+        return true;
+    // Unanswered: asking again would wait out the time-out again (or find the window gone), and the target
+    // may still answer this one later, into the block.
+    *result = 0;
+    answering_ = false;
+    blockAtRisk_ = true;
+    return false;
+}
+
+bool RemoteBuffer::readRange(std::size_t offset, std::size_t n) {
+    // A read is still made after an unanswered message: the records answered before it are in the block.
+    if (!isOpen() || processEnded_ || offset > size_ || n > size_ - offset) return false;
+    if (procs().readRemote(process_, remote_ + offset, local_ + offset, n)) return true;
+    answering_ = false;
+    processEnded_ = true;
+    return false;
+}
+
 bool RemoteBuffer::exchange(std::uint32_t msg, std::uintptr_t wParam, bool writeFirst, std::size_t textOffset,
                             std::intptr_t* result) {
     *result = 0;
     bool answered = isOpen() && answering_;
-    if (answered && writeFirst) answered = procs().writeRemote(process_, remote_, local_, size_);
-    if (answered) {
-        answered = ws().sendMessage(control_, msg, wParam, static_cast<std::intptr_t>(remote_), result);
-        if (!answered) *result = 0;
-    }
-    if (answered) answered = procs().readRemote(process_, remote_, local_, size_);
-    // A message left unanswered would wait out the time-out again (or find the window gone), and memory of
-    // our own block that can no longer be written or read means the target process has ended: either way
-    // nothing further is asked of this control.
+    if (answered && writeFirst) answered = writeRange(0, size_);
+    if (answered) answered = send(msg, wParam, 0, result);
+    if (answered) answered = readRange(0, size_);
     if (!answered) answering_ = false;
     if (!answered && isOpen() && textOffset < size_) local_[textOffset] = '\0';
     return answered;
@@ -127,12 +164,17 @@ bool RemoteBuffer::exchange(std::uint32_t msg, std::uintptr_t wParam, bool write
 
 void RemoteBuffer::textOf(RemoteAddr pointer, std::size_t textOffset, std::size_t capacity,
                           std::string* out) {
+    textIn(pointer, textOffset, textOffset < size_ ? size_ - textOffset : 0, capacity, out);
+}
+
+void RemoteBuffer::textIn(RemoteAddr pointer, std::size_t textOffset, std::size_t room, std::size_t capacity,
+                          std::string* out) {
     out->clear();
     if (!isOpen() || pointer == 0) return;
     if (pointer == remote_ + textOffset) {
         if (textOffset >= size_) return;
+        if (room > size_ - textOffset) room = size_ - textOffset;
         const char* text = reinterpret_cast<const char*>(local_ + textOffset);
-        std::size_t room = size_ - textOffset;
         std::size_t n = 0;
         while (n < room && text[n] != '\0')
             ++n;

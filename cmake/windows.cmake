@@ -6,7 +6,7 @@ add_link_options(-static)
 # Literals in the sources are UTF-8; the program's texts are code page 932 at run time.
 set(VANTOR_CP932 -finput-charset=UTF-8 -fexec-charset=CP932)
 target_compile_options(vantor_core PRIVATE ${VANTOR_CP932})
-target_compile_options(vantor_settings PRIVATE ${VANTOR_CP932})
+target_compile_options(vantor_app_core PRIVATE ${VANTOR_CP932})
 
 file(GLOB VANTOR_WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(vantor_platform_win32 STATIC ${VANTOR_WIN32_PLATFORM_SOURCES})
@@ -17,7 +17,7 @@ target_compile_options(vantor_platform_win32 PRIVATE ${VANTOR_WARNINGS} ${VANTOR
 function(vantor_program name dir)
   cmake_parse_arguments(P "GUI" "" "LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.rc)
-  list(FILTER srcs EXCLUDE REGEX "/app/settings\\.cpp$") # linked from vantor_settings
+  list(FILTER srcs EXCLUDE REGEX "/app/(settings|file_replace)\\.cpp$") # linked from vantor_app_core
   if(NOT srcs)
     return()
   endif()
@@ -31,7 +31,7 @@ function(vantor_program name dir)
 endfunction()
 
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
-vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_settings)
+vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_app_core)
 
 # GoogleTest for the Windows side, from Debian's googletest sources.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -85,7 +85,7 @@ endif()
 # (app/panes/).
 file(GLOB VANTOR_APP_PANE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/panes/*.cpp)
 add_library(vantor_app_panes STATIC ${VANTOR_APP_PANE_SOURCES})
-target_link_libraries(vantor_app_panes PUBLIC vantor_platform_win32 vantor_settings comctl32 comdlg32 shell32)
+target_link_libraries(vantor_app_panes PUBLIC vantor_platform_win32 vantor_app_core comctl32 comdlg32 shell32)
 target_compile_options(vantor_app_panes PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_panes)
 target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
@@ -101,7 +101,8 @@ target_compile_options(vantor_wine_driver PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP
 file(GLOB VANTOR_APP_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/app_*.cpp)
 if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   # app/tray.cpp as well: its menu is read in-process, since this Wine cannot read another process's menus.
-  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES} ${PROJECT_SOURCE_DIR}/app/tray.cpp)
+  add_executable(vantor_app_wine_tests ${VANTOR_APP_WINE_TEST_SOURCES} ${PROJECT_SOURCE_DIR}/app/tray.cpp
+    ${PROJECT_SOURCE_DIR}/app/window_placement.cpp)
   target_link_libraries(vantor_app_wine_tests PRIVATE vantor_wine_driver gtest gtest_main comctl32 shell32)
   target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor_app_wine_tests vantor specimen)

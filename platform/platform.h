@@ -64,6 +64,8 @@ class WindowSystem {
     virtual Hmenu menuOf(Hwnd w) = 0;       // GetMenu
     virtual int menuItemCount(Hmenu m) = 0; // GetMenuItemCount: -1 for no / an invalid menu
     virtual bool menuItem(Hmenu m, int position, MenuItem* out) = 0;
+    // GetWindowLongPtrA(GWL_STYLE): the window's style bits, 0 for a window that does not exist.
+    virtual std::uint32_t windowStyle(Hwnd w) = 0;
     // GetWindowThreadProcessId: the thread id (0 for a window that does not exist), the process id in *pid.
     virtual std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) = 0;
     // Sends a message and waits at most kMessageTimeoutMs, aborting at once for a hung target. Returns false
@@ -86,6 +88,10 @@ class ProcessAccess {
     // VirtualAllocEx / VirtualFreeEx: a zero-filled committed read-write block in the process.
     virtual bool allocRemote(Hproc p, std::size_t size, RemoteAddr* out) = 0;
     virtual void freeRemote(Hproc p, RemoteAddr a) = 0;
+    // Gives a block up to the process without freeing it: it stays allocated there until the process ends
+    // and is never used again. For a block the process may still write into (a query it has not answered
+    // yet), which must not be freed while the process lives. Nothing to do on Win32.
+    virtual void abandonRemote(Hproc p, RemoteAddr a) = 0;
     virtual bool writeRemote(Hproc p, RemoteAddr a, const void* src, std::size_t n) = 0;
     virtual bool readRemote(Hproc p, RemoteAddr a, void* dst, std::size_t n) = 0;
     // VirtualAlloc / VirtualFree in this process: a zero-filled block, or null.

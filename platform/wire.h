@@ -13,6 +13,7 @@ namespace vantor {
 namespace wire {
 
 // Window messages.
+constexpr std::uint32_t WM_NULL = 0x0000;
 constexpr std::uint32_t WM_SETTEXT = 0x000C;
 constexpr std::uint32_t WM_GETTEXT = 0x000D;
 constexpr std::uint32_t WM_GETTEXTLENGTH = 0x000E;
@@ -27,6 +28,14 @@ constexpr std::uint32_t CB_GETLBTEXT = 0x0148;
 constexpr std::uint32_t CB_GETLBTEXTLEN = 0x0149;
 constexpr std::intptr_t LB_ERR = -1;
 constexpr std::intptr_t CB_ERR = -1;
+// Styles: an owner-drawn list without the has-strings style keeps item data instead of texts, and its text
+// messages copy that data.
+constexpr std::uint32_t LBS_OWNERDRAWFIXED = 0x0010;
+constexpr std::uint32_t LBS_OWNERDRAWVARIABLE = 0x0020;
+constexpr std::uint32_t LBS_HASSTRINGS = 0x0040;
+constexpr std::uint32_t CBS_OWNERDRAWFIXED = 0x0010;
+constexpr std::uint32_t CBS_OWNERDRAWVARIABLE = 0x0020;
+constexpr std::uint32_t CBS_HASSTRINGS = 0x0200;
 
 // List view and header.
 constexpr std::uint32_t LVM_GETITEMCOUNT = 0x1004;

@@ -10,6 +10,7 @@
 
 #include "app/app_globals.h"
 #include "app/commands.h"
+#include "app/file_replace.h"
 #include "app/resource.h"
 #include "app/settings.h"
 #include "app/panes/split_pane.h"
@@ -185,22 +186,16 @@ int saveOutputToFile(const char* fileName) {
     char* text = new char[capacity]();
     GetWindowTextA(appWindows.outputPane, text, static_cast<int>(capacity));
     const size_t length = std::strlen(text);
-    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    // Written beside the file and swapped in only when complete: a failed write (a full disk, a network
+    // drive) leaves the old file as it was and is reported, never a cut file reported as saved.
+    if (!replaceFileContents(fileName, text, length)) {
         MessageBoxA(GetFocus(), kSaveFailed, "Error", MB_OK);
         delete[] text;
         return 0;
     }
-    DWORD written = 0;
-    WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
     // Text the user changed is no longer the report last shown: the next publication replaces it whole.
     if (SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) shownReport.clear();
     SendMessageA(appWindows.outputPane, EM_SETMODIFY, 0, 0);
-    if (!CloseHandle(file)) {
-        MessageBoxA(GetFocus(), "Error CloseHandle", "Error", MB_OK);
-        delete[] text;
-        return 0;
-    }
     SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     delete[] text;
     return 1;

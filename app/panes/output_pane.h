@@ -18,7 +18,9 @@ int setOutputCharFormat(HWND pane);
 void showReportText(const char* text);
 // Scrolls the pane so that report line `line` is the first visible line, and focuses it.
 void scrollOutputToLine(int line);
-// Writes the pane's whole text to the file; 1 on success.
+// Writes the pane's whole text to the file; 1 on success. The text goes into a new file beside it that
+// replaces it only when completely written (app/file_replace.h); on any failure the error box is shown, the
+// old file stays as it was and the result is 0.
 int saveOutputToFile(const char* fileName);
 
 } // namespace vantor

@@ -131,6 +131,7 @@ class TimedWindows : public WindowSystem {
     Hmenu menuOf(Hwnd w) override { return in->menuOf(w); }
     int menuItemCount(Hmenu m) override { return in->menuItemCount(m); }
     bool menuItem(Hmenu m, int p, MenuItem* out) override { return in->menuItem(m, p, out); }
+    std::uint32_t windowStyle(Hwnd w) override { return in->windowStyle(w); }
     std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override {
         const double t = nowSeconds();
         std::uint32_t r = in->windowThreadProcessId(w, pid);
@@ -177,6 +178,9 @@ class TimedProcesses : public ProcessAccess {
     }
     void freeRemote(Hproc p, RemoteAddr a) override {
         timeOpening([&] { in->freeRemote(p, a); });
+    }
+    void abandonRemote(Hproc p, RemoteAddr a) override {
+        timeOpening([&] { in->abandonRemote(p, a); });
     }
     void* allocLocal(std::size_t n) override {
         void* b = nullptr;

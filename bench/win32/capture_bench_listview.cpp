@@ -4,8 +4,9 @@
 //   report  readListViewRows on the list view, building the report as a capture does;
 //   bare    a loop that makes the same exchanges (write the block, send, read the block back) with the
 //           Win32 calls alone, building nothing;
-// and prints seconds, rows per second and the ratio report / bare (medians over the rounds). A last round
-// with timing decorators splits the report run into messages, copies, opening and the rest.
+// and prints seconds, rows per second and the ratio report / bare (medians over the rounds; the bare loop is
+// what the reader did before it batched its exchanges). A last round with timing decorators splits the
+// report run into messages, copies, opening and the rest.
 //   bench_capture_bench_listview [--rows N] [--columns C] [--rounds R]   (run under tests/wine/harness.sh)
 // Runs by hand, never as a test. Threads: one, plus the target process.
 #include <windows.h>
@@ -213,8 +214,8 @@ int measure(int rows, int columns, int rounds) {
         readListViewRows(toHwnd(listView), false);
         reportTimes.push_back(nowSeconds() - t);
         reportBytes = CaptureLock().report().length();
-        std::printf("round %d: report %.3f s, bare %.3f s\n", round + 1, reportTimes.back(),
-                    bareTimes.back());
+        std::printf("round %d: report %.3f s, bare %.3f s (load %s)\n", round + 1, reportTimes.back(),
+                    bareTimes.back(), loadAverage().c_str());
     }
     if (exchanges < 0) {
         std::fprintf(stderr, "the bare loop failed\n");
@@ -225,7 +226,8 @@ int measure(int rows, int columns, int rounds) {
                 static_cast<int>(CaptureLock().report().lineCount));
     std::printf("report: %.3f s, %.0f rows/s, %.0f exchanges/s\n", r, rows / r, exchanges / r);
     std::printf("bare:   %.3f s, %.0f rows/s, %.0f exchanges/s\n", b, rows / b, exchanges / b);
-    std::printf("ratio report/bare: %.3f\n", r / b);
+    std::printf("ratio report/bare: %.3f (goal at most 0.60: %s)\n", r / b,
+                r / b <= 0.60 ? "met" : "not met");
 
     Split split;
     CaptureLock().report().clear();
@@ -243,6 +245,10 @@ int measure(int rows, int columns, int rounds) {
     // The reader's own work (records, report lines) against its exchanges, both from the same run, so that
     // the load of other jobs does not bias it the way it biases two runs taken one after the other.
     std::printf("ratio from the split (exchanges + rest) / exchanges: %.3f\n", t / (t - rest));
+    std::printf("shares of the report run: messages %.1f%% (goal at least 85%%: %s), copies %.1f%%, opening "
+                "%.2f%%, rest %.1f%%\n",
+                100 * split.messages / t, split.messages / t >= 0.85 ? "met" : "not met",
+                100 * split.copies / t, 100 * split.opening / t, 100 * rest / t);
     std::printf("machine: %s, %lu processors\n", processorName().c_str(), [] {
         SYSTEM_INFO si;
         GetSystemInfo(&si);

@@ -49,12 +49,17 @@ std::unique_ptr<FakeControl> makeEdit(std::string text);
 // The same text messages as an edit control.
 std::unique_ptr<FakeControl> makeStatic(std::string text);
 
-// Window of class "ListBox" (empty title) under parent in process pid.
-Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items);
+// Window of class "ListBox" (empty title) under parent in process pid, with the window style given. With
+// an owner-drawn style and no LBS_HASSTRINGS the items are item data: each item string stands for its bytes
+// (at most the pointer width of the process, little-endian), which LB_GETTEXT copies as a real list box
+// copies its item data (LB_GETTEXTLEN answers the pointer width).
+Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items,
+                std::uint32_t style = 0);
 // Window of class "ComboBox" with window text editText; with editChild it also gets the child "Edit" window
-// a drop-down combo box has (showing editText).
+// a drop-down combo box has (showing editText). Owner-drawn without CBS_HASSTRINGS: item data as for the
+// list box.
 Hwnd addComboBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items,
-                 std::string editText, bool editChild = false);
+                 std::string editText, bool editChild = false, std::uint32_t style = 0);
 // Windows of class "Edit" / "Static" whose window text is text.
 Hwnd addEdit(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::string text);
 Hwnd addStatic(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::string text);
@@ -69,6 +74,11 @@ struct ListViewOptions {
     bool noHeader = false;
     // The LVIF_PARAM value of each row; rows without one get their index.
     std::vector<std::int64_t> rowParams;
+    // With ownBuffer: one buffer of the list view's for every answer, holding the last text asked for.
+    bool sharedBuffer = false;
+    // LVM_GETITEMCOUNT answers this instead of the number of rows when not negative (rows removed while
+    // the list is read: queries past the end answer FALSE and write nothing).
+    int reportedRows = -1;
 };
 
 // LVM_GETITEMCOUNT, LVM_GETHEADER (the header child, created on first use unless addListView made it),
@@ -127,6 +137,9 @@ struct TreeViewOptions {
     bool ownBuffer = false;
     // The selected item (TVGN_CARET) as its index in depth-first order; -1 for none.
     int caret = -1;
+    // A faulty tree: the last item in depth-first order answers TVGN_CHILD with the item of this index,
+    // leading back to an item already visited; -1 for none.
+    int loopBackTo = -1;
 };
 // TVM_GETNEXTITEM (TVGN_ROOT, TVGN_NEXT, TVGN_CHILD, TVGN_CARET; 0 for none), TVM_GETITEMA (TVIF_TEXT
 // truncated to cchTextMax - 1 bytes + NUL, TVIF_PARAM = depth-first index). Item handles do not fit in 32

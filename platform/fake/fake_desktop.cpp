@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cstdio>
 
+#include "platform/fake/fake_text.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -106,6 +107,24 @@ FakeWindow* FakeDesktop::window(Hwnd h) {
     std::lock_guard<std::recursive_mutex> g(lock);
     auto it = windows.find(h);
     return it == windows.end() ? nullptr : it->second.get();
+}
+
+void FakeDesktop::wake(Hwnd h) {
+    std::vector<FakeWindow::Pending> pending;
+    {
+        std::lock_guard<std::recursive_mutex> g(lock);
+        FakeWindow* fw = window(h);
+        if (!fw) return;
+        fw->hung = false;
+        pending.swap(fw->late);
+    }
+    for (const auto& m : pending) {
+        std::lock_guard<std::recursive_mutex> g(lock);
+        FakeWindow* fw = window(h);
+        if (!fw) return;
+        std::intptr_t ignored = 0;
+        deliver(*fw, m.msg, m.wParam, m.lParam, &ignored);
+    }
 }
 
 Hmenu FakeDesktop::addMenu() {
@@ -254,6 +273,37 @@ int FakeDesktop::remoteBlocks() const {
     return static_cast<int>(remoteOwned.size());
 }
 
+int FakeDesktop::abandonedBlocks() const {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    return static_cast<int>(abandoned.size());
+}
+
+FakeDesktop::Exchanges FakeDesktop::exchangesWith(Hwnd control) const {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    Exchanges e;
+    auto it = messagesTo.find(control);
+    if (it != messagesTo.end()) {
+        e.byMessage = it->second;
+        for (const auto& m : it->second)
+            e.messages += m.second;
+    }
+    for (const auto& b : blockUses) {
+        if (b.second.control != control) continue;
+        e.writes += b.second.writes;
+        e.reads += b.second.reads;
+    }
+    return e;
+}
+
+FakeDesktop::BlockUse* FakeDesktop::blockUseAt(std::uint32_t pid, RemoteAddr a) {
+    auto it = blockUses.upper_bound({pid, a});
+    if (it == blockUses.begin()) return nullptr;
+    --it;
+    if (it->first.first != pid || a < it->first.second || a - it->first.second >= it->second.size)
+        return nullptr;
+    return &it->second;
+}
+
 int FakeDesktop::localBlocks() const {
     std::lock_guard<std::recursive_mutex> g(lock);
     return static_cast<int>(locals.size());
@@ -339,6 +389,12 @@ bool FakeDesktop::menuItem(Hmenu m, int position, MenuItem* out) {
     return true;
 }
 
+std::uint32_t FakeDesktop::windowStyle(Hwnd w) {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    FakeWindow* fw = window(w);
+    return fw ? fw->style : 0;
+}
+
 std::uint32_t FakeDesktop::windowThreadProcessId(Hwnd w, std::uint32_t* pid) {
     std::lock_guard<std::recursive_mutex> g(lock);
     FakeWindow* fw = window(w);
@@ -352,8 +408,26 @@ bool FakeDesktop::sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, 
     if (beforeMessage) beforeMessage(w, msg);
     std::lock_guard<std::recursive_mutex> g(lock);
     ++sentCount;
+    ++messagesTo[w][msg];
     FakeWindow* fw = window(w);
-    if (!fw || fw->hung) return false;
+    if (!fw) return false;
+    // A block whose address goes to a control is that control's, for exchangesWith.
+    if (BlockUse* use = blockUseAt(fw->pid, addressIn(pointerBitsOf(fw->pid), lParam)))
+        if (isNull(use->control)) use->control = w;
+    // The windows of a process that has ended are gone with it: nothing answers.
+    FakeProcess* owner = process(fw->pid);
+    if (owner && owner->ended) return false;
+    if (fw->hung) {
+        fw->late.push_back(FakeWindow::Pending{msg, wParam, lParam});
+        return false;
+    }
+    deliver(*fw, msg, wParam, lParam, result);
+    return true;
+}
+
+void FakeDesktop::deliver(FakeWindow& window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                          std::intptr_t* result) {
+    FakeWindow* fw = &window;
     std::intptr_t r = 0;
     if (!fw->control || !fw->control->handle(*this, *fw, msg, wParam, lParam, &r)) {
         switch (msg) {
@@ -369,7 +443,6 @@ bool FakeDesktop::sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, 
         }
     }
     if (result) *result = r;
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -415,6 +488,7 @@ bool FakeDesktop::allocRemote(Hproc h, std::size_t size, RemoteAddr* out) {
     if (!p->allocatable || size == 0) return false;
     RemoteAddr a = allocIn(*p, size);
     remoteOwned[{p->pid, a}] = true;
+    blockUses[{p->pid, a}].size = size;
     *out = a;
     return true;
 }
@@ -429,6 +503,17 @@ void FakeDesktop::freeRemote(Hproc h, RemoteAddr a) {
     p->blocks.erase(a);
 }
 
+void FakeDesktop::abandonRemote(Hproc h, RemoteAddr a) {
+    std::lock_guard<std::recursive_mutex> g(lock);
+    FakeProcess* p = processOfHandle(h);
+    if (!p || remoteOwned.erase({p->pid, a}) == 0) {
+        fault("abandonRemote of a block that was not allocated (or with a closed handle)");
+        return;
+    }
+    // The block stays in the process's memory: a late answer may still write into it.
+    abandoned[{p->pid, a}] = true;
+}
+
 bool FakeDesktop::writeRemote(Hproc h, RemoteAddr a, const void* src, std::size_t n) {
     std::lock_guard<std::recursive_mutex> g(lock);
     FakeProcess* p = processOfHandle(h);
@@ -437,6 +522,7 @@ bool FakeDesktop::writeRemote(Hproc h, RemoteAddr a, const void* src, std::size_
         return false;
     }
     if (p->ended) return false;
+    if (BlockUse* use = blockUseAt(p->pid, a)) ++use->writes;
     return writeMemory(p->pid, a, src, n);
 }
 
@@ -448,6 +534,7 @@ bool FakeDesktop::readRemote(Hproc h, RemoteAddr a, void* dst, std::size_t n) {
         return false;
     }
     if (p->ended) return false;
+    if (BlockUse* use = blockUseAt(p->pid, a)) ++use->reads;
     return readMemory(p->pid, a, dst, n);
 }
 

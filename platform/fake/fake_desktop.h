@@ -47,7 +47,16 @@ struct FakeWindow {
     std::uint32_t pid = 0;
     std::uint32_t tid = 0;
     std::unique_ptr<FakeControl> control;
-    bool hung = false; // never answers: every message times out
+    std::uint32_t style = 0; // GWL_STYLE bits
+    // Does not answer in time: every message times out. Like a real window's thread, it still holds the
+    // messages sent meanwhile and answers them late, when FakeDesktop::wake delivers them.
+    bool hung = false;
+    struct Pending {
+        std::uint32_t msg;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+    };
+    std::vector<Pending> late;
 };
 
 struct FakeMenuItem {
@@ -68,7 +77,8 @@ struct FakeProcess {
     bool openable = true;    // OpenProcess succeeds
     bool allocatable = true; // VirtualAllocEx succeeds
     // The process has ended while its windows are still listed: reading or writing its memory through a
-    // handle fails (as it does for a real process that is gone), without being the caller's fault.
+    // handle fails (as it does for a real process that is gone), without being the caller's fault, and its
+    // windows answer no message.
     bool ended = false;
     std::map<RemoteAddr, FakeBlock> blocks;
     RemoteAddr nextAddress = 0;
@@ -92,6 +102,9 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
                    std::unique_ptr<FakeControl> control = nullptr);
     void destroyWindow(Hwnd w); // with its descendants
     FakeWindow* window(Hwnd w);
+    // The hung window answers again: first the messages that timed out meanwhile, in the order they were
+    // sent (their answers go nowhere, but what the control writes into memory is written), then new ones.
+    void wake(Hwnd w);
     Hmenu addMenu();
     void addMenuItem(Hmenu menu, const char* text, std::int32_t id, Hmenu subMenu = Hmenu{},
                      bool separator = false);
@@ -126,6 +139,21 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     int localBlocks() const;
     const std::vector<std::string>& faults() const { return faultList; }
     int messagesSent() const { return sentCount; }
+    int abandonedBlocks() const; // blocks given up with abandonRemote (not leaks)
+    // What passed between the readers and one control: messages sent to it (by number, and in all), and
+    // the writes and reads of remote blocks whose address was sent to it in a message (a block counts for
+    // the first control it was sent to; its writes before that message count too).
+    struct Exchanges {
+        int writes = 0;
+        int reads = 0;
+        int messages = 0;
+        std::map<std::uint32_t, int> byMessage;
+        int count(std::uint32_t msg) const {
+            auto it = byMessage.find(msg);
+            return it == byMessage.end() ? 0 : it->second;
+        }
+    };
+    Exchanges exchangesWith(Hwnd control) const;
     // Text of every leak and fault, empty when clean. Tests end with EXPECT_EQ(desktop.problems(), "").
     std::string problems() const;
     std::vector<std::string> messageBoxes; // "caption|text" of every message box shown
@@ -143,6 +171,7 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     Hmenu menuOf(Hwnd w) override;
     int menuItemCount(Hmenu m) override;
     bool menuItem(Hmenu m, int position, MenuItem* out) override;
+    std::uint32_t windowStyle(Hwnd w) override;
     std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override;
     bool sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                      std::intptr_t* result) override;
@@ -153,6 +182,7 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     int pointerBits(Hproc p) override;
     bool allocRemote(Hproc p, std::size_t size, RemoteAddr* out) override;
     void freeRemote(Hproc p, RemoteAddr a) override;
+    void abandonRemote(Hproc p, RemoteAddr a) override;
     bool writeRemote(Hproc p, RemoteAddr a, const void* src, std::size_t n) override;
     bool readRemote(Hproc p, RemoteAddr a, void* dst, std::size_t n) override;
     void* allocLocal(std::size_t size) override;
@@ -169,6 +199,16 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     FakeBlock* findBlock(FakeProcess& p, RemoteAddr a, std::size_t n, std::size_t* offset);
     FakeProcess* processOfHandle(Hproc h);
     RemoteAddr allocIn(FakeProcess& p, std::size_t size);
+    void deliver(FakeWindow& fw, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                 std::intptr_t* result);
+    // Per remote block ever allocated (pid, address): its copies and the control it serves.
+    struct BlockUse {
+        int writes = 0;
+        int reads = 0;
+        std::size_t size = 0;
+        Hwnd control{};
+    };
+    BlockUse* blockUseAt(std::uint32_t pid, RemoteAddr a);
 
     mutable std::recursive_mutex lock;
     std::map<Hwnd, std::unique_ptr<FakeWindow>> windows;
@@ -178,6 +218,9 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     std::map<Hproc, std::uint32_t> handles;                           // open process handles
     std::map<std::pair<std::uint32_t, RemoteAddr>, bool> remoteOwned; // blocks from allocRemote
     std::map<void*, std::size_t> locals;
+    std::map<std::pair<std::uint32_t, RemoteAddr>, bool> abandoned;
+    std::map<std::pair<std::uint32_t, RemoteAddr>, BlockUse> blockUses; // kept after the block is freed
+    std::map<Hwnd, std::map<std::uint32_t, int>> messagesTo;
     std::vector<std::string> faultList;
     std::uintptr_t nextHandle = 0x1000;
     std::uint32_t nextPid = 100;

@@ -1,5 +1,6 @@
 // Fake list box (class "ListBox"): the item count, item lengths and item texts, answered the way a real
-// list box with strings answers them, the text copied into the caller's local buffer.
+// list box answers them, the text copied into the caller's local buffer. An owner-drawn list box without
+// LBS_HASSTRINGS (window style) answers with its item data instead, as the real one does.
 // Runs under the fake desktop's lock, on whichever thread sent the message.
 #include <utility>
 
@@ -16,12 +17,19 @@ class ListBoxControl : public FakeControl {
   public:
     explicit ListBoxControl(std::vector<std::string> items) : items(std::move(items)) {}
 
-    bool handle(FakeDesktop& desktop, FakeWindow&, std::uint32_t msg, std::uintptr_t wParam,
+    bool handle(FakeDesktop& desktop, FakeWindow& window, std::uint32_t msg, std::uintptr_t wParam,
                 std::intptr_t lParam, std::intptr_t* result) override {
+        const bool data = holdsItemData(window.style, wire::LBS_OWNERDRAWFIXED | wire::LBS_OWNERDRAWVARIABLE,
+                                        wire::LBS_HASSTRINGS);
         switch (msg) {
         case wire::LB_GETCOUNT: *result = static_cast<std::intptr_t>(items.size()); return true;
-        case wire::LB_GETTEXTLEN: *result = textLength(wParam); return true;
-        case wire::LB_GETTEXT: *result = text(desktop, wParam, lParam); return true;
+        case wire::LB_GETTEXTLEN:
+            *result = data && valid(wParam) ? itemDataSize(desktop, window) : textLength(wParam);
+            return true;
+        case wire::LB_GETTEXT:
+            *result = data && valid(wParam) ? putItemData(desktop, window, items[wParam], lParam)
+                                            : text(desktop, wParam, lParam);
+            return true;
         default: return false;
         }
     }
@@ -48,8 +56,11 @@ std::unique_ptr<FakeControl> makeListBox(std::vector<std::string> items) {
     return std::make_unique<ListBoxControl>(std::move(items));
 }
 
-Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items) {
-    return d.addWindow(parent, kListBoxClass, "", pid, makeListBox(std::move(items)));
+Hwnd addListBox(FakeDesktop& d, Hwnd parent, std::uint32_t pid, std::vector<std::string> items,
+                std::uint32_t style) {
+    Hwnd w = d.addWindow(parent, kListBoxClass, "", pid, makeListBox(std::move(items)));
+    if (FakeWindow* fw = d.window(w)) fw->style = style;
+    return w;
 }
 
 } // namespace fake

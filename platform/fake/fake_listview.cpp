@@ -26,7 +26,10 @@ class ListViewControl : public FakeControl {
     bool handle(FakeDesktop& desktop, FakeWindow& window, std::uint32_t msg, std::uintptr_t wParam,
                 std::intptr_t lParam, std::intptr_t* result) override {
         switch (msg) {
-        case wire::LVM_GETITEMCOUNT: *result = static_cast<std::intptr_t>(rows.size()); return true;
+        case wire::LVM_GETITEMCOUNT:
+            *result =
+                options.reportedRows >= 0 ? options.reportedRows : static_cast<std::intptr_t>(rows.size());
+            return true;
         case wire::LVM_GETHEADER:
             *result = static_cast<std::intptr_t>(headerOf(desktop, window));
             return true;
@@ -68,6 +71,12 @@ class ListViewControl : public FakeControl {
 
     // The list view's own copy of a cell's text, made once per cell.
     RemoteAddr ownText(FakeDesktop& desktop, std::uint32_t pid, std::size_t row, std::size_t column) {
+        if (options.sharedBuffer) {
+            if (shared == 0) shared = desktop.allocOwned(pid, wire::kRemoteTextSize + 1);
+            std::string text = cell(row, column).substr(0, wire::kRemoteTextSize);
+            desktop.writeMemory(pid, shared, text.c_str(), text.size() + 1);
+            return shared;
+        }
         auto key = std::make_pair(row, column);
         auto it = ownTexts.find(key);
         if (it != ownTexts.end()) return it->second;
@@ -111,6 +120,7 @@ class ListViewControl : public FakeControl {
     ListViewOptions options;
     Hwnd header{};
     std::map<std::pair<std::size_t, std::size_t>, RemoteAddr> ownTexts;
+    RemoteAddr shared = 0;
 };
 
 } // namespace

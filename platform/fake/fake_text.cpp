@@ -53,6 +53,30 @@ std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& 
     return static_cast<std::intptr_t>(text.size());
 }
 
+bool holdsItemData(std::uint32_t style, std::uint32_t ownerDrawn, std::uint32_t hasStrings) {
+    return (style & ownerDrawn) != 0 && (style & hasStrings) == 0;
+}
+
+std::intptr_t itemDataSize(FakeDesktop& d, const FakeWindow& w) {
+    return d.pointerBitsOf(w.pid) / 8;
+}
+
+std::intptr_t putItemData(FakeDesktop& d, const FakeWindow& w, const std::string& data,
+                          std::intptr_t lParam) {
+    const std::size_t width = static_cast<std::size_t>(itemDataSize(d, w));
+    std::string bytes = data.substr(0, width);
+    bytes.resize(width, '\0');
+    char* dst = reinterpret_cast<char*>(lParam);
+    long room = d.localRoom(dst);
+    if (!dst || (room >= 0 && static_cast<std::size_t>(room) < width)) {
+        d.fault(describe("item data", "does not fit the caller's buffer",
+                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(dst)), width));
+        return wire::LB_ERR;
+    }
+    std::memcpy(dst, bytes.data(), width); // the data alone, no terminating zero
+    return static_cast<std::intptr_t>(width);
+}
+
 std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& text, std::uintptr_t cap,
                            std::intptr_t lParam) {
     if (cap == 0) return 0;

@@ -18,6 +18,14 @@ namespace fake {
 // written). Returns the text's length.
 std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& text, std::intptr_t lParam);
 
+// Item data of an owner-drawn list without strings: whether the window style makes the list hold item data,
+// the size the length message answers (the process's pointer width in bytes), and the copy LB_GETTEXT /
+// CB_GETLBTEXT makes of an item's data (data's bytes, padded with zeros to that width) into lParam, a local
+// buffer; returns that width.
+bool holdsItemData(std::uint32_t style, std::uint32_t ownerDrawn, std::uint32_t hasStrings);
+std::intptr_t itemDataSize(FakeDesktop& d, const FakeWindow& w);
+std::intptr_t putItemData(FakeDesktop& d, const FakeWindow& w, const std::string& data, std::intptr_t lParam);
+
 // WM_GETTEXT: copies at most cap - 1 bytes + NUL to lParam (a local buffer of cap bytes) and returns the
 // count copied; 0 when cap is 0. A null buffer with cap > 0, or cap larger than the allocLocal block it
 // points into, is a fault.

@@ -41,6 +41,8 @@ class TreeViewControl : public FakeControl {
     TreeViewControl(const std::vector<FakeTreeItem>& roots, TreeViewOptions options)
         : options(options), serial(nextSerial++) {
         addSiblings(roots, -1);
+        if (options.loopBackTo >= 0 && options.loopBackTo < static_cast<int>(nodes.size()))
+            nodes.back().firstChild = options.loopBackTo;
     }
 
     bool handle(FakeDesktop& desktop, FakeWindow& window, std::uint32_t msg, std::uintptr_t wParam,

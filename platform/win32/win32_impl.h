@@ -40,6 +40,7 @@ class WindowSystemWin32 : public WindowSystem {
     Hmenu menuOf(Hwnd w) override;
     int menuItemCount(Hmenu m) override;
     bool menuItem(Hmenu m, int position, MenuItem* out) override;
+    std::uint32_t windowStyle(Hwnd w) override;
     std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override;
     bool sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                      std::intptr_t* result) override;
@@ -52,6 +53,7 @@ class ProcessAccessWin32 : public ProcessAccess {
     int pointerBits(Hproc p) override;
     bool allocRemote(Hproc p, std::size_t size, RemoteAddr* out) override;
     void freeRemote(Hproc p, RemoteAddr a) override;
+    void abandonRemote(Hproc p, RemoteAddr a) override;
     bool writeRemote(Hproc p, RemoteAddr a, const void* src, std::size_t n) override;
     bool readRemote(Hproc p, RemoteAddr a, void* dst, std::size_t n) override;
     void* allocLocal(std::size_t size) override;

@@ -66,6 +66,10 @@ void ProcessAccessWin32::freeRemote(Hproc p, RemoteAddr a) {
     VirtualFreeEx(toNative(p), remotePointer(a), 0, MEM_RELEASE);
 }
 
+void ProcessAccessWin32::abandonRemote(Hproc, RemoteAddr) {
+    // The block stays in the target until it ends; only the caller's handle is closed (by closeProcess).
+}
+
 bool ProcessAccessWin32::writeRemote(Hproc p, RemoteAddr a, const void* src, std::size_t n) {
     if (isNull(p) || a == 0 || !addressable(a)) return false;
     SIZE_T written = 0;

@@ -107,6 +107,11 @@ bool WindowSystemWin32::menuItem(Hmenu m, int position, MenuItem* out) {
     return true;
 }
 
+std::uint32_t WindowSystemWin32::windowStyle(Hwnd w) {
+    // Style bits are kept by the window system: asking costs no message to the window's thread.
+    return static_cast<std::uint32_t>(GetWindowLongPtrA(toNative(w), GWL_STYLE));
+}
+
 std::uint32_t WindowSystemWin32::windowThreadProcessId(Hwnd w, std::uint32_t* pid) {
     DWORD process = 0;
     const DWORD thread = GetWindowThreadProcessId(toNative(w), &process);

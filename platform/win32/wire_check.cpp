@@ -14,6 +14,8 @@
     X(WM_SETTEXT) X(WM_GETTEXT) X(WM_GETTEXTLENGTH) X(WM_USER)                                            \
     X(LB_GETTEXT) X(LB_GETTEXTLEN) X(LB_GETCOUNT) X(CB_GETCOUNT) X(CB_GETLBTEXT) X(CB_GETLBTEXTLEN)       \
     X(LB_ERR) X(CB_ERR)                                                                                   \
+    X(LBS_OWNERDRAWFIXED) X(LBS_OWNERDRAWVARIABLE) X(LBS_HASSTRINGS)                                      \
+    X(CBS_OWNERDRAWFIXED) X(CBS_OWNERDRAWVARIABLE) X(CBS_HASSTRINGS) X(WM_NULL)                           \
     X(LVM_GETITEMCOUNT) X(LVM_GETITEMA) X(LVM_GETNEXTITEM) X(LVM_GETHEADER) X(LVNI_SELECTED)              \
     X(LVIF_TEXT) X(LVIF_PARAM) X(HDM_GETITEMCOUNT) X(HDM_GETITEMA) X(HDI_TEXT) X(HDI_LPARAM)              \
     X(SB_GETTEXTA) X(SB_GETTEXTLENGTHA) X(SB_GETPARTS)                                                    \

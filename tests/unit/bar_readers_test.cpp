@@ -1,6 +1,7 @@
 // The status bar, tab control, toolbar and tree view readers against fake controls in 32-bit and 64-bit
 // processes: report lines and capture trees, the records and blocks sent to the target, long texts, texts
 // in the control's own buffer, and the failure and time-out paths.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -184,8 +185,11 @@ TEST_P(BarReaderTest, ToolbarBuildsOneNodePerButtonWithItsText) {
     Hwnd tb = fake::addToolbar(desktop, top, target, buttons({{100, "Open"}, {0, ""}, {101, "Save"}}));
     readToolbar(tb);
     EXPECT_EQ(items(), "Open [100]\n [0]\nSave [101]\n");
+    // One process handle and one block at a time for the whole toolbar: first one record, then the three
+    // records together, then a larger block for all the texts.
     const std::size_t record = is64() ? 32 : 20;
-    EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{record, 260, 260, 260}));
+    EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{record, 3 * record, 16384}));
+    EXPECT_EQ(std::count(access.calls.begin(), access.calls.end(), "openProcess"), 1);
     EXPECT_TRUE(access.writes.empty());
     CaptureLock lock;
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
@@ -228,11 +232,19 @@ TEST_P(BarReaderTest, ToolbarWithoutButtonsOrUnreadableLeavesTheTree) {
     readToolbar(empty);
     expectPresetKept(preset);
 
-    // The process can no longer be opened when the text pass begins.
+    // The process ends during the text pass, after button 1's text was asked (so it cannot be read back),
+    // or no block for the texts can be had in it.
     Hwnd tb = fake::addToolbar(desktop, top, target, buttons({{1, "One"}, {2, "Two"}}));
     int got = 0;
     desktop.beforeMessage = [&](Hwnd, std::uint32_t m) {
-        if (m == wire::TB_GETBUTTON && ++got == 2) desktop.process(target)->openable = false;
+        if (m == wire::TB_GETBUTTONTEXTA && ++got == 3) desktop.process(target)->ended = true;
+    };
+    readToolbar(tb);
+    expectPresetKept(preset);
+    desktop.process(target)->ended = false;
+    got = 0;
+    desktop.beforeMessage = [&](Hwnd, std::uint32_t m) {
+        if (m == wire::TB_GETBUTTON && ++got == 2) desktop.process(target)->allocatable = false;
     };
     readToolbar(tb);
     expectPresetKept(preset);

@@ -9,6 +9,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_exchange.h"
+#include "platform/wire.h"
 
 namespace vantor {
 namespace {
@@ -157,6 +158,49 @@ TEST_F(FakeAccountingTest, ProcessHandlesArePerProcessAndWidth) {
     EXPECT_FALSE(procs().openProcess(9999, &h32));
     EXPECT_TRUE(isNull(h32));
     EXPECT_EQ(desktop.openProcessHandles(), 0);
+}
+
+TEST_F(FakeAccountingTest, Exchanges_are_counted_per_control_and_late_answers_come_on_waking) {
+    Hwnd tabs = fake::addTabControl(desktop, Hwnd{}, pid, {"General"});
+    Hproc h{};
+    ASSERT_TRUE(procs().openProcess(pid, &h));
+    RemoteAddr a = 0;
+    ASSERT_TRUE(procs().allocRemote(h, 128, &a));
+    // A write before the block's address has gone to any control counts for the control it goes to first.
+    const std::uint8_t zeros[40] = {};
+    ASSERT_TRUE(procs().writeRemote(h, a, zeros, sizeof zeros));
+    std::intptr_t result = 0;
+    EXPECT_TRUE(ws().sendMessage(tabs, wire::TCM_GETITEMCOUNT, 0, 0, &result));
+    EXPECT_TRUE(ws().sendMessage(tabs, wire::TCM_GETITEMA, 0, static_cast<std::intptr_t>(a), &result));
+    std::uint8_t back[40];
+    ASSERT_TRUE(procs().readRemote(h, a + 8, back, 8));
+    EXPECT_TRUE(ws().sendMessage(window, wire::WM_GETTEXTLENGTH, 0, 0, &result)); // another control
+    auto e = desktop.exchangesWith(tabs);
+    EXPECT_EQ(e.writes, 1);
+    EXPECT_EQ(e.reads, 1);
+    EXPECT_EQ(e.messages, 2);
+    EXPECT_EQ(e.count(wire::TCM_GETITEMA), 1);
+    EXPECT_EQ(desktop.exchangesWith(window).messages, 1);
+    EXPECT_EQ(desktop.exchangesWith(window).writes, 0);
+
+    // A hung control answers nothing, but keeps the message and answers it when it wakes: into the block,
+    // here a TCITEMA whose zero mask asks for nothing but is checked to lie in live memory.
+    desktop.window(tabs)->hung = true;
+    EXPECT_FALSE(ws().sendMessage(tabs, wire::TCM_GETITEMA, 0, static_cast<std::intptr_t>(a), &result));
+    procs().freeRemote(h, a);
+    desktop.wake(tabs);
+    ASSERT_EQ(desktop.faults().size(), 1u); // the late answer ran into the freed block
+    EXPECT_NE(desktop.faults()[0].find("TCM_GETITEMA"), std::string::npos) << desktop.faults()[0];
+    EXPECT_TRUE(ws().sendMessage(tabs, wire::TCM_GETITEMCOUNT, 0, 0, &result)); // awake again
+    EXPECT_EQ(result, 1);
+
+    // A block given up to its process stays there and is no leak.
+    ASSERT_TRUE(procs().allocRemote(h, 16, &a));
+    procs().abandonRemote(h, a);
+    procs().closeProcess(h);
+    EXPECT_EQ(desktop.abandonedBlocks(), 1);
+    EXPECT_EQ(desktop.remoteBlocks(), 0);
+    EXPECT_TRUE(desktop.liveRange(pid, a, 16));
 }
 
 } // namespace

@@ -53,6 +53,34 @@ TEST_F(FakeStandardControlsTest, ListBoxCountsLengthsAndTexts) {
     EXPECT_EQ(desktop.problems(), "");
 }
 
+TEST_F(FakeStandardControlsTest, OwnerDrawnListsWithoutStringsCopyTheirItemData) {
+    const std::string data("\x10\x32\x45\x01\xf6\x7f", 6);
+    Hwnd lb = fake::addListBox(desktop, top, pid, {data}, wire::LBS_OWNERDRAWFIXED);
+    Hwnd cb = fake::addComboBox(desktop, top, pid, {data}, "", false, wire::CBS_OWNERDRAWVARIABLE);
+    const std::uint32_t pid32 = desktop.addProcess(32);
+    Hwnd lb32 = fake::addListBox(desktop, top, pid32, {data}, wire::LBS_OWNERDRAWVARIABLE);
+    char buf[16];
+    // The length is the pointer width; the "text" is the item data, without a terminating zero.
+    EXPECT_EQ(send(lb, wire::LB_GETTEXTLEN, 0, 0), 8);
+    std::memset(buf, 'Q', sizeof buf);
+    EXPECT_EQ(send(lb, wire::LB_GETTEXT, 0, ptr(buf)), 8);
+    EXPECT_EQ(std::string(buf, 9), data + std::string("\0\0Q", 3));
+    EXPECT_EQ(send(cb, wire::CB_GETLBTEXTLEN, 0, 0), 8);
+    std::memset(buf, 'Q', sizeof buf);
+    EXPECT_EQ(send(cb, wire::CB_GETLBTEXT, 0, ptr(buf)), 8);
+    EXPECT_EQ(std::string(buf, 6), data);
+    EXPECT_EQ(send(lb32, wire::LB_GETTEXTLEN, 0, 0), 4);
+    std::memset(buf, 'Q', sizeof buf);
+    EXPECT_EQ(send(lb32, wire::LB_GETTEXT, 0, ptr(buf)), 4);
+    EXPECT_EQ(std::string(buf, 5), data.substr(0, 4) + "Q");
+    // With the has-strings style the texts come back as usual.
+    Hwnd withStrings =
+        fake::addListBox(desktop, top, pid, {"alpha"}, wire::LBS_OWNERDRAWFIXED | wire::LBS_HASSTRINGS);
+    EXPECT_EQ(send(withStrings, wire::LB_GETTEXTLEN, 0, 0), 5);
+    EXPECT_EQ(ws().windowStyle(withStrings), wire::LBS_OWNERDRAWFIXED | wire::LBS_HASSTRINGS);
+    EXPECT_EQ(desktop.problems(), "");
+}
+
 TEST_F(FakeStandardControlsTest, ListBoxBadIndexIsLBERRAndWritesNothing) {
     Hwnd lb = fake::addListBox(desktop, top, pid, {"alpha"});
     char buf[8];

@@ -46,6 +46,34 @@ TEST_F(InProcessReaders, ComboBoxWritesItsListItemsNotTheTextOfItsEditField) {
     EXPECT_EQ(reportText(), "Tokyo\r\nOsaka\r\n");
 }
 
+TEST_F(InProcessReaders, OwnerDrawnListsWithoutStringsGiveOnlyTheFailureLine) {
+    // Item data that would read as bytes of a text: pointers of the target.
+    const std::string data1("\x10\x32\x45\x01\xf6\x7f", 6);
+    const std::string data2("\xa0\xb1\xc2\xd3", 4);
+    Hwnd fixed = fake::addListBox(desktop, frame(), pid, {data1, data2}, wire::LBS_OWNERDRAWFIXED);
+    Hwnd variable = fake::addListBox(desktop, frame(), pid, {data1}, wire::LBS_OWNERDRAWVARIABLE);
+    Hwnd combo =
+        fake::addComboBox(desktop, frame(), pid, {data2, data1}, "", false, wire::CBS_OWNERDRAWFIXED);
+    readListBox(fixed);
+    readListBox(variable);
+    readComboBox(combo);
+    EXPECT_EQ(reportText(), std::string(kFailureLine) + kFailureLine + kFailureLine);
+    // The style is read first: no item is asked for.
+    for (Hwnd w : {fixed, variable, combo})
+        EXPECT_EQ(desktop.exchangesWith(w).messages, 0);
+}
+
+TEST_F(InProcessReaders, OwnerDrawnListsWithStringsAndPlainListsAreRead) {
+    readListBox(fake::addListBox(desktop, frame(), pid, {"alpha", "beta"},
+                                 wire::LBS_OWNERDRAWFIXED | wire::LBS_HASSTRINGS));
+    readComboBox(fake::addComboBox(desktop, frame(), pid, {"Tokyo"}, "", false,
+                                   wire::CBS_OWNERDRAWVARIABLE | wire::CBS_HASSTRINGS));
+    // Styles of other kinds (LBS_SORT, LBS_NOTIFY; CBS_DROPDOWNLIST, CBS_SORT) change nothing.
+    readListBox(fake::addListBox(desktop, frame(), pid, {"gamma"}, 0x0002 | 0x0001));
+    readComboBox(fake::addComboBox(desktop, frame(), pid, {"Osaka"}, "", false, 0x0003 | 0x0100));
+    EXPECT_EQ(reportText(), "alpha\r\nbeta\r\nTokyo\r\ngamma\r\nOsaka\r\n");
+}
+
 TEST_F(InProcessReaders, ItemWithLineFeedsIsWrittenUnchangedAndItsLineFeedsCount) {
     reportNow().append("before\n", 7);
     readListBox(fake::addListBox(desktop, frame(), pid, {"one\ntwo\r\nthree"}));

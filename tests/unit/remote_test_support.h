@@ -42,6 +42,10 @@ class RecordingAccess : public ProcessAccess {
         calls.push_back("freeRemote");
         d.freeRemote(p, a);
     }
+    void abandonRemote(Hproc p, RemoteAddr a) override {
+        calls.push_back("abandonRemote");
+        d.abandonRemote(p, a);
+    }
     bool writeRemote(Hproc p, RemoteAddr a, const void* src, std::size_t n) override {
         const auto* b = static_cast<const std::uint8_t*>(src);
         writes.push_back(Write{a, std::vector<std::uint8_t>(b, b + n)});

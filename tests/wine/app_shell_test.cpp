@@ -13,6 +13,7 @@
 #include <richedit.h>
 
 #include "capture/capture_ui.h"
+#include "app/window_placement.h"
 #include "tools/wine_driver/app_driver.h"
 
 namespace vantor {
@@ -308,6 +309,53 @@ TEST(AppShell, GrowingReportAndAnEditedPaneEndEqualToTheReport) {
     vantor.pressKey(VK_F5);
     EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000));
     EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+TEST(AppShell, RestoredRectangleOfAMinimisedOrMaximisedWindow) {
+    HWND window = CreateWindowExA(0, "Static", "placement", WS_OVERLAPPEDWINDOW, 40, 30, 300, 200, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    const Rect32 normal = restoredWindowRect(window);
+    EXPECT_EQ(normal.left, 40);
+    EXPECT_EQ(normal.top, 30);
+    EXPECT_EQ(normal.right, 340);
+    EXPECT_EQ(normal.bottom, 230);
+    for (int show : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        ShowWindow(window, show);
+        RECT current{};
+        GetWindowRect(window, &current);
+        EXPECT_NE(current.right - current.left, 300) << show; // the rectangle that must not be kept
+        const Rect32 r = restoredWindowRect(window);
+        EXPECT_EQ(r.left, 40) << show;
+        EXPECT_EQ(r.top, 30) << show;
+        EXPECT_EQ(r.right, 340) << show;
+        EXPECT_EQ(r.bottom, 230) << show;
+        ShowWindow(window, SW_RESTORE);
+    }
+    DestroyWindow(window);
+}
+
+TEST(AppShell, WindowClosedWhileMinimisedStoresItsRestoredSize) {
+    Vantor vantor;
+    ASSERT_TRUE(
+        vantor.start(makeVantorDirectory("minimised"), "WindowSize=100,80,820,600\r\nListWidth=200\r\n"));
+    RECT before{};
+    GetWindowRect(vantor.main, &before);
+    ShowWindow(vantor.main, SW_MINIMIZE);
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(vantor.main) != FALSE; }));
+    RECT iconic{};
+    GetWindowRect(vantor.main, &iconic);
+    EXPECT_LT(iconic.right - iconic.left, 400); // what used to be stored
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    const std::string ini = vantor.iniText();
+    ASSERT_EQ(std::sscanf(ini.c_str(), "WindowSize=%d,%d,%d,%d", &left, &top, &right, &bottom), 4) << ini;
+    // The size it was opened with (720 x 520) and the place it had before it was minimised.
+    EXPECT_EQ(right - left, 720);
+    EXPECT_EQ(bottom - top, 520);
+    EXPECT_EQ(left, before.left);
+    EXPECT_EQ(top, before.top);
 }
 
 } // namespace

@@ -17,7 +17,8 @@ struct Options {
     int toolbarButtons;
     int hangAfterMs;
     int exitAfterMs;
-    const char* title; // window title of the top-level window
+    const char* title;   // window title of the top-level window
+    int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
 };
 
 // The options the running specimen was started with; set once in WinMain before any window exists.
@@ -43,6 +44,10 @@ void fillTabs(HWND tabControl);
 void fillToolbar(HWND toolbar, int buttons);
 void fillAppsToolbar(HWND toolbar);
 void fillListBox(HWND listBox);
+void fillOwnerDrawnList(HWND listBox, int items);
+// WM_MEASUREITEM and WM_DRAWITEM of the owner-drawn list box: row height, and the record's text drawn.
+void measureOwnerDrawnItem(MEASUREITEMSTRUCT* measure);
+void drawOwnerDrawnItem(const DRAWITEMSTRUCT* draw);
 void fillComboBox(HWND comboBox);
 void fillStatusBar(HWND statusBar, const char* const* parts, int count);
 void fillLongStatusBar(HWND statusBar);

@@ -34,6 +34,9 @@
 //         +- msctls_statusbar32  kIdPanelStatusBar  parts kPanelStatusParts
 //  12  msctls_statusbar32     kIdStatusBar      parts kStatusParts
 //  13  msctls_statusbar32     kIdLongStatusBar  part 0 by longStatusPart(), part 1 kLongStatusTail
+//  14  ListBox                kIdOwnerDrawnList only with --owner-drawn N (N > 0): owner-drawn without
+//                                               LBS_HASSTRINGS, N items whose item data point at the
+//                                               records of kOwnerDrawnItems it draws
 //
 // The list view, tree view and toolbar create no tool-tip windows (styles chosen so), so these are all the
 // windows the specimen owns.
@@ -70,6 +73,7 @@ constexpr int kIdPanel = 1012;
 constexpr int kIdPanelStatusBar = 1013;
 constexpr int kIdStatusBar = 1014;
 constexpr int kIdLongStatusBar = 1015;
+constexpr int kIdOwnerDrawnList = 1016;
 
 // The direct children of the top-level window, in z-order.
 struct ChildWindow {
@@ -176,6 +180,11 @@ constexpr const char* kListBoxItems[kListBoxItemCount] = {"alpha", "b", "gamma"}
 constexpr int kComboItemCount = 3;
 constexpr const char* kComboItems[kComboItemCount] = {"東京", "大阪", "Kyoto"};
 constexpr char kComboEditText[] = "名古屋";
+// The owner-drawn list box of --owner-drawn N (as a file manager keeps one record per row): item k's data is
+// the address of a record holding kOwnerDrawnItems[k % kOwnerDrawnItemCount], which the list box draws. The
+// list box keeps no texts, so its text messages copy the addresses.
+constexpr int kOwnerDrawnItemCount = 3;
+constexpr const char* kOwnerDrawnItems[kOwnerDrawnItemCount] = {"報告書.txt", "image01.png", "メモ"};
 
 // ---- Tree view ------------------------------------------------------------------------------------------
 // Fixed items in pre-order with their depth: three levels, one item with an empty text, and a one-byte item

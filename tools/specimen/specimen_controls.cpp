@@ -169,6 +169,38 @@ void fillListBox(HWND listBox) {
         SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
 }
 
+namespace {
+// The records the owner-drawn list box's item data point at.
+struct OwnerDrawnRecord {
+    const char* name;
+};
+const OwnerDrawnRecord kOwnerDrawnRecords[kOwnerDrawnItemCount] = {
+    {kOwnerDrawnItems[0]}, {kOwnerDrawnItems[1]}, {kOwnerDrawnItems[2]}};
+} // namespace
+
+void fillOwnerDrawnList(HWND listBox, int items) {
+    // Without LBS_HASSTRINGS, LB_ADDSTRING stores lParam as the item's data.
+    for (int k = 0; k < items; ++k)
+        SendMessageA(listBox, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(&kOwnerDrawnRecords[k % kOwnerDrawnItemCount]));
+}
+
+void measureOwnerDrawnItem(MEASUREITEMSTRUCT* measure) {
+    measure->itemHeight = 16;
+}
+
+void drawOwnerDrawnItem(const DRAWITEMSTRUCT* draw) {
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (draw->itemID == static_cast<UINT>(-1) || draw->itemData == 0) return;
+    const auto* record = reinterpret_cast<const OwnerDrawnRecord*>(draw->itemData);
+    SetBkMode(draw->hDC, TRANSPARENT);
+    SetTextColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text = draw->rcItem;
+    text.left += 2;
+    DrawTextA(draw->hDC, record->name, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
 void fillComboBox(HWND comboBox) {
     for (const char* item : kComboItems)
         SendMessageA(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));

@@ -15,9 +15,14 @@
 namespace vantor {
 namespace specimen {
 
-Options options = {
-    kListViewDefaultRows, kListViewColumnCount, kTreeDefaultItems, kToolbarDefaultButtons, -1, -1,
-    kWindowTitle};
+Options options = {kListViewDefaultRows,
+                   kListViewColumnCount,
+                   kTreeDefaultItems,
+                   kToolbarDefaultButtons,
+                   -1,
+                   -1,
+                   kWindowTitle,
+                   0};
 
 namespace {
 
@@ -69,6 +74,8 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.hangAfterMs);
         } else if (strcmp(name, "--exit-after") == 0) {
             ok = parseCount(value, &parsed.exitAfterMs);
+        } else if (strcmp(name, "--owner-drawn") == 0) {
+            ok = parseCount(value, &parsed.ownerDrawnItems);
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;

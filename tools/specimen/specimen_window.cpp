@@ -34,6 +34,7 @@ constexpr Box kEditBox = {496, 214, 496, 96};
 constexpr Box kStaticBox = {8, 284, 200, 22};
 constexpr Box kButtonBox = {216, 282, 100, 28};
 constexpr Box kFrameBox = {8, 320, 984, 250};
+constexpr Box kOwnerDrawnBox = {324, 278, 164, 36};
 
 HWND createChild(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, Box box,
                  int id) {
@@ -99,10 +100,20 @@ bool createStatusBars(HWND window) {
     return true;
 }
 
+// Only with --owner-drawn: the last child, so that the others keep their places in the z-order.
+bool createOwnerDrawnList(HWND window) {
+    if (options.ownerDrawnItems <= 0) return true;
+    HWND list = createChild(window, WS_EX_CLIENTEDGE, "ListBox", "", WS_VSCROLL | LBS_OWNERDRAWFIXED,
+                            kOwnerDrawnBox, kIdOwnerDrawnList);
+    if (list == nullptr) return false;
+    fillOwnerDrawnList(list, options.ownerDrawnItems);
+    return true;
+}
+
 LRESULT onCreate(HWND window) {
     // The order of these calls is the z-order of the children (see specimen_contents.h).
     if (!createBars(window) || !createLists(window) || !createPlainControls(window) ||
-        !createStatusBars(window)) {
+        !createStatusBars(window) || !createOwnerDrawnList(window)) {
         return -1;
     }
     if (options.hangAfterMs >= 0)
@@ -122,6 +133,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     switch (msg) {
     case WM_CREATE: return onCreate(window);
     case WM_TIMER: onTimer(window, wParam); return 0;
+    case WM_MEASUREITEM: measureOwnerDrawnItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DRAWITEM: drawOwnerDrawnItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(window, msg, wParam, lParam);
     }
