@@ -28,6 +28,14 @@ function(vantor_program name dir)
   target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VANTOR_WARNINGS} ${VANTOR_CP932}>)
 endfunction()
 
+# msghook.dll, the hook library loaded into other applications (hook/): beside vantor.exe and vantor-cli.exe
+# in bin/. It links nothing of the program but the cross-process layouts of platform/wire.h.
+add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp)
+set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
+target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(msghook PRIVATE user32 kernel32)
+target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
+
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
 vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli)
 
