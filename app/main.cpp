@@ -13,8 +13,10 @@
 #include "app/tray.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
+#include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
 #include "triggers/capture_commands.h"
+#include "triggers/hook_intake.h"
 #include "triggers/win32/capture_thread.h"
 #include "ui/section_toolbar.h"
 #include "ui/split_pane.h"
@@ -34,28 +36,18 @@ bool ownsMutex = false;
 HANDLE hookEvent = nullptr;
 HACCEL accelerators = nullptr;
 
-// msghook.dll is loaded at run time: without it (or without its exports) the hook is simply absent.
-HMODULE hookLibrary = nullptr;
-using HookCall = void(WINAPI*)();
-
-void callHookExport(const char* name) {
-    if (hookLibrary == nullptr) return;
-    HookCall call = reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(hookLibrary, name)));
-    if (call != nullptr) call();
-}
-
+// msghook.dll is loaded at run time from the program's directory (platform/win32/win32_hook.h): without it
+// (or without its exports) the hook is simply absent and the program runs on.
 void installHook() {
-    char path[600];
-    moduleDirectory(path, 512);
-    lstrcatA(path, "\\msghook.dll");
-    hookLibrary = LoadLibraryA(path);
-    callHookExport("SetHook");
+    char directory[512];
+    moduleDirectory(directory, sizeof directory);
+    loadHookLibrary(directory);
+    setHook();
 }
 
 void removeHook() {
-    callHookExport("FreeHook");
-    if (hookLibrary != nullptr) FreeLibrary(hookLibrary);
-    hookLibrary = nullptr;
+    freeHook();
+    unloadHookLibrary();
 }
 
 // Returns true when another instance runs: that one's window has been brought up and this one must exit.
@@ -117,8 +109,7 @@ int runMainLoop() {
         const DWORD woken =
             MsgWaitForMultipleObjects(1, &hookEvent, FALSE, INFINITE, QS_ALLINPUT & ~QS_RAWINPUT);
         if (woken == WAIT_OBJECT_0) {
-            // The hook library has queued records; their intake is not part of this program yet, so the
-            // auto-reset event is only consumed.
+            drainHookMessages();
             continue;
         }
         if (woken == WAIT_OBJECT_0 + 1) {
