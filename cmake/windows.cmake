@@ -38,6 +38,7 @@ target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
 
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
 vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli)
+add_dependencies(vantor-cli msghook)
 
 # GoogleTest for the Windows side, from Debian's googletest sources.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -97,6 +98,7 @@ target_link_libraries(vantor_app_ui PUBLIC vantor_platform_win32 comctl32 comdlg
 target_compile_options(vantor_app_ui PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_ui)
 target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
+add_dependencies(vantor msghook)
 
 # vantor.exe end to end (tests/wine/app_*.cpp): a driver that starts vantor.exe and the specimen under the
 # harness and reads back what the user sees.

@@ -12,6 +12,7 @@
 #include "capture/dispatcher.h"
 #include "capture/report_buffer.h"
 #include "inventory/structure_report.h"
+#include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vantor {
@@ -326,6 +327,12 @@ std::string engineReportOf(HWND window) {
     if (!ready) {
         installWin32Platform();
         createCaptureState();
+        // msghook.dll from beside this program (the build's bin directory, as vantor.exe's), so that the
+        // engine reads the specimen's menu bar as vantor.exe does under Wine.
+        char directory[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, directory, sizeof directory);
+        if (char* slash = std::strrchr(directory, '\\')) *slash = '\0';
+        loadHookLibrary(directory);
         ready = true;
     }
     report->clear();
