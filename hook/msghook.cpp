@@ -305,11 +305,19 @@ bool isSubMenuOf(HMENU bar, HMENU menu) {
     return false;
 }
 
-// The window that owns the running menu loop: the system knows it; failing that, the pop-up's owner.
+bool isMenuWindow(HWND w) {
+    char name[16] = "";
+    return w != nullptr && GetClassNameA(w, name, sizeof name) > 0 && lstrcmpA(name, "#32768") == 0;
+}
+
+// The window that owns the running menu loop. The system's answer is used unless it is a menu window
+// itself (Wine names the pop-up there); then the pop-up's owner, which is the window the menu was opened
+// for.
 HWND menuOwner(DWORD thread, HWND popup) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(thread, &info) && info.hwndMenuOwner != nullptr) return info.hwndMenuOwner;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndMenuOwner != nullptr && !isMenuWindow(info.hwndMenuOwner))
+        return info.hwndMenuOwner;
     return GetWindow(popup, GW_OWNER);
 }
 
@@ -358,8 +366,19 @@ LRESULT CALLBACK filterProc(int code, WPARAM wParam, LPARAM lParam) {
 
 // ---- Window creation (WH_CBT, HCBT_CREATEWND) ---------------------------------------------------------
 
+// Two programs with the hook set (vantor.exe and vantor-cli) put this procedure twice into the chain, and
+// each creation would be queued twice: a creation is queued once, by the first call for it (thread and
+// window in one interlocked value, so that other threads cannot tear it).
+volatile LONG64 lastCreation = 0;
+
+bool firstCallFor(HWND window) {
+    const LONG64 key = (static_cast<LONG64>(GetCurrentThreadId()) << 32) | low32(window);
+    return InterlockedExchange64(&lastCreation, key) != key;
+}
+
 LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && openShared() && !isHostProcess(GetCurrentProcessId())) {
+    if (code == HCBT_CREATEWND && openShared() && !isHostProcess(GetCurrentProcessId()) &&
+        firstCallFor(reinterpret_cast<HWND>(wParam))) {
         // The record WM_CREATE would give: the window, wParam 0, lParam the creation record's address.
         const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
         const HookRecord r{static_cast<DWORD>(wParam), WM_CREATE, create != nullptr ? low32(create->lpcs) : 0,

@@ -126,11 +126,15 @@ std::string binDirectory() {
     return path;
 }
 
-std::string makeVantorDirectory(const char* name) {
+std::string makeVantorDirectory(const char* name, bool withHookLibrary) {
     const std::string dir = binDirectory() + "\\app-test-" + name;
     CreateDirectoryA(dir.c_str(), nullptr);
     DeleteFileA((dir + "\\vantor.ini").c_str());
     CopyFileA((binDirectory() + "\\vantor.exe").c_str(), (dir + "\\vantor.exe").c_str(), FALSE);
+    if (withHookLibrary)
+        CopyFileA((binDirectory() + "\\msghook.dll").c_str(), (dir + "\\msghook.dll").c_str(), FALSE);
+    else
+        DeleteFileA((dir + "\\msghook.dll").c_str());
     return dir;
 }
 
