@@ -46,6 +46,10 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The load of the hook queue test (tests/wine/hook_queue_test.cpp): windows made from several threads.
+add_executable(hook-flood ${PROJECT_SOURCE_DIR}/tests/wine/flood/hook_flood.cpp)
+target_compile_options(hook-flood PRIVATE ${VANTOR_WARNINGS})
+
 file(GLOB VANTOR_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
 # vantor.exe's end-to-end tests (tests/wine/app_*.cpp) are a program of their own, registered below.
 list(FILTER VANTOR_WINE_TEST_SOURCES EXCLUDE REGEX "/tests/wine/app_[^/]*\\.cpp$")
@@ -53,6 +57,7 @@ if(VANTOR_WINE_TEST_SOURCES)
   add_executable(vantor_wine_tests ${VANTOR_WINE_TEST_SOURCES})
   target_link_libraries(vantor_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main)
   target_compile_options(vantor_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+  add_dependencies(vantor_wine_tests msghook hook-flood specimen)
 endif()
 
 # Tests under Wine: one shared prefix, Xvfb display and wineserver per run (tests/wine/harness.sh). The

@@ -7,7 +7,7 @@
 // Menus are snapshotted into the section inside their own process, where the menu functions answer.
 //
 // Inside a target every hook procedure filters on its code first and returns at once otherwise, waits at
-// most kLockWaitMs for the mutex (a record that cannot be queued is dropped and counted), allocates
+// most kLockWaitMs (10 ms) for the mutex (a record that cannot be queued is dropped and counted), allocates
 // nothing per message, never writes outside the section and its own fixed buffers, and passes every
 // message on. No hook that runs for every sent message (WH_CALLWNDPROC/RET): under Wine it makes every
 // SendMessage on the desktop hundreds of times slower.
@@ -36,8 +36,10 @@ namespace wire = vantor::wire;
 
 namespace {
 
-// The longest a hook procedure waits for the queue lock inside another application.
-constexpr DWORD kLockWaitMs = 5;
+// The longest a hook procedure waits for the queue lock inside another application. Under Wine each wait is
+// a server round trip, and with several threads queueing at once a holder preempted for a time slice made a
+// 5 ms wait give up on records that would have fitted (the queue load test saw it); 10 ms did not.
+constexpr DWORD kLockWaitMs = 10;
 // How often a process without the event (no program running) tries to open it again.
 constexpr DWORD kEventRetryMs = 1000;
 // Pop-up menus of one thread followed at the same time, and top-level windows looked at to find them.
