@@ -4,12 +4,12 @@
 // line.
 #include "triggers/hook_intake.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "app/settings.h"
 #include "engine1_support.h"
+#include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
 
 namespace vantor {
@@ -17,29 +17,7 @@ namespace {
 
 using testing_support::EngineTest;
 
-// Answers PopMessage from a script of batches (each a count and the records it delivers) and records every
-// call and every debug line.
-class FakeHookLibrary : public HookLibrary {
-  public:
-    struct Batch {
-        int answer;
-        std::vector<wire::HookRecord> records;
-    };
-    int popMessage(wire::HookRecord* buf, int cap) override {
-        capacities.push_back(cap);
-        if (batches.empty()) return 0;
-        Batch b = batches.front();
-        batches.pop_front();
-        for (std::size_t i = 0; i < b.records.size() && static_cast<int>(i) < cap; ++i)
-            buf[i] = b.records[i];
-        return b.answer;
-    }
-    void debugOutput(const char* text) override { debug.push_back(text); }
-
-    std::deque<Batch> batches;
-    std::vector<int> capacities;
-    std::vector<std::string> debug;
-};
+using fake::FakeHookLibrary;
 
 wire::HookRecord created(std::uint32_t window) {
     return wire::HookRecord{window, wire::WM_CREATE, 0, 0};
