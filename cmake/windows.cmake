@@ -134,6 +134,11 @@ if(TARGET vantor AND TARGET specimen)
   add_dependencies(vantor-run-capture vantor specimen)
 endif()
 
+# The hook cost benchmark's contrast: a global pass-on WH_CALLWNDPROC hook in a DLL of its own.
+add_library(bench-passon-hook SHARED ${PROJECT_SOURCE_DIR}/bench/win32/passon/passon_hook.cpp)
+set_target_properties(bench-passon-hook PROPERTIES PREFIX "")
+target_compile_options(bench-passon-hook PRIVATE ${VANTOR_WARNINGS})
+
 # vantor.exe capture benchmark (bench/win32/app_*.cpp): run by hand under the harness.
 file(GLOB VANTOR_APP_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/app_*.cpp)
 foreach(src ${VANTOR_APP_BENCH_SOURCES})
@@ -141,5 +146,5 @@ foreach(src ${VANTOR_APP_BENCH_SOURCES})
   add_executable(bench_${name} ${src} ${PROJECT_SOURCE_DIR}/tests/wine/app_driver.cpp)
   target_link_libraries(bench_${name} PRIVATE vantor_platform_win32 comctl32)
   target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
-  add_dependencies(bench_${name} vantor specimen)
+  add_dependencies(bench_${name} vantor specimen bench-passon-hook)
 endforeach()

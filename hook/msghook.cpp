@@ -378,6 +378,23 @@ bool firstCallFor(HWND window) {
     return InterlockedExchange64(&lastCreation, key) != key;
 }
 
+// A pop-up menu window ("#32768", given by name or as its class atom) being created.
+bool isMenuClass(const CREATESTRUCTA* cs) {
+    if (cs == nullptr) return false;
+    const ULONG_PTR atomOrName = reinterpret_cast<ULONG_PTR>(cs->lpszClass);
+    if (atomOrName != 0 && (atomOrName >> 16) == 0) return atomOrName == 0x8000;
+    return cs->lpszClass != nullptr && lstrcmpA(cs->lpszClass, "#32768") == 0;
+}
+
+// The menu filter hook is only called for messages the menu loop takes; a menu shown while nothing else
+// happens (no mouse movement, no timer) would be noticed only at the next message, often when it closes.
+// A message posted to the pop-up while it is created is taken by the menu loop once the menu is shown, by
+// then filled by the application (WM_INITMENUPOPUP is sent before the loop runs), so the filter sees it
+// at once. WM_NULL does nothing when the pop-up then receives it.
+void nudgeMenuLoop(HWND popup) {
+    PostMessageA(popup, WM_NULL, 0, 0);
+}
+
 LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && openShared() && !isHostProcess(GetCurrentProcessId()) &&
         firstCallFor(reinterpret_cast<HWND>(wParam))) {
@@ -386,6 +403,7 @@ LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
         const HookRecord r{static_cast<DWORD>(wParam), WM_CREATE, create != nullptr ? low32(create->lpcs) : 0,
                            0};
         queueRecords(&r, 1);
+        if (create != nullptr && isMenuClass(create->lpcs)) nudgeMenuLoop(reinterpret_cast<HWND>(wParam));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
