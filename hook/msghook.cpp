@@ -40,6 +40,9 @@ namespace {
 // a server round trip, and with several threads queueing at once a holder preempted for a time slice made a
 // 5 ms wait give up on records that would have fitted (the queue load test saw it); 10 ms did not.
 constexpr DWORD kLockWaitMs = 10;
+// The longest the program's own calls wait for the queue lock: the section is open to every process, and one
+// that held the mutex for ever must not hold the program's user-interface thread with it.
+constexpr DWORD kProgramLockWaitMs = 100;
 // How often a process without the event (no program running) tries to open it again.
 constexpr DWORD kEventRetryMs = 1000;
 // Pop-up menus of one thread followed at the same time, and top-level windows looked at to find them.
@@ -432,11 +435,24 @@ LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A host that ended without FreeHook (a crash) leaves its entry; such entries are freed for new hosts.
+bool processEnded(DWORD pid) {
+    HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (p == nullptr) return true;
+    const bool ended = WaitForSingleObject(p, 0) == WAIT_OBJECT_0;
+    CloseHandle(p);
+    return ended;
+}
+
 void registerHost(DWORD pid, bool add) {
     if (!openShared()) return;
-    QueueLock lock(1000);
+    QueueLock lock(kProgramLockWaitMs);
     if (!lock.held()) return;
     checkHeader();
+    if (add) {
+        for (std::uint32_t& host : section->hostPids)
+            if (host != 0 && processEnded(host)) host = 0;
+    }
     for (std::uint32_t& host : section->hostPids) {
         if (add && host == 0) {
             host = pid;
@@ -467,7 +483,7 @@ __declspec(dllexport) void WINAPI FreeHook() {
 // Moves up to capacity queued records into buffer and returns how many; 0 when none (or no section).
 __declspec(dllexport) int WINAPI PopMessage(HookRecord* buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0 || !openShared()) return 0;
-    QueueLock lock(1000);
+    QueueLock lock(kProgramLockWaitMs);
     if (!lock.held()) return 0;
     checkHeader();
     int n = 0;
