@@ -146,6 +146,24 @@ void signalProgram() {
     SetEvent(hookEvent);
 }
 
+// Two programs that set the hook (vantor.exe and vantor-cli, possibly each with its own copy of this
+// library) put a procedure into every chain twice, and each event would be queued twice. A record equal to
+// one queued less than kRepeatMs ago is therefore taken as the same event seen again. Caller holds the lock.
+constexpr DWORD kRepeatMs = 50;
+
+bool seenJustNow(const HookRecord& r, DWORD now) {
+    for (std::uint32_t i = 0; i < wire::kHookRecentRecords; ++i) {
+        const HookRecord& q = section->recent[i];
+        if (now - section->recentTicks[i] < kRepeatMs && q.window == r.window && q.message == r.message &&
+            q.lParam == r.lParam && q.wParam == r.wParam)
+            return true;
+    }
+    const std::uint32_t at = section->recentNext++ % wire::kHookRecentRecords;
+    section->recent[at] = r;
+    section->recentTicks[at] = now;
+    return false;
+}
+
 // Queues records (in one locked step, so that they stay together and in order) and signals the program.
 void queueRecords(const HookRecord* records, int n) {
     if (n <= 0 || !openShared()) return;
@@ -156,7 +174,9 @@ void queueRecords(const HookRecord* records, int n) {
             return;
         }
         checkHeader();
+        const DWORD now = GetTickCount();
         for (int i = 0; i < n; ++i) {
+            if (seenJustNow(records[i], now)) continue;
             if (section->tail - section->head >= wire::kHookQueueCapacity) {
                 InterlockedExchangeAdd(reinterpret_cast<volatile LONG*>(&section->dropped), n - i);
                 break;
@@ -371,16 +391,6 @@ LRESULT CALLBACK filterProc(int code, WPARAM wParam, LPARAM lParam) {
 
 // ---- Window creation (WH_CBT, HCBT_CREATEWND) ---------------------------------------------------------
 
-// Two programs with the hook set (vantor.exe and vantor-cli) put this procedure twice into the chain, and
-// each creation would be queued twice: a creation is queued once, by the first call for it (thread and
-// window in one interlocked value, so that other threads cannot tear it).
-volatile LONG64 lastCreation = 0;
-
-bool firstCallFor(HWND window) {
-    const LONG64 key = (static_cast<LONG64>(GetCurrentThreadId()) << 32) | low32(window);
-    return InterlockedExchange64(&lastCreation, key) != key;
-}
-
 // A pop-up menu window ("#32768", given by name or as its class atom) being created.
 bool isMenuClass(const CREATESTRUCTA* cs) {
     if (cs == nullptr) return false;
@@ -399,8 +409,7 @@ void nudgeMenuLoop(HWND popup) {
 }
 
 LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && openShared() && !isHostProcess(GetCurrentProcessId()) &&
-        firstCallFor(reinterpret_cast<HWND>(wParam))) {
+    if (code == HCBT_CREATEWND && openShared() && !isHostProcess(GetCurrentProcessId())) {
         // The record WM_CREATE would give: the window, wParam 0, lParam the creation record's address.
         const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
         const HookRecord r{static_cast<DWORD>(wParam), WM_CREATE, create != nullptr ? low32(create->lpcs) : 0,

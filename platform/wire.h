@@ -223,6 +223,7 @@ constexpr char kMenuBarRequestName[] = "Vantor-MsgHook-MenuBarRequest";
 
 constexpr std::uint32_t kHookQueueCapacity = 256;    // records; a full queue drops and counts
 constexpr std::uint32_t kHookMaxHosts = 4;           // processes whose own windows are not queued
+constexpr std::uint32_t kHookRecentRecords = 16;     // the last records queued, to tell an event seen twice
 constexpr std::uint32_t kSnapshotSlots = 8;          // the newest menu snapshots, oldest overwritten
 constexpr std::uint32_t kSnapshotMenus = 32;         // menus in one snapshot (the menu and its sub-menus)
 constexpr std::uint32_t kSnapshotItems = 128;        // items in one snapshot, over all its menus
@@ -267,13 +268,18 @@ struct HookSection {
     std::uint32_t hostPids[kHookMaxHosts];
     std::uint32_t requestSequence; // the last menu-bar request posted
     std::uint32_t answerSequence;  // the last menu-bar request answered
+    std::uint32_t recentNext;      // where the next recent record goes (modulo kHookRecentRecords)
+    std::uint32_t recentTicks[kHookRecentRecords]; // GetTickCount when each recent record was queued
+    HookRecord recent[kHookRecentRecords];
     HookRecord queue[kHookQueueCapacity];
     MenuSnapshot slots[kSnapshotSlots];
 };
 static_assert(sizeof(SnapshotMenu) == 16, "snapshot menu");
 static_assert(sizeof(SnapshotItem) == 16 + kSnapshotTextSize, "snapshot item");
 static_assert(offsetof(MenuSnapshot, menus) == 24 && sizeof(MenuSnapshot) % 8 == 0, "menu snapshot");
-static_assert(offsetof(HookSection, queue) == 48 && offsetof(HookSection, slots) % 8 == 0, "hook section");
+static_assert(offsetof(HookSection, recent) == 116 && offsetof(HookSection, queue) == 372 &&
+                  offsetof(HookSection, slots) % 8 == 0,
+              "hook section");
 
 } // namespace wire
 } // namespace vantor

@@ -1,8 +1,9 @@
 // msghook.dll's queue under load, with real processes: hook-flood.exe makes windows from several threads at
 // once while this test, the program that set the hook, takes the records out. Below the queue's bound every
 // window's record arrives exactly once; above it nothing arrives twice, at most a queue's worth arrives and
-// the rest is counted as dropped. Records of other processes (other tests) are told apart by the windows
-// hook-flood reports.
+// the rest is counted as dropped. The hook is set twice, by the library and by a copy of it under another
+// name (as vantor.exe and a vantor-cli from another directory would), so each creation passes two hook
+// procedures. Records of other processes (other tests) are told apart by the windows hook-flood reports.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -38,9 +39,20 @@ class HookQueue : public ::testing::Test {
         dropped = exportOf<DroppedCall>("DroppedCount");
         ASSERT_TRUE(setHook && freeHook && pop && dropped);
         setHook();
+        const std::string copy = platformtest::programDirectory() + "msghook-second-host.dll";
+        ASSERT_TRUE(
+            CopyFileA((platformtest::programDirectory() + "msghook.dll").c_str(), copy.c_str(), FALSE));
+        second = LoadLibraryA(copy.c_str());
+        ASSERT_NE(second, nullptr);
+        secondSet = reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(second, "SetHook")));
+        secondFree = reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(second, "FreeHook")));
+        ASSERT_TRUE(secondSet && secondFree);
+        secondSet();
         takeAll(); // whatever was queued before
     }
     void TearDown() override {
+        if (secondFree) secondFree();
+        if (second) FreeLibrary(second);
         if (freeHook) freeHook();
         if (library) FreeLibrary(library);
     }
@@ -82,6 +94,9 @@ class HookQueue : public ::testing::Test {
     }
 
     HMODULE library = nullptr;
+    HMODULE second = nullptr;
+    HookCall secondSet = nullptr;
+    HookCall secondFree = nullptr;
     HookCall setHook = nullptr;
     HookCall freeHook = nullptr;
     PopCall pop = nullptr;
