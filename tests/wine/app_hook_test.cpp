@@ -1,7 +1,8 @@
 // vantor.exe end to end with msghook.dll: another application's context menu (a sub-menu, a separator, a
 // greyed item and an item added while the menu is initialised) becomes one added-menu section with its
 // "Menu" button when CaptureContextMenu=1, and nothing with 0 (its records then stay queued in the library);
-// vantor.exe without msghook.dll beside it still runs and captures.
+// vantor.exe ended without FreeHook leaves other applications running; vantor.exe without msghook.dll beside
+// it still runs and captures.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -107,6 +108,28 @@ TEST(AppHook, ContextMenuWithTheSettingOffAddsNothingAndItsRecordsStayQueued) {
     EXPECT_FALSE(hasMenuButton(vantor));
     EXPECT_EQ(queue.take(0x0116 /* WM_INITMENU */, specimen.window), 1);
     EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+TEST(AppHook, VantorEndedWithoutFreeHookLeavesOtherApplicationsRunning) {
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
+    ASSERT_TRUE(TerminateProcess(vantor.program.info.hProcess, 9)); // no FreeHook, no clean-up
+    ASSERT_EQ(vantor.program.waitExit(5000), 9);
+    // A program that opens and closes a menu and creates windows afterwards still answers and ends normally.
+    Specimen specimen;
+    ASSERT_TRUE(
+        specimen.start("--context-menu-after 300 --exit-after " + std::to_string(300 + kMenuShownMs + 1500)));
+    Sleep(300 + kMenuShownMs + 300);
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutA(specimen.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result), 0);
+    EXPECT_EQ(specimen.program.waitExit(10000), 0);
+    // A new start of vantor.exe gets the menus again.
+    Vantor again;
+    ASSERT_TRUE(again.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
+    Specimen next;
+    ASSERT_TRUE(next.start("--context-menu-after 500"));
+    EXPECT_TRUE(waitUntil([&] { return again.paneText() == kContextMenuSection; }, 10000));
+    EXPECT_EQ(again.exitByMenu(), 0);
 }
 
 TEST(AppHook, WithoutTheHookLibraryVantorRunsAndCaptures) {
