@@ -15,8 +15,10 @@
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/remote_parking.h"
+#include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
 #include "triggers/capture_commands.h"
+#include "triggers/hook_intake.h"
 #include "app/capture_thread.h"
 #include "app/panes/section_toolbar.h"
 #include "app/panes/split_pane.h"
@@ -35,28 +37,18 @@ ScopedHandle instanceMutex;
 ScopedHandle hookEvent;
 HACCEL accelerators = nullptr;
 
-// msghook.dll is loaded at run time: without it (or without its exports) the hook is simply absent.
-ScopedLibrary hookLibrary;
-using HookCall = void(WINAPI*)();
-
-void callHookExport(const char* name) {
-    if (!hookLibrary) return;
-    HookCall call =
-        reinterpret_cast<HookCall>(reinterpret_cast<void*>(GetProcAddress(hookLibrary.get(), name)));
-    if (call != nullptr) call();
-}
-
+// msghook.dll is loaded at run time from the program's directory (platform/win32/win32_hook.h): without it
+// (or without its exports) the hook is simply absent and the program runs on.
 void installHook() {
-    char path[600];
-    moduleDirectory(path, 512);
-    lstrcatA(path, "\\msghook.dll");
-    hookLibrary.reset(LoadLibraryA(path));
-    callHookExport("SetHook");
+    char directory[512];
+    moduleDirectory(directory, sizeof directory);
+    loadHookLibrary(directory);
+    setHook();
 }
 
 void removeHook() {
-    callHookExport("FreeHook");
-    hookLibrary.reset();
+    freeHook();
+    unloadHookLibrary();
 }
 
 // Returns true when another instance runs: that one's window has been brought up and this one must exit.
@@ -114,8 +106,7 @@ int runMainLoop() {
         const DWORD woken =
             MsgWaitForMultipleObjects(eventCount, events, FALSE, INFINITE, QS_ALLINPUT & ~QS_RAWINPUT);
         if (eventCount == 1 && woken == WAIT_OBJECT_0) {
-            // The hook library has queued records; their intake is not part of this program yet, so the
-            // auto-reset event is only consumed.
+            drainHookMessages(settings.captureContextMenu);
             continue;
         }
         if (woken == WAIT_OBJECT_0 + eventCount) {

@@ -30,14 +30,27 @@ function(vantor_program name dir)
   target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VANTOR_WARNINGS} ${VANTOR_CP932}>)
 endfunction()
 
+# msghook.dll, the hook library loaded into other applications (hook/): beside vantor.exe and vantor-cli.exe
+# in bin/. It links nothing of the program but the cross-process layouts of platform/wire.h.
+add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp)
+set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
+target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(msghook PRIVATE user32 kernel32)
+target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
+
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
 vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_app_core)
+add_dependencies(vantor-cli msghook)
 
 # GoogleTest for the Windows side, from Debian's googletest sources.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The load of the hook queue test (tests/wine/hook_queue_test.cpp): windows made from several threads.
+add_executable(hook-flood ${PROJECT_SOURCE_DIR}/tests/wine/flood/hook_flood.cpp)
+target_compile_options(hook-flood PRIVATE ${VANTOR_WARNINGS})
 
 file(GLOB VANTOR_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
 # vantor.exe's end-to-end tests (tests/wine/app_*.cpp) are a program of their own, registered below.
@@ -46,6 +59,7 @@ if(VANTOR_WINE_TEST_SOURCES)
   add_executable(vantor_wine_tests ${VANTOR_WINE_TEST_SOURCES})
   target_link_libraries(vantor_wine_tests PRIVATE vantor_platform_win32 gtest gtest_main)
   target_compile_options(vantor_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+  add_dependencies(vantor_wine_tests msghook hook-flood specimen)
 endif()
 
 # Tests under Wine: one shared prefix, Xvfb display and wineserver per run (tests/wine/harness.sh). The
@@ -89,6 +103,7 @@ target_link_libraries(vantor_app_panes PUBLIC vantor_platform_win32 vantor_app_c
 target_compile_options(vantor_app_panes PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 vantor_program(vantor ${PROJECT_SOURCE_DIR}/app GUI LIBS vantor_app_panes)
 target_include_directories(vantor PRIVATE ${PROJECT_SOURCE_DIR}/app)
+add_dependencies(vantor msghook)
 
 # The driver that starts vantor.exe and the specimen and reads back what the user sees, shared by the
 # end-to-end tests, the main job's helper and the benchmarks.
@@ -125,6 +140,11 @@ if(TARGET vantor AND TARGET specimen)
   add_dependencies(vantor-run-capture vantor specimen)
 endif()
 
+# The hook cost benchmark's contrast: a global pass-on WH_CALLWNDPROC hook in a DLL of its own.
+add_library(bench-passon-hook SHARED ${PROJECT_SOURCE_DIR}/bench/win32/passon/passon_hook.cpp)
+set_target_properties(bench-passon-hook PROPERTIES PREFIX "")
+target_compile_options(bench-passon-hook PRIVATE ${VANTOR_WARNINGS})
+
 # vantor.exe capture benchmark (bench/win32/app_*.cpp): run by hand under the harness.
 file(GLOB VANTOR_APP_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/app_*.cpp)
 foreach(src ${VANTOR_APP_BENCH_SOURCES})
@@ -132,5 +152,5 @@ foreach(src ${VANTOR_APP_BENCH_SOURCES})
   add_executable(bench_${name} ${src})
   target_link_libraries(bench_${name} PRIVATE vantor_wine_driver)
   target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
-  add_dependencies(bench_${name} vantor specimen)
+  add_dependencies(bench_${name} vantor specimen bench-passon-hook)
 endforeach()

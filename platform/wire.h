@@ -197,5 +197,98 @@ static_assert(sizeof(TvItem64) == 56 && offsetof(TvItem64, hItem) == 8 && offset
 static_assert(sizeof(TbButton32) == 20 && offsetof(TbButton32, dwData) == 12, "TBBUTTON 32-bit");
 static_assert(sizeof(TbButton64) == 32 && offsetof(TbButton64, dwData) == 16, "TBBUTTON 64-bit");
 
+// ---- The hook library (msghook.dll) and the program ----------------------------------------------------
+// msghook.dll runs inside every GUI process of the desktop; the program reads what it leaves in one named
+// shared section. Both sides include this header, so the layout below is the one contract between them.
+
+// Messages the hook records carry, and the idle source of WM_ENTERIDLE for a menu loop.
+constexpr std::uint32_t WM_CREATE = 0x0001;
+constexpr std::uint32_t WM_INITMENU = 0x0116;
+constexpr std::uint32_t WM_INITMENUPOPUP = 0x0117;
+constexpr std::uint32_t WM_ENTERIDLE = 0x0121;
+constexpr std::uint32_t MSGF_MENU = 2;
+
+// One queued message: four 32-bit fields, little-endian, no padding. Window and menu handles keep only
+// their low 32 bits, which is all a user handle carries on 64-bit Windows; a pointer in lParam (WM_CREATE's
+// CREATESTRUCT) is cut to its low 32 bits and means nothing outside its process anyway.
+struct HookRecord {
+    std::uint32_t window;
+    std::uint32_t message;
+    std::uint32_t lParam;
+    std::uint32_t wParam;
+};
+static_assert(sizeof(HookRecord) == 16 && offsetof(HookRecord, message) == 4 &&
+                  offsetof(HookRecord, lParam) == 8 && offsetof(HookRecord, wParam) == 12,
+              "hook record");
+
+// Named kernel objects. The event is created by the program; the library signals it after queueing.
+constexpr char kHookEventName[] = "MsgHook-Test-Event-Name";
+constexpr char kHookSectionName[] = "Vantor-MsgHook-Section";
+constexpr char kHookMutexName[] = "Vantor-MsgHook-Mutex";
+// Signalled by the library inside a target once it has answered a menu-bar request.
+constexpr char kHookAnswerEventName[] = "Vantor-MsgHook-Answer";
+// The registered message posted to a target's window to ask for its menu bar (wParam: request number).
+constexpr char kMenuBarRequestName[] = "Vantor-MsgHook-MenuBarRequest";
+
+constexpr std::uint32_t kHookQueueCapacity = 256;    // records; a full queue drops and counts
+constexpr std::uint32_t kHookMaxHosts = 4;           // processes whose own windows are not queued
+constexpr std::uint32_t kHookRecentRecords = 16;     // the last records queued, to tell an event seen twice
+constexpr std::uint32_t kSnapshotSlots = 8;          // the newest menu snapshots, oldest overwritten
+constexpr std::uint32_t kSnapshotMenus = 32;         // menus in one snapshot (the menu and its sub-menus)
+constexpr std::uint32_t kSnapshotItems = 128;        // items in one snapshot, over all its menus
+constexpr std::uint32_t kSnapshotTextSize = 256;     // item text field, NUL included
+constexpr std::uint32_t kSectionMagic = 0x31534856;  // "VHS1"
+constexpr std::uint32_t kSnapshotMagic = 0x314E4D56; // "VMN1"
+constexpr std::uint32_t kSnapshotItemSeparator = 1;  // SnapshotItem::flags
+
+// A menu of a snapshot: its handle and its items, items[first] to items[first + count - 1].
+struct SnapshotMenu {
+    std::uint64_t handle;
+    std::uint32_t first;
+    std::uint32_t count;
+};
+// An item as GetMenuItemInfoA gave it inside the menu's process.
+struct SnapshotItem {
+    std::uint64_t subMenu;
+    std::int32_t id;
+    std::uint32_t flags;
+    char text[kSnapshotTextSize];
+};
+// A menu and its sub-menus as they stood when the menu was shown (or when its menu bar was asked for).
+struct MenuSnapshot {
+    std::uint32_t magic;    // kSnapshotMagic once complete
+    std::uint32_t sequence; // from HookSection::nextSequence; the highest is the newest
+    std::uint64_t window;   // the menu's owner
+    std::uint32_t menuCount;
+    std::uint32_t itemCount;
+    SnapshotMenu menus[kSnapshotMenus]; // menus[0] is the menu the snapshot was taken of
+    SnapshotItem items[kSnapshotItems];
+};
+// The whole shared section. head and tail count records ever taken and queued; the queue holds
+// tail - head records at queue[i % kHookQueueCapacity]. Everything is written under the named mutex except
+// dropped (interlocked), which counts records lost to a full queue or a mutex that could not be had.
+struct HookSection {
+    std::uint32_t magic;
+    std::uint32_t size; // sizeof(HookSection) of the writer
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::uint32_t dropped;
+    std::uint32_t nextSequence;
+    std::uint32_t hostPids[kHookMaxHosts];
+    std::uint32_t requestSequence; // the last menu-bar request posted
+    std::uint32_t answerSequence;  // the last menu-bar request answered
+    std::uint32_t recentNext;      // where the next recent record goes (modulo kHookRecentRecords)
+    std::uint32_t recentTicks[kHookRecentRecords]; // GetTickCount when each recent record was queued
+    HookRecord recent[kHookRecentRecords];
+    HookRecord queue[kHookQueueCapacity];
+    MenuSnapshot slots[kSnapshotSlots];
+};
+static_assert(sizeof(SnapshotMenu) == 16, "snapshot menu");
+static_assert(sizeof(SnapshotItem) == 16 + kSnapshotTextSize, "snapshot item");
+static_assert(offsetof(MenuSnapshot, menus) == 24 && sizeof(MenuSnapshot) % 8 == 0, "menu snapshot");
+static_assert(offsetof(HookSection, recent) == 116 && offsetof(HookSection, queue) == 372 &&
+                  offsetof(HookSection, slots) % 8 == 0,
+              "hook section");
+
 } // namespace wire
 } // namespace vantor

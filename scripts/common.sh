@@ -8,7 +8,7 @@ jobs=2
 # True when a tool, GoogleTest's sources or the Japanese locale is missing.
 needs_setup() {
     local tool
-    for tool in cmake ninja g++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver Xvfb \
+    for tool in cmake ninja g++ clang++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver Xvfb \
         xdotool iconv import; do
         command -v "$tool" >/dev/null || return 0
     done

@@ -1,7 +1,7 @@
 // What starts a capture and how a running one is stopped, kept free of the window system so that it runs on
 // the fake desktop too: the cancel protocol, the body of the window capture thread, the hot-key captures of
-// the control under the cursor, and the clipboard block. The application (triggers/win32) supplies the
-// CommandHost: the user-interface wait, the thread start, the clipboard, the main window and the list
+// the control under the cursor, and the clipboard block. The application (app/capture_thread.cpp) supplies
+// the CommandHost: the user-interface wait, the thread start, the clipboard, the main window and the list
 // separator that each capture it starts is given.
 //
 // Threads: askStopRunningCapture, captureUnderCursorOf and captureListViewToClipboard run on the

@@ -29,6 +29,13 @@ bool sendGetText(HWND w, WPARAM cap, char* out, LRESULT* result);
 // splitting a double-byte character.
 std::size_t cutAtCharacter(const char* text, std::size_t len, std::size_t limit);
 
+// Menus through msghook.dll (win32_hook.cpp), for when the menu functions refuse another process's menu:
+// a request that the window's own thread store a snapshot of its menu bar (waits at most
+// kMessageTimeoutMs), and the newest snapshot of a menu (-1 / false when there is none or no library).
+void requestMenuBarSnapshot(HWND window);
+int snapshotItemCount(Hmenu menu);
+bool snapshotItem(Hmenu menu, int position, MenuItem* out);
+
 class WindowSystemWin32 : public WindowSystem {
   public:
     int className(Hwnd w, char* buf, int cap) override;

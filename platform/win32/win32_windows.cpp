@@ -77,13 +77,18 @@ bool WindowSystemWin32::isWindow(Hwnd w) {
     return !isNull(w) && IsWindow(toNative(w)) != FALSE;
 }
 
+// Where the system refuses another process's menu bar (Wine answers -1 for its item count), that process
+// is asked through the hook library to snapshot it, and the menu calls below answer from the snapshot.
 Hmenu WindowSystemWin32::menuOf(Hwnd w) {
-    return fromNative(GetMenu(toNative(w)));
+    const HMENU menu = GetMenu(toNative(w));
+    if (menu != nullptr && GetMenuItemCount(menu) < 0) requestMenuBarSnapshot(toNative(w));
+    return fromNative(menu);
 }
 
 int WindowSystemWin32::menuItemCount(Hmenu m) {
     if (isNull(m)) return -1;
-    return GetMenuItemCount(toNative(m));
+    const int n = GetMenuItemCount(toNative(m));
+    return n >= 0 ? n : snapshotItemCount(m);
 }
 
 // The first query asks for the type, identifier, sub-menu and the text's length; the text follows in a
@@ -98,7 +103,8 @@ bool WindowSystemWin32::menuItem(Hmenu m, int position, MenuItem* out) {
     info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
     info.dwTypeData = nullptr;
     info.cch = 0;
-    if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) return false;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info))
+        return snapshotItem(m, position, out);
     out->separator = (info.fType & MFT_SEPARATOR) != 0;
     out->subMenu = fromNative(info.hSubMenu);
     if (out->separator) return true;

@@ -22,7 +22,8 @@
     X(TB_GETBUTTON) X(TB_BUTTONCOUNT) X(TB_GETBUTTONTEXTA)                                                \
     X(TCM_GETITEMCOUNT) X(TCM_GETITEMA) X(TCIF_TEXT)                                                      \
     X(TVM_GETNEXTITEM) X(TVM_GETITEMA) X(TVGN_ROOT) X(TVGN_NEXT) X(TVGN_CHILD) X(TVGN_CARET)              \
-    X(TVIF_TEXT) X(TVIF_PARAM)
+    X(TVIF_TEXT) X(TVIF_PARAM)                                                                            \
+    X(WM_CREATE) X(WM_INITMENU) X(WM_INITMENUPOPUP) X(WM_ENTERIDLE) X(MSGF_MENU)
 // clang-format on
 
 namespace {
@@ -121,6 +122,15 @@ VANTOR_SAME_MEMBER(TbButton, TBBUTTON, iString)
 static_assert(sizeof(TbButton) == sizeof(TBBUTTON), "wire.h: TBBUTTON");
 
 #undef VANTOR_SAME_MEMBER
+
+// The hook record carries 32 bits of each handle: user handles (windows, menus) are significant in their low
+// 32 bits on 64-bit Windows, so the handles the program rebuilds from a record are the same handles.
+static_assert(sizeof(wire::HookRecord::window) == sizeof(DWORD) && sizeof(wire::HookRecord::wParam) == 4,
+              "wire.h: HookRecord");
+static_assert(sizeof(wire::SnapshotItem::subMenu) >= sizeof(HMENU) &&
+                  sizeof(wire::MenuSnapshot::window) >= sizeof(HWND),
+              "wire.h: snapshot handles");
+static_assert(sizeof(wire::SnapshotItem::text) == sizeof(MenuItem::text), "wire.h: snapshot item text");
 
 // Message box flags and answers of platform.h.
 static_assert(kMbOk == MB_OK && kMbYesNo == MB_YESNO, "platform.h: message box buttons");

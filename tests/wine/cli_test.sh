@@ -6,9 +6,10 @@
 #   specimen_semicolon.txt  the same with "ListSeparator=;" in a vantor.ini beside vantor-cli.exe
 #   specimen_hung.txt       full capture of a specimen whose user-interface thread no longer answers
 #   nothing_readable.txt    capture of a window without any readable control
-# Under Wine another process's menus cannot be read (GetMenuItemCount answers -1 for them), so the expected
-# reports have no "■ メニュー情報" section; on Windows the specimen's menu bar would appear after the
-# structure report.
+# Under Wine another process's menus cannot be read directly (GetMenuItemCount answers -1 for them);
+# vantor-cli sets msghook.dll's hook for the capture and reads the specimen's menu bar inside the specimen,
+# so the expected reports have the "■ メニュー情報" section after the structure report, as on Windows. The
+# hung specimen cannot answer the request: its report has no menu section, and the capture goes on.
 # Also checked: list (format and z-order), --handle and --out, the specimen exiting in the middle of a
 # capture, and every error exit code.
 #   cli_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE EXPECTED_DIR
@@ -38,6 +39,9 @@ rm -rf "$work"
 mkdir -p "$work/tab" "$work/semicolon" "$work/out"
 cp "$cli_exe" "$work/tab/vantor-cli.exe"
 cp "$cli_exe" "$work/semicolon/vantor-cli.exe"
+# The hook library beside each copy, as it is installed beside vantor-cli.exe.
+cp "$(dirname "$cli_exe")/msghook.dll" "$work/tab/msghook.dll"
+cp "$(dirname "$cli_exe")/msghook.dll" "$work/semicolon/msghook.dll"
 printf 'ListSeparator=;\r\n' >"$work/semicolon/vantor.ini"
 cli=$work/tab/vantor-cli.exe
 semicolon_cli=$work/semicolon/vantor-cli.exe

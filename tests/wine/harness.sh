@@ -162,7 +162,10 @@ start_wineserver() {
         server_ready "$WINESERVER_PID" && break
         sleep 0.1
     done
-    if ! alive "$WINESERVER_PID" wineserver || ! server_ready "$WINESERVER_PID"; then
+    # The server leaves its directory for a moment now and then (it changes into the prefix to read or save
+    # the registry), so one look at its working directory can miss it: it counts as started once ready was
+    # seen, as long as it is alive.
+    if ! alive "$WINESERVER_PID" wineserver || [ "$i" -ge 100 ]; then
         log "wineserver did not start (see $log_dir/wineserver.log)"
         return 1
     fi

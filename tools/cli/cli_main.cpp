@@ -1,6 +1,6 @@
 // Entry of vantor-cli, the console front end on the capture engine: parses the command line, installs the
 // Win32 platform (the engine's default user interface shows nothing), creates the engine's shared records,
-// reads vantor.ini beside the executable and runs the command.
+// reads vantor.ini beside the executable and runs the command (a capture with msghook.dll's hook set).
 //
 // Threads: the program's one thread.
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "capture/capture_state.h"
 #include "cli.h"
+#include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vantor {
@@ -38,7 +39,22 @@ int run(const Arguments& args) {
     char settingsPath[MAX_PATH * 2 + 16];
     settingsPathBesideExe(settingsPath, sizeof settingsPath);
     loadSettings(settingsPath);
-    const int rc = args.command == Command::Capture ? runCapture(args) : runList(args);
+    if (args.command != Command::Capture) {
+        const int rc = runList(args);
+        destroyCaptureState();
+        return rc;
+    }
+    // For the length of the capture the hook library is loaded and its hook set: where the system will not
+    // hand over another process's menus (Wine), the menu bar is then read inside the target.
+    char directory[MAX_PATH * 2] = "";
+    const DWORD n = GetModuleFileNameA(nullptr, directory, sizeof directory);
+    if (n == 0 || n >= sizeof directory) directory[0] = '\0';
+    if (char* slash = std::strrchr(directory, '\\')) *slash = '\0';
+    loadHookLibrary(directory);
+    setHook();
+    const int rc = runCapture(args);
+    freeHook();
+    unloadHookLibrary();
     destroyCaptureState();
     return rc;
 }

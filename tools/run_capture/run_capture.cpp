@@ -36,7 +36,9 @@ std::string prepareDirectory() {
     CreateDirectoryA(dir.c_str(), nullptr);
     for (const char* name : {"\\vantor.ini", "\\report.txt", "\\screenshot-taken"})
         DeleteFileA((dir + name).c_str());
-    CopyFileA((binDirectory() + "\\vantor.exe").c_str(), (dir + "\\vantor.exe").c_str(), FALSE);
+    // vantor.exe with its hook library beside it, as installed.
+    for (const char* name : {"\\vantor.exe", "\\msghook.dll"})
+        CopyFileA((binDirectory() + name).c_str(), (dir + name).c_str(), FALSE);
     return dir;
 }
 

@@ -17,6 +17,7 @@ struct Options {
     int toolbarButtons;
     int hangAfterMs;
     int exitAfterMs;
+    int contextMenuAfterMs;
     const char* title;   // window title of the top-level window
     int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
 };
@@ -38,6 +39,8 @@ HWND createMainWindow(HINSTANCE instance);
 
 // Builders for the controls' contents (specimen_controls.cpp).
 HMENU buildMenuBar();
+// The context menu of kContextMenu (greyed item greyed), without kContextMenuAdded.
+HMENU buildContextMenu();
 void fillListView(HWND listView, int rows, int columns);
 void fillTreeView(HWND treeView, int items);
 void fillTabs(HWND tabControl);

@@ -137,6 +137,24 @@ constexpr MenuEntry kMenu[] = {
 constexpr int kMenuEntryCount = static_cast<int>(sizeof(kMenu) / sizeof(kMenu[0]));
 constexpr int kMenuBarItemCount = 3;
 
+// ---- Context menu (--context-menu-after MS) -------------------------------------------------------------
+// Opened with TrackPopupMenu over the top-level window MS milliseconds after start and closed again after
+// kContextMenuShownMs. kContextMenu is what the menu holds when it is built (level 1 is the sub-menu); while
+// the menu itself is being initialised (WM_INITMENUPOPUP) the specimen appends kContextMenuAdded, so a
+// reader sees the menu as the application filled it, with that item last.
+constexpr int kContextMenuShownMs = 4000;
+constexpr int kIdContextCopy = 401;
+constexpr int kIdContextPaste = 402; // greyed
+constexpr int kIdContextDetail = 411;
+constexpr int kIdContextAdded = 421;
+constexpr MenuEntry kContextMenu[] = {
+    {0, MenuKind::Item, "コピー(&C)\tCtrl+C", kIdContextCopy}, {0, MenuKind::Separator, "", 0},
+    {0, MenuKind::Item, "貼り付け(&P)", kIdContextPaste},      {0, MenuKind::Popup, "その他(&M)", -1},
+    {1, MenuKind::Item, "詳細(&D)", kIdContextDetail},
+};
+constexpr int kContextMenuEntryCount = static_cast<int>(sizeof(kContextMenu) / sizeof(kContextMenu[0]));
+constexpr char kContextMenuAdded[] = "追加項目(&A)";
+
 // ---- List view (report view, three columns; four with --columns 4) ---------------------------------------
 // The third column's title is one byte long. kListViewColumnCount is the default layout, the one every
 // expected report is written for; --columns 4 adds kListViewExtraColumn after it (benchmarks of wide lists).

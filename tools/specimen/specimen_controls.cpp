@@ -64,12 +64,15 @@ void addBatch(HWND toolbar, ToolbarBatch& batch) {
 
 } // namespace
 
-HMENU buildMenuBar() {
-    // open[level] is the menu that receives the entries of that level.
+namespace {
+
+// Fills root with the entries; open[level] is the menu that receives the entries of that level.
+HMENU fillMenu(HMENU root, const MenuEntry* entries, int count) {
     HMENU open[kMaxDepth] = {};
-    open[0] = CreateMenu();
-    if (open[0] == nullptr) return nullptr;
-    for (const MenuEntry& entry : kMenu) {
+    open[0] = root;
+    if (root == nullptr) return nullptr;
+    for (int i = 0; i < count; ++i) {
+        const MenuEntry& entry = entries[i];
         HMENU into = open[entry.level];
         switch (entry.kind) {
         case MenuKind::Separator: AppendMenuA(into, MF_SEPARATOR, 0, nullptr); break;
@@ -82,7 +85,19 @@ HMENU buildMenuBar() {
         }
         }
     }
-    return open[0];
+    return root;
+}
+
+} // namespace
+
+HMENU buildMenuBar() {
+    return fillMenu(CreateMenu(), kMenu, kMenuEntryCount);
+}
+
+HMENU buildContextMenu() {
+    HMENU menu = fillMenu(CreatePopupMenu(), kContextMenu, kContextMenuEntryCount);
+    if (menu != nullptr) EnableMenuItem(menu, kIdContextPaste, MF_BYCOMMAND | MF_GRAYED);
+    return menu;
 }
 
 void fillListView(HWND listView, int rows, int columns) {

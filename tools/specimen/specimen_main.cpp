@@ -21,6 +21,7 @@ Options options = {kListViewDefaultRows,
                    kToolbarDefaultButtons,
                    -1,
                    -1,
+                   -1,
                    kWindowTitle,
                    0};
 
@@ -76,6 +77,8 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.exitAfterMs);
         } else if (strcmp(name, "--owner-drawn") == 0) {
             ok = parseCount(value, &parsed.ownerDrawnItems);
+        } else if (strcmp(name, "--context-menu-after") == 0) {
+            ok = parseCount(value, &parsed.contextMenuAfterMs);
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;

@@ -1,6 +1,7 @@
 // The specimen's top-level window (class "VantorSpecimen"): creates its menu bar and all its child windows
 // in the fixed order documented in specimen_contents.h, lays them out at fixed positions, and carries out
-// --hang-after with a timer whose handler never returns.
+// --hang-after with a timer whose handler never returns, and --context-menu-after with a timer that opens
+// the context menu (filled further while it is initialised) and another that closes it.
 //
 // Threads: the user-interface thread only (window procedure and creation).
 #include "specimen.h"
@@ -14,6 +15,10 @@ namespace specimen {
 namespace {
 
 constexpr UINT_PTR kHangTimer = 1;
+constexpr UINT_PTR kContextMenuTimer = 2;
+constexpr UINT_PTR kContextMenuCloseTimer = 3;
+// The context menu while it is shown (user-interface thread only).
+HMENU contextMenu = nullptr;
 constexpr int kClientWidth = 1000;
 constexpr int kClientHeight = 640;
 constexpr int kStatusHeight = 24;
@@ -118,10 +123,42 @@ LRESULT onCreate(HWND window) {
     }
     if (options.hangAfterMs >= 0)
         SetTimer(window, kHangTimer, static_cast<UINT>(options.hangAfterMs), nullptr);
+    if (options.contextMenuAfterMs >= 0)
+        SetTimer(window, kContextMenuTimer, static_cast<UINT>(options.contextMenuAfterMs), nullptr);
     return 0;
 }
 
+// Shows the context menu at the window's top left until kContextMenuShownMs have passed (the close timer
+// runs inside the menu loop), then destroys it.
+void showContextMenu(HWND window) {
+    KillTimer(window, kContextMenuTimer);
+    contextMenu = buildContextMenu();
+    if (contextMenu == nullptr) return;
+    POINT at = {40, 40};
+    ClientToScreen(window, &at);
+    SetForegroundWindow(window);
+    SetTimer(window, kContextMenuCloseTimer, kContextMenuShownMs, nullptr);
+    TrackPopupMenu(contextMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, at.x, at.y, 0, window, nullptr);
+    KillTimer(window, kContextMenuCloseTimer);
+    DestroyMenu(contextMenu);
+    contextMenu = nullptr;
+}
+
+// The application fills its context menu as it opens: the added item comes last, once.
+void onInitMenuPopup(HMENU menu) {
+    if (menu == nullptr || menu != contextMenu ||
+        GetMenuState(menu, kIdContextAdded, MF_BYCOMMAND) != 0xFFFFFFFF)
+        return;
+    AppendMenuA(menu, MF_STRING, kIdContextAdded, kContextMenuAdded);
+}
+
 void onTimer(HWND window, UINT_PTR id) {
+    if (id == kContextMenuTimer) return showContextMenu(window);
+    if (id == kContextMenuCloseTimer) {
+        KillTimer(window, kContextMenuCloseTimer);
+        EndMenu();
+        return;
+    }
     if (id != kHangTimer) return;
     KillTimer(window, kHangTimer);
     // From here on the user-interface thread answers no message: the window counts as hung.
@@ -135,6 +172,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_TIMER: onTimer(window, wParam); return 0;
     case WM_MEASUREITEM: measureOwnerDrawnItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
     case WM_DRAWITEM: drawOwnerDrawnItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_INITMENUPOPUP: onInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(window, msg, wParam, lParam);
     }

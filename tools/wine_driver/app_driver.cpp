@@ -12,6 +12,7 @@
 #include "capture/dispatcher.h"
 #include "capture/capture_lock.h"
 #include "capture/structure_report.h"
+#include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vantor {
@@ -125,11 +126,15 @@ std::string binDirectory() {
     return path;
 }
 
-std::string makeVantorDirectory(const char* name) {
+std::string makeVantorDirectory(const char* name, bool withHookLibrary) {
     const std::string dir = binDirectory() + "\\app-test-" + name;
     CreateDirectoryA(dir.c_str(), nullptr);
     DeleteFileA((dir + "\\vantor.ini").c_str());
     CopyFileA((binDirectory() + "\\vantor.exe").c_str(), (dir + "\\vantor.exe").c_str(), FALSE);
+    if (withHookLibrary)
+        CopyFileA((binDirectory() + "\\msghook.dll").c_str(), (dir + "\\msghook.dll").c_str(), FALSE);
+    else
+        DeleteFileA((dir + "\\msghook.dll").c_str());
     return dir;
 }
 
@@ -326,6 +331,12 @@ std::string engineReportOf(HWND window) {
     if (!ready) {
         installWin32Platform();
         createCaptureState();
+        // msghook.dll from beside this program (the build's bin directory, as vantor.exe's), so that the
+        // engine reads the specimen's menu bar as vantor.exe does under Wine.
+        char directory[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, directory, sizeof directory);
+        if (char* slash = std::strrchr(directory, '\\')) *slash = '\0';
+        loadHookLibrary(directory);
         ready = true;
     }
     {

@@ -29,7 +29,8 @@ struct Program {
 // The directory of the test driver (bin/ of the build), without a trailing backslash.
 std::string binDirectory();
 // A fresh empty directory for one start of vantor.exe holding a copy of it; name distinguishes tests.
-std::string makeVantorDirectory(const char* name);
+// msghook.dll is copied beside it unless withHookLibrary is false.
+std::string makeVantorDirectory(const char* name, bool withHookLibrary = true);
 bool startProgram(const std::string& exe, const std::string& arguments, Program* out);
 
 // The running vantor.exe of one test and the windows of its main window.

@@ -1,0 +1,559 @@
+// msghook.dll: the one piece of Vantor that runs inside other applications. SetHook sets two global hooks
+// that run only where menus are shown or windows are created (WH_SYSMSGFILTER for menu loops, WH_CBT for
+// window creation); their records go into a bounded queue in a named shared section guarded by a named
+// mutex, and the named event "MsgHook-Test-Event-Name" is signalled after each record is queued.
+// PopMessage takes records out on the program's side. RequestMenuBar asks a target for its menu bar
+// through a posted registered message seen by a WH_GETMESSAGE hook set only for the length of the request.
+// Menus are snapshotted into the section inside their own process, where the menu functions answer.
+//
+// Inside a target every hook procedure filters on its code first and returns at once otherwise, waits at
+// most kLockWaitMs (10 ms) for the mutex (a record that cannot be queued is dropped and counted), allocates
+// nothing per message, never writes outside the section and its own fixed buffers, and passes every
+// message on. No hook that runs for every sent message (WH_CALLWNDPROC/RET): under Wine it makes every
+// SendMessage on the desktop hundreds of times slower.
+//
+// Threads: the hook procedures run on the threads of the processes they are loaded into; SetHook, FreeHook,
+// PopMessage and RequestMenuBar on any thread of the program.
+// wire.h names its message constants like the SDK's macros: it comes before <windows.h>, and below the
+// SDK's macros (equal to wire.h's values, checked in platform/win32/wire_check.cpp) are used.
+#include "platform/wire.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+
+using vantor::wire::HookRecord;
+using vantor::wire::HookSection;
+using vantor::wire::MenuSnapshot;
+using vantor::wire::SnapshotItem;
+using vantor::wire::SnapshotMenu;
+namespace wire = vantor::wire;
+
+#ifndef MN_GETHMENU
+#define MN_GETHMENU 0x01E1
+#endif
+
+namespace {
+
+// The longest a hook procedure waits for the queue lock inside another application. Under Wine each wait is
+// a server round trip, and with several threads queueing at once a holder preempted for a time slice made a
+// 5 ms wait give up on records that would have fitted (the queue load test saw it); 10 ms did not.
+constexpr DWORD kLockWaitMs = 10;
+// The longest the program's own calls wait for the queue lock: the section is open to every process, and one
+// that held the mutex for ever must not hold the program's user-interface thread with it.
+constexpr DWORD kProgramLockWaitMs = 100;
+// How often a process without the event (no program running) tries to open it again.
+constexpr DWORD kEventRetryMs = 1000;
+// Pop-up menus of one thread followed at the same time, and top-level windows looked at to find them.
+constexpr int kMaxPopups = 8;
+constexpr int kMaxWindowsScanned = 256;
+
+HINSTANCE dllInstance = nullptr;
+
+// Per process (the DLL's own data, not shared): the section's view and the named objects, opened once on
+// first use. Written once under the process lock; read without it afterwards.
+SRWLOCK processLock = SRWLOCK_INIT;
+HANDLE sectionHandle = nullptr;
+HookSection* section = nullptr;
+HANDLE queueMutex = nullptr;
+volatile LONG opened = 0;
+HANDLE hookEvent = nullptr;
+DWORD eventTriedAt = 0;
+bool eventTried = false;
+UINT menuBarRequest = 0;
+
+// Per process of a host (the program): its hooks. SetHook/FreeHook only.
+HHOOK filterHook = nullptr;
+HHOOK cbtHook = nullptr;
+
+bool openShared() {
+    if (opened != 0) return section != nullptr;
+    AcquireSRWLockExclusive(&processLock);
+    if (opened == 0) {
+        sectionHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           sizeof(HookSection), wire::kHookSectionName);
+        if (sectionHandle != nullptr)
+            section = static_cast<HookSection*>(
+                MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(HookSection)));
+        queueMutex = CreateMutexA(nullptr, FALSE, wire::kHookMutexName);
+        menuBarRequest = RegisterWindowMessageA(wire::kMenuBarRequestName);
+        if (queueMutex == nullptr && section != nullptr) {
+            UnmapViewOfFile(section);
+            section = nullptr;
+        }
+        InterlockedExchange(&opened, 1);
+    }
+    ReleaseSRWLockExclusive(&processLock);
+    return section != nullptr;
+}
+
+// RAII hold of the named mutex with a bounded wait. A mutex left by a process that died holding it is
+// taken over (WAIT_ABANDONED); the queue's counters are checked before use, so a half-written state from
+// it cannot lead outside the queue.
+class QueueLock {
+  public:
+    explicit QueueLock(DWORD waitMs) {
+        const DWORD r = WaitForSingleObject(queueMutex, waitMs);
+        held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    }
+    ~QueueLock() {
+        if (held_) ReleaseMutex(queueMutex);
+    }
+    QueueLock(const QueueLock&) = delete;
+    QueueLock& operator=(const QueueLock&) = delete;
+    bool held() const { return held_; }
+
+  private:
+    bool held_;
+};
+
+// A section first created, or written over by something else, starts again empty. Caller holds the lock.
+void checkHeader() {
+    if (section->magic == wire::kSectionMagic && section->size == sizeof(HookSection) &&
+        section->tail - section->head <= wire::kHookQueueCapacity)
+        return;
+    // The host list survives: the program that set the hook must not start receiving its own records.
+    section->head = section->tail = 0;
+    section->dropped = 0;
+    section->nextSequence = 0;
+    section->requestSequence = section->answerSequence = 0;
+    section->magic = wire::kSectionMagic;
+    section->size = sizeof(HookSection);
+}
+
+bool isHostProcess(DWORD pid) {
+    for (std::uint32_t host : section->hostPids)
+        if (host == pid) return true;
+    return false;
+}
+
+void signalProgram() {
+    if (hookEvent == nullptr) {
+        // The event belongs to the program; when it does not run, the event is looked for at most once a
+        // second, so that creating windows in a busy application costs no repeated open.
+        const DWORD now = GetTickCount();
+        if (eventTried && now - eventTriedAt < kEventRetryMs) return;
+        AcquireSRWLockExclusive(&processLock);
+        if (hookEvent == nullptr) {
+            hookEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookEventName);
+            eventTried = true;
+            eventTriedAt = now;
+        }
+        ReleaseSRWLockExclusive(&processLock);
+        if (hookEvent == nullptr) return;
+    }
+    SetEvent(hookEvent);
+}
+
+// Two programs that set the hook (vantor.exe and vantor-cli, possibly each with its own copy of this
+// library) put a procedure into every chain twice, and each event would be queued twice. A record equal to
+// one queued less than kRepeatMs ago is therefore taken as the same event seen again. Caller holds the lock.
+constexpr DWORD kRepeatMs = 50;
+
+bool seenJustNow(const HookRecord& r, DWORD now) {
+    for (std::uint32_t i = 0; i < wire::kHookRecentRecords; ++i) {
+        const HookRecord& q = section->recent[i];
+        if (now - section->recentTicks[i] < kRepeatMs && q.window == r.window && q.message == r.message &&
+            q.lParam == r.lParam && q.wParam == r.wParam)
+            return true;
+    }
+    const std::uint32_t at = section->recentNext++ % wire::kHookRecentRecords;
+    section->recent[at] = r;
+    section->recentTicks[at] = now;
+    return false;
+}
+
+// Queues records (in one locked step, so that they stay together and in order) and signals the program.
+void queueRecords(const HookRecord* records, int n) {
+    if (n <= 0 || !openShared()) return;
+    {
+        QueueLock lock(kLockWaitMs);
+        if (!lock.held()) {
+            InterlockedExchangeAdd(reinterpret_cast<volatile LONG*>(&section->dropped), n);
+            return;
+        }
+        checkHeader();
+        const DWORD now = GetTickCount();
+        for (int i = 0; i < n; ++i) {
+            if (seenJustNow(records[i], now)) continue;
+            if (section->tail - section->head >= wire::kHookQueueCapacity) {
+                InterlockedExchangeAdd(reinterpret_cast<volatile LONG*>(&section->dropped), n - i);
+                break;
+            }
+            section->queue[section->tail % wire::kHookQueueCapacity] = records[i];
+            ++section->tail;
+        }
+    }
+    signalProgram();
+}
+
+DWORD low32(const void* handle) {
+    return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(handle));
+}
+
+// ---- Menu snapshots -----------------------------------------------------------------------------------
+
+// One snapshot is built here, then copied into a slot under the mutex; a second thread of the same process
+// that wants one at the same moment goes without (menus are shown by one thread at a time).
+SRWLOCK snapshotLock = SRWLOCK_INIT;
+MenuSnapshot building;
+
+// Cuts text (NUL-terminated, at most kSnapshotTextSize - 1 bytes) after its last whole character.
+void cutAtCharacter(char* text) {
+    std::size_t i = 0;
+    while (text[i] != '\0') {
+        const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[i])) ? 2 : 1;
+        if (step == 2 && text[i + 1] == '\0') {
+            text[i] = '\0';
+            break;
+        }
+        i += step;
+    }
+}
+
+// Adds the items of menus[index] to the snapshot, queueing its sub-menus behind it.
+void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
+    const HMENU menu = reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(s->menus[index].handle));
+    const int n = GetMenuItemCount(menu);
+    s->menus[index].first = s->itemCount;
+    s->menus[index].count = 0;
+    for (int p = 0; p < n && s->itemCount < wire::kSnapshotItems; ++p) {
+        SnapshotItem& item = s->items[s->itemCount];
+        std::memset(&item, 0, sizeof item);
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+        info.dwTypeData = item.text;
+        info.cch = sizeof item.text;
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(p), TRUE, &info)) {
+            item.flags = wire::kSnapshotItemSeparator; // unreadable: no text, as the program treats it
+        } else {
+            item.text[sizeof item.text - 1] = '\0';
+            cutAtCharacter(item.text);
+            item.id = static_cast<std::int32_t>(info.wID);
+            item.subMenu = reinterpret_cast<ULONG_PTR>(info.hSubMenu);
+            if ((info.fType & MFT_SEPARATOR) != 0) item.flags = wire::kSnapshotItemSeparator;
+        }
+        ++s->itemCount;
+        ++s->menus[index].count;
+        if (item.subMenu == 0) continue;
+        bool listed = false;
+        for (std::uint32_t m = 0; m < s->menuCount; ++m)
+            listed = listed || s->menus[m].handle == item.subMenu;
+        if (!listed && s->menuCount < wire::kSnapshotMenus)
+            s->menus[s->menuCount++] = SnapshotMenu{item.subMenu, 0, 0};
+    }
+}
+
+// Stores a snapshot of menu (and its sub-menus, breadth first) in the oldest slot of the section.
+void snapshotMenu(HMENU menu, HWND owner) {
+    if (menu == nullptr || !IsMenu(menu) || !openShared()) return;
+    if (!TryAcquireSRWLockExclusive(&snapshotLock)) return;
+    MenuSnapshot* s = &building;
+    s->magic = 0;
+    s->window = reinterpret_cast<ULONG_PTR>(owner);
+    s->menuCount = 1;
+    s->itemCount = 0;
+    s->menus[0] = SnapshotMenu{reinterpret_cast<ULONG_PTR>(menu), 0, 0};
+    for (std::uint32_t m = 0; m < s->menuCount; ++m)
+        snapshotItems(s, m);
+    {
+        QueueLock lock(kLockWaitMs);
+        if (lock.held()) {
+            checkHeader();
+            const std::uint32_t sequence = ++section->nextSequence;
+            MenuSnapshot* slot = &section->slots[sequence % wire::kSnapshotSlots];
+            slot->magic = 0;
+            const std::size_t header = offsetof(MenuSnapshot, window);
+            std::memcpy(reinterpret_cast<char*>(slot) + header, reinterpret_cast<const char*>(s) + header,
+                        offsetof(MenuSnapshot, items) - header + s->itemCount * sizeof(SnapshotItem));
+            slot->sequence = sequence;
+            slot->magic = wire::kSnapshotMagic;
+        }
+    }
+    ReleaseSRWLockExclusive(&snapshotLock);
+}
+
+// ---- Menu loops (WH_SYSMSGFILTER, MSGF_MENU) ----------------------------------------------------------
+
+// The pop-up menus a thread showed at the last call of its menu loop, to tell newly shown ones.
+struct ShownPopup {
+    HWND window;
+    HMENU menu;
+};
+struct MenuLoopState {
+    DWORD thread;
+    int count;
+    ShownPopup popups[kMaxPopups];
+};
+constexpr int kThreadsFollowed = 8;
+SRWLOCK loopLock = SRWLOCK_INIT;
+MenuLoopState loops[kThreadsFollowed];
+int nextLoopSlot = 0;
+
+// The thread's entry (a fresh one, taking the place of the oldest, when it has none). Caller holds loopLock.
+MenuLoopState* loopStateOf(DWORD thread) {
+    for (MenuLoopState& s : loops)
+        if (s.thread == thread) return &s;
+    MenuLoopState* s = &loops[nextLoopSlot];
+    nextLoopSlot = (nextLoopSlot + 1) % kThreadsFollowed;
+    s->thread = thread;
+    s->count = 0;
+    return s;
+}
+
+// The shown pop-up menu windows ("#32768") of this thread with their menus.
+int shownPopups(DWORD thread, ShownPopup* out) {
+    int n = 0;
+    HWND w = nullptr;
+    for (int scanned = 0; scanned < kMaxWindowsScanned && n < kMaxPopups; ++scanned) {
+        w = FindWindowExA(nullptr, w, "#32768", nullptr);
+        if (w == nullptr) break;
+        if (GetWindowThreadProcessId(w, nullptr) != thread || !IsWindowVisible(w)) continue;
+        const HMENU menu = reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
+        if (menu != nullptr) out[n++] = ShownPopup{w, menu};
+    }
+    return n;
+}
+
+bool wasShown(const MenuLoopState& s, const ShownPopup& p) {
+    for (int i = 0; i < s.count; ++i)
+        if (s.popups[i].window == p.window && s.popups[i].menu == p.menu) return true;
+    return false;
+}
+
+bool isSubMenuOf(HMENU bar, HMENU menu) {
+    const int n = GetMenuItemCount(bar);
+    for (int i = 0; i < n; ++i)
+        if (GetSubMenu(bar, i) == menu) return true;
+    return false;
+}
+
+bool isMenuWindow(HWND w) {
+    char name[16] = "";
+    return w != nullptr && GetClassNameA(w, name, sizeof name) > 0 && lstrcmpA(name, "#32768") == 0;
+}
+
+// The window that owns the running menu loop. The system's answer is used unless it is a menu window
+// itself (Wine names the pop-up there); then the pop-up's owner, which is the window the menu was opened
+// for.
+HWND menuOwner(DWORD thread, HWND popup) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndMenuOwner != nullptr && !isMenuWindow(info.hwndMenuOwner))
+        return info.hwndMenuOwner;
+    return GetWindow(popup, GW_OWNER);
+}
+
+// A menu loop of this thread is running: each pop-up shown since the last call is snapshotted as the
+// application has filled it, then reported as WM_INITMENUPOPUP (owner, menu); the first pop-up of a loop
+// is preceded by WM_INITMENU with the menu bar (a menu dropped from the bar) or the pop-up itself.
+void menuLoopStep() {
+    if (!openShared() || isHostProcess(GetCurrentProcessId())) return;
+    const DWORD thread = GetCurrentThreadId();
+    ShownPopup now[kMaxPopups];
+    const int count = shownPopups(thread, now);
+    ShownPopup fresh[kMaxPopups];
+    int freshCount = 0;
+    bool loopStart = false;
+    if (!TryAcquireSRWLockExclusive(&loopLock)) return;
+    MenuLoopState* state = loopStateOf(thread);
+    loopStart = state->count == 0;
+    for (int i = 0; i < count; ++i)
+        if (!wasShown(*state, now[i])) fresh[freshCount++] = now[i];
+    state->count = count;
+    for (int i = 0; i < count; ++i)
+        state->popups[i] = now[i];
+    ReleaseSRWLockExclusive(&loopLock);
+
+    HookRecord records[kMaxPopups + 1];
+    int n = 0;
+    for (int i = 0; i < freshCount; ++i) {
+        const HWND owner = menuOwner(thread, fresh[i].window);
+        if (loopStart && i == 0) {
+            const HMENU bar = GetMenu(owner);
+            const bool fromBar = bar != nullptr && isSubMenuOf(bar, fresh[i].menu);
+            const HMENU first = fromBar ? bar : fresh[i].menu;
+            if (fromBar) snapshotMenu(bar, owner);
+            records[n++] = HookRecord{low32(owner), WM_INITMENU, 0, low32(first)};
+        }
+        snapshotMenu(fresh[i].menu, owner);
+        records[n++] = HookRecord{low32(owner), WM_INITMENUPOPUP, 0, low32(fresh[i].menu)};
+    }
+    queueRecords(records, n);
+}
+
+LRESULT CALLBACK filterProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_MENU) menuLoopStep();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// ---- Window creation (WH_CBT, HCBT_CREATEWND) ---------------------------------------------------------
+
+// A pop-up menu window ("#32768", given by name or as its class atom) being created.
+bool isMenuClass(const CREATESTRUCTA* cs) {
+    if (cs == nullptr) return false;
+    const ULONG_PTR atomOrName = reinterpret_cast<ULONG_PTR>(cs->lpszClass);
+    if (atomOrName != 0 && (atomOrName >> 16) == 0) return atomOrName == 0x8000;
+    return cs->lpszClass != nullptr && lstrcmpA(cs->lpszClass, "#32768") == 0;
+}
+
+// The menu filter hook is only called for messages the menu loop takes; a menu shown while nothing else
+// happens (no mouse movement, no timer) would be noticed only at the next message, often when it closes.
+// A message posted to the pop-up while it is created is taken by the menu loop once the menu is shown, by
+// then filled by the application (WM_INITMENUPOPUP is sent before the loop runs), so the filter sees it
+// at once. WM_NULL does nothing when the pop-up then receives it.
+void nudgeMenuLoop(HWND popup) {
+    PostMessageA(popup, WM_NULL, 0, 0);
+}
+
+LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && openShared() && !isHostProcess(GetCurrentProcessId())) {
+        // The record WM_CREATE would give: the window, wParam 0, lParam the creation record's address.
+        const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
+        const HookRecord r{static_cast<DWORD>(wParam), WM_CREATE, create != nullptr ? low32(create->lpcs) : 0,
+                           0};
+        queueRecords(&r, 1);
+        if (create != nullptr && isMenuClass(create->lpcs)) nudgeMenuLoop(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// ---- Menu-bar requests (WH_GETMESSAGE, set only while a request runs) ----------------------------------
+
+HANDLE answerEvent = nullptr;
+
+LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && openShared()) {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg != nullptr && menuBarRequest != 0 && msg->message == menuBarRequest) {
+            snapshotMenu(GetMenu(msg->hwnd), msg->hwnd);
+            {
+                QueueLock lock(kLockWaitMs);
+                if (lock.held()) section->answerSequence = static_cast<std::uint32_t>(msg->wParam);
+            }
+            HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookAnswerEventName);
+            if (answered != nullptr) {
+                SetEvent(answered);
+                CloseHandle(answered);
+            }
+            msg->message = WM_NULL; // the application never sees the request
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A host that ended without FreeHook (a crash) leaves its entry; such entries are freed for new hosts.
+bool processEnded(DWORD pid) {
+    HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (p == nullptr) return true;
+    const bool ended = WaitForSingleObject(p, 0) == WAIT_OBJECT_0;
+    CloseHandle(p);
+    return ended;
+}
+
+void registerHost(DWORD pid, bool add) {
+    if (!openShared()) return;
+    QueueLock lock(kProgramLockWaitMs);
+    if (!lock.held()) return;
+    checkHeader();
+    if (add) {
+        for (std::uint32_t& host : section->hostPids)
+            if (host != 0 && processEnded(host)) host = 0;
+    }
+    for (std::uint32_t& host : section->hostPids) {
+        if (add && host == 0) {
+            host = pid;
+            return;
+        }
+        if (!add && host == pid) host = 0;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+__declspec(dllexport) void WINAPI SetHook() {
+    if (filterHook != nullptr || !openShared()) return;
+    registerHost(GetCurrentProcessId(), true);
+    filterHook = SetWindowsHookExA(WH_SYSMSGFILTER, filterProc, dllInstance, 0);
+    cbtHook = SetWindowsHookExA(WH_CBT, cbtProc, dllInstance, 0);
+}
+
+__declspec(dllexport) void WINAPI FreeHook() {
+    if (filterHook != nullptr) UnhookWindowsHookEx(filterHook);
+    if (cbtHook != nullptr) UnhookWindowsHookEx(cbtHook);
+    filterHook = cbtHook = nullptr;
+    if (section != nullptr) registerHost(GetCurrentProcessId(), false);
+}
+
+// Moves up to capacity queued records into buffer and returns how many; 0 when none (or no section).
+__declspec(dllexport) int WINAPI PopMessage(HookRecord* buffer, int capacity) {
+    if (buffer == nullptr || capacity <= 0 || !openShared()) return 0;
+    QueueLock lock(kProgramLockWaitMs);
+    if (!lock.held()) return 0;
+    checkHeader();
+    int n = 0;
+    while (n < capacity && section->head != section->tail) {
+        buffer[n++] = section->queue[section->head % wire::kHookQueueCapacity];
+        ++section->head;
+    }
+    return n;
+}
+
+// The number of records dropped so far (full queue or lock not had in time).
+__declspec(dllexport) DWORD WINAPI DroppedCount() {
+    if (!openShared()) return 0;
+    return static_cast<DWORD>(
+        InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->dropped), 0, 0));
+}
+
+// Asks window's thread for a snapshot of its menu bar and waits for the answer at most timeoutMs. The
+// WH_GETMESSAGE hook that answers is set on that thread alone and removed again before returning.
+__declspec(dllexport) BOOL WINAPI RequestMenuBar(HWND window, DWORD timeoutMs) {
+    if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (thread == 0) return FALSE;
+    if (answerEvent == nullptr) answerEvent = CreateEventA(nullptr, FALSE, FALSE, wire::kHookAnswerEventName);
+    if (answerEvent == nullptr) return FALSE;
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
+    if (hook == nullptr) return FALSE;
+    std::uint32_t sequence = 0;
+    {
+        QueueLock lock(timeoutMs);
+        if (lock.held()) {
+            checkHeader();
+            sequence = ++section->requestSequence;
+            if (sequence == 0) sequence = ++section->requestSequence;
+        }
+    }
+    bool answered = false;
+    if (sequence != 0 && PostMessageA(window, menuBarRequest, sequence, 0)) {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            const auto seen = static_cast<std::uint32_t>(
+                InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence), 0, 0));
+            if (seen == sequence) {
+                answered = true;
+                break;
+            }
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= timeoutMs) break;
+            WaitForSingleObject(answerEvent, timeoutMs - spent);
+        }
+    }
+    UnhookWindowsHookEx(hook);
+    return answered ? TRUE : FALSE;
+}
+
+} // extern "C"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        dllInstance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

@@ -1,0 +1,194 @@
+// msghook.dll loaded at run time, and the menu snapshots it leaves in its shared section, read for the
+// window system where the menu functions refuse another process's menu (Wine). The section is copied
+// under its mutex into a buffer of this process and read there with the portable, bounds-checked reader
+// (platform/menu_snapshot.h): the section is writable by any process and trusted in nothing.
+//
+// Threads: loading and unloading on the main thread; the snapshot functions on any thread (one lock).
+#include "platform/hook_library.h"
+#include "platform/menu_snapshot.h"
+
+#include "platform/win32/win32_hook.h"
+#include "platform/win32/win32_impl.h"
+#include "platform/win32/win32_platform.h"
+
+#include <cstring>
+#include <memory>
+
+namespace vantor {
+
+namespace {
+
+using HookCall = void(WINAPI*)();
+using PopCall = int(WINAPI*)(wire::HookRecord*, int);
+using RequestCall = BOOL(WINAPI*)(HWND, DWORD);
+using DroppedCall = DWORD(WINAPI*)();
+
+// How long a window whose menu-bar request went unanswered is not asked again.
+constexpr DWORD kUnansweredPauseMs = 30000;
+
+template <typename F> F exportOf(HMODULE library, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// The loaded library, its exports, and the state of the snapshot reader.
+class HookLibraryWin32 : public HookLibrary {
+  public:
+    HookLibraryWin32() { InitializeCriticalSection(&lock_); }
+
+    bool load(const char* directory) {
+        char path[MAX_PATH * 2];
+        lstrcpynA(path, directory, MAX_PATH);
+        lstrcatA(path, "\\msghook.dll");
+        module_ = LoadLibraryA(path);
+        if (module_ == nullptr) return false;
+        set_ = exportOf<HookCall>(module_, "SetHook");
+        free_ = exportOf<HookCall>(module_, "FreeHook");
+        pop_ = exportOf<PopCall>(module_, "PopMessage");
+        request_ = exportOf<RequestCall>(module_, "RequestMenuBar");
+        dropped_ = exportOf<DroppedCall>(module_, "DroppedCount");
+        return set_ != nullptr && free_ != nullptr && pop_ != nullptr;
+    }
+    void unload() {
+        EnterCriticalSection(&lock_);
+        if (view_ != nullptr) UnmapViewOfFile(view_);
+        if (mapping_ != nullptr) CloseHandle(mapping_);
+        if (mutex_ != nullptr) CloseHandle(mutex_);
+        view_ = nullptr;
+        mapping_ = mutex_ = nullptr;
+        LeaveCriticalSection(&lock_);
+        if (module_ != nullptr) FreeLibrary(module_);
+        module_ = nullptr;
+        set_ = free_ = nullptr;
+        pop_ = nullptr;
+        request_ = nullptr;
+        dropped_ = nullptr;
+    }
+    void setHook() {
+        if (set_ != nullptr) set_();
+    }
+    void freeHook() {
+        if (free_ != nullptr) free_();
+    }
+    unsigned long dropped() { return dropped_ != nullptr ? dropped_() : 0; }
+    bool loaded() const { return module_ != nullptr; }
+
+    int popMessage(wire::HookRecord* buf, int cap) override { return pop_ != nullptr ? pop_(buf, cap) : 0; }
+    void debugOutput(const char* text) override { OutputDebugStringA(text); }
+
+    // Asks the window's thread for its menu bar, unless the window is this process's own, a child (whose
+    // "menu" is its id), hung, or left a request unanswered a short while ago.
+    void requestMenuBar(HWND window) {
+        if (request_ == nullptr) return;
+        if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) return;
+        DWORD pid = 0;
+        if (GetWindowThreadProcessId(window, &pid) == 0 || pid == GetCurrentProcessId()) return;
+        if (IsHungAppWindow(window)) return;
+        const DWORD now = GetTickCount();
+        EnterCriticalSection(&lock_);
+        const bool paused = window == unanswered_ && now - unansweredAt_ < kUnansweredPauseMs;
+        LeaveCriticalSection(&lock_);
+        if (paused) return;
+        if (request_(window, kMessageTimeoutMs)) return;
+        EnterCriticalSection(&lock_);
+        unanswered_ = window;
+        unansweredAt_ = GetTickCount();
+        LeaveCriticalSection(&lock_);
+    }
+
+    int snapshotCount(Hmenu menu) {
+        EnterCriticalSection(&lock_);
+        const int n =
+            copySection() ? snapshotMenuItemCount(copy_.get(), sizeof(wire::HookSection), menu) : -1;
+        LeaveCriticalSection(&lock_);
+        return n;
+    }
+    bool snapshotItem(Hmenu menu, int position, MenuItem* out) {
+        EnterCriticalSection(&lock_);
+        const bool ok =
+            copySection() && snapshotMenuItem(copy_.get(), sizeof(wire::HookSection), menu, position, out);
+        LeaveCriticalSection(&lock_);
+        return ok;
+    }
+
+  private:
+    // Copies the section into copy_ under the section's mutex (a short wait: the copy is read as untrusted
+    // anyway). False without the library or the section. Caller holds lock_.
+    bool copySection() {
+        if (module_ == nullptr) return false;
+        if (view_ == nullptr) {
+            mapping_ = OpenFileMappingA(FILE_MAP_READ, FALSE, wire::kHookSectionName);
+            if (mapping_ == nullptr) return false;
+            view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(wire::HookSection));
+            mutex_ = OpenMutexA(SYNCHRONIZE, FALSE, wire::kHookMutexName);
+            if (view_ == nullptr) return false;
+        }
+        if (!copy_) copy_.reset(new (std::nothrow) unsigned char[sizeof(wire::HookSection)]);
+        if (!copy_) return false;
+        const DWORD r = mutex_ != nullptr ? WaitForSingleObject(mutex_, 100) : WAIT_FAILED;
+        std::memcpy(copy_.get(), view_, sizeof(wire::HookSection));
+        if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ReleaseMutex(mutex_);
+        return true;
+    }
+
+    CRITICAL_SECTION lock_;
+    HMODULE module_ = nullptr;
+    HookCall set_ = nullptr;
+    HookCall free_ = nullptr;
+    PopCall pop_ = nullptr;
+    RequestCall request_ = nullptr;
+    DroppedCall dropped_ = nullptr;
+    HANDLE mapping_ = nullptr;
+    HANDLE mutex_ = nullptr;
+    void* view_ = nullptr;
+    std::unique_ptr<unsigned char[]> copy_;
+    HWND unanswered_ = nullptr;
+    DWORD unansweredAt_ = 0;
+};
+
+HookLibraryWin32& library() {
+    static HookLibraryWin32 instance;
+    return instance;
+}
+
+} // namespace
+
+bool loadHookLibrary(const char* directory) {
+    if (library().loaded()) return true;
+    const bool ok = library().load(directory);
+    if (library().loaded()) setHookLibrary(&library());
+    return ok;
+}
+
+void setHook() {
+    library().setHook();
+}
+
+void freeHook() {
+    library().freeHook();
+}
+
+void unloadHookLibrary() {
+    setHookLibrary(nullptr);
+    library().unload();
+}
+
+unsigned long hookDroppedCount() {
+    return library().dropped();
+}
+
+namespace win32 {
+
+void requestMenuBarSnapshot(HWND window) {
+    library().requestMenuBar(window);
+}
+
+int snapshotItemCount(Hmenu menu) {
+    return library().snapshotCount(menu);
+}
+
+bool snapshotItem(Hmenu menu, int position, MenuItem* out) {
+    return library().snapshotItem(menu, position, out);
+}
+
+} // namespace win32
+} // namespace vantor

@@ -1,0 +1,75 @@
+// libFuzzer target for the menu snapshot reader (platform/menu_snapshot.h): any bytes as the shared section
+// must give answers within bounds, never a crash or a read outside the section (built with AddressSanitizer
+// and UndefinedBehaviorSanitizer). Input: a mode byte, four bytes of menu handle, three bytes of section
+// length, then the bytes that are spread over the snapshots.
+//   The section is a block of exactly its length (full size when mode bit 0 is set, else the length given,
+//   up to a little more than full size), zero-filled, so that AddressSanitizer sees any read past its end.
+//   The remaining input is cut into one piece per snapshot slot and each piece laid over its slot's start
+//   (header, menu table and the first items), as far as the section reaches; with mode bit 1 each slot that
+//   fits gets its magic, so that the fuzzer spends its inputs on counts, ranges and texts.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "platform/menu_snapshot.h"
+#include "platform/wire.h"
+
+using vantor::Hmenu;
+using vantor::MenuItem;
+namespace wire = vantor::wire;
+
+namespace {
+
+constexpr std::size_t kFullSize = sizeof(wire::HookSection);
+
+std::size_t slotStart(std::uint32_t s) {
+    return offsetof(wire::HookSection, slots) + s * sizeof(wire::MenuSnapshot);
+}
+
+void query(const std::uint8_t* section, std::size_t size, Hmenu menu) {
+    const int n = vantor::snapshotMenuItemCount(section, size, menu);
+    if (n > static_cast<int>(wire::kSnapshotItems)) __builtin_trap();
+    MenuItem item;
+    for (int p = -1; p <= n; ++p) {
+        const bool found = vantor::snapshotMenuItem(section, size, menu, p, &item);
+        if (found != (p >= 0 && p < n)) __builtin_trap();
+        if (found && std::strlen(item.text) >= sizeof item.text) __builtin_trap();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 8) return 0;
+    const std::uint8_t mode = data[0];
+    std::uint32_t handle;
+    std::memcpy(&handle, data + 1, sizeof handle);
+    const std::size_t given = data[5] | (data[6] << 8) | (data[7] << 16);
+    data += 8;
+    size -= 8;
+    const std::size_t length = (mode & 1) != 0 ? kFullSize : given % (kFullSize + 64);
+    std::unique_ptr<std::uint8_t[]> section(new std::uint8_t[length]());
+    std::uint8_t* bytes = section.get();
+    const std::size_t piece = size / wire::kSnapshotSlots;
+    for (std::uint32_t s = 0; s < wire::kSnapshotSlots; ++s) {
+        const std::size_t at = slotStart(s);
+        if (at >= length) break;
+        const std::size_t n = piece < length - at ? piece : length - at;
+        std::memcpy(bytes + at, data + s * piece, n);
+        if ((mode & 2) != 0 && at + sizeof(wire::MenuSnapshot) <= length)
+            std::memcpy(bytes + at + offsetof(wire::MenuSnapshot, magic), &wire::kSnapshotMagic,
+                        sizeof wire::kSnapshotMagic);
+    }
+    query(bytes, length, static_cast<Hmenu>(handle));
+    // The handles the snapshots name are the ones worth asking for.
+    const std::size_t entry = (mode >> 4) % wire::kSnapshotMenus;
+    for (std::uint32_t s = 0; s < wire::kSnapshotSlots; ++s) {
+        const std::size_t at =
+            slotStart(s) + offsetof(wire::MenuSnapshot, menus) + entry * sizeof(wire::SnapshotMenu);
+        if (at + sizeof(std::uint64_t) > length) break;
+        std::uint64_t h;
+        std::memcpy(&h, bytes + at, sizeof h);
+        query(bytes, length, static_cast<Hmenu>(h));
+    }
+    return 0;
+}

@@ -1,0 +1,138 @@
+// Unit tests of the menu snapshot reader: menus found in the newest well-formed snapshot, items with
+// separators and sub-menus, and a section written by anyone: bad headers, counts and ranges past their
+// bounds, texts without a terminator and sections cut short all give "no such menu", never a read outside.
+#include "platform/menu_snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/wire.h"
+
+namespace vantor {
+namespace {
+
+using wire::HookSection;
+using wire::MenuSnapshot;
+
+constexpr std::uint64_t kBar = 0x20050;
+constexpr std::uint64_t kFile = 0x20052;
+
+class MenuSnapshotReader : public ::testing::Test {
+  protected:
+    void SetUp() override { std::memset(section.get(), 0, sizeof(HookSection)); }
+
+    // A snapshot in slot s: the bar with "&File" (sub-menu kFile) and "&Help" [9]; kFile with "&Open" [101],
+    // a separator and "E&xit" [104].
+    MenuSnapshot& writeBar(int s, std::uint32_t sequence) {
+        MenuSnapshot& m = section->slots[s];
+        m.magic = wire::kSnapshotMagic;
+        m.sequence = sequence;
+        m.window = 0x1005e;
+        m.menuCount = 2;
+        m.itemCount = 5;
+        m.menus[0] = {kBar, 0, 2};
+        m.menus[1] = {kFile, 2, 3};
+        item(m, 0, "&File", 0, kFile);
+        item(m, 1, "&Help", 9);
+        item(m, 2, "&Open", 101);
+        item(m, 3, "", 0, 0, wire::kSnapshotItemSeparator);
+        item(m, 4, "E&xit", 104);
+        return m;
+    }
+    static void item(MenuSnapshot& m, int i, const char* text, std::int32_t id, std::uint64_t sub = 0,
+                     std::uint32_t flags = 0) {
+        m.items[i].subMenu = sub;
+        m.items[i].id = id;
+        m.items[i].flags = flags;
+        std::strncpy(m.items[i].text, text, sizeof m.items[i].text);
+    }
+    int count(std::uint64_t menu, std::size_t size = sizeof(HookSection)) {
+        return snapshotMenuItemCount(section.get(), size, static_cast<Hmenu>(menu));
+    }
+    std::string text(std::uint64_t menu, int position) {
+        MenuItem out;
+        if (!snapshotMenuItem(section.get(), sizeof(HookSection), static_cast<Hmenu>(menu), position, &out))
+            return "<none>";
+        return out.text;
+    }
+
+    std::unique_ptr<HookSection> section{new HookSection};
+};
+
+TEST_F(MenuSnapshotReader, MenuAndSubMenuReadWithIdsSeparatorsAndSubMenuHandles) {
+    writeBar(3, 1);
+    EXPECT_EQ(count(kBar), 2);
+    EXPECT_EQ(count(kFile), 3);
+    MenuItem out;
+    ASSERT_TRUE(snapshotMenuItem(section.get(), sizeof(HookSection), static_cast<Hmenu>(kBar), 0, &out));
+    EXPECT_STREQ(out.text, "&File");
+    EXPECT_EQ(out.id, -1);
+    EXPECT_EQ(out.subMenu, static_cast<Hmenu>(kFile));
+    EXPECT_FALSE(out.separator);
+    ASSERT_TRUE(snapshotMenuItem(section.get(), sizeof(HookSection), static_cast<Hmenu>(kFile), 1, &out));
+    EXPECT_TRUE(out.separator);
+    EXPECT_STREQ(out.text, "");
+    ASSERT_TRUE(snapshotMenuItem(section.get(), sizeof(HookSection), static_cast<Hmenu>(kFile), 2, &out));
+    EXPECT_STREQ(out.text, "E&xit");
+    EXPECT_EQ(out.id, 104);
+    EXPECT_EQ(text(kFile, 3), "<none>");
+    EXPECT_EQ(text(kFile, -1), "<none>");
+    EXPECT_EQ(count(0x999), -1);
+    EXPECT_EQ(count(0), -1);
+}
+
+TEST_F(MenuSnapshotReader, NewestSnapshotOfAMenuWinsAndHandlesCompareInTheirLow32Bits) {
+    writeBar(0, 7);
+    item(writeBar(5, 6), 1, "&Old", 9);
+    EXPECT_EQ(text(kBar, 1), "&Help");
+    item(writeBar(2, 8), 1, "&New", 9);
+    EXPECT_EQ(text(kBar, 1), "&New");
+    // A handle sign-extended from its 32 bits is the same menu.
+    section->slots[2].menus[0].handle = 0xFFFFFFFF80000010ull;
+    EXPECT_EQ(count(0x80000010ull), 2);
+}
+
+TEST_F(MenuSnapshotReader, SnapshotsWithBadHeadersOrRangesAreIgnored) {
+    writeBar(0, 1).magic = 0x12345678;
+    EXPECT_EQ(count(kBar), -1);
+    writeBar(1, 2).menuCount = wire::kSnapshotMenus + 1;
+    EXPECT_EQ(count(kBar), -1);
+    writeBar(2, 3).itemCount = wire::kSnapshotItems + 1;
+    EXPECT_EQ(count(kBar), -1);
+    // A menu whose items run past the snapshot's item count, or start past it.
+    MenuSnapshot& overlong = writeBar(3, 4);
+    overlong.menus[1].count = 4;
+    overlong.menus[0].first = 0xFFFFFFFF;
+    EXPECT_EQ(count(kFile), -1);
+    EXPECT_EQ(count(kBar), -1);
+    // A sound snapshot beside them is still found.
+    writeBar(4, 1);
+    EXPECT_EQ(count(kFile), 3);
+}
+
+TEST_F(MenuSnapshotReader, TextWithoutTerminatorIsCutAtItsField) {
+    MenuSnapshot& m = writeBar(0, 1);
+    std::memset(m.items[2].text, 'A', sizeof m.items[2].text);
+    EXPECT_EQ(text(kFile, 0), std::string(255, 'A'));
+}
+
+TEST_F(MenuSnapshotReader, SectionCutShortHoldsOnlyTheSlotsThatFitWhole) {
+    writeBar(0, 1);
+    writeBar(1, 2);
+    const std::size_t slot1End = offsetof(HookSection, slots) + 2 * sizeof(MenuSnapshot);
+    // Copies of the section's first bytes in blocks of exactly that size, so that the sanitizers see any read
+    // past them.
+    for (std::size_t size : {std::size_t{0}, std::size_t{10}, slot1End - 1, slot1End}) {
+        std::unique_ptr<unsigned char[]> copy(new unsigned char[size + 1]);
+        std::memcpy(copy.get(), section.get(), size);
+        const int n = snapshotMenuItemCount(copy.get(), size, static_cast<Hmenu>(kBar));
+        EXPECT_EQ(n, size >= offsetof(HookSection, slots) + sizeof(MenuSnapshot) ? 2 : -1) << size;
+    }
+    EXPECT_EQ(snapshotMenuItemCount(nullptr, 0, static_cast<Hmenu>(kBar)), -1);
+}
+
+} // namespace
+} // namespace vantor

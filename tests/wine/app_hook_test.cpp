@@ -1,0 +1,156 @@
+// vantor.exe end to end with msghook.dll: another application's context menu (a sub-menu, a separator, a
+// greyed item and an item added while the menu is initialised) becomes one added-menu section with its
+// "Menu" button when CaptureContextMenu=1, and nothing with 0 (its records then stay queued in the library);
+// vantor.exe ended without FreeHook leaves other applications running; vantor.exe without msghook.dll beside
+// it still runs and captures.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "tools/wine_driver/app_driver.h"
+
+namespace vantor {
+namespace apptest {
+namespace {
+
+struct HookRecord {
+    DWORD window, message, lParam, wParam;
+};
+using PopCall = int(WINAPI*)(HookRecord*, int);
+
+// The section the specimen's context menu gives on an empty report, written out from its contents.
+const char kContextMenuSection[] = "■ 追加メニュー\r\n"
+                                   "コピー(&C) [401]\r\n"
+                                   "貼り付け(&P) [402]\r\n"
+                                   "その他(&M)\r\n"
+                                   "  + 詳細(&D) [411]\r\n"
+                                   "追加項目(&A) [421]\r\n";
+
+// When the specimen opens its menu, and how long it stays open (kContextMenuShownMs).
+constexpr int kMenuAfterMs = 1500;
+constexpr int kMenuShownMs = 4000;
+
+int occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// msghook.dll's queue, read from this process: with vantor.exe not taking records, what the specimen's
+// menu queued is still there.
+class HookQueue {
+  public:
+    HookQueue() {
+        library_ = LoadLibraryA((binDirectory() + "\\msghook.dll").c_str());
+        if (library_ != nullptr)
+            pop_ = reinterpret_cast<PopCall>(reinterpret_cast<void*>(GetProcAddress(library_, "PopMessage")));
+    }
+    ~HookQueue() {
+        if (library_ != nullptr) FreeLibrary(library_);
+    }
+    bool ready() const { return pop_ != nullptr; }
+    // Takes every queued record; how many had the message for window.
+    int take(DWORD message, HWND window) {
+        int found = 0;
+        HookRecord buffer[10];
+        for (int n = pop_(buffer, 10); n > 0; n = pop_(buffer, 10))
+            for (int i = 0; i < n; ++i)
+                found += buffer[i].message == message &&
+                                 buffer[i].window == static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(window))
+                             ? 1
+                             : 0;
+        return found;
+    }
+
+  private:
+    HMODULE library_ = nullptr;
+    PopCall pop_ = nullptr;
+};
+
+bool hasMenuButton(const Vantor& vantor) {
+    for (const Vantor::Button& b : vantor.toolbarButtons())
+        if (b.text == "Menu") return true;
+    return false;
+}
+
+TEST(AppHook, ContextMenuOfAnotherApplicationIsAddedOnceWithItsMenuButton) {
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-on"), "CaptureContextMenu=1\r\n"));
+    EXPECT_EQ(vantor.paneText(), "");
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start("--context-menu-after " + std::to_string(kMenuAfterMs)));
+
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == kContextMenuSection; }, 10000));
+    EXPECT_EQ(vantor.paneText(), kContextMenuSection);
+    EXPECT_TRUE(hasMenuButton(vantor));
+    // The sub-menu's and the menu's own later records name the same window: nothing more is added, also
+    // not once the menu has closed.
+    Sleep(kMenuShownMs + 500);
+    EXPECT_EQ(occurrences(vantor.paneText(), "■ 追加メニュー"), 1);
+    EXPECT_EQ(vantor.paneText(), kContextMenuSection);
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+TEST(AppHook, ContextMenuWithTheSettingOffAddsNothingAndItsRecordsStayQueued) {
+    HookQueue queue;
+    ASSERT_TRUE(queue.ready());
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-off"), "CaptureContextMenu=0\r\n"));
+    queue.take(0, nullptr); // whatever earlier programs left
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start("--context-menu-after " + std::to_string(kMenuAfterMs)));
+    Sleep(kMenuAfterMs + kMenuShownMs + 500);
+
+    EXPECT_EQ(vantor.paneText(), "");
+    EXPECT_FALSE(hasMenuButton(vantor));
+    EXPECT_EQ(queue.take(0x0116 /* WM_INITMENU */, specimen.window), 1);
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+TEST(AppHook, VantorEndedWithoutFreeHookLeavesOtherApplicationsRunning) {
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
+    ASSERT_TRUE(TerminateProcess(vantor.program.info.hProcess, 9)); // no FreeHook, no clean-up
+    ASSERT_EQ(vantor.program.waitExit(5000), 9);
+    // A program that opens and closes a menu and creates windows afterwards still answers and ends normally.
+    Specimen specimen;
+    ASSERT_TRUE(
+        specimen.start("--context-menu-after 300 --exit-after " + std::to_string(300 + kMenuShownMs + 1500)));
+    Sleep(300 + kMenuShownMs + 300);
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutA(specimen.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result), 0);
+    EXPECT_EQ(specimen.program.waitExit(10000), 0);
+    // A new start of vantor.exe gets the menus again.
+    Vantor again;
+    ASSERT_TRUE(again.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
+    Specimen next;
+    ASSERT_TRUE(next.start("--context-menu-after 500"));
+    EXPECT_TRUE(waitUntil([&] { return again.paneText() == kContextMenuSection; }, 10000));
+    EXPECT_EQ(again.exitByMenu(), 0);
+}
+
+TEST(AppHook, WithoutTheHookLibraryVantorRunsAndCaptures) {
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start());
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("no-hook", false), "CaptureContextMenu=1\r\n"));
+    const int row = vantor.rowOf("Vantor Specimen [VantorSpecimen]");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(vantor.selectRow(row));
+    EXPECT_TRUE(waitUntil(
+        [&] { return vantor.paneText().find("\n■ ステータスバー情報") != std::string::npos; }, 20000));
+    const std::string text = vantor.paneText();
+    EXPECT_EQ(text.rfind("■ ウインドウの構成\n\"Vantor Specimen\" VantorSpecimen\n", 0), 0u)
+        << text.substr(0, 80);
+    EXPECT_NE(text.find("\n■ リストコントロール情報 [SysListView32]\r\n"), std::string::npos);
+    // Without the library the specimen's menus cannot be read under Wine.
+    EXPECT_EQ(text.find("■ メニュー情報"), std::string::npos);
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+} // namespace
+} // namespace apptest
+} // namespace vantor
