@@ -160,7 +160,7 @@ TEST_F(FakeAccountingTest, ProcessHandlesArePerProcessAndWidth) {
     EXPECT_EQ(desktop.openProcessHandles(), 0);
 }
 
-TEST_F(FakeAccountingTest, Exchanges_are_counted_per_control_and_late_answers_come_on_waking) {
+TEST_F(FakeAccountingTest, ExchangesAreCountedPerControlAndLateAnswersComeOnWaking) {
     Hwnd tabs = fake::addTabControl(desktop, Hwnd{}, pid, {"General"});
     Hproc h{};
     ASSERT_TRUE(procs().openProcess(pid, &h));

@@ -50,7 +50,7 @@ template <class W> class FakeBarsTest : public testing_support::FakeWidthTest<W>
 
 TYPED_TEST_SUITE(FakeBarsTest, Widths);
 
-TYPED_TEST(FakeBarsTest, Status_bar_parts_texts_lengths_and_types) {
+TYPED_TEST(FakeBarsTest, StatusBarPartsTextsLengthsAndTypes) {
     Hwnd sb = this->desktop.addWindow(this->top, fake::kStatusBarClass, "Ready", this->pid,
                                       fake::makeStatusBar({"Ready", "", "x"}, {0, 0x0200}));
     HandExchange x(sb, 260);
@@ -76,7 +76,7 @@ TYPED_TEST(FakeBarsTest, Status_bar_parts_texts_lengths_and_types) {
     EXPECT_EQ(std::string(buf), "Ready");
 }
 
-TYPED_TEST(FakeBarsTest, Status_text_longer_than_the_block_overruns_it_as_a_fault) {
+TYPED_TEST(FakeBarsTest, StatusTextLongerThanTheBlockOverrunsItAsAFault) {
     this->faultsExpected = true;
     std::string longText(400, 'L');
     Hwnd sb =
@@ -96,7 +96,7 @@ TYPED_TEST(FakeBarsTest, Status_text_longer_than_the_block_overruns_it_as_a_faul
     EXPECT_EQ(this->desktop.faults().size(), 2u);
 }
 
-TYPED_TEST(FakeBarsTest, Toolbar_buttons_as_records_of_the_processs_width) {
+TYPED_TEST(FakeBarsTest, ToolbarButtonsAsRecordsOfTheProcesssWidth) {
     Hwnd tb = this->toolbar();
     using Tb = typename TypeParam::Tb;
     HandExchange x(tb, sizeof(Tb));
@@ -121,7 +121,7 @@ TYPED_TEST(FakeBarsTest, Toolbar_buttons_as_records_of_the_processs_width) {
     EXPECT_EQ(std::string(title), "Tools");
 }
 
-TYPED_TEST(FakeBarsTest, Toolbar_button_in_a_block_one_byte_short_is_a_fault) {
+TYPED_TEST(FakeBarsTest, ToolbarButtonInABlockOneByteShortIsAFault) {
     this->faultsExpected = true;
     Hwnd tb = this->toolbar();
     HandExchange x(tb, sizeof(typename TypeParam::Tb) - 1);
@@ -130,7 +130,7 @@ TYPED_TEST(FakeBarsTest, Toolbar_button_in_a_block_one_byte_short_is_a_fault) {
     EXPECT_TRUE(this->faultMentions("TB_GETBUTTON"));
 }
 
-TYPED_TEST(FakeBarsTest, Button_text_by_command_id) {
+TYPED_TEST(FakeBarsTest, ButtonTextByCommandId) {
     this->faultsExpected = true;
     Hwnd tb = this->toolbar();
     HandExchange x(tb, 260);
@@ -150,7 +150,7 @@ TYPED_TEST(FakeBarsTest, Button_text_by_command_id) {
     EXPECT_TRUE(this->faultMentions("TB_GETBUTTONTEXTA"));
 }
 
-TYPED_TEST(FakeBarsTest, Tab_labels_through_records_of_the_processs_width) {
+TYPED_TEST(FakeBarsTest, TabLabelsThroughRecordsOfTheProcesssWidth) {
     Hwnd tabs = fake::addTabControl(this->desktop, this->top, this->pid, {"General", "Advanced"});
     using Tc = typename TypeParam::Tc;
     HandExchange x(tabs, sizeof(Tc) + 260);
@@ -170,7 +170,7 @@ TYPED_TEST(FakeBarsTest, Tab_labels_through_records_of_the_processs_width) {
     EXPECT_EQ(x.textAt(sizeof item), "Adv");
 }
 
-TYPED_TEST(FakeBarsTest, Tab_record_of_the_other_width_is_a_fault) {
+TYPED_TEST(FakeBarsTest, TabRecordOfTheOtherWidthIsAFault) {
     this->faultsExpected = true;
     Hwnd tabs = fake::addTabControl(this->desktop, this->top, this->pid, {"General"});
     using Other = typename TypeParam::OtherTc;

@@ -65,7 +65,7 @@ template <class W> class FakeListViewTest : public testing_support::FakeWidthTes
 
 TYPED_TEST_SUITE(FakeListViewTest, Widths);
 
-TYPED_TEST(FakeListViewTest, Cells_and_params_come_back_through_the_callers_block) {
+TYPED_TEST(FakeListViewTest, CellsAndParamsComeBackThroughTheCallersBlock) {
     Hwnd lv = this->view();
     HandExchange x(lv, kBlock);
     ASSERT_TRUE(x.ok());
@@ -84,7 +84,7 @@ TYPED_TEST(FakeListViewTest, Cells_and_params_come_back_through_the_callers_bloc
     }
 }
 
-TYPED_TEST(FakeListViewTest, Text_is_truncated_to_cchTextMax_and_bad_cells_answer_FALSE) {
+TYPED_TEST(FakeListViewTest, TextIsTruncatedToCchTextMaxAndBadCellsAnswerFALSE) {
     Hwnd lv = this->view();
     HandExchange x(lv, kBlock);
     std::string text;
@@ -102,7 +102,7 @@ TYPED_TEST(FakeListViewTest, Text_is_truncated_to_cchTextMax_and_bad_cells_answe
     }
 }
 
-TYPED_TEST(FakeListViewTest, Next_item_walks_the_selection_from_minus_one) {
+TYPED_TEST(FakeListViewTest, NextItemWalksTheSelectionFromMinusOne) {
     Hwnd lv = this->view();
     HandExchange x(lv, 16);
     EXPECT_EQ(x.send(wire::LVM_GETNEXTITEM, static_cast<std::uintptr_t>(-1), wire::LVNI_SELECTED), 0);
@@ -112,7 +112,7 @@ TYPED_TEST(FakeListViewTest, Next_item_walks_the_selection_from_minus_one) {
     EXPECT_EQ(x.send(wire::LVM_GETNEXTITEM, 2, 0), -1);
 }
 
-TYPED_TEST(FakeListViewTest, Header_child_answers_titles_in_its_processs_width) {
+TYPED_TEST(FakeListViewTest, HeaderChildAnswersTitlesInItsProcesssWidth) {
     Hwnd lv = this->view();
     std::intptr_t h = 0;
     ASSERT_TRUE(ws().sendMessage(lv, wire::LVM_GETHEADER, 0, 0, &h));
@@ -135,7 +135,7 @@ TYPED_TEST(FakeListViewTest, Header_child_answers_titles_in_its_processs_width) 
     EXPECT_EQ(x.sendBlock(wire::HDM_GETITEMA, 2), 0);
 }
 
-TYPED_TEST(FakeListViewTest, Own_buffer_option_points_pszText_into_the_controls_memory) {
+TYPED_TEST(FakeListViewTest, OwnBufferOptionPointsPszTextIntoTheControlsMemory) {
     fake::ListViewOptions options;
     options.ownBuffer = true;
     options.rowParams = {0x1234};
@@ -152,7 +152,7 @@ TYPED_TEST(FakeListViewTest, Own_buffer_option_points_pszText_into_the_controls_
     EXPECT_EQ(back.lParam, 0x1234u);
 }
 
-TYPED_TEST(FakeListViewTest, Headerless_list_view_returns_no_header) {
+TYPED_TEST(FakeListViewTest, HeaderlessListViewReturnsNoHeader) {
     fake::ListViewOptions options;
     options.noHeader = true;
     Hwnd lv = this->view(options);
@@ -162,7 +162,7 @@ TYPED_TEST(FakeListViewTest, Headerless_list_view_returns_no_header) {
     EXPECT_TRUE(isNull(ws().nextChild(lv, Hwnd{})));
 }
 
-TYPED_TEST(FakeListViewTest, Record_of_the_other_width_is_a_fault) {
+TYPED_TEST(FakeListViewTest, RecordOfTheOtherWidthIsAFault) {
     this->faultsExpected = true;
     Hwnd lv = this->view();
     HandExchange x(lv, kBlock);
@@ -181,7 +181,7 @@ TYPED_TEST(FakeListViewTest, Record_of_the_other_width_is_a_fault) {
     EXPECT_GT(this->desktop.faults().size(), before);
 }
 
-TYPED_TEST(FakeListViewTest, Pointers_outside_the_block_and_oversized_capacity_are_faults) {
+TYPED_TEST(FakeListViewTest, PointersOutsideTheBlockAndOversizedCapacityAreFaults) {
     this->faultsExpected = true;
     Hwnd lv = this->view();
     HandExchange x(lv, kBlock);

@@ -72,7 +72,7 @@ template <class W> class FakeTreeViewTest : public testing_support::FakeWidthTes
 
 TYPED_TEST_SUITE(FakeTreeViewTest, Widths);
 
-TYPED_TEST(FakeTreeViewTest, Walk_gives_the_tree_in_display_order) {
+TYPED_TEST(FakeTreeViewTest, WalkGivesTheTreeInDisplayOrder) {
     Hwnd tv = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree());
     HandExchange x(tv, sizeof(typename TypeParam::Tv) + 260);
     std::vector<std::string> seen;
@@ -80,7 +80,7 @@ TYPED_TEST(FakeTreeViewTest, Walk_gives_the_tree_in_display_order) {
     EXPECT_EQ(seen, (std::vector<std::string>{"0:A", "1:A1", "1:", "0:B"}));
 }
 
-TYPED_TEST(FakeTreeViewTest, Handles_fit_the_processs_width_and_params_count_depth_first) {
+TYPED_TEST(FakeTreeViewTest, HandlesFitTheProcesssWidthAndParamsCountDepthFirst) {
     Hwnd tv = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree());
     HandExchange x(tv, sizeof(typename TypeParam::Tv) + 260);
     std::intptr_t a = this->next(tv, wire::TVGN_ROOT, 0);
@@ -109,7 +109,7 @@ TYPED_TEST(FakeTreeViewTest, Handles_fit_the_processs_width_and_params_count_dep
     EXPECT_EQ(this->next(tv, wire::TVGN_CHILD, b), 0);
 }
 
-TYPED_TEST(FakeTreeViewTest, Root_child_caret_and_empty_tree) {
+TYPED_TEST(FakeTreeViewTest, RootChildCaretAndEmptyTree) {
     fake::TreeViewOptions options;
     options.caret = 2; // A's second child
     Hwnd tv = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree(), options);
@@ -125,7 +125,7 @@ TYPED_TEST(FakeTreeViewTest, Root_child_caret_and_empty_tree) {
     EXPECT_EQ(this->next(empty, wire::TVGN_CHILD, 0), 0);
 }
 
-TYPED_TEST(FakeTreeViewTest, Own_buffer_option_points_pszText_into_the_controls_memory) {
+TYPED_TEST(FakeTreeViewTest, OwnBufferOptionPointsPszTextIntoTheControlsMemory) {
     fake::TreeViewOptions options;
     options.ownBuffer = true;
     Hwnd tv = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree(), options);
@@ -141,7 +141,7 @@ TYPED_TEST(FakeTreeViewTest, Own_buffer_option_points_pszText_into_the_controls_
     EXPECT_EQ(x.textAtAddress(item.pszText, 260), "A");
 }
 
-TYPED_TEST(FakeTreeViewTest, Handle_of_another_tree_is_a_fault) {
+TYPED_TEST(FakeTreeViewTest, HandleOfAnotherTreeIsAFault) {
     this->faultsExpected = true;
     Hwnd one = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree());
     Hwnd two = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree());
@@ -157,7 +157,7 @@ TYPED_TEST(FakeTreeViewTest, Handle_of_another_tree_is_a_fault) {
     EXPECT_EQ(this->desktop.faults().size(), 2u);
 }
 
-TYPED_TEST(FakeTreeViewTest, Record_of_the_other_width_is_a_fault) {
+TYPED_TEST(FakeTreeViewTest, RecordOfTheOtherWidthIsAFault) {
     this->faultsExpected = true;
     Hwnd tv = fake::addTreeView(this->desktop, this->top, this->pid, sampleTree());
     HandExchange x(tv, 300);
