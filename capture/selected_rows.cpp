@@ -32,14 +32,14 @@ int walkSelection(Hwnd listView, std::int32_t* out, int max) {
 }
 } // namespace
 
-int collectSelectedRows(Hwnd listView) {
+int collectSelectedRows(Hwnd listView, bool refreshPane) {
     delete[] selectedRows;
     selectedRows = nullptr;
     int counted = walkSelection(listView, nullptr, 0);
     selectedRows = new std::int32_t[counted > 0 ? counted : 1];
     // The selection may have shrunk since it was counted: only the rows stored in this walk are valid.
     int stored = counted > 0 ? walkSelection(listView, selectedRows, counted) : 0;
-    if (stored > 0) showReportInPane();
+    if (stored > 0 && refreshPane) showReportInPane();
     return stored;
 }
 

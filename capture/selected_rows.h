@@ -16,8 +16,9 @@ namespace vantor {
 extern std::int32_t* selectedRows;
 
 // Refills selectedRows from the list view through LVM_GETNEXTITEM (LVNI_SELECTED, starting from -1) and
-// returns the number of rows it holds. When at least one row is selected the output pane is refreshed
-// with the current report. A list view that does not answer counts as having no (further) selection.
-int collectSelectedRows(Hwnd listView);
+// returns the number of rows it holds. When at least one row is selected and refreshPane is set, the output
+// pane is refreshed with the current report. A list view that does not answer counts as having no (further)
+// selection.
+int collectSelectedRows(Hwnd listView, bool refreshPane = true);
 
 } // namespace vantor
