@@ -17,6 +17,7 @@ struct Options {
     int toolbarButtons;
     int hangAfterMs;
     int exitAfterMs;
+    int changeEveryMs; // status bar part 1 and list-view cell (0, 1) take a new text this often
     const char* title; // window title of the top-level window
 };
 

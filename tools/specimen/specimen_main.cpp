@@ -16,7 +16,7 @@ namespace vantor {
 namespace specimen {
 
 Options options = {
-    kListViewDefaultRows, kListViewColumnCount, kTreeDefaultItems, kToolbarDefaultButtons, -1, -1,
+    kListViewDefaultRows, kListViewColumnCount, kTreeDefaultItems, kToolbarDefaultButtons, -1, -1, -1,
     kWindowTitle};
 
 namespace {
@@ -69,6 +69,8 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.hangAfterMs);
         } else if (strcmp(name, "--exit-after") == 0) {
             ok = parseCount(value, &parsed.exitAfterMs);
+        } else if (strcmp(name, "--change-every") == 0) {
+            ok = parseCount(value, &parsed.changeEveryMs) && parsed.changeEveryMs > 0;
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;

@@ -1,6 +1,7 @@
 // The specimen's top-level window (class "VantorSpecimen"): creates its menu bar and all its child windows
 // in the fixed order documented in specimen_contents.h, lays them out at fixed positions, and carries out
-// --hang-after with a timer whose handler never returns.
+// --hang-after with a timer whose handler never returns, and --change-every with a timer that gives status
+// bar part 1 and list-view cell (row 0, column 1) the text "変化 N", N counting the ticks from 1.
 //
 // Threads: the user-interface thread only (window procedure and creation).
 #include "specimen.h"
@@ -14,6 +15,7 @@ namespace specimen {
 namespace {
 
 constexpr UINT_PTR kHangTimer = 1;
+constexpr UINT_PTR kChangeTimer = 2;
 constexpr int kClientWidth = 1000;
 constexpr int kClientHeight = 640;
 constexpr int kStatusHeight = 24;
@@ -107,10 +109,27 @@ LRESULT onCreate(HWND window) {
     }
     if (options.hangAfterMs >= 0)
         SetTimer(window, kHangTimer, static_cast<UINT>(options.hangAfterMs), nullptr);
+    if (options.changeEveryMs > 0)
+        SetTimer(window, kChangeTimer, static_cast<UINT>(options.changeEveryMs), nullptr);
     return 0;
 }
 
+void changeTexts(HWND window) {
+    static int ticks = 0;
+    char text[32];
+    wsprintfA(text, "変化 %d", ++ticks);
+    SendMessageA(GetDlgItem(window, kIdStatusBar), SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    LVITEMA item = {};
+    item.iSubItem = 1;
+    item.pszText = text;
+    SendMessageA(GetDlgItem(window, kIdListView), LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 void onTimer(HWND window, UINT_PTR id) {
+    if (id == kChangeTimer) {
+        changeTexts(window);
+        return;
+    }
     if (id != kHangTimer) return;
     KillTimer(window, kHangTimer);
     // From here on the user-interface thread answers no message: the window counts as hung.

@@ -212,11 +212,20 @@ std::vector<std::string> Vantor::listRows() const {
 }
 
 bool Vantor::selectRow(int row) {
+    return setRowState(row, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool Vantor::addRowToSelection(int row) {
+    return setRowState(row, LVIS_SELECTED);
+}
+
+bool Vantor::setRowState(int row, UINT state) {
+    if (row < 0) return false; // -1 would mean every row
     RemoteBlock block(listView, sizeof(LVITEMA));
     if (!block.ok()) return false;
     LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.stateMask = state;
+    item.state = state;
     block.write(0, &item, sizeof item);
     return SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0))) != 0;
 }
