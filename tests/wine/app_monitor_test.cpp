@@ -66,16 +66,8 @@ std::vector<std::string> changingTexts(const std::string& pass) {
 // Ctrl+Alt+M over the specimen and the Monitor dialog confirmed with the interval; true once the window list
 // shows the specimen's controls.
 bool startMonitoringOver(const Specimen& specimen, const Vantor& vantor, const char* interval) {
-    SetForegroundWindow(specimen.window);
-    if (!waitUntil([&] { return GetForegroundWindow() == specimen.window; }, 3000)) return false;
-    PostMessageA(vantor.main, WM_HOTKEY, 32794, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'M'));
-    HWND dialog = nullptr;
-    if (!waitUntil([&] { return (dialog = findDialog(processOf(vantor.main), "監視")) != nullptr; }, 5000))
-        return false;
-    SetDlgItemTextA(dialog, 1012, interval);
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    return waitUntil([&] { return !IsWindow(dialog) && rowEndingIn(vantor, "[msctls_statusbar32]") >= 0; },
-                     5000);
+    return vantor.startMonitoring(specimen.window, interval) &&
+           rowEndingIn(vantor, "[msctls_statusbar32]") >= 0;
 }
 
 // The text of a message box of vantor.exe titled "エラー", which is then closed with OK; "" when none came.

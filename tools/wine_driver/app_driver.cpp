@@ -284,6 +284,23 @@ void Vantor::command(int id) const {
     PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
 }
 
+bool Vantor::startMonitoring(HWND target, const char* interval) const {
+    SetForegroundWindow(target);
+    if (!waitUntil([&] { return GetForegroundWindow() == target; }, 3000)) return false;
+    PostMessageA(main, WM_HOTKEY, 32794, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'M'));
+    HWND dialog = nullptr;
+    if (!waitUntil([&] { return (dialog = findDialog(processOf(main), "監視")) != nullptr; }, 5000))
+        return false;
+    SetDlgItemTextA(dialog, 1012, interval);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return waitUntil(
+        [&] {
+            const std::vector<Button> buttons = toolbarButtons();
+            return !IsWindow(dialog) && buttons.size() == 1 && buttons[0].id == 32792;
+        },
+        5000);
+}
+
 bool Specimen::start(const std::string& arguments) {
     if (!startProgram(binDirectory() + "\\specimen.exe", arguments, &program)) return false;
     const DWORD pid = program.info.dwProcessId;

@@ -64,6 +64,9 @@ struct Vantor {
     void pressKey(UINT virtualKey) const;
     // Posts WM_COMMAND with id to the main window.
     void command(int id) const;
+    // Ctrl+Alt+M with target in the foreground, and the Monitor dialog confirmed with interval (units of
+    // 100 ms); true once monitoring runs (the window list shows target's controls, the toolbar "終了").
+    bool startMonitoring(HWND target, const char* interval) const;
 
   private:
     bool setRowState(int row, UINT state);
