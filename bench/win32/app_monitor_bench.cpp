@@ -139,10 +139,8 @@ int main(int argc, char** argv) {
 
     // 2. The shortest interval without a dropped tick.
     int shortest = 0;
-    for (int interval = 0; sessionOnly && interval < 0;) {
-    }
-    for (int interval = std::max(1, static_cast<int>(perPass * 10)); interval <= 100 && shortest == 0;
-         ++interval) {
+    for (int interval = std::max(1, static_cast<int>(perPass * 10));
+         !sessionOnly && interval <= 100 && shortest == 0; ++interval) {
         Session s;
         if (!s.start(specimen, "bench-monitor-2", interval, fourControls())) return 1;
         const Figures before = s.figures();
