@@ -1,6 +1,6 @@
 // The control list offered for monitoring, on the fake desktop: the worked example (rows and the windows
-// behind them in the same order), a known control as the walked window itself, a window with nothing
-// readable, and a container that is not a control but holds controls.
+// behind them in the same order), a known control as the walked window itself, and a window with nothing
+// readable.
 #include "capture/control_list.h"
 
 #include <string>
@@ -77,23 +77,6 @@ TEST_F(ControlList, NothingReadableOrNoWindowLeavesTheListEmpty) {
     rows.push_back({"stale", "Old", Hwnd{}});
     listControls(Hwnd{}, &rows);
     EXPECT_TRUE(rows.empty());
-}
-
-TEST_F(ControlList, AContainerThatIsNoControlAddsNoRowButItsControlsAppearByDepth) {
-    Hwnd top = desktop.addWindow(Hwnd{}, "Main", "M", pid);
-    Hwnd panel = desktop.addWindow(top, "Panel", "outer", pid);
-    Hwnd box = desktop.addWindow(panel, "Panel", "inner", pid);
-    Hwnd tabs = fake::addTabControl(desktop, box, pid, {"One"});
-    desktop.window(tabs)->title = "Tabs";
-    Hwnd list = fake::addListBox(desktop, panel, pid, {"x"});
-    Hwnd tree = fake::addTreeView(desktop, top, pid, {{"root", {}}});
-
-    std::vector<ControlRow> rows;
-    listControls(top, &rows);
-    // The tab control is a great-grandchild (six spaces); the panel's subtree comes before the tree view.
-    EXPECT_EQ(shown(rows), (std::vector<std::string>{"      + \"Tabs\" [SysTabControl32]",
-                                                     "    + \"\" [ListBox]", "  + \"\" [SysTreeView32]"}));
-    EXPECT_EQ(windows(rows), (std::vector<Hwnd>{tabs, list, tree}));
 }
 
 } // namespace
