@@ -179,7 +179,9 @@ TEST(AppMonitor, AHungWatchedApplicationLeavesTheUserInterfaceAnswering) {
     ASSERT_TRUE(vantor.start(makeVantorDirectory("monitor-hung")));
     ASSERT_TRUE(startMonitoringOver(specimen, vantor, "1"));
     ASSERT_TRUE(vantor.addRowToSelection(vantor.rowOf(kStatusRow)));
-    ASSERT_TRUE(vantor.addRowToSelection(vantor.rowOf("  + \"\" [ListBox]")));
+    // Not the list box: this Wine ignores the time-out of its text message when the target stops answering
+    // between the length and the text (platform/win32/win32_messages.cpp), and the pass would wait for ever.
+    ASSERT_TRUE(vantor.addRowToSelection(vantor.rowOf("  + \"\" [SysTabControl32]")));
     Sleep(2000); // the specimen hangs now
     const size_t before = passesOf(vantor.paneText()).size();
     // Every pass waits for the message time-outs while ticks come every 100 ms; the window answers all along.
