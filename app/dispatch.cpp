@@ -10,6 +10,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/capture_thread.h"
+#include "app/monitor_host.h"
 #include "app/panes/output_pane.h"
 #include "app/panes/window_list.h"
 
@@ -43,6 +44,12 @@ void runModal(HWND window, int resource, DLGPROC procedure) {
                     MAKEINTRESOURCEA(resource), window, procedure, 0);
 }
 
+// Ctrl+Alt+M: monitoring of the foreground window; without one there is nothing to monitor.
+void monitorForeground() {
+    HWND foreground = GetForegroundWindow();
+    if (foreground != nullptr) startMonitoringCommand(foreground);
+}
+
 } // namespace
 
 bool dispatchCommand(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
@@ -59,10 +66,9 @@ bool dispatchCommand(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
     case CommandAction::CaptureUnderCursor: captureUnderCursor(); return true;
     case CommandAction::Settings: runModal(window, IDD_OPTION, optionDialogProc); return true;
     case CommandAction::Save: return runSaveDialog(window);
-    // Periodic monitoring is not part of this program yet: its three commands are not handled.
-    case CommandAction::Monitor:
-    case CommandAction::StopMonitor:
-    case CommandAction::MonitorForeground:
+    case CommandAction::Monitor: startMonitoringCommand(nullptr); return true;
+    case CommandAction::StopMonitor: stopMonitoringCommand(); return true;
+    case CommandAction::MonitorForeground: monitorForeground(); return true;
     case CommandAction::None: return false;
     }
     return false;

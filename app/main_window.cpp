@@ -8,6 +8,7 @@
 
 #include "app/app_globals.h"
 #include "app/commands.h"
+#include "app/monitor_host.h"
 #include "app/resource.h"
 #include "app/settings.h"
 #include "app/tray.h"
@@ -136,11 +137,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (!dispatchCommand(window, message, wParam, lParam))
             DefWindowProcA(window, message, wParam, lParam);
         return 0;
-    case WM_TIMER: return 0; // monitoring passes are not part of this program yet
+    case WM_TIMER: onMonitorTick(); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;
     case kTrayCallbackMessage: onTrayNotify(window, lParam); return 0;
     case kCaptureUiMessage: return runCaptureUiRequest(lParam);
+    case kMonitorRequestMessage: return runMonitorRequest(wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -12,8 +12,8 @@
 namespace vantor {
 
 // The selected row indices of the list view in ascending order, through LVM_GETNEXTITEM (LVNI_SELECTED,
-// starting from -1). When at least one row is selected the output pane is refreshed with the current
-// report. A list view that does not answer counts as having no (further) selection.
-std::vector<std::int32_t> collectSelectedRows(Hwnd listView);
+// starting from -1). When at least one row is selected and refreshPane is set, the output pane is refreshed
+// with the current report. A list view that does not answer counts as having no (further) selection.
+std::vector<std::int32_t> collectSelectedRows(Hwnd listView, bool refreshPane = true);
 
 } // namespace vantor

@@ -49,7 +49,7 @@ void writeChildren(Hwnd window, const std::string& indentation) {
     ChildWalk children(window);
     for (Hwnd child = children.next(); !isNull(child); child = children.next()) {
         writeChildLine(child, indentation);
-        writeChildren(child, indentation + "  ");
+        writeChildren(child, childIndentation(indentation.c_str()));
     }
 }
 
@@ -64,9 +64,13 @@ bool isEditLikeClass(const char* className) {
     return false;
 }
 
+std::string childIndentation(const char* indentation) {
+    return indentation != nullptr ? std::string(indentation) + "  " : std::string("  ");
+}
+
 void writeStructureReport(Hwnd window, const char* indentation) {
     if (indentation != nullptr) {
-        writeChildren(window, std::string(indentation) + "  ");
+        writeChildren(window, childIndentation(indentation));
         return;
     }
     char className[256] = {};
@@ -80,7 +84,7 @@ void writeStructureReport(Hwnd window, const char* indentation) {
     top += className;
     top += "\n";
     appendLine(top);
-    writeChildren(window, "  ");
+    writeChildren(window, childIndentation(nullptr));
 }
 
 } // namespace vantor

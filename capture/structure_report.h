@@ -5,6 +5,8 @@
 // without the lock.
 #pragma once
 
+#include <string>
+
 #include "platform/platform.h"
 
 namespace vantor {
@@ -12,6 +14,10 @@ namespace vantor {
 // Edit-like classes (whole name, ASCII case ignored): Edit, TEdit, RICHEDIT, TRichEdit, TComboBox,
 // RichEdit20W.
 bool isEditLikeClass(const char* className);
+
+// The indentation of the children of a window walked with `indentation`: two spaces for the top call (null),
+// otherwise two spaces more. The structure report and the control list (capture/control_list.h) share it.
+std::string childIndentation(const char* indentation);
 
 // With indentation null (the top call): the header and the window's own line, then its descendants two
 // spaces deeper per level, depth first. Otherwise only the descendants, indented below indentation. Lines

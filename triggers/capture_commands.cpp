@@ -41,14 +41,6 @@ void appendToReport(const char* text) {
     hold.report().append(text, std::strlen(text));
 }
 
-// Gives the capture that starts now the separator the user has chosen; on the user-interface thread, where
-// the settings are changed, so the worker never reads them.
-void takeSeparator(CommandHost& host) {
-    const std::string separator = host.listSeparator();
-    CaptureLock hold;
-    hold.setListSeparator(separator.c_str());
-}
-
 // Marks the capture running; the flag is cleared exactly once, on the worker's way out: release() clears it
 // early, and then the destructor leaves alone a flag that a capture started since has set again.
 class RunningFlag {
@@ -65,6 +57,12 @@ class RunningFlag {
 };
 
 } // namespace
+
+void takeListSeparator(CommandHost& host) {
+    const std::string separator = host.listSeparator();
+    CaptureLock hold;
+    hold.setListSeparator(separator.c_str());
+}
 
 CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host) {
     if (!captureRunning.load()) return CancelOutcome::NotRunning;
@@ -95,9 +93,9 @@ bool stopCaptureForExit(CommandHost& host, unsigned maxMs) {
 bool updateWindowInfo(Hwnd window, CommandHost& host) {
     if (!mayGoOn(askStopRunningCapture(currentTarget.load(), host))) return false;
     host.resetPaneSelection();
+    takeListSeparator(host);
     // Marked running before the thread starts, so that a second command in between cannot start a second
     // worker; the worker keeps it set until it ends.
-    takeSeparator(host);
     captureRunning.store(true);
     if (!host.startCaptureThread(window)) {
         captureRunning.store(false);
@@ -131,7 +129,7 @@ void runWindowCapture(Hwnd window, CommandHost& host) {
 
 void captureUnderCursorOf(Hwnd window, CommandHost& host) {
     if (!mayGoOn(askStopRunningCapture(window, host))) return;
-    takeSeparator(host);
+    takeListSeparator(host);
     host.resetPaneSelection();
     switch (classifyWindow(window)) {
     case ControlKind::ListView: captureListViewToClipboard(window, host); break;

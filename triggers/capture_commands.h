@@ -71,6 +71,11 @@ CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host);
 // when the capture is still running (the process then ends with it).
 bool stopCaptureForExit(CommandHost& host, unsigned maxMs);
 
+// Gives the capture or monitoring session that starts now the separator the user has chosen
+// (host.listSeparator()); on the user-interface thread, where the settings are changed, so that workers never
+// read them.
+void takeListSeparator(CommandHost& host);
+
 // Update window info (menu, F5, hot key, a selected row): the cancel protocol, then the capture thread.
 // False when the command was abandoned or no thread could be started.
 bool updateWindowInfo(Hwnd window, CommandHost& host);

@@ -13,7 +13,9 @@
 #include "app/file_replace.h"
 #include "app/resource.h"
 #include "app/settings.h"
+#include "app/panes/pane_rules.h"
 #include "app/panes/split_pane.h"
+#include "capture/capture_lock.h"
 
 namespace vantor {
 
@@ -163,6 +165,38 @@ void showReportText(const char* text) {
     }
     SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
     shownReport.assign(text, length);
+}
+
+void showReportFrom(std::size_t start, const char* text, std::size_t length) {
+    if (appWindows.outputPane == nullptr) return;
+    const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
+    const long long offset =
+        unchanged ? tailAppendOffset(shownReport.data(), shownReport.size(), start, text, length) : -1;
+    if (offset < 0) {
+        // The pane holds something else (an edit by the user, another report): the whole report.
+        std::string whole;
+        {
+            CaptureLock hold;
+            if (hold.report().text != nullptr) whole.assign(hold.report().text, hold.report().length());
+        }
+        showReportText(whole.c_str());
+        return;
+    }
+    const std::size_t from = static_cast<std::size_t>(offset);
+    if (from == length) return; // nothing new
+    // Raised by what is added only, so that the limit never stops the pane short of the report.
+    const LRESULT limit = SendMessageA(appWindows.outputPane, EM_GETLIMITTEXT, 0, 0);
+    const std::size_t needed = start + length + kTextLimitMargin;
+    if (limit >= 0 && static_cast<std::size_t>(limit) < needed)
+        SendMessageA(appWindows.outputPane, EM_LIMITTEXT, needed, 0);
+    if (shownReport.empty()) {
+        applyOutputFormat(appWindows.outputPane);
+        SetWindowTextA(appWindows.outputPane, text + from);
+    } else {
+        appendTail(text + from);
+    }
+    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
+    shownReport.append(text + from, length - from);
 }
 
 void scrollOutputToLine(int line) {

@@ -16,6 +16,10 @@ void applyOutputFormat(HWND pane);
 int setOutputCharFormat(HWND pane);
 // Shows a report text (null or empty: an empty pane), raising the text limit to its length + 65536.
 void showReportText(const char* text);
+// Shows a monitoring pass: the report from byte start on is text (length bytes). When the pane still shows
+// the report as last published, up to a point within text, only the rest is added; otherwise the whole
+// report is shown (taken under the capture lock). So a pass costs what it added, however long the report.
+void showReportFrom(std::size_t start, const char* text, std::size_t length);
 // Scrolls the pane so that report line `line` is the first visible line, and focuses it.
 void scrollOutputToLine(int line);
 // Writes the pane's whole text to the file; 1 on success. The text goes into a new file beside it that

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace vantor {
 
@@ -108,6 +109,20 @@ inline void formatRowText(const char* first, const char* className, char* out, s
 // The caption of the cancel question and similar "title [class]" texts.
 inline void formatWindowCaption(const char* title, const char* className, char* out, std::size_t cap) {
     formatRowText(title, className, out, cap);
+}
+
+// ---- Adding a monitoring pass to the output pane
+// ------------------------------------------------------------ The pane shows `shown` (shownSize bytes: the
+// report as last published). A pass publishes the report from byte `start` on as `text`, where start lies a
+// little before the first byte the pass added. Returns the offset in text from which the pane has to add
+// (textSize when nothing is new), or -1 when the pane does not show the report up to a point within text:
+// then it must show the whole report. Costs at most textSize.
+inline long long tailAppendOffset(const char* shown, std::size_t shownSize, std::size_t start,
+                                  const char* text, std::size_t textSize) {
+    if (shownSize < start || shownSize - start > textSize) return -1;
+    const std::size_t overlap = shownSize - start;
+    if (overlap > 0 && std::memcmp(shown + start, text, overlap) != 0) return -1;
+    return static_cast<long long>(overlap);
 }
 
 // ---- Links in the output pane -----------------------------------------------------------------------------

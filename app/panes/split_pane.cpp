@@ -126,7 +126,9 @@ void onCommand(WPARAM wParam, LPARAM lParam) {
         lineCount = hold.report().lineCount;
     }
     switch (routePaneCommand(wParam, monitoringActive.load(), lineCount, CMD_STOP_MONITOR, &line)) {
-    case PaneCommand::ForwardStop: SendMessageA(appWindows.main, WM_COMMAND, wParam, lParam); break;
+    // Posted: the stop removes the "終了" button, which must not happen while the toolbar is still inside
+    // the click of that very button (the toolbar would go on with the deleted button).
+    case PaneCommand::ForwardStop: PostMessageA(appWindows.main, WM_COMMAND, wParam, lParam); break;
     case PaneCommand::ScrollTo: scrollOutputToLine(line); break;
     case PaneCommand::None: break;
     }

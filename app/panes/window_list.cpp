@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "capture/capture_state.h"
 #include "inventory/window_tree.h"
+#include "triggers/monitoring.h"
 #include "app/capture_thread.h"
 #include "app/panes/pane_rules.h"
 
@@ -52,15 +53,6 @@ void onSize(LPARAM lParam) {
     recreateColumn(appWindows.windowList);
 }
 
-// The window of child `row` of windowRoot, or null when there is no such child.
-HWND windowOfRow(int row) {
-    if (windowRoot == nullptr) return nullptr;
-    const TextNode* node = windowRoot->firstChild;
-    for (int i = 0; node != nullptr && i < row; ++i)
-        node = node->next;
-    return node != nullptr ? toNative(node->window) : nullptr;
-}
-
 LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
     if (wParam != IDC_WINDOW_LIST) return 0;
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -72,7 +64,7 @@ LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
         if (!monitoringActive.load() && change->uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
-            updateWindowInfo(windowOfRow(change->iItem));
+            updateWindowInfo(toNative(windowOfListRow(change->iItem)));
         }
         return 0;
     }

@@ -144,5 +144,23 @@ TEST(Centring, SizeIsKeptAndDivisionTruncatesTowardZero) {
     EXPECT_EQ(y, 20 - 100);
 }
 
+TEST(PassPublication, OnlyWhatThePaneDoesNotShowYetIsAdded) {
+    const std::string shown = "first pass text";
+    // The pass's text starts 5 bytes before the end of what the pane shows ("text" and the new part).
+    EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 10, " text\r\nnew", 11), 5);
+    // Nothing new: the offset is the whole text.
+    EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 10, " text", 5), 5);
+    // An empty pane and a publication from the report's start: everything is added.
+    EXPECT_EQ(tailAppendOffset("", 0, 0, "abc", 3), 0);
+}
+
+TEST(PassPublication, APaneShowingSomethingElseGetsTheWholeReport) {
+    const std::string shown = "first pass text";
+    EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 10, " TEXT\r\nnew", 11), -1); // other bytes
+    EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 16, "new", 3), -1); // starts after the pane's end
+    EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 2, "rst", 3), -1);  // pane shows more than text
+    EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 0, "x", 1), -1);    // report cleared and refilled
+}
+
 } // namespace
 } // namespace vantor

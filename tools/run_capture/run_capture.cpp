@@ -5,7 +5,11 @@
 // that directory) and ends it through its File menu, so that it shuts down normally.
 // Uses the end-to-end driver of tests/wine. Threads: the main thread only.
 //
-//   vantor-run-capture [--wait-ms N]
+// With --monitor it shows periodic monitoring instead: Ctrl+Alt+M over the specimen with an interval of
+// 3 s, the specimen's status bar and list view selected in the control list, and report.txt written once
+// the pane holds two passes.
+//
+//   vantor-run-capture [--wait-ms N] [--monitor]
 // Exit codes: 0 the pane held the engine's report, 1 it did not (report.txt holds what it held), 2 vantor.exe
 // or the specimen could not be found.
 #include <windows.h>
@@ -76,14 +80,48 @@ int run(DWORD waitMs) {
     return complete ? 0 : 1;
 }
 
+int countOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+int runMonitor(DWORD waitMs) {
+    HWND specimen = FindWindowA("VantorSpecimen", kSpecimenTitle);
+    if (specimen == nullptr) return 2;
+    const std::string dir = prepareDirectory();
+    Vantor vantor;
+    if (!vantor.start(dir) || !vantor.startMonitoring(specimen, "30")) {
+        std::fprintf(stderr, "run-capture: monitoring did not start in %s\n", dir.c_str());
+        return 2;
+    }
+    vantor.addRowToSelection(vantor.rowOf("  + \"\" [SysListView32]"));
+    vantor.addRowToSelection(vantor.rowOf("  + \"\" [msctls_statusbar32]"));
+    const bool two = waitUntil([&] { return countOf(vantor.paneText(), "\r\n====== ") >= 2; }, 20000);
+    const std::string pane = vantor.paneText();
+    writeFile(dir + "\\report.txt", pane);
+    std::printf("run-capture: %s: %d passes in the pane\n", dir.c_str(), countOf(pane, "\r\n====== "));
+    std::fflush(stdout);
+    const std::string signal = dir + "\\screenshot-taken";
+    waitUntil([&] { return GetFileAttributesA(signal.c_str()) != INVALID_FILE_ATTRIBUTES; }, waitMs);
+    DeleteFileA(signal.c_str());
+    vantor.command(32792);
+    if (vantor.exitByMenu() != 0) std::fprintf(stderr, "run-capture: vantor.exe did not exit normally\n");
+    return two ? 0 : 1;
+}
+
 } // namespace
 } // namespace apptest
 } // namespace vantor
 
 int main(int argc, char** argv) {
     DWORD waitMs = 60000;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--wait-ms") == 0)
+    bool monitor = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--wait-ms") == 0 && i + 1 < argc)
             waitMs = static_cast<DWORD>(std::strtoul(argv[i + 1], nullptr, 10));
-    return vantor::apptest::run(waitMs);
+        if (std::strcmp(argv[i], "--monitor") == 0) monitor = true;
+    }
+    return monitor ? vantor::apptest::runMonitor(waitMs) : vantor::apptest::run(waitMs);
 }

@@ -18,6 +18,7 @@ struct Options {
     int hangAfterMs;
     int exitAfterMs;
     int contextMenuAfterMs;
+    int changeEveryMs;   // status bar part 1 and list-view cell (0, 1) take a new text this often
     const char* title;   // window title of the top-level window
     int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
 };

@@ -22,6 +22,7 @@ Options options = {kListViewDefaultRows,
                    -1,
                    -1,
                    -1,
+                   -1,
                    kWindowTitle,
                    0};
 
@@ -79,6 +80,8 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.ownerDrawnItems);
         } else if (strcmp(name, "--context-menu-after") == 0) {
             ok = parseCount(value, &parsed.contextMenuAfterMs);
+        } else if (strcmp(name, "--change-every") == 0) {
+            ok = parseCount(value, &parsed.changeEveryMs) && parsed.changeEveryMs > 0;
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;

@@ -1,7 +1,9 @@
 // The specimen's top-level window (class "VantorSpecimen"): creates its menu bar and all its child windows
 // in the fixed order documented in specimen_contents.h, lays them out at fixed positions, and carries out
-// --hang-after with a timer whose handler never returns, and --context-menu-after with a timer that opens
-// the context menu (filled further while it is initialised) and another that closes it.
+// --hang-after with a timer whose handler never returns, --context-menu-after with a timer that opens the
+// context menu (filled further while it is initialised) and another that closes it, and --change-every with a
+// timer that gives status bar part 1 and list-view cell (row 0, column 1) the text "変化 N", N counting the
+// ticks from 1.
 //
 // Threads: the user-interface thread only (window procedure and creation).
 #include "specimen.h"
@@ -19,6 +21,7 @@ constexpr UINT_PTR kContextMenuTimer = 2;
 constexpr UINT_PTR kContextMenuCloseTimer = 3;
 // The context menu while it is shown (user-interface thread only).
 HMENU contextMenu = nullptr;
+constexpr UINT_PTR kChangeTimer = 4;
 constexpr int kClientWidth = 1000;
 constexpr int kClientHeight = 640;
 constexpr int kStatusHeight = 24;
@@ -125,6 +128,8 @@ LRESULT onCreate(HWND window) {
         SetTimer(window, kHangTimer, static_cast<UINT>(options.hangAfterMs), nullptr);
     if (options.contextMenuAfterMs >= 0)
         SetTimer(window, kContextMenuTimer, static_cast<UINT>(options.contextMenuAfterMs), nullptr);
+    if (options.changeEveryMs > 0)
+        SetTimer(window, kChangeTimer, static_cast<UINT>(options.changeEveryMs), nullptr);
     return 0;
 }
 
@@ -152,8 +157,20 @@ void onInitMenuPopup(HMENU menu) {
     AppendMenuA(menu, MF_STRING, kIdContextAdded, kContextMenuAdded);
 }
 
+void changeTexts(HWND window) {
+    static int ticks = 0;
+    char text[32];
+    wsprintfA(text, "変化 %d", ++ticks);
+    SendMessageA(GetDlgItem(window, kIdStatusBar), SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    LVITEMA item = {};
+    item.iSubItem = 1;
+    item.pszText = text;
+    SendMessageA(GetDlgItem(window, kIdListView), LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 void onTimer(HWND window, UINT_PTR id) {
     if (id == kContextMenuTimer) return showContextMenu(window);
+    if (id == kChangeTimer) return changeTexts(window);
     if (id == kContextMenuCloseTimer) {
         KillTimer(window, kContextMenuCloseTimer);
         EndMenu();

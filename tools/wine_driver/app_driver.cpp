@@ -217,11 +217,20 @@ std::vector<std::string> Vantor::listRows() const {
 }
 
 bool Vantor::selectRow(int row) {
+    return setRowState(row, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool Vantor::addRowToSelection(int row) {
+    return setRowState(row, LVIS_SELECTED);
+}
+
+bool Vantor::setRowState(int row, UINT state) {
+    if (row < 0) return false; // -1 would mean every row
     RemoteBlock block(listView, sizeof(LVITEMA));
     if (!block.ok()) return false;
     LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.stateMask = state;
+    item.state = state;
     block.write(0, &item, sizeof item);
     return SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0))) != 0;
 }
@@ -278,6 +287,23 @@ void Vantor::pressKey(UINT virtualKey) const {
 
 void Vantor::command(int id) const {
     PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+bool Vantor::startMonitoring(HWND target, const char* interval) const {
+    SetForegroundWindow(target);
+    if (!waitUntil([&] { return GetForegroundWindow() == target; }, 3000)) return false;
+    PostMessageA(main, WM_HOTKEY, 32794, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'M'));
+    HWND dialog = nullptr;
+    if (!waitUntil([&] { return (dialog = findDialog(processOf(main), "監視")) != nullptr; }, 5000))
+        return false;
+    SetDlgItemTextA(dialog, 1012, interval);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return waitUntil(
+        [&] {
+            const std::vector<Button> buttons = toolbarButtons();
+            return !IsWindow(dialog) && buttons.size() == 1 && buttons[0].id == 32792;
+        },
+        5000);
 }
 
 bool Specimen::start(const std::string& arguments) {

@@ -51,6 +51,8 @@ struct Vantor {
     std::vector<std::string> listRows() const;
     // Selects and focuses row (the way a click does), which starts a capture of its window.
     bool selectRow(int row);
+    // Adds row to the selection without focusing it (the way a Ctrl-click on a further row does).
+    bool addRowToSelection(int row);
     int rowOf(const std::string& text) const;
     struct Button {
         int id;
@@ -63,6 +65,12 @@ struct Vantor {
     void pressKey(UINT virtualKey) const;
     // Posts WM_COMMAND with id to the main window.
     void command(int id) const;
+    // Ctrl+Alt+M with target in the foreground, and the Monitor dialog confirmed with interval (units of
+    // 100 ms); true once monitoring runs (the window list shows target's controls, the toolbar "終了").
+    bool startMonitoring(HWND target, const char* interval) const;
+
+  private:
+    bool setRowState(int row, UINT state);
 };
 
 // The specimen application, with options such as "--hang-after 500".

@@ -1,0 +1,212 @@
+// The Win32 side of periodic monitoring: the MonitorHost of the application. A pass thread's requests
+// (stop the timer, the snapshot of its watched controls, showing what it added, the stop command) are
+// synchronous messages to the main window, carried out on the user-interface thread.
+//
+// With the environment variable VANTOR_MONITOR_TIMING naming a file, each pass appends one line
+// "pass SECONDS publish SECONDS bytes REPORT_BYTES" (the whole pass, and the wait for the pane to show what
+// it added) and each dropped tick a line "dropped", for the monitoring benchmark
+// (bench/win32/app_monitor_bench). Threads: as in app/monitor_host.h.
+#include "app/monitor_host.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/app_globals.h"
+#include "app/capture_thread.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "app/settings.h"
+#include "app/panes/output_pane.h"
+#include "app/panes/section_toolbar.h"
+#include "app/panes/window_list.h"
+#include "capture/capture_lock.h"
+#include "capture/capture_state.h"
+#include "triggers/monitoring.h"
+
+namespace vantor {
+
+static_assert(kStopMonitorCommand == CMD_STOP_MONITOR, "the stop button's command");
+
+namespace {
+
+enum class Request : WPARAM { KillTimer, WatchedControls, ShowReportFrom };
+
+struct Publication {
+    std::size_t start;
+    const std::string* text;
+};
+
+// Optional per-pass figures (see the file comment); the file is opened per line, so it stays readable
+// while monitoring runs.
+class MonitorTiming {
+  public:
+    MonitorTiming() {
+        const DWORD n = GetEnvironmentVariableA("VANTOR_MONITOR_TIMING", path, sizeof path);
+        on = n > 0 && n < sizeof path;
+    }
+    bool enabled() const { return on; }
+    static long long now() {
+        LARGE_INTEGER t;
+        QueryPerformanceCounter(&t);
+        return t.QuadPart;
+    }
+    static double seconds(long long ticks) {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(ticks) / static_cast<double>(f.QuadPart);
+    }
+    void writeLine(const char* line) const {
+        FILE* file = std::fopen(path, "a");
+        if (file == nullptr) return;
+        std::fputs(line, file);
+        std::fclose(file);
+    }
+
+    long long publishTicks = 0; // the current pass's publication (pass thread only)
+
+  private:
+    char path[MAX_PATH] = "";
+    bool on = false;
+};
+
+MonitorTiming& timing() {
+    static MonitorTiming t;
+    return t;
+}
+
+bool onUserInterfaceThread() {
+    return GetWindowThreadProcessId(appWindows.main, nullptr) == GetCurrentThreadId();
+}
+
+LRESULT sendRequest(Request kind, void* request) {
+    return SendMessageA(appWindows.main, kMonitorRequestMessage, static_cast<WPARAM>(kind),
+                        reinterpret_cast<LPARAM>(request));
+}
+
+class Win32MonitorHost : public MonitorHost {
+  public:
+    // The capture commands' host does the rest.
+    std::string listSeparator() override { return commandHost().listSeparator(); }
+    Hwnd focusWindow() override { return commandHost().focusWindow(); }
+    void waitServingMessages(unsigned ms) override { commandHost().waitServingMessages(ms); }
+    void resetPaneSelection() override { commandHost().resetPaneSelection(); }
+    bool startCaptureThread(Hwnd window) override { return commandHost().startCaptureThread(window); }
+    void requestWindowListRefresh() override { commandHost().requestWindowListRefresh(); }
+    void bringMainWindowToFront() override { commandHost().bringMainWindowToFront(); }
+    bool placeOnClipboard(const char* block, std::size_t size) override {
+        return commandHost().placeOnClipboard(block, size);
+    }
+
+    Hwnd mainWindow() override { return fromNative(vantor::appWindows.main); }
+    Hwnd windowList() override { return fromNative(appWindows.windowList); }
+    bool runMonitorDialog() override {
+        HINSTANCE instance =
+            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(vantor::appWindows.main, GWLP_HINSTANCE));
+        return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MONITOR), vantor::appWindows.main,
+                               monitorDialogProc, 0) != IDCANCEL;
+    }
+    std::int32_t monitorInterval() override { return settings.monitorInterval; }
+    void applyMenuState(bool monitoring) override {
+        vantor::applyMenuState(monitoring ? MenuState::Monitoring : MenuState::Idle);
+    }
+    void showControlRows(const std::vector<ControlRow>& rows) override {
+        SendMessageA(appWindows.windowList, LVM_DELETEALLITEMS, 0, 0);
+        int index = 0;
+        for (const ControlRow& row : rows)
+            insertRow(appWindows.windowList, index++, row.first.c_str(), row.className.c_str());
+    }
+    void startMonitorTimer(unsigned periodMs) override {
+        SetTimer(vantor::appWindows.main, kMonitorTimerId, periodMs, nullptr);
+    }
+    void killMonitorTimer() override {
+        // A timer belongs to the thread of its window: a pass has the user-interface thread kill it.
+        if (onUserInterfaceThread()) {
+            KillTimer(vantor::appWindows.main, kMonitorTimerId);
+        } else {
+            sendRequest(Request::KillTimer, nullptr);
+        }
+    }
+    bool startPassThread() override {
+        HANDLE thread = CreateThread(nullptr, 0, passThreadProc, nullptr, 0, nullptr);
+        if (thread == nullptr) return false;
+        CloseHandle(thread);
+        return true;
+    }
+    std::vector<Hwnd> takeWatchedControls() override {
+        std::vector<Hwnd> watched;
+        sendRequest(Request::WatchedControls, &watched);
+        return watched;
+    }
+    void showReportFrom(std::size_t start, const std::string& text) override {
+        Publication publication{start, &text};
+        const long long begin = timing().enabled() ? MonitorTiming::now() : 0;
+        sendRequest(Request::ShowReportFrom, &publication);
+        if (timing().enabled()) timing().publishTicks = MonitorTiming::now() - begin;
+    }
+    void requestStopMonitoring() override {
+        SendMessageA(vantor::appWindows.main, WM_COMMAND, CMD_STOP_MONITOR, 0);
+    }
+    void refreshWindowList() override { vantor::refreshWindowList(); }
+
+  private:
+    static DWORD WINAPI passThreadProc(void*);
+};
+
+Win32MonitorHost host;
+
+DWORD WINAPI Win32MonitorHost::passThreadProc(void*) {
+    if (!timing().enabled()) {
+        runMonitorPass(host);
+        return 0;
+    }
+    timing().publishTicks = 0;
+    const long long begin = MonitorTiming::now();
+    runMonitorPass(host);
+    const long long total = MonitorTiming::now() - begin;
+    std::size_t bytes = 0;
+    {
+        CaptureLock hold;
+        bytes = hold.report().length();
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "pass %.6f publish %.6f bytes %zu\n", MonitorTiming::seconds(total),
+                  MonitorTiming::seconds(timing().publishTicks), bytes);
+    timing().writeLine(line);
+    return 0;
+}
+
+} // namespace
+
+void startMonitoringCommand(HWND window) {
+    startMonitoring(fromNative(window), host);
+}
+
+void stopMonitoringCommand() {
+    stopMonitoring(host);
+}
+
+void onMonitorTick() {
+    if (onMonitorTimer(host)) return;
+    if (timing().enabled() && monitoringActive.load()) timing().writeLine("dropped\n");
+}
+
+LRESULT runMonitorRequest(WPARAM kind, LPARAM request) {
+    switch (static_cast<Request>(kind)) {
+    case Request::KillTimer: KillTimer(appWindows.main, kMonitorTimerId); break;
+    case Request::WatchedControls:
+        *reinterpret_cast<std::vector<Hwnd>*>(request) = watchedControls(fromNative(appWindows.windowList));
+        break;
+    case Request::ShowReportFrom: {
+        const Publication* p = reinterpret_cast<const Publication*>(request);
+        showReportFrom(p->start, p->text->c_str(), p->text->size());
+        break;
+    }
+    }
+    return 0;
+}
+
+} // namespace vantor
