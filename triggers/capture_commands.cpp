@@ -31,6 +31,8 @@ namespace {
 constexpr unsigned kStopWaitStepMs = 100;
 constexpr int kNameBuffer = 256;
 
+} // namespace
+
 void clearReport() {
     CaptureLock hold;
     hold.report().clear();
@@ -40,23 +42,6 @@ void appendToReport(const char* text) {
     CaptureLock hold;
     hold.report().append(text, std::strlen(text));
 }
-
-// Marks the capture running; the flag is cleared exactly once, on the worker's way out: release() clears it
-// early, and then the destructor leaves alone a flag that a capture started since has set again.
-class RunningFlag {
-  public:
-    RunningFlag() { captureRunning.store(true); }
-    ~RunningFlag() { release(); }
-    void release() {
-        if (!released) captureRunning.store(false);
-        released = true;
-    }
-
-  private:
-    bool released = false;
-};
-
-} // namespace
 
 void takeListSeparator(CommandHost& host) {
     const std::string separator = host.listSeparator();

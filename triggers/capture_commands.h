@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <string>
 
+#include "capture/capture_state.h"
 #include "platform/platform.h"
 
 namespace vantor {
@@ -70,6 +71,26 @@ CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host);
 // protocol does). True when no capture runs any more, so that the shared records may be released; false
 // when the capture is still running (the process then ends with it).
 bool stopCaptureForExit(CommandHost& host, unsigned maxMs);
+
+// Marks a capture or monitoring pass running (captureRunning); the flag is cleared exactly once, on the
+// worker's way out: release() clears it early, and then the destructor leaves alone a flag that a capture
+// started since has set again.
+class RunningFlag {
+  public:
+    RunningFlag() { captureRunning.store(true); }
+    ~RunningFlag() { release(); }
+    void release() {
+        if (!released) captureRunning.store(false);
+        released = true;
+    }
+
+  private:
+    bool released = false;
+};
+
+// The report emptied, or a text appended to it, each in one locked region.
+void clearReport();
+void appendToReport(const char* text);
 
 // Gives the capture or monitoring session that starts now the separator the user has chosen
 // (host.listSeparator()); on the user-interface thread, where the settings are changed, so that workers never

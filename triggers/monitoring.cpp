@@ -31,28 +31,9 @@ constexpr std::int64_t kMaxPeriodMs = 0x7FFFFFFF;
 // shows the report the pass appended to.
 constexpr std::size_t kPublishAnchor = 64;
 
-// Marks the pass running; cleared exactly once, early by release() or on the way out.
-class RunningFlag {
-  public:
-    RunningFlag() { captureRunning.store(true); }
-    ~RunningFlag() { release(); }
-    void release() {
-        if (!released) captureRunning.store(false);
-        released = true;
-    }
-
-  private:
-    bool released = false;
-};
-
 std::size_t reportLength() {
     CaptureLock hold;
     return hold.report().length();
-}
-
-void appendToReport(const char* text) {
-    CaptureLock hold;
-    hold.report().append(text, std::strlen(text));
 }
 
 // Shows what the pass added since byte `base`: only that part (and a short anchor before it) crosses to
@@ -87,11 +68,6 @@ bool startPass(MonitorHost& host) {
         return false;
     }
     return true;
-}
-
-void clearReport() {
-    CaptureLock hold;
-    hold.report().clear();
 }
 
 } // namespace
