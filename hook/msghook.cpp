@@ -455,13 +455,19 @@ constexpr DWORD kChunkMs = 200;
 // The text buffer of each query: the capacity the cross-process readers give, so the texts are the same.
 constexpr int kTextCapacity = static_cast<int>(wire::kRemoteTextSize);
 
-// One text query's result for the writer: the text (at most kTextCapacity - 1 bytes, read from where the
-// control left its pointer), or "unchanged" when it answered FALSE.
+// The text buffer of each query, with one byte more that stays NUL: Wine's controls fill all 260 bytes
+// without a terminating NUL when a double-byte text's conversion just fills them.
+char textBuffer[wire::kRemoteTextSize + 1];
+
+// One text query's result for the writer, taken as the cross-process readers take it: from the buffer at
+// most its 260 bytes, from a pointer of the control's own at most 259 bytes; "unchanged" when the control
+// answered FALSE.
 bool putText(BulkWriter& w, LRESULT answered, const char* text) {
     if (answered == 0) return w.unchanged();
     if (text == nullptr) return w.text("", 0);
+    const std::uint32_t limit = text == textBuffer ? kTextCapacity : kTextCapacity - 1;
     std::uint32_t n = 0;
-    while (n < static_cast<std::uint32_t>(kTextCapacity) - 1 && text[n] != '\0')
+    while (n < limit && text[n] != '\0')
         ++n;
     return w.text(text, n);
 }
@@ -473,6 +479,7 @@ LRESULT itemText(HWND listView, int row, int column, char* buffer, const char** 
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = kTextCapacity;
+    buffer[0] = '\0';
     const LRESULT r = SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     *text = item.pszText;
     return r;
@@ -489,7 +496,7 @@ int nextRow(HWND listView, int row, int rows, bool selectedOnly) {
 
 // Header titles (first chunk) and whole rows, until the rows end, the section is full or kChunkMs passed.
 void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer* a, BulkWriter& w) {
-    static char buffer[wire::kRemoteTextSize];
+    char* const buffer = textBuffer;
     const bool first = q.from == 0;
     const bool selectedOnly = (q.flags & wire::kBulkSelectedOnly) != 0;
     const HWND header = reinterpret_cast<HWND>(SendMessageA(listView, LVM_GETHEADER, 0, 0));
@@ -512,8 +519,7 @@ void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer*
             HDITEMA item{};
             item.mask = HDI_TEXT | HDI_LPARAM;
             item.pszText = buffer;
-            item.cchTextMax = kTextCapacity;
-            buffer[0] = '\0';
+            item.cchTextMax = kTextCapacity; // the buffer keeps the previous title, as the whole block does
             const LRESULT r =
                 SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
             putText(w, r, item.pszText);
@@ -567,7 +573,7 @@ int walkDepth = 0;
 // Items in walk order (an item, its subtree, then its next sibling), the same order and depth bound as the
 // program's cross-process walk.
 void answerTreeView(HWND treeView, const wire::BulkRequest& q, wire::BulkAnswer* a, BulkWriter& w) {
-    static char buffer[wire::kRemoteTextSize];
+    char* const buffer = textBuffer;
     HTREEITEM item = nullptr;
     int depth = 0;
     a->status = wire::kBulkDone;
@@ -613,6 +619,7 @@ void answerTreeView(HWND treeView, const wire::BulkRequest& q, wire::BulkAnswer*
         record.hItem = item;
         record.pszText = buffer;
         record.cchTextMax = kTextCapacity;
+        buffer[0] = '\0';
         const LRESULT r = SendMessageA(treeView, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record));
         const std::size_t mark = w.used();
         if (!w.put(static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(item))) ||
