@@ -277,6 +277,33 @@ TEST_P(BulkReadingTest, MalformedLaterChunkEndsTheRead) {
     EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
 }
 
+TEST_P(BulkReadingTest, CellAnsweredFalseIsThePreviousQuerysText) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}});
+    // As across processes, where the block still holds the previous query's text: row 1's first cell
+    // repeats row 0's last one, and a title answered FALSE repeats the title before it.
+    library.bulkAnswer = [](const wire::BulkRequest&, std::uint32_t s) {
+        std::vector<std::uint8_t> records(256);
+        BulkWriter w(records.data(), records.size());
+        w.text("Name", 4);
+        w.unchanged();
+        w.put(std::int32_t{0});
+        w.text("a", 1);
+        w.text("1", 1);
+        w.put(std::int32_t{1});
+        w.unchanged();
+        w.text("2", 1);
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 2;
+        a.rows = 2;
+        a.titles = 2;
+        a.records = 2;
+        return answerBytes(a, records, w.used());
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(reportText(), "Name\tName\r\na\t1\r\n1\t2\r\n");
+}
+
 // ---- Tree view ------------------------------------------------------------------------------------------
 
 TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
