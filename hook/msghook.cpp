@@ -678,6 +678,7 @@ void answerBulk(HWND window, std::uint32_t sequence) {
     else if (q.kind == wire::kBulkTreeView)
         answerTreeView(window, q, &a, w);
     a.used = static_cast<std::uint32_t>(w.used());
+    a.checksum = vantor::bulkChecksum(bulk->data, a.used);
     std::memcpy(&bulk->answer, &a, sizeof a);
     MemoryBarrier();
     InterlockedExchange(reinterpret_cast<volatile LONG*>(&bulk->answerSequence), static_cast<LONG>(sequence));

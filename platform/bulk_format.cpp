@@ -41,7 +41,9 @@ bool readHeader(const void* answer, std::size_t size, std::uint32_t sequence, wi
     if (h->magic != wire::kBulkMagic || h->sequence != sequence) return false;
     if (h->status < wire::kBulkMore || h->status > wire::kBulkDepthEnd || h->status == wire::kBulkRefused)
         return false;
-    return h->used <= wire::kBulkDataSize && h->used <= size - sizeof(wire::BulkAnswer);
+    return h->used <= wire::kBulkDataSize && h->used <= size - sizeof(wire::BulkAnswer) &&
+           bulkChecksum(static_cast<const std::uint8_t*>(answer) + sizeof(wire::BulkAnswer), h->used) ==
+               h->checksum;
 }
 
 const std::uint8_t* recordsOf(const void* answer) {

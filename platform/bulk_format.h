@@ -16,6 +16,16 @@
 
 namespace vantor {
 
+// FNV-1a over the records of an answer. The target stores it in the answer's header; a copy whose records do
+// not give it (a target that went on writing after its request timed out, over the next target's answer)
+// is rejected.
+inline std::uint32_t bulkChecksum(const std::uint8_t* data, std::size_t n) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i)
+        h = (h ^ data[i]) * 16777619u;
+    return h;
+}
+
 // Appends records to a fixed block; a record that does not fit is not written (and the block stays as it
 // was before the record began when the caller uses mark()/rewind()).
 class BulkWriter {
@@ -75,8 +85,9 @@ struct BulkChunk {
 };
 
 // Reads a list-view answer of `size` bytes (a BulkAnswer and its records) for request `sequence`. False when
-// anything does not hold: header, status, column count (1 to kBulkMaxColumns), title count, records and
-// lengths exactly filling `used`, row indices non-negative and ascending. With `first` the titles are read.
+// anything does not hold: header, checksum, status, column count (1 to kBulkMaxColumns), title count, records
+// and lengths exactly filling `used`, row indices non-negative and ascending. With `first` the titles are
+// read.
 bool readBulkListChunk(const void* answer, std::size_t size, std::uint32_t sequence, bool first,
                        BulkChunk* out);
 // The same for a tree-view answer: items with depths below kBulkMaxTreeDepth.

@@ -346,13 +346,13 @@ struct BulkAnswer {
     std::uint32_t sequence;
     std::uint32_t status;
     std::uint32_t flags;
-    std::uint32_t records; // rows or items in this chunk
-    std::uint32_t used;    // bytes of records
-    std::int32_t rows;     // list view: LVM_GETITEMCOUNT (first chunk)
-    std::int32_t columns;  // list view: columns read per row (at least 1)
-    std::int32_t titles;   // list view, first chunk: header texts that follow
-    std::uint32_t pad;
-    std::uint64_t next; // list view: the row to ask from next; tree view: the last item written
+    std::uint32_t records;  // rows or items in this chunk
+    std::uint32_t used;     // bytes of records
+    std::int32_t rows;      // list view: LVM_GETITEMCOUNT (first chunk)
+    std::int32_t columns;   // list view: columns read per row (at least 1)
+    std::int32_t titles;    // list view, first chunk: header texts that follow
+    std::uint32_t checksum; // bulkChecksum of the `used` bytes of records (platform/bulk_format.h)
+    std::uint64_t next;     // list view: the row to ask from next; tree view: the last item written
 };
 struct BulkSection {
     std::uint32_t requestSequence; // the last request posted

@@ -10,8 +10,8 @@
 //   fits gets its magic, so that the fuzzer spends its inputs on counts, ranges and texts.
 //   The bytes after the prefix are also read as a bulk answer of exactly their length, for request number
 //   = the menu handle, as a first and a later list-view chunk and as a tree-view chunk; with mode bit 2 the
-//   answer gets its magic and sequence, with mode bit 3 also `used` = the bytes behind the header, so that
-//   the fuzzer gets past the header to the records.
+//   answer gets its magic and sequence, with mode bit 3 also `used` = the bytes behind the header and their
+//   checksum, so that the fuzzer gets past the header to the records.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -74,6 +74,8 @@ void bulk(std::uint8_t mode, std::uint32_t sequence, const std::uint8_t* data, s
         if ((mode & 8) != 0) {
             const auto used = static_cast<std::uint32_t>(size - sizeof(wire::BulkAnswer));
             std::memcpy(answer.get() + offsetof(wire::BulkAnswer, used), &used, 4);
+            const std::uint32_t sum = vantor::bulkChecksum(answer.get() + sizeof(wire::BulkAnswer), used);
+            std::memcpy(answer.get() + offsetof(wire::BulkAnswer, checksum), &sum, 4);
         }
     }
     vantor::BulkChunk c;

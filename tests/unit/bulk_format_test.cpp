@@ -83,13 +83,17 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
         SCOPED_TRACE(c.what);
         auto bytes = sampleList(5);
         poke(&bytes, c.offset, c.value);
+        reseal(&bytes); // each fault on its own, not caught by the checksum
         BulkChunk chunk;
         EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), 5, true, &chunk));
         EXPECT_TRUE(chunk.rowList.empty());
     }
-    // Titles in a later chunk, a cut answer, and no bytes at all.
+    // A record changed after the checksum was taken, titles in a later chunk, a cut answer, no bytes.
     auto bytes = sampleList(5);
     BulkChunk chunk;
+    auto torn = bytes;
+    torn[sizeof(wire::BulkAnswer) + 4] ^= 1;
+    EXPECT_FALSE(readBulkListChunk(torn.data(), torn.size(), 5, true, &chunk));
     EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), 5, false, &chunk));
     EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size() - 1, 5, true, &chunk));
     EXPECT_FALSE(readBulkListChunk(bytes.data(), h - 1, 5, true, &chunk));
@@ -119,12 +123,15 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     const std::size_t h = sizeof(wire::BulkAnswer);
     auto deep = bytes;
     poke(&deep, h + 8 + 4 + 4 + 4 + 8, static_cast<std::uint32_t>(wire::kBulkMaxTreeDepth));
+    reseal(&deep);
     EXPECT_FALSE(readBulkTreeChunk(deep.data(), deep.size(), 9, &c));
     auto longText = bytes;
     poke(&longText, h + 12, std::uint32_t{5});
+    reseal(&longText);
     EXPECT_FALSE(readBulkTreeChunk(longText.data(), longText.size(), 9, &c));
     auto moreRecords = bytes;
     poke(&moreRecords, offsetof(wire::BulkAnswer, records), std::uint32_t{3});
+    reseal(&moreRecords);
     EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), 9, &c));
 }
 

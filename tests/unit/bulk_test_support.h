@@ -21,10 +21,20 @@ namespace testing_support {
 inline std::vector<std::uint8_t> answerBytes(wire::BulkAnswer a, const std::vector<std::uint8_t>& records,
                                              std::size_t used) {
     a.used = static_cast<std::uint32_t>(used);
+    a.checksum = bulkChecksum(records.data(), used);
     std::vector<std::uint8_t> out(sizeof a + used);
     std::memcpy(out.data(), &a, sizeof a);
     if (used > 0) std::memcpy(out.data() + sizeof a, records.data(), used);
     return out;
+}
+
+// Stores the checksum of the records an answer's bytes hold now (after a test changed them).
+inline void reseal(std::vector<std::uint8_t>* bytes) {
+    wire::BulkAnswer a;
+    std::memcpy(&a, bytes->data(), sizeof a);
+    const std::size_t n = bytes->size() - sizeof a;
+    a.checksum = bulkChecksum(bytes->data() + sizeof a, a.used <= n ? a.used : n);
+    std::memcpy(bytes->data(), &a, sizeof a);
 }
 
 inline wire::BulkAnswer answerHeader(std::uint32_t sequence, std::uint32_t status) {
