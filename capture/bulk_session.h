@@ -1,8 +1,8 @@
 // Bulk reading of a control inside its own process, through the hook library (platform/hook_library.h):
 // whether the bulk path may be tried, the session that holds the request hook for one control, and the
-// chunks it asks for. The list-view and tree-view readers try it first and fall back to their cross-process
-// exchanges when the first chunk does not come (no library, a target of another pointer width, the
-// program's own window, a refused or unanswered request, a malformed answer).
+// chunks it asks for. The list-view, tree-view, list-box and combo-box readers try it first and fall back to
+// their own exchanges when the first chunk does not come (no library, a target of another pointer width,
+// the program's own window, a refused or unanswered request, a malformed answer).
 //
 // Threads: the setting and the observer are set on the main thread before captures run; a session belongs
 // to one reader call on the capture worker (or the user-interface thread for the hot-key capture).

@@ -1,6 +1,6 @@
-// Which way the list-view and tree-view readers read another process's control: the setting that forces
-// the cross-process exchanges, and an observer told which way each control was read. Kept apart from the
-// bulk session (capture/bulk_session.h) so that Win32 files can include it after <windows.h>.
+// Which way the list-view, tree-view, list-box and combo-box readers read another process's control: the
+// setting that forces the cross-process exchanges, and an observer told which way each control was read. Kept
+// apart from the bulk session (capture/bulk_session.h) so that Win32 files can include it after <windows.h>.
 //
 // Threads: the setting and the observer are set on the main thread before captures run; reportReadPath and
 // the clock are called by the readers on any thread.

@@ -559,6 +559,65 @@ void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer*
     if (a->records == 0) a->next = static_cast<std::uint64_t>(from);
 }
 
+// The items of a list box or of a combo box's list, each asked for its length first and then read whole into
+// the section (the length and the text are asked on the control's own thread, one right after the other).
+// A list whose items hold data instead of texts (owner-drawn without the has-strings style) is refused.
+void answerList(HWND list, bool comboBox, const wire::BulkRequest& q, wire::BulkAnswer* a, BulkWriter& w) {
+    const LONG style = GetWindowLongA(list, GWL_STYLE);
+    const LONG ownerDrawn = comboBox ? (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)
+                                     : (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE);
+    if ((style & ownerDrawn) != 0 && (style & (comboBox ? CBS_HASSTRINGS : LBS_HASSTRINGS)) == 0) {
+        a->status = wire::kBulkRefused;
+        return;
+    }
+    const UINT lengthMessage = comboBox ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+    const UINT textMessage = comboBox ? CB_GETLBTEXT : LB_GETTEXT;
+    int rows = q.rows;
+    if (q.from == 0) {
+        const LRESULT n = SendMessageA(list, comboBox ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+        rows = n < 0 ? 0 : n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
+    }
+    a->rows = rows;
+    a->columns = 1;
+    a->status = wire::kBulkDone;
+    const DWORD start = GetTickCount();
+    const int from = q.from > 0x7FFFFFFF ? rows : static_cast<int>(q.from);
+    for (int i = from; i < rows; ++i) {
+        if (!IsWindow(list)) {
+            a->status = wire::kBulkGone;
+            break;
+        }
+        const std::size_t mark = w.used();
+        bool fits = w.put(static_cast<std::int32_t>(i));
+        const LRESULT length = fits ? SendMessageA(list, lengthMessage, static_cast<WPARAM>(i), 0) : 0;
+        if (fits && length < 0) {
+            fits = w.skipped();
+        } else if (fits) {
+            char* text = length <= 0x7FFFFFF0 ? w.place(static_cast<std::uint32_t>(length)) : nullptr;
+            fits = text != nullptr;
+            if (fits) {
+                text[0] = '\0';
+                SendMessageA(list, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+                text[length] = '\0'; // a control that wrote its full length leaves the terminator in place
+                w.finish(static_cast<std::uint32_t>(std::strlen(text)));
+            }
+        }
+        if (!fits) {
+            w.rewind(mark);
+            a->status =
+                a->records > 0 ? wire::kBulkMore : wire::kBulkRefused; // an item larger than the section
+            break;
+        }
+        ++a->records;
+        a->next = static_cast<std::uint64_t>(i) + 1;
+        if (i + 1 < rows && GetTickCount() - start >= kChunkMs) {
+            a->status = wire::kBulkMore;
+            break;
+        }
+    }
+    if (a->records == 0) a->next = static_cast<std::uint64_t>(from);
+}
+
 HTREEITEM treeNext(HWND treeView, UINT relation, HTREEITEM item) {
     return reinterpret_cast<HTREEITEM>(
         SendMessageA(treeView, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
@@ -677,6 +736,8 @@ void answerBulk(HWND window, std::uint32_t sequence) {
         answerListView(window, q, &a, w);
     else if (q.kind == wire::kBulkTreeView)
         answerTreeView(window, q, &a, w);
+    else if (q.kind == wire::kBulkListBox || q.kind == wire::kBulkComboBox)
+        answerList(window, q.kind == wire::kBulkComboBox, q, &a, w);
     a.used = static_cast<std::uint32_t>(w.used());
     a.checksum = vantor::bulkChecksum(bulk->data, a.used);
     std::memcpy(&bulk->answer, &a, sizeof a);

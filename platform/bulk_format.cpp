@@ -19,8 +19,9 @@ class Cursor {
         std::uint32_t length = 0;
         if (!get(&length)) return false;
         out->unchanged = length == wire::kBulkUnchanged;
+        out->skipped = length == wire::kBulkSkipped;
         out->text.clear();
-        if (out->unchanged) return true;
+        if (out->unchanged || out->skipped) return true;
         if (n_ - at_ < length) return false;
         out->text.assign(reinterpret_cast<const char*>(p_ + at_), length);
         at_ += length;

@@ -48,16 +48,32 @@ class BulkWriter {
         return true;
     }
     bool unchanged() { return put(wire::kBulkUnchanged); }
+    bool skipped() { return put(wire::kBulkSkipped); }
+    // A text of at most `length` bytes written in place by the caller: the length is stored, and the next
+    // length + 1 bytes (room for a terminating NUL) are handed out. Null when they do not fit. finish() then
+    // stores the length the text turned out to have (at most `length`).
+    char* place(std::uint32_t length) {
+        if (room() < sizeof length || room() - sizeof length <= length) return nullptr;
+        placed_ = used_;
+        put(length);
+        return reinterpret_cast<char*>(data_ + used_);
+    }
+    void finish(std::uint32_t length) {
+        std::memcpy(data_ + placed_, &length, sizeof length);
+        used_ = placed_ + sizeof length + length;
+    }
 
   private:
     std::uint8_t* data_;
     std::size_t capacity_;
     std::size_t used_ = 0;
+    std::size_t placed_ = 0;
 };
 
 // A text of an answer: `unchanged` when the control answered FALSE (the text is the previous query's).
 struct BulkText {
     bool unchanged = false;
+    bool skipped = false; // list box and combo box: the item's length query answered an error
     std::string text;
 };
 

@@ -293,10 +293,11 @@ static_assert(offsetof(HookSection, recent) == 116 && offsetof(HookSection, queu
 
 // ---- Bulk reading inside the target ------------------------------------------------------------------
 // The program asks a target's thread (through a WH_GETMESSAGE hook set on that thread for the length of one
-// bulk read) to read a list view or tree view inside its own process and to write the texts into a second
-// named section, one chunk per posted request. The program writes the request part under the bulk mutex
-// and posts kBulkRequestName with the request's sequence in wParam; the target writes the answer part and
-// then answerSequence, and signals kBulkAnswerEventName. Everything in the answer is untrusted.
+// bulk read) to read a list view, tree view, list box or combo box inside its own process and to write the
+// texts into a second named section, one chunk per posted request. The program writes the request part under
+// the bulk mutex and posts kBulkRequestName with the request's sequence in wParam; the target writes the
+// answer part and then answerSequence, and signals kBulkAnswerEventName. Everything in the answer is
+// untrusted.
 constexpr char kBulkSectionName[] = "Vantor-MsgHook-Bulk";
 constexpr char kBulkMutexName[] = "Vantor-MsgHook-BulkMutex";
 constexpr char kBulkAnswerEventName[] = "Vantor-MsgHook-BulkAnswer";
@@ -306,11 +307,14 @@ constexpr std::uint32_t kBulkMagic = 0x31424856;      // "VHB1"
 constexpr std::uint32_t kBulkDataSize = 512 * 1024;   // bytes of records in one chunk
 constexpr std::uint32_t kBulkMaxColumns = 256;        // wider list views are read across processes
 constexpr std::uint32_t kBulkUnchanged = 0xFFFFFFFFu; // text length: the query answered FALSE, wrote nothing
-constexpr int kBulkMaxTreeDepth = 512;                // a tree item this deep ends the walk (kBulkDepthEnd)
+constexpr std::uint32_t kBulkSkipped = 0xFFFFFFFEu; // text length: the item's length query answered an error
+constexpr int kBulkMaxTreeDepth = 512;              // a tree item this deep ends the walk (kBulkDepthEnd)
 
 // BulkRequest::kind
 constexpr std::uint32_t kBulkListView = 1;
 constexpr std::uint32_t kBulkTreeView = 2;
+constexpr std::uint32_t kBulkListBox = 3;  // items as one-column rows; titles none
+constexpr std::uint32_t kBulkComboBox = 4; // the same for a combo box's list
 // BulkRequest::flags
 constexpr std::uint32_t kBulkSelectedOnly = 1; // list view: only the selected rows
 // BulkAnswer::status

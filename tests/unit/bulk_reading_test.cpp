@@ -9,6 +9,7 @@
 #include "bulk_test_support.h"
 #include "capture/bar_readers.h"
 #include "capture/bulk_session.h"
+#include "capture/in_process_readers.h"
 #include "capture/list_view_reader.h"
 #include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
@@ -302,6 +303,72 @@ TEST_P(BulkReadingTest, CellAnsweredFalseIsThePreviousQuerysText) {
     };
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), "Name\tName\r\na\t1\r\n1\t2\r\n");
+}
+
+// ---- List box and combo box ----------------------------------------------------------------------------
+
+TEST_P(BulkReadingTest, ListBoxItemsReadWholeAndShortOnesLeftOut) {
+    // Items of 0 and 1 bytes are left out, an item whose length query failed is skipped, a long item
+    // (600 bytes) comes whole; two chunks.
+    const std::string longItem(600, 'q');
+    Hwnd lb = fake::addListBox(desktop, top, target, {"alpha", "b", "", longItem, "gamma"});
+    library.bulkAnswer = [&longItem](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> records(2048);
+        BulkWriter w(records.data(), records.size());
+        wire::BulkAnswer a = answerHeader(s, q.from == 0 ? wire::kBulkMore : wire::kBulkDone);
+        a.columns = 1;
+        a.rows = 6;
+        const std::vector<std::string> items = {"alpha", "b", "", longItem, "", "gamma"};
+        const std::size_t first = q.from == 0 ? 0 : 3;
+        for (std::size_t i = first; i < first + 3; ++i) {
+            w.put(static_cast<std::int32_t>(i));
+            if (i == 4)
+                w.skipped();
+            else
+                w.text(items[i].data(), static_cast<std::uint32_t>(items[i].size()));
+            ++a.records;
+        }
+        a.next = first + 3;
+        return answerBytes(a, records, w.used());
+    };
+    readListBox(lb);
+    const std::string expected = "alpha\r\n" + longItem + "\r\ngamma\r\n";
+    EXPECT_EQ(reportText(), expected);
+    if (is64()) {
+        EXPECT_EQ(library.requests.size(), 2u);
+        EXPECT_EQ(library.requests[0].kind, wire::kBulkListBox);
+        EXPECT_EQ(paths, std::vector<std::string>{"list box: bulk"});
+    } else {
+        EXPECT_EQ(paths, std::vector<std::string>{"list box: cross-process"});
+    }
+
+    // Across processes the same items (the fake has no failing length query) give the same lines.
+    reportNow().clear();
+    setBulkReadingAllowed(false);
+    readListBox(lb);
+    EXPECT_EQ(reportText(), expected);
+}
+
+TEST_P(BulkReadingTest, ComboBoxWithoutUsableItemsGivesTheFailureLine) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd cb = fake::addComboBox(desktop, top, target, {"x", ""}, "edit");
+    library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
+        EXPECT_EQ(q.kind, wire::kBulkComboBox);
+        std::vector<std::uint8_t> records(64);
+        BulkWriter w(records.data(), records.size());
+        w.put(std::int32_t{0});
+        w.text("x", 1);
+        w.put(std::int32_t{1});
+        w.text("", 0);
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 1;
+        a.rows = 2;
+        a.records = 2;
+        return answerBytes(a, records, w.used());
+    };
+    readComboBox(cb);
+    EXPECT_EQ(reportText(), failureText());
+    EXPECT_EQ(paths, std::vector<std::string>{"combo box: bulk"});
 }
 
 // ---- Tree view ------------------------------------------------------------------------------------------

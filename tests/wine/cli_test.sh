@@ -128,17 +128,19 @@ run_cli "$semicolon_cli" semicolon capture --title "$title"
 expect_rc 0 "capture with vantor.ini" semicolon
 expect_report "$work/semicolon.out" "$expected/specimen_semicolon.txt" "capture with ListSeparator=;"
 
-# 1b. The list view and the tree view are read inside the specimen through msghook.dll, and across processes
+# 1b. The list view, list box, combo box and tree view are read inside the specimen through msghook.dll, and
+#     across processes
 #     with --cross-process, with ForceCrossProcess=1 and without the library: the same report every time.
 #     --verbose names the path of each on stderr.
 expect_paths() {
     local name=$1 path=$2 what=$3 lines
     lines=$(tr -d '\r' <"$work/$name.err")
-    if ! grep -q -x -E "vantor-cli: list view 0x[0-9A-F]+ read $path" <<<"$lines" ||
-        ! grep -q -x -E "vantor-cli: tree view 0x[0-9A-F]+ read $path" <<<"$lines" ||
-        [ "$(wc -l <<<"$lines")" -ne 2 ]; then
-        fail "$what: stderr should name the $path path of the list view and the tree view: $lines"
-    fi
+    local reader
+    for reader in "list view" "list box" "combo box" "tree view"; do
+        grep -q -x -E "vantor-cli: $reader 0x[0-9A-F]+ read $path" <<<"$lines" ||
+            fail "$what: stderr should name the $path path of the $reader: $lines"
+    done
+    [ "$(wc -l <<<"$lines")" -eq 4 ] || fail "$what: stderr should have four lines: $lines"
 }
 run_cli "$cli" bulk capture --title "$title" --verbose
 expect_rc 0 "capture --verbose" bulk
