@@ -6,8 +6,8 @@
 #   specimen_semicolon.txt  the same with "ListSeparator=;" in a vantor.ini beside vantor-cli.exe
 #   specimen_hung.txt       full capture of a specimen whose user-interface thread no longer answers
 #   nothing_readable.txt    capture of a window without any readable control
-# The same reports come from the list view and tree view read inside the specimen (through msghook.dll) and
-# across processes (--cross-process, ForceCrossProcess=1, no msghook.dll).
+# The same reports come from the list view, list box, combo box and tree view read inside the specimen
+# (through msghook.dll) and across processes (--cross-process, ForceCrossProcess=1, no msghook.dll).
 # Under Wine another process's menus cannot be read directly (GetMenuItemCount answers -1 for them);
 # vantor-cli sets msghook.dll's hook for the capture and reads the specimen's menu bar inside the specimen,
 # so the expected reports have the "■ メニュー情報" section after the structure report, as on Windows. The
@@ -129,8 +129,8 @@ expect_rc 0 "capture with vantor.ini" semicolon
 expect_report "$work/semicolon.out" "$expected/specimen_semicolon.txt" "capture with ListSeparator=;"
 
 # 1b. The list view, list box, combo box and tree view are read inside the specimen through msghook.dll, and
-#     across processes
-#     with --cross-process, with ForceCrossProcess=1 and without the library: the same report every time.
+#     across processes with --cross-process, with ForceCrossProcess=1 and without the library: the same
+#     report every time.
 #     --verbose names the path of each on stderr.
 expect_paths() {
     local name=$1 path=$2 what=$3 lines
