@@ -11,6 +11,7 @@
 #include "app/resource.h"
 #include "app/scoped_win.h"
 #include "app/settings.h"
+#include "capture/read_path.h"
 #include "app/tray.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
@@ -141,6 +142,7 @@ int runVantor(HINSTANCE instance) {
     moduleDirectory(directory, sizeof directory);
     std::snprintf(settingsPath, sizeof settingsPath, "%s\\vantor.ini", directory);
     loadSettings(settingsPath);
+    setBulkReadingAllowed(!settings.forceCrossProcess);
     if (anotherInstanceRuns()) return 0;
     moduleInstance = instance;
     hookEvent.reset(CreateEventA(nullptr, FALSE, FALSE, "MsgHook-Test-Event-Name"));

@@ -142,6 +142,8 @@ void applyLine(const char* line, Settings* s) {
         s->captureContextMenu = true;
     } else if (startsWithNoCase(line, "MultipleStartup=1")) {
         s->multipleStartup = true;
+    } else if (startsWithNoCase(line, "ForceCrossProcess=1")) {
+        s->forceCrossProcess = true;
     } else if (startsWithNoCase(line, "ListWidth=")) {
         std::int32_t* const fields[] = {&s->listWidth};
         scanInts(line, "ListWidth=", fields, 1);
@@ -191,6 +193,7 @@ void setDefaults(Settings* s) {
     s->separatorKind = defaults.separatorKind;
     s->captureContextMenu = defaults.captureContextMenu;
     s->multipleStartup = defaults.multipleStartup;
+    s->forceCrossProcess = defaults.forceCrossProcess;
 }
 
 // Writes the nine lines; false when any write fails.
@@ -211,6 +214,9 @@ bool writeLines(std::FILE* f, const Settings& s) {
     }
     ok &= std::fprintf(f, "CaptureContextMenu=%d" VANTOR_EOL, s.captureContextMenu ? 1 : 0) >= 0;
     ok &= std::fprintf(f, "MultipleStartup=%d" VANTOR_EOL, s.multipleStartup ? 1 : 0) >= 0;
+    // Written only when set: it is a key for comparisons and for targets where reading inside them is
+    // unwanted.
+    if (s.forceCrossProcess) ok &= std::fputs("ForceCrossProcess=1" VANTOR_EOL, f) >= 0;
     return ok;
 }
 

@@ -26,6 +26,9 @@ struct Settings {
     SeparatorKind separatorKind = SeparatorKind::Tab;
     bool captureContextMenu = false;
     bool multipleStartup = false;
+    // ForceCrossProcess=1: list views and tree views are read across processes only, never through the hook
+    // library inside the target.
+    bool forceCrossProcess = false;
     std::int32_t monitorInterval = 10; // units of 100 ms, never stored
     bool appendOnUpdate = false;       // never stored
 };

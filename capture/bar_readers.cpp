@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "capture/bulk_session.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/remote_buffer.h"
@@ -243,6 +244,47 @@ template <class Rec> struct TreeWalk {
     }
 };
 
+// The tree read inside the target (capture/bulk_session.h): the items in walk order with their depths,
+// built into the same nodes as the cross-process walk, with the same bounds (an item seen before, more than
+// kMaxTreeItems items, kMaxTreeDepth levels). False when the first chunk did not come: nothing was changed
+// and the cross-process walk takes over. A later chunk that does not come or does not hold up ends the
+// tree with the items read so far.
+bool readTreeViewBulk(Hwnd treeView) {
+    static_assert(kMaxTreeDepth == wire::kBulkMaxTreeDepth, "the same depth bound on both paths");
+    BulkSession session(treeView);
+    if (!session.open()) return false;
+    wire::BulkRequest q{};
+    q.kind = wire::kBulkTreeView;
+    BulkChunk c;
+    if (!session.treeChunk(q, &c) || c.status == wire::kBulkGone) return false;
+    if (c.items.empty()) return true; // no items: the tree stays as it was
+    TextNode* root = newRoot(treeView);
+    std::vector<TextNode*> path; // the last node at each depth
+    std::unordered_set<std::uint64_t> seen;
+    std::string previous;
+    bool ended = false;
+    for (;;) {
+        for (const BulkItem& item : c.items) {
+            if (item.depth > path.size() || !seen.insert(item.handle).second || seen.size() > kMaxTreeItems) {
+                ended = true;
+                break;
+            }
+            path.resize(item.depth);
+            auto* node = new TextNode;
+            node->item = static_cast<std::uintptr_t>(item.handle);
+            if (!item.text.unchanged) previous = item.text.text;
+            node->setText(previous.c_str());
+            appendChild(node, path.empty() ? root : path.back());
+            path.push_back(node);
+        }
+        if (ended || c.status != wire::kBulkMore || c.items.empty()) break;
+        q.from = c.items.back().handle;
+        if (!session.treeChunk(q, &c)) break;
+    }
+    installTree(root);
+    return true;
+}
+
 constexpr std::size_t kTreeBlock = kTreeBlock32 > kTreeBlock64 ? kTreeBlock32 : kTreeBlock64;
 
 // Opens one buffer for the tree view and walks from first under parent. False when the items cannot be
@@ -449,6 +491,9 @@ char* readToolbarButtonText(Hwnd toolbar, int commandId) {
 }
 
 void readTreeView(Hwnd treeView) {
+    const bool bulk = readTreeViewBulk(treeView);
+    reportReadPath(treeView, "tree view", bulk);
+    if (bulk) return;
     std::intptr_t answer = 0;
     if (!ws().sendMessage(treeView, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &answer)) return;
     const auto first = static_cast<std::uintptr_t>(answer);

@@ -6,7 +6,9 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "capture/bulk_session.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/report_buffer.h"
@@ -58,6 +60,33 @@ bool readItem(Hwnd w, const ListMessages& m, std::intptr_t i, std::string* out) 
     return true;
 }
 
+// The items read inside the target (capture/bulk_session.h), each asked for its length first and read whole:
+// false when the first chunk did not come, and the messages from here take over. Items whose length query
+// answered an error are left out, as here. A later chunk that does not come ends the list with the items so
+// far.
+bool readItemsBulk(Hwnd w, bool comboBox, std::vector<std::string>* items) {
+    BulkSession session(w);
+    if (!session.open()) return false;
+    wire::BulkRequest q{};
+    q.kind = comboBox ? wire::kBulkComboBox : wire::kBulkListBox;
+    BulkChunk c;
+    if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone || c.columns != 1) return false;
+    q.rows = c.rows;
+    std::int64_t from = 0;
+    for (;;) {
+        for (const BulkRow& row : c.rowList) {
+            if (row.index < from || row.index >= q.rows) return true; // an item not asked for ends the list
+            if (!row.cells[0].skipped && !row.cells[0].unchanged) items->push_back(row.cells[0].text);
+        }
+        if (c.status != wire::kBulkMore || c.rowList.empty() || c.next <= static_cast<std::uint64_t>(from) ||
+            c.next > static_cast<std::uint64_t>(q.rows))
+            return true;
+        from = static_cast<std::int64_t>(c.next);
+        q.from = c.next;
+        if (!session.listChunk(q, false, &c) || c.columns != 1) return true;
+    }
+}
+
 // All items are read before the report is touched, so the lines of one list stay together even when the
 // user-interface thread appends an added menu meanwhile.
 void readList(Hwnd w, const ListMessages& m) {
@@ -67,12 +96,20 @@ void readList(Hwnd w, const ListMessages& m) {
         hold.report().append(kFailureLine, std::strlen(kFailureLine));
         return;
     }
-    const std::intptr_t count = query(w, m.count, 0, 0);
+    const bool comboBox = m.count == wire::CB_GETCOUNT;
+    std::vector<std::string> items;
+    const bool bulk = readItemsBulk(w, comboBox, &items);
+    reportReadPath(w, comboBox ? "combo box" : "list box", bulk);
+    if (!bulk) {
+        const std::intptr_t count = query(w, m.count, 0, 0);
+        std::string item;
+        for (std::intptr_t i = 0; i < count; ++i)
+            if (readItem(w, m, i, &item)) items.push_back(item);
+    }
     std::string lines;
     bool written = false;
-    std::string item;
-    for (std::intptr_t i = 0; i < count; ++i) {
-        if (!readItem(w, m, i, &item) || item.size() < 2) continue;
+    for (const std::string& item : items) {
+        if (item.size() < 2) continue;
         lines += item;
         lines += "\r\n";
         written = true;

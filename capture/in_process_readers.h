@@ -1,5 +1,7 @@
 // The readers of the standard list box, combo box and edit controls. They need no memory in the target
-// process: the window system copies the text of these messages into a buffer of this process.
+// process: the window system copies the text of these messages into a buffer of this process. The list
+// box and combo box items are read inside the target through the hook library when it answers
+// (capture/bulk_session.h), the same items, each asked for its length first and read whole.
 //
 // Threads: the capture worker or the monitor pass (the edit reader also the structure report on the
 // capture worker). They take the capture lock themselves around their appends; call them without it.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/bulk_session.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
@@ -293,6 +294,99 @@ bool readRows(RemoteBuffer& rb, int rows, int columns, bool selectedOnly,
     }
 }
 
+// ---- The bulk path: the rows read inside the target (capture/bulk_session.h) ---------------------------
+
+// A text of a chunk: an "unchanged" one is the text the previous query left, as in the block of a
+// cross-process query the control did not write.
+const std::string& chunkText(const BulkText& t, std::string* previous) {
+    if (!t.unchanged) *previous = t.text;
+    return *previous;
+}
+
+// The header line from the titles of the first chunk, by the rules of readListViewHeader.
+std::string bulkHeaderLine(const BulkChunk& c, const std::string& separator) {
+    std::string line;
+    if ((c.flags & wire::kBulkNoHeader) != 0) return line;
+    std::string previous;
+    bool written = false;
+    for (std::size_t i = 0; i < c.titles.size(); ++i) {
+        const std::string& text = chunkText(c.titles[i], &previous);
+        if (text.size() < kMinText) continue;
+        if (i > 0) line += separator;
+        line += text;
+        written = true;
+    }
+    if (written) line += "\r\n";
+    return line;
+}
+
+// Reads the rows through the bulk path. False when the target did not give its first chunk: nothing has been
+// appended and the cross-process exchanges take over. After the first chunk the read ends where the chunks
+// end (the last one, a control destroyed, a refused, unanswered or malformed chunk, the stop request).
+bool readRowsBulk(Hwnd listView, bool selectedOnly) {
+    if (stopRequested) return false;
+    const std::uint64_t start = bulkNowMs();
+    BulkSession session(listView);
+    if (!session.open()) return false;
+    wire::BulkRequest q{};
+    q.kind = wire::kBulkListView;
+    q.flags = selectedOnly ? wire::kBulkSelectedOnly : 0;
+    BulkChunk c;
+    if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone) return false;
+    if (selectedOnly && c.rowList.empty() && c.status == wire::kBulkDone) return true; // nothing selected
+    const std::string separator = captureSeparator();
+    appendLocked(bulkHeaderLine(c, separator));
+    const int rows = c.rows;
+    const int columns = c.columns;
+    q.rows = rows;
+    std::string previous;
+    std::string lines;
+    bool obtained = false;
+    std::uint64_t lastRefresh = start;
+    std::int64_t from = 0;
+    for (;;) {
+        lines.clear();
+        bool stray = false;
+        for (const BulkRow& row : c.rowList) {
+            // A row not asked for: the chunk is used no further, and the read ends.
+            if (row.index < from || row.index >= rows) {
+                stray = true;
+                break;
+            }
+            for (int k = 0; k < columns; ++k) {
+                const std::string& text = chunkText(row.cells[static_cast<std::size_t>(k)], &previous);
+                if (k == 0) {
+                    lines += text;
+                    if (columns == 1) {
+                        if (text.size() >= kMinText) obtained = true;
+                        lines += "\r\n";
+                    }
+                } else {
+                    lines += separator;
+                    lines += text;
+                    obtained = true;
+                    if (k == columns - 1) lines += "\r\n";
+                }
+            }
+        }
+        appendLocked(lines);
+        if (stray || c.status != wire::kBulkMore || c.rowList.empty() ||
+            c.next <= static_cast<std::uint64_t>(from) || c.next > static_cast<std::uint64_t>(rows))
+            break;
+        if (stopRequested) return true; // what was read stays, without the failure line
+        if (bulkNowMs() - lastRefresh >= kBulkRefreshMs) {
+            showReportInPane();
+            lastRefresh = bulkNowMs();
+        }
+        from = static_cast<std::int64_t>(c.next);
+        q.from = c.next;
+        // A chunk that does not come, or does not hold up, ends the read with the rows so far.
+        if (!session.listChunk(q, false, &c) || c.columns != columns) break;
+    }
+    if (!obtained) appendFailureLine();
+    return true;
+}
+
 } // namespace
 
 void readListViewHeader(Hwnd listView) {
@@ -331,6 +425,9 @@ void readListViewHeader(Hwnd listView) {
 }
 
 void readListViewRows(Hwnd listView, bool selectedOnly) {
+    const bool bulk = readRowsBulk(listView, selectedOnly);
+    reportReadPath(listView, "list view", bulk);
+    if (bulk) return;
     std::vector<std::int32_t> selected;
     if (selectedOnly) {
         selected = collectSelectedRows(listView);

@@ -5,6 +5,8 @@
 // PopMessage takes records out on the program's side. RequestMenuBar asks a target for its menu bar
 // through a posted registered message seen by a WH_GETMESSAGE hook set only for the length of the request.
 // Menus are snapshotted into the section inside their own process, where the menu functions answer.
+// BulkBegin / BulkChunk / BulkEnd read a list view or tree view inside its process the same way, one chunk
+// of texts per posted request, into a second named section (platform/wire.h, BulkSection).
 //
 // Inside a target every hook procedure filters on its code first and returns at once otherwise, waits at
 // most kLockWaitMs (10 ms) for the mutex (a record that cannot be queued is dropped and counted), allocates
@@ -16,13 +18,16 @@
 // PopMessage and RequestMenuBar on any thread of the program.
 // wire.h names its message constants like the SDK's macros: it comes before <windows.h>, and below the
 // SDK's macros (equal to wire.h's values, checked in platform/win32/wire_check.cpp) are used.
+#include "platform/bulk_format.h"
 #include "platform/wire.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
 #include <cstring>
 
+using vantor::BulkWriter;
 using vantor::wire::HookRecord;
 using vantor::wire::HookSection;
 using vantor::wire::MenuSnapshot;
@@ -62,6 +67,7 @@ HANDLE hookEvent = nullptr;
 DWORD eventTriedAt = 0;
 bool eventTried = false;
 UINT menuBarRequest = 0;
+UINT bulkRequest = 0;
 
 // Per process of a host (the program): its hooks. SetHook/FreeHook only.
 HHOOK filterHook = nullptr;
@@ -78,6 +84,7 @@ bool openShared() {
                 MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(HookSection)));
         queueMutex = CreateMutexA(nullptr, FALSE, wire::kHookMutexName);
         menuBarRequest = RegisterWindowMessageA(wire::kMenuBarRequestName);
+        bulkRequest = RegisterWindowMessageA(wire::kBulkRequestName);
         if (queueMutex == nullptr && section != nullptr) {
             UnmapViewOfFile(section);
             section = nullptr;
@@ -420,6 +427,329 @@ LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// ---- Bulk reading (answered by the WH_GETMESSAGE hook below) ------------------------------------------
+
+// The bulk section, opened in a process the first time it answers (or, in the program, asks).
+HANDLE bulkHandle = nullptr;
+wire::BulkSection* bulk = nullptr;
+volatile LONG bulkOpened = 0;
+
+bool openBulk() {
+    if (bulkOpened != 0) return bulk != nullptr;
+    AcquireSRWLockExclusive(&processLock);
+    if (bulkOpened == 0) {
+        bulkHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(wire::BulkSection), wire::kBulkSectionName);
+        if (bulkHandle != nullptr)
+            bulk = static_cast<wire::BulkSection*>(
+                MapViewOfFile(bulkHandle, FILE_MAP_WRITE, 0, 0, sizeof(wire::BulkSection)));
+        InterlockedExchange(&bulkOpened, 1);
+    }
+    ReleaseSRWLockExclusive(&processLock);
+    return bulk != nullptr;
+}
+
+// A chunk ends when its records fill the section or after this long, so that the program gets to check its
+// stop request and to show progress while a slow control is read.
+constexpr DWORD kChunkMs = 200;
+// The text buffer of each query: the capacity the cross-process readers give, so the texts are the same.
+constexpr int kTextCapacity = static_cast<int>(wire::kRemoteTextSize);
+
+// The text buffer of each query, with one byte more that stays NUL: Wine's controls fill all 260 bytes
+// without a terminating NUL when a double-byte text's conversion just fills them.
+char textBuffer[wire::kRemoteTextSize + 1];
+
+// One text query's result for the writer, taken as the cross-process readers take it: from the buffer at
+// most its 260 bytes, from a pointer of the control's own at most 259 bytes; "unchanged" when the control
+// answered FALSE.
+bool putText(BulkWriter& w, LRESULT answered, const char* text) {
+    if (answered == 0) return w.unchanged();
+    if (text == nullptr) return w.text("", 0);
+    const std::uint32_t limit = text == textBuffer ? kTextCapacity : kTextCapacity - 1;
+    std::uint32_t n = 0;
+    while (n < limit && text[n] != '\0')
+        ++n;
+    return w.text(text, n);
+}
+
+LRESULT itemText(HWND listView, int row, int column, char* buffer, const char** text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = kTextCapacity;
+    buffer[0] = '\0';
+    const LRESULT r = SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    *text = item.pszText;
+    return r;
+}
+
+// The next row to read from `row` on (row itself included): every row, or the next selected one; -1 when
+// none is left below `rows`.
+int nextRow(HWND listView, int row, int rows, bool selectedOnly) {
+    if (!selectedOnly) return row < rows ? row : -1;
+    const int r = static_cast<int>(
+        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(row - 1), LVNI_SELECTED));
+    return r >= row && r < rows ? r : -1;
+}
+
+// Header titles (first chunk) and whole rows, until the rows end, the section is full or kChunkMs passed.
+void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer* a, BulkWriter& w) {
+    char* const buffer = textBuffer;
+    const bool first = q.from == 0;
+    const bool selectedOnly = (q.flags & wire::kBulkSelectedOnly) != 0;
+    const HWND header = reinterpret_cast<HWND>(SendMessageA(listView, LVM_GETHEADER, 0, 0));
+    LRESULT count = header != nullptr ? SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    const int columns = count < 1                                             ? 1
+                        : count > static_cast<LRESULT>(wire::kBulkMaxColumns) ? -1
+                                                                              : static_cast<int>(count);
+    if (columns < 0) {
+        a->status = wire::kBulkRefused;
+        return;
+    }
+    a->columns = columns;
+    int rows = q.rows;
+    if (first) {
+        const LRESULT n = SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
+        rows = n < 0 ? 0 : n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
+        a->rows = rows;
+        if (header == nullptr) a->flags |= wire::kBulkNoHeader;
+        for (int i = 0; header != nullptr && i < columns; ++i) {
+            HDITEMA item{};
+            item.mask = HDI_TEXT | HDI_LPARAM;
+            item.pszText = buffer;
+            item.cchTextMax = kTextCapacity; // the buffer keeps the previous title, as the whole block does
+            const LRESULT r =
+                SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            putText(w, r, item.pszText);
+            ++a->titles;
+        }
+    }
+    const DWORD start = GetTickCount();
+    const int from = q.from > 0x7FFFFFFF ? rows : static_cast<int>(q.from);
+    int row = nextRow(listView, from, rows, selectedOnly);
+    a->status = wire::kBulkDone;
+    while (row >= 0) {
+        if (!IsWindow(listView)) {
+            a->status = wire::kBulkGone;
+            break;
+        }
+        const std::size_t mark = w.used();
+        bool fits = w.put(static_cast<std::int32_t>(row));
+        for (int k = 0; fits && k < columns; ++k) {
+            const char* text = nullptr;
+            const LRESULT r = itemText(listView, row, k, buffer, &text);
+            fits = putText(w, r, text);
+        }
+        if (!fits) {
+            w.rewind(mark);
+            a->status = wire::kBulkMore;
+            break;
+        }
+        ++a->records;
+        a->next = static_cast<std::uint64_t>(row) + 1;
+        row = row + 1 < rows ? nextRow(listView, row + 1, rows, selectedOnly) : -1;
+        if (row >= 0 && GetTickCount() - start >= kChunkMs) {
+            a->status = wire::kBulkMore;
+            break;
+        }
+    }
+    if (a->status == wire::kBulkMore && a->records == 0) a->status = wire::kBulkRefused; // a row too large
+    if (a->records == 0) a->next = static_cast<std::uint64_t>(from);
+}
+
+// The items of a list box or of a combo box's list, each asked for its length first and then read whole into
+// the section (the length and the text are asked on the control's own thread, one right after the other).
+// A list whose items hold data instead of texts (owner-drawn without the has-strings style) is refused.
+void answerList(HWND list, bool comboBox, const wire::BulkRequest& q, wire::BulkAnswer* a, BulkWriter& w) {
+    const LONG style = GetWindowLongA(list, GWL_STYLE);
+    const LONG ownerDrawn = comboBox ? (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)
+                                     : (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE);
+    if ((style & ownerDrawn) != 0 && (style & (comboBox ? CBS_HASSTRINGS : LBS_HASSTRINGS)) == 0) {
+        a->status = wire::kBulkRefused;
+        return;
+    }
+    const UINT lengthMessage = comboBox ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+    const UINT textMessage = comboBox ? CB_GETLBTEXT : LB_GETTEXT;
+    int rows = q.rows;
+    if (q.from == 0) {
+        const LRESULT n = SendMessageA(list, comboBox ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+        rows = n < 0 ? 0 : n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
+    }
+    a->rows = rows;
+    a->columns = 1;
+    a->status = wire::kBulkDone;
+    const DWORD start = GetTickCount();
+    const int from = q.from > 0x7FFFFFFF ? rows : static_cast<int>(q.from);
+    for (int i = from; i < rows; ++i) {
+        if (!IsWindow(list)) {
+            a->status = wire::kBulkGone;
+            break;
+        }
+        const std::size_t mark = w.used();
+        bool fits = w.put(static_cast<std::int32_t>(i));
+        const LRESULT length = fits ? SendMessageA(list, lengthMessage, static_cast<WPARAM>(i), 0) : 0;
+        if (fits && length < 0) {
+            fits = w.skipped();
+        } else if (fits) {
+            char* text = length <= 0x7FFFFFF0 ? w.place(static_cast<std::uint32_t>(length)) : nullptr;
+            fits = text != nullptr;
+            if (fits) {
+                text[0] = '\0';
+                SendMessageA(list, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+                text[length] = '\0'; // a control that wrote its full length leaves the terminator in place
+                w.finish(static_cast<std::uint32_t>(std::strlen(text)));
+            }
+        }
+        if (!fits) {
+            w.rewind(mark);
+            a->status =
+                a->records > 0 ? wire::kBulkMore : wire::kBulkRefused; // an item larger than the section
+            break;
+        }
+        ++a->records;
+        a->next = static_cast<std::uint64_t>(i) + 1;
+        if (i + 1 < rows && GetTickCount() - start >= kChunkMs) {
+            a->status = wire::kBulkMore;
+            break;
+        }
+    }
+    if (a->records == 0) a->next = static_cast<std::uint64_t>(from);
+}
+
+HTREEITEM treeNext(HWND treeView, UINT relation, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(treeView, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// Where the walk of this process stands: the tree view and the last item written, with its depth. A chunk
+// goes on only from the item this process wrote last, never from a handle taken from the section.
+HWND walkControl = nullptr;
+HTREEITEM walkItem = nullptr;
+int walkDepth = 0;
+
+// Items in walk order (an item, its subtree, then its next sibling), the same order and depth bound as the
+// program's cross-process walk.
+void answerTreeView(HWND treeView, const wire::BulkRequest& q, wire::BulkAnswer* a, BulkWriter& w) {
+    char* const buffer = textBuffer;
+    HTREEITEM item = nullptr;
+    int depth = 0;
+    a->status = wire::kBulkDone;
+    if (q.from == 0) {
+        item = treeNext(treeView, TVGN_ROOT, nullptr);
+    } else {
+        if (treeView != walkControl || reinterpret_cast<ULONG_PTR>(walkItem) != q.from) {
+            a->status = wire::kBulkRefused;
+            return;
+        }
+        // The item after the last one written: its first child, else the next sibling of it or of the
+        // nearest ancestor that has one.
+        depth = walkDepth;
+        HTREEITEM child = treeNext(treeView, TVGN_CHILD, walkItem);
+        if (child != nullptr) {
+            if (depth + 1 >= wire::kBulkMaxTreeDepth) {
+                a->status = wire::kBulkDepthEnd;
+                return;
+            }
+            item = child;
+            ++depth;
+        } else {
+            item = walkItem;
+            for (;;) {
+                HTREEITEM sibling = treeNext(treeView, TVGN_NEXT, item);
+                if (sibling != nullptr) {
+                    item = sibling;
+                    break;
+                }
+                item = treeNext(treeView, TVGN_PARENT, item);
+                if (item == nullptr || --depth < 0) return; // the walk is over
+            }
+        }
+    }
+    const DWORD start = GetTickCount();
+    while (item != nullptr) {
+        if (!IsWindow(treeView)) {
+            a->status = wire::kBulkGone;
+            return;
+        }
+        TVITEMA record{};
+        record.mask = TVIF_TEXT | TVIF_PARAM;
+        record.hItem = item;
+        record.pszText = buffer;
+        record.cchTextMax = kTextCapacity;
+        buffer[0] = '\0';
+        const LRESULT r = SendMessageA(treeView, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record));
+        const std::size_t mark = w.used();
+        if (!w.put(static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(item))) ||
+            !w.put(static_cast<std::uint32_t>(depth)) || !putText(w, r, record.pszText)) {
+            w.rewind(mark);
+            a->status = a->records > 0 ? wire::kBulkMore : wire::kBulkRefused;
+            return;
+        }
+        ++a->records;
+        walkControl = treeView;
+        walkItem = item;
+        walkDepth = depth;
+        a->next = static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(item));
+        if (GetTickCount() - start >= kChunkMs) {
+            a->status = wire::kBulkMore;
+            return;
+        }
+        HTREEITEM child = treeNext(treeView, TVGN_CHILD, item);
+        if (child != nullptr) {
+            if (depth + 1 >= wire::kBulkMaxTreeDepth) {
+                a->status = wire::kBulkDepthEnd;
+                return;
+            }
+            item = child;
+            ++depth;
+            continue;
+        }
+        for (;;) {
+            HTREEITEM sibling = treeNext(treeView, TVGN_NEXT, item);
+            if (sibling != nullptr) {
+                item = sibling;
+                break;
+            }
+            item = treeNext(treeView, TVGN_PARENT, item);
+            if (item == nullptr || --depth < 0) return;
+        }
+    }
+}
+
+// Answers the request of the section (the one numbered `sequence`) for `window`, the control it was posted
+// to. Writes only into the section's answer and records.
+void answerBulk(HWND window, std::uint32_t sequence) {
+    if (!openBulk()) return;
+    wire::BulkRequest q;
+    std::memcpy(&q, &bulk->request, sizeof q);
+    if (q.sequence != sequence || reinterpret_cast<ULONG_PTR>(window) != q.control) return;
+    wire::BulkAnswer a{};
+    a.magic = wire::kBulkMagic;
+    a.sequence = sequence;
+    a.status = wire::kBulkRefused;
+    BulkWriter w(bulk->data, sizeof bulk->data);
+    if (!IsWindow(window))
+        a.status = wire::kBulkGone;
+    else if (q.kind == wire::kBulkListView)
+        answerListView(window, q, &a, w);
+    else if (q.kind == wire::kBulkTreeView)
+        answerTreeView(window, q, &a, w);
+    else if (q.kind == wire::kBulkListBox || q.kind == wire::kBulkComboBox)
+        answerList(window, q.kind == wire::kBulkComboBox, q, &a, w);
+    a.used = static_cast<std::uint32_t>(w.used());
+    a.checksum = vantor::bulkChecksum(bulk->data, a.used);
+    std::memcpy(&bulk->answer, &a, sizeof a);
+    MemoryBarrier();
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&bulk->answerSequence), static_cast<LONG>(sequence));
+    HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kBulkAnswerEventName);
+    if (answered != nullptr) {
+        SetEvent(answered);
+        CloseHandle(answered);
+    }
+}
+
 // ---- Menu-bar requests (WH_GETMESSAGE, set only while a request runs) ----------------------------------
 
 HANDLE answerEvent = nullptr;
@@ -439,6 +769,9 @@ LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
                 CloseHandle(answered);
             }
             msg->message = WM_NULL; // the application never sees the request
+        } else if (msg != nullptr && bulkRequest != 0 && msg->message == bulkRequest) {
+            answerBulk(msg->hwnd, static_cast<std::uint32_t>(msg->wParam));
+            msg->message = WM_NULL;
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -546,6 +879,69 @@ __declspec(dllexport) BOOL WINAPI RequestMenuBar(HWND window, DWORD timeoutMs) {
     }
     UnhookWindowsHookEx(hook);
     return answered ? TRUE : FALSE;
+}
+
+// Sets the WH_GETMESSAGE hook on control's thread for one bulk read; null when it cannot be set. The
+// hook stays until BulkEnd.
+__declspec(dllexport) void* WINAPI BulkBegin(HWND control) {
+    if (control == nullptr || !openShared() || !openBulk() || bulkRequest == 0) return nullptr;
+    const DWORD thread = GetWindowThreadProcessId(control, nullptr);
+    if (thread == 0) return nullptr;
+    return SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
+}
+
+__declspec(dllexport) void WINAPI BulkEnd(void* session) {
+    if (session != nullptr) UnhookWindowsHookEx(static_cast<HHOOK>(session));
+}
+
+// One chunk: writes *request (with a fresh sequence) into the section, posts it to control and waits at most
+// timeoutMs for the answer, then copies the answer and its records into out. Returns the bytes copied (the
+// answer's header included), 0 when there was no answer in time. *sequence gets the request's number, which
+// the answer must carry. Two programs asking at once take turns on the bulk mutex.
+__declspec(dllexport) DWORD WINAPI BulkChunk(HWND control, const wire::BulkRequest* request, DWORD* sequence,
+                                             void* out, DWORD outSize, DWORD timeoutMs) {
+    if (control == nullptr || request == nullptr || out == nullptr || sequence == nullptr ||
+        outSize < sizeof(wire::BulkAnswer) || !openBulk() || bulkRequest == 0)
+        return 0;
+    static HANDLE bulkMutex = nullptr;
+    static HANDLE bulkEvent = nullptr;
+    if (bulkMutex == nullptr) bulkMutex = CreateMutexA(nullptr, FALSE, wire::kBulkMutexName);
+    if (bulkEvent == nullptr) bulkEvent = CreateEventA(nullptr, FALSE, FALSE, wire::kBulkAnswerEventName);
+    if (bulkMutex == nullptr || bulkEvent == nullptr) return 0;
+    const DWORD r = WaitForSingleObject(bulkMutex, timeoutMs);
+    if (r != WAIT_OBJECT_0 && r != WAIT_ABANDONED) return 0;
+    std::uint32_t number = bulk->requestSequence + 1;
+    if (number == 0) number = 1;
+    bulk->requestSequence = number;
+    wire::BulkRequest q = *request;
+    q.sequence = number;
+    std::memcpy(&bulk->request, &q, sizeof q);
+    *sequence = number;
+    ResetEvent(bulkEvent);
+    DWORD copied = 0;
+    if (PostMessageA(control, bulkRequest, number, 0)) {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            const auto seen = static_cast<std::uint32_t>(
+                InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&bulk->answerSequence), 0, 0));
+            if (seen == number) {
+                MemoryBarrier();
+                wire::BulkAnswer a;
+                std::memcpy(&a, &bulk->answer, sizeof a);
+                DWORD used = a.used <= sizeof bulk->data ? a.used : sizeof bulk->data;
+                if (used > outSize - sizeof a) used = outSize - sizeof a;
+                std::memcpy(out, &a, sizeof a);
+                std::memcpy(static_cast<char*>(out) + sizeof a, bulk->data, used);
+                copied = sizeof a + used;
+                break;
+            }
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= timeoutMs) break;
+            WaitForSingleObject(bulkEvent, timeoutMs - spent);
+        }
+    }
+    ReleaseMutex(bulkMutex);
+    return copied;
 }
 
 } // extern "C"

@@ -70,6 +70,7 @@ constexpr std::uint32_t TVM_GETNEXTITEM = 0x110A;
 constexpr std::uint32_t TVM_GETITEMA = 0x110C;
 constexpr std::uint32_t TVGN_ROOT = 0x0000;
 constexpr std::uint32_t TVGN_NEXT = 0x0001;
+constexpr std::uint32_t TVGN_PARENT = 0x0003;
 constexpr std::uint32_t TVGN_CHILD = 0x0004;
 constexpr std::uint32_t TVGN_CARET = 0x0009;
 constexpr std::uint32_t TVIF_TEXT = 0x0001;
@@ -289,6 +290,84 @@ static_assert(offsetof(MenuSnapshot, menus) == 24 && sizeof(MenuSnapshot) % 8 ==
 static_assert(offsetof(HookSection, recent) == 116 && offsetof(HookSection, queue) == 372 &&
                   offsetof(HookSection, slots) % 8 == 0,
               "hook section");
+
+// ---- Bulk reading inside the target ------------------------------------------------------------------
+// The program asks a target's thread (through a WH_GETMESSAGE hook set on that thread for the length of one
+// bulk read) to read a list view, tree view, list box or combo box inside its own process and to write the
+// texts into a second named section, one chunk per posted request. The program writes the request part under
+// the bulk mutex and posts kBulkRequestName with the request's sequence in wParam; the target writes the
+// answer part and then answerSequence, and signals kBulkAnswerEventName. Everything in the answer is
+// untrusted.
+constexpr char kBulkSectionName[] = "Vantor-MsgHook-Bulk";
+constexpr char kBulkMutexName[] = "Vantor-MsgHook-BulkMutex";
+constexpr char kBulkAnswerEventName[] = "Vantor-MsgHook-BulkAnswer";
+constexpr char kBulkRequestName[] = "Vantor-MsgHook-BulkRequest";
+
+constexpr std::uint32_t kBulkMagic = 0x31424856;      // "VHB1"
+constexpr std::uint32_t kBulkDataSize = 512 * 1024;   // bytes of records in one chunk
+constexpr std::uint32_t kBulkMaxColumns = 256;        // wider list views are read across processes
+constexpr std::uint32_t kBulkUnchanged = 0xFFFFFFFFu; // text length: the query answered FALSE, wrote nothing
+constexpr std::uint32_t kBulkSkipped = 0xFFFFFFFEu; // text length: the item's length query answered an error
+constexpr int kBulkMaxTreeDepth = 512;              // a tree item this deep ends the walk (kBulkDepthEnd)
+
+// BulkRequest::kind
+constexpr std::uint32_t kBulkListView = 1;
+constexpr std::uint32_t kBulkTreeView = 2;
+constexpr std::uint32_t kBulkListBox = 3;  // items as one-column rows; titles none
+constexpr std::uint32_t kBulkComboBox = 4; // the same for a combo box's list
+// BulkRequest::flags
+constexpr std::uint32_t kBulkSelectedOnly = 1; // list view: only the selected rows
+// BulkAnswer::status
+constexpr std::uint32_t kBulkMore = 1; // more records follow; ask again from `next`
+constexpr std::uint32_t kBulkDone = 2; // the last chunk
+constexpr std::uint32_t kBulkGone = 3; // the control no longer exists: the records so far stand
+constexpr std::uint32_t kBulkRefused =
+    4; // the request cannot be answered (other kind, too wide, out of turn)
+constexpr std::uint32_t kBulkDepthEnd = 5; // tree view: the next item lies kBulkMaxTreeDepth levels deep
+// BulkAnswer::flags
+constexpr std::uint32_t kBulkNoHeader = 1; // list view: LVM_GETHEADER gave no window
+
+// Written by the program. List view: rows from `from` (first chunk 0) while the row index is below `rows`
+// (ignored in the first chunk, which reports the count). Tree view: `from` 0 starts at the root item; else it
+// is the last item of the previous chunk, and the walk goes on after it.
+struct BulkRequest {
+    std::uint32_t sequence;
+    std::uint32_t kind;
+    std::uint64_t control;
+    std::uint32_t flags;
+    std::int32_t rows;
+    std::uint64_t from;
+};
+// Written by the target, followed by `used` bytes of records:
+// - list view, first chunk: `titles` header texts, then rows; each row is an int32 row index followed by
+//   `columns` texts;
+// - tree view: items in walk order, each a uint64 item handle, a uint32 depth (0 for top-level items) and
+//   its text.
+// A text is a uint32 length (kBulkUnchanged: the control answered FALSE and the text is that of the previous
+// query) followed by that many bytes, no NUL.
+struct BulkAnswer {
+    std::uint32_t magic;
+    std::uint32_t sequence;
+    std::uint32_t status;
+    std::uint32_t flags;
+    std::uint32_t records;  // rows or items in this chunk
+    std::uint32_t used;     // bytes of records
+    std::int32_t rows;      // list view: LVM_GETITEMCOUNT (first chunk)
+    std::int32_t columns;   // list view: columns read per row (at least 1)
+    std::int32_t titles;    // list view, first chunk: header texts that follow
+    std::uint32_t checksum; // bulkChecksum of the `used` bytes of records (platform/bulk_format.h)
+    std::uint64_t next;     // list view: the row to ask from next; tree view: the last item written
+};
+struct BulkSection {
+    std::uint32_t requestSequence; // the last request posted
+    std::uint32_t answerSequence;  // the last request answered (written after the answer)
+    BulkRequest request;
+    BulkAnswer answer;
+    std::uint8_t data[kBulkDataSize];
+};
+static_assert(sizeof(BulkRequest) == 32 && offsetof(BulkRequest, from) == 24, "bulk request");
+static_assert(sizeof(BulkAnswer) == 48 && offsetof(BulkAnswer, next) == 40, "bulk answer");
+static_assert(offsetof(BulkSection, answer) == 40 && offsetof(BulkSection, data) == 88, "bulk section");
 
 } // namespace wire
 } // namespace vantor

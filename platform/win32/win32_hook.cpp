@@ -22,6 +22,9 @@ using HookCall = void(WINAPI*)();
 using PopCall = int(WINAPI*)(wire::HookRecord*, int);
 using RequestCall = BOOL(WINAPI*)(HWND, DWORD);
 using DroppedCall = DWORD(WINAPI*)();
+using BulkBeginCall = void*(WINAPI*)(HWND);
+using BulkEndCall = void(WINAPI*)(void*);
+using BulkChunkCall = DWORD(WINAPI*)(HWND, const wire::BulkRequest*, DWORD*, void*, DWORD, DWORD);
 
 // How long a window whose menu-bar request went unanswered is not asked again.
 constexpr DWORD kUnansweredPauseMs = 30000;
@@ -46,6 +49,9 @@ class HookLibraryWin32 : public HookLibrary {
         pop_ = exportOf<PopCall>(module_, "PopMessage");
         request_ = exportOf<RequestCall>(module_, "RequestMenuBar");
         dropped_ = exportOf<DroppedCall>(module_, "DroppedCount");
+        bulkBegin_ = exportOf<BulkBeginCall>(module_, "BulkBegin");
+        bulkEnd_ = exportOf<BulkEndCall>(module_, "BulkEnd");
+        bulkChunk_ = exportOf<BulkChunkCall>(module_, "BulkChunk");
         return set_ != nullptr && free_ != nullptr && pop_ != nullptr;
     }
     void unload() {
@@ -62,6 +68,9 @@ class HookLibraryWin32 : public HookLibrary {
         pop_ = nullptr;
         request_ = nullptr;
         dropped_ = nullptr;
+        bulkBegin_ = nullptr;
+        bulkEnd_ = nullptr;
+        bulkChunk_ = nullptr;
     }
     void setHook() {
         if (set_ != nullptr) set_();
@@ -93,6 +102,45 @@ class HookLibraryWin32 : public HookLibrary {
         unanswered_ = window;
         unansweredAt_ = GetTickCount();
         LeaveCriticalSection(&lock_);
+    }
+
+    // A bulk read is not tried for the program's own windows, a hung window, or a thread that left a bulk
+    // request unanswered a short while ago (each try would cost a whole time-out).
+    bool bulkAvailable() override {
+        return bulkBegin_ != nullptr && bulkEnd_ != nullptr && bulkChunk_ != nullptr;
+    }
+    void* bulkBegin(Hwnd control) override {
+        if (bulkBegin_ == nullptr || bulkEnd_ == nullptr || bulkChunk_ == nullptr) return nullptr;
+        const HWND window = toNative(control);
+        DWORD pid = 0;
+        const DWORD thread = GetWindowThreadProcessId(window, &pid);
+        if (thread == 0 || pid == GetCurrentProcessId()) return nullptr;
+        if (IsHungAppWindow(GetAncestor(window, GA_ROOT))) return nullptr;
+        EnterCriticalSection(&lock_);
+        const bool paused =
+            thread == bulkUnanswered_ && GetTickCount() - bulkUnansweredAt_ < kUnansweredPauseMs;
+        LeaveCriticalSection(&lock_);
+        if (paused) return nullptr;
+        return bulkBegin_(window);
+    }
+    std::size_t bulkChunk(void* session, Hwnd control, const wire::BulkRequest& request,
+                          std::uint32_t* sequence, std::uint8_t* out, std::size_t cap) override {
+        if (session == nullptr || bulkChunk_ == nullptr) return 0;
+        const HWND window = toNative(control);
+        DWORD number = 0;
+        const DWORD n =
+            bulkChunk_(window, &request, &number, out, static_cast<DWORD>(cap), kMessageTimeoutMs);
+        *sequence = number;
+        if (n == 0) {
+            EnterCriticalSection(&lock_);
+            bulkUnanswered_ = GetWindowThreadProcessId(window, nullptr);
+            bulkUnansweredAt_ = GetTickCount();
+            LeaveCriticalSection(&lock_);
+        }
+        return n;
+    }
+    void bulkEnd(void* session) override {
+        if (session != nullptr && bulkEnd_ != nullptr) bulkEnd_(session);
     }
 
     int snapshotCount(Hmenu menu) {
@@ -137,6 +185,11 @@ class HookLibraryWin32 : public HookLibrary {
     PopCall pop_ = nullptr;
     RequestCall request_ = nullptr;
     DroppedCall dropped_ = nullptr;
+    BulkBeginCall bulkBegin_ = nullptr;
+    BulkEndCall bulkEnd_ = nullptr;
+    BulkChunkCall bulkChunk_ = nullptr;
+    DWORD bulkUnanswered_ = 0;
+    DWORD bulkUnansweredAt_ = 0;
     HANDLE mapping_ = nullptr;
     HANDLE mutex_ = nullptr;
     void* view_ = nullptr;

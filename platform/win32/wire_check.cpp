@@ -21,7 +21,7 @@
     X(SB_GETTEXTA) X(SB_GETTEXTLENGTHA) X(SB_GETPARTS)                                                    \
     X(TB_GETBUTTON) X(TB_BUTTONCOUNT) X(TB_GETBUTTONTEXTA)                                                \
     X(TCM_GETITEMCOUNT) X(TCM_GETITEMA) X(TCIF_TEXT)                                                      \
-    X(TVM_GETNEXTITEM) X(TVM_GETITEMA) X(TVGN_ROOT) X(TVGN_NEXT) X(TVGN_CHILD) X(TVGN_CARET)              \
+    X(TVM_GETNEXTITEM) X(TVM_GETITEMA) X(TVGN_ROOT) X(TVGN_NEXT) X(TVGN_PARENT) X(TVGN_CHILD) X(TVGN_CARET)              \
     X(TVIF_TEXT) X(TVIF_PARAM)                                                                            \
     X(WM_CREATE) X(WM_INITMENU) X(WM_INITMENUPOPUP) X(WM_ENTERIDLE) X(MSGF_MENU)
 // clang-format on

@@ -1,16 +1,22 @@
-// libFuzzer target for the menu snapshot reader (platform/menu_snapshot.h): any bytes as the shared section
-// must give answers within bounds, never a crash or a read outside the section (built with AddressSanitizer
-// and UndefinedBehaviorSanitizer). Input: a mode byte, four bytes of menu handle, three bytes of section
+// libFuzzer target for the readers of the hook library's untrusted sections: the menu snapshot reader
+// (platform/menu_snapshot.h) and the bulk answer reader (platform/bulk_format.h). Any bytes must give
+// answers within bounds, never a crash or a read outside the bytes (built with AddressSanitizer and
+// UndefinedBehaviorSanitizer). Input: a mode byte, four bytes of menu handle, three bytes of section
 // length, then the bytes that are spread over the snapshots.
 //   The section is a block of exactly its length (full size when mode bit 0 is set, else the length given,
 //   up to a little more than full size), zero-filled, so that AddressSanitizer sees any read past its end.
 //   The remaining input is cut into one piece per snapshot slot and each piece laid over its slot's start
 //   (header, menu table and the first items), as far as the section reaches; with mode bit 1 each slot that
 //   fits gets its magic, so that the fuzzer spends its inputs on counts, ranges and texts.
+//   The bytes after the prefix are also read as a bulk answer of exactly their length, for request number
+//   = the menu handle, as a first and a later list-view chunk and as a tree-view chunk; with mode bit 2 the
+//   answer gets its magic and sequence, with mode bit 3 also `used` = the bytes behind the header and their
+//   checksum, so that the fuzzer gets past the header to the records.
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
+#include "platform/bulk_format.h"
 #include "platform/menu_snapshot.h"
 #include "platform/wire.h"
 
@@ -37,6 +43,47 @@ void query(const std::uint8_t* section, std::size_t size, Hmenu menu) {
     }
 }
 
+// What an accepted answer holds must be within its bounds; a rejected one leaves nothing.
+void checkChunk(bool ok, const vantor::BulkChunk& c, std::size_t size) {
+    if (!ok) {
+        if (!c.rowList.empty() || !c.titles.empty() || !c.items.empty()) __builtin_trap();
+        return;
+    }
+    std::size_t bytes = 0;
+    if (c.titles.size() > wire::kBulkMaxColumns) __builtin_trap();
+    for (const vantor::BulkText& t : c.titles)
+        bytes += t.text.size();
+    for (const vantor::BulkRow& r : c.rowList) {
+        if (r.index < 0 || r.cells.size() != static_cast<std::size_t>(c.columns)) __builtin_trap();
+        for (const vantor::BulkText& t : r.cells)
+            bytes += t.text.size();
+    }
+    for (const vantor::BulkItem& item : c.items) {
+        if (item.depth >= static_cast<std::uint32_t>(wire::kBulkMaxTreeDepth)) __builtin_trap();
+        bytes += item.text.text.size();
+    }
+    if (bytes > size) __builtin_trap();
+}
+
+void bulk(std::uint8_t mode, std::uint32_t sequence, const std::uint8_t* data, std::size_t size) {
+    std::unique_ptr<std::uint8_t[]> answer(new std::uint8_t[size > 0 ? size : 1]);
+    if (size > 0) std::memcpy(answer.get(), data, size);
+    if ((mode & 4) != 0 && size >= sizeof(wire::BulkAnswer)) {
+        std::memcpy(answer.get() + offsetof(wire::BulkAnswer, magic), &wire::kBulkMagic, 4);
+        std::memcpy(answer.get() + offsetof(wire::BulkAnswer, sequence), &sequence, 4);
+        if ((mode & 8) != 0) {
+            const auto used = static_cast<std::uint32_t>(size - sizeof(wire::BulkAnswer));
+            std::memcpy(answer.get() + offsetof(wire::BulkAnswer, used), &used, 4);
+            const std::uint32_t sum = vantor::bulkChecksum(answer.get() + sizeof(wire::BulkAnswer), used);
+            std::memcpy(answer.get() + offsetof(wire::BulkAnswer, checksum), &sum, 4);
+        }
+    }
+    vantor::BulkChunk c;
+    checkChunk(vantor::readBulkListChunk(answer.get(), size, sequence, true, &c), c, size);
+    checkChunk(vantor::readBulkListChunk(answer.get(), size, sequence, false, &c), c, size);
+    checkChunk(vantor::readBulkTreeChunk(answer.get(), size, sequence, &c), c, size);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -47,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t given = data[5] | (data[6] << 8) | (data[7] << 16);
     data += 8;
     size -= 8;
+    bulk(mode, handle, data, size);
     const std::size_t length = (mode & 1) != 0 ? kFullSize : given % (kFullSize + 64);
     std::unique_ptr<std::uint8_t[]> section(new std::uint8_t[length]());
     std::uint8_t* bytes = section.get();

@@ -298,6 +298,23 @@ TEST_F(SettingsFile, BooleansAreOnlySwitchedOn) {
     EXPECT_FALSE(load("MultipleStartup=2\r\n").multipleStartup);
 }
 
+TEST_F(SettingsFile, ForceCrossProcessIsReadAndWrittenOnlyWhenSet) {
+    EXPECT_FALSE(load("").forceCrossProcess);
+    EXPECT_TRUE(load("ForceCrossProcess=1\r\n").forceCrossProcess);
+    EXPECT_FALSE(load("ForceCrossProcess=0\r\n").forceCrossProcess);
+    Settings s = load("");
+    ASSERT_TRUE(saveSettings(path.c_str(), s));
+    EXPECT_EQ(readFile(path).find("ForceCrossProcess"), std::string::npos);
+    s.forceCrossProcess = true;
+    ASSERT_TRUE(saveSettings(path.c_str(), s));
+    const std::string text = readFile(path);
+    EXPECT_EQ(text.substr(text.size() - std::strlen("MultipleStartup=0\r\nForceCrossProcess=1\r\n")),
+              "MultipleStartup=0\r\nForceCrossProcess=1\r\n");
+    Settings back;
+    loadSettings(path.c_str(), &back);
+    EXPECT_TRUE(back.forceCrossProcess);
+}
+
 TEST_F(SettingsFile, LaterLinesWinAndUnknownLinesAreIgnored) {
     const Settings s = load("; comment\r\n[Section]\r\n ListWidth=5\r\nListWidth =6\r\nListWidth=7\r\n"
                             "EditFontFace=One\r\nEditFontFace=Two\r\nListSeparator=;\r\nListSeparator=,\r\n");

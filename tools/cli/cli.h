@@ -31,6 +31,8 @@ struct Arguments {
     std::uint64_t handle = 0;      // --handle
     const char* outPath = nullptr; // --out; null for standard output
     bool listHandles = false;      // list --handles: each line starts with the window's handle
+    bool crossProcess = false;     // capture --cross-process: never read controls inside the target
+    bool verbose = false;          // capture --verbose: the path each list view and tree view took, on stderr
 };
 
 // Parses argv. False with a one-line reason in *error (a static text) when the command line is not

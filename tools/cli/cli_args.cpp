@@ -40,6 +40,15 @@ bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
     for (int i = 2; i < argc; ++i) {
         const char* name = argv[i];
         Selector selector = Selector::None;
+        if (same(name, "--cross-process") || same(name, "--verbose")) {
+            bool& flag = same(name, "--verbose") ? a->verbose : a->crossProcess;
+            if (flag) {
+                *error = "an option of capture is given twice";
+                return false;
+            }
+            flag = true;
+            continue;
+        }
         if (same(name, "--title")) {
             selector = Selector::Title;
         } else if (same(name, "--class")) {
@@ -131,11 +140,16 @@ bool parseArguments(int argc, char** argv, Arguments* out, const char** error) {
 void printUsage(std::FILE* to) {
     std::fputs("usage:\n"
                "  vantor-cli capture (--title TEXT | --class NAME | --handle 0xHEX) [--out FILE]\n"
+               "                     [--cross-process] [--verbose]\n"
                "      Captures the window as the application's window capture does: the structure report,\n"
                "      then every readable control below the window. The report is written as code page 932\n"
                "      bytes, unchanged (no line-end translation), to FILE or to standard output.\n"
                "      --title and --class compare the whole top-level window title or class name exactly;\n"
                "      --handle takes any window, also a child control.\n"
+               "      List views, tree views, list boxes and combo boxes are read inside the target through\n"
+               "      msghook.dll when it answers, across processes otherwise (the same report);\n"
+               "      --cross-process (or ForceCrossProcess=1 in vantor.ini) always reads them across\n"
+               "      processes, --verbose prints the way each one was read to standard error.\n"
                "  vantor-cli list [--handles]\n"
                "      One line per row of the application's window list: \"title [class]\", top of the\n"
                "      z-order first; with --handles each line starts with the window's handle.\n"

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/settings.h"
+#include "capture/read_path.h"
 #include "capture/capture_state.h"
 #include "cli.h"
 #include "platform/win32/win32_hook.h"
@@ -32,6 +33,12 @@ void settingsPathBesideExe(char* out, std::size_t cap) {
     std::snprintf(out, cap, "%s\\vantor.ini", path);
 }
 
+// --verbose: one line per list view and tree view read.
+void printReadPath(Hwnd control, const char* reader, const char* path) {
+    std::fprintf(stderr, "vantor-cli: %s 0x%llX read %s\n", reader,
+                 static_cast<unsigned long long>(static_cast<std::uintptr_t>(control)), path);
+}
+
 int run(const Arguments& args) {
     // The engine's default user interface shows nothing, which is what a console program wants.
     installWin32Platform();
@@ -39,6 +46,8 @@ int run(const Arguments& args) {
     char settingsPath[MAX_PATH * 2 + 16];
     settingsPathBesideExe(settingsPath, sizeof settingsPath);
     loadSettings(settingsPath);
+    setBulkReadingAllowed(!settings.forceCrossProcess && !args.crossProcess);
+    if (args.verbose) setReadPathObserver(&printReadPath);
     if (args.command != Command::Capture) {
         const int rc = runList(args);
         destroyCaptureState();

@@ -1,0 +1,485 @@
+// The list-view and tree-view readers on the bulk path (texts read inside the target through the hook
+// library, here the fake one answering like msghook.dll) against the same controls read across processes:
+// the report byte for byte, the fall-back to the cross-process exchanges, a control destroyed and a chunk
+// unanswered in the middle, the stop request and the pane refresh between chunks, and malformed answers.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "bulk_test_support.h"
+#include "capture/bar_readers.h"
+#include "capture/bulk_session.h"
+#include "capture/in_process_readers.h"
+#include "capture/list_view_reader.h"
+#include "platform/fake/fake_hook_library.h"
+#include "platform/hook_library.h"
+#include "remote_test_support.h"
+
+namespace vantor {
+namespace testing_support {
+namespace {
+
+using fake::FakeTreeItem;
+using Rows = std::vector<std::vector<std::string>>;
+
+std::uint64_t testClockMs = 0;
+std::uint64_t testClock() {
+    return testClockMs;
+}
+
+std::vector<std::string> paths;
+void recordPath(Hwnd, const char* reader, const char* path) {
+    paths.push_back(std::string(reader) + ": " + path);
+}
+
+std::string treeLines(const TextNode* first, int depth = 0) {
+    std::string out;
+    for (const TextNode* n = first; n != nullptr; n = n->next) {
+        out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + "\n";
+        out += treeLines(n->firstChild, depth + 1);
+    }
+    return out;
+}
+
+class BulkReadingTest : public WidthTest {
+  protected:
+    void SetUp() override {
+        WidthTest::SetUp();
+        setHookLibrary(&library);
+        setBulkReadingAllowed(true);
+        setBulkClock(&testClock);
+        testClockMs = 0;
+        paths.clear();
+        setReadPathObserver(&recordPath);
+    }
+    void TearDown() override {
+        EXPECT_EQ(library.openSessions, 0);
+        setReadPathObserver(nullptr);
+        setBulkClock(nullptr);
+        setBulkReadingAllowed(true);
+        setHookLibrary(nullptr);
+        WidthTest::TearDown();
+    }
+    // The list view on the fake desktop and the same contents answered in chunks by the fake library.
+    Hwnd list(std::vector<std::string> titles, Rows rows, std::vector<int> selected = {}) {
+        listTarget = BulkListTarget{};
+        listTarget.titles = titles;
+        listTarget.rows = rows;
+        listTarget.selected = selected;
+        library.bulkAnswer = [this](const wire::BulkRequest& q, std::uint32_t s) {
+            return listTarget.answer(q, s);
+        };
+        return fake::addListView(desktop, top, target, std::move(titles), std::move(rows),
+                                 std::move(selected));
+    }
+    // The report of the list view read across processes, then (report cleared) through the bulk path.
+    std::pair<std::string, std::string> bothPaths(Hwnd lv, bool selectedOnly) {
+        setBulkReadingAllowed(false);
+        readListViewRows(lv, selectedOnly);
+        const std::string cross = reportText();
+        reportNow().clear();
+        setBulkReadingAllowed(true);
+        readListViewRows(lv, selectedOnly);
+        return {cross, reportText()};
+    }
+    BulkTreeTarget treeTarget(Hwnd tv, std::vector<std::string> texts) {
+        BulkTreeTarget t;
+        t.desktop = &desktop;
+        t.tree = tv;
+        t.texts = std::move(texts);
+        return t;
+    }
+    std::string items() {
+        CaptureLock lock;
+        return treeLines(lock.tree()->firstChild);
+    }
+    fake::FakeHookLibrary library;
+    BulkListTarget listTarget;
+};
+
+// ---- List view ------------------------------------------------------------------------------------------
+
+TEST_P(BulkReadingTest, ListViewReportIsTheSameOnBothPaths) {
+    // A one-byte title (left out with its separator), an empty cell, a one-byte cell, a text longer than
+    // the 260-byte buffer (cut to 259 bytes on both paths), double-byte texts; 7 rows in 4 chunks.
+    const std::string longText(300, 'L');
+    Hwnd lv = list({"名前", "説明", "#"}, {{"りんご", "赤い果物", "1"},
+                                           {"みかん", "", "2"},
+                                           {"x", longText, "3"},
+                                           {"", "", ""},
+                                           {"a", "b", "c"},
+                                           {"日本語", "漢字", "6"},
+                                           {"last", "row", "7"}});
+    const auto both = bothPaths(lv, false);
+    const std::string expected = "名前\t説明\r\n"
+                                 "りんご\t赤い果物\t1\r\n"
+                                 "みかん\t\t2\r\n"
+                                 "x\t" +
+                                 std::string(259, 'L') +
+                                 "\t3\r\n"
+                                 "\t\t\r\n"
+                                 "a\tb\tc\r\n"
+                                 "日本語\t漢字\t6\r\n"
+                                 "last\trow\t7\r\n";
+    EXPECT_EQ(both.first, expected);
+    if (is64()) {
+        EXPECT_EQ(both.second, expected);
+        EXPECT_EQ(library.requests.size(), 4u); // rows 0-1, 2-3, 4-5, 6
+        EXPECT_EQ(library.requests[1].from, 2u);
+        EXPECT_EQ(library.requests[1].rows, 7);
+        EXPECT_EQ(paths, (std::vector<std::string>{"list view: cross-process", "list view: bulk"}));
+    } else {
+        // A target of another pointer width never loads the library: it is not even asked.
+        EXPECT_EQ(both.second, expected);
+        EXPECT_TRUE(library.begun.empty());
+        EXPECT_EQ(paths, (std::vector<std::string>{"list view: cross-process", "list view: cross-process"}));
+    }
+}
+
+TEST_P(BulkReadingTest, SingleColumnAndEmptyListRulesHoldOnTheBulkPath) {
+    Hwnd shortOnly = list({"Col"}, {{"x"}, {""}, {"y"}});
+    auto both = bothPaths(shortOnly, false);
+    EXPECT_EQ(both.first, "Col\r\nx\r\n\r\ny\r\n" + failureText());
+    EXPECT_EQ(both.second, both.first);
+
+    reportNow().clear();
+    Hwnd empty = list({"Name", "Size"}, {});
+    both = bothPaths(empty, false);
+    EXPECT_EQ(both.first, "Name\tSize\r\n" + failureText());
+    EXPECT_EQ(both.second, both.first);
+
+    reportNow().clear();
+    Hwnd noTitles = list({}, {{"alpha"}, {"beta"}});
+    both = bothPaths(noTitles, false);
+    EXPECT_EQ(both.first, "alpha\r\nbeta\r\n");
+    EXPECT_EQ(both.second, both.first);
+}
+
+TEST_P(BulkReadingTest, SelectedRowsOnlyAndNothingWhenNoneIsSelected) {
+    Hwnd lv = list({"Name", "Size"},
+                   {{"r0", "0"}, {"r1", "1"}, {"r2", "2"}, {"r3", "3"}, {"r4", "4"}, {"r5", "5"}}, {1, 2, 5});
+    auto both = bothPaths(lv, true);
+    EXPECT_EQ(both.first, "Name\tSize\r\nr1\t1\r\nr2\t2\r\nr5\t5\r\n");
+    EXPECT_EQ(both.second, both.first);
+
+    reportNow().clear();
+    Hwnd none = list({"Name", "Size"}, {{"r0", "0"}});
+    both = bothPaths(none, true);
+    EXPECT_EQ(both.first, "");
+    EXPECT_EQ(both.second, "");
+}
+
+TEST_P(BulkReadingTest, FallsBackWhenTheFirstChunkDoesNotCome) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    const std::string expected = "Name\tSize\r\na\t1\r\nb\t2\r\nc\t3\r\n";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const std::vector<Case> cases = {
+        {"no library", [this] { setHookLibrary(nullptr); }},
+        {"hook refused", [this] { library.refuseBegin = true; }},
+        {"no answer in time", [this] { listTarget.silentAtChunk = 0; }},
+        {"control gone before reading", [this] { listTarget.goneAtChunk = 0; }},
+        {"refused request",
+         [this] {
+             library.bulkAnswer = [](const wire::BulkRequest&, std::uint32_t s) {
+                 return answerBytes(answerHeader(s, wire::kBulkRefused), {}, 0);
+             };
+         }},
+        {"answer to another request",
+         [this] {
+             library.bulkAnswer = [this](const wire::BulkRequest& q, std::uint32_t s) {
+                 return listTarget.answer(q, s + 1);
+             };
+         }},
+        {"setting forces cross-process", [] { setBulkReadingAllowed(false); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        reportNow().clear();
+        setHookLibrary(&library);
+        setBulkReadingAllowed(true);
+        library.refuseBegin = false;
+        library.bulkAnswer = [this](const wire::BulkRequest& q, std::uint32_t s) {
+            return listTarget.answer(q, s);
+        };
+        BulkListTarget fresh;
+        fresh.titles = listTarget.titles;
+        fresh.rows = listTarget.rows;
+        listTarget = fresh;
+        paths.clear();
+        c.arrange();
+        readListViewRows(lv, false);
+        EXPECT_EQ(reportText(), expected);
+        EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+    }
+}
+
+TEST_P(BulkReadingTest, ControlGoneOrSilentMidReadEndsWithTheRowsSoFar) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}});
+    listTarget.goneAtChunk = 1;
+    listTarget.onChunk = [this, lv](int chunk) {
+        if (chunk == 1) desktop.destroyWindow(lv);
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
+    EXPECT_EQ(library.requests.size(), 2u);
+    EXPECT_EQ(paths, std::vector<std::string>{"list view: bulk"});
+
+    // Unanswered after the first chunk: the rows so far stand, and nothing was obtained is not claimed.
+    reportNow().clear();
+    Hwnd lv2 = list({"Name"}, {{"x"}, {""}, {"long enough"}});
+    listTarget.silentAtChunk = 1;
+    readListViewRows(lv2, false);
+    EXPECT_EQ(reportText(), "Name\r\nx\r\n\r\n" + failureText());
+}
+
+TEST_P(BulkReadingTest, StopRequestIsCheckedBetweenChunks) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}});
+    listTarget.onChunk = [](int chunk) {
+        if (chunk == 1) stopRequested = true;
+    };
+    readListViewRows(lv, false);
+    // The second chunk's rows stand; no third chunk is asked for, no failure line.
+    EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\n");
+    EXPECT_EQ(library.requests.size(), 2u);
+}
+
+TEST_P(BulkReadingTest, PaneRefreshedAfterAChunkOnceEnoughTimeHasPassed) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Rows rows;
+    for (int i = 0; i < 12; ++i)
+        rows.push_back({"r" + std::to_string(i), std::to_string(i)});
+    Hwnd lv = list({"Name", "Size"}, rows);
+    // Each chunk takes 300 ms: refreshes after the chunks that end 600 ms and 1200 ms after the start
+    // (chunks 2 and 4 of 6; never after the last one, which the capture publishes itself).
+    listTarget.onChunk = [](int) { testClockMs += 300; };
+    readListViewRows(lv, false);
+    ASSERT_EQ(library.requests.size(), 6u);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0], "Name\tSize\r\nr0\t0\r\nr1\t1\r\nr2\t2\r\nr3\t3\r\n");
+    EXPECT_EQ(ui.shown[1].size(), std::string("Name\tSize\r\n").size() + 8 * std::string("r0\t0\r\n").size());
+}
+
+TEST_P(BulkReadingTest, MalformedLaterChunkEndsTheRead) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+    // The second answer repeats row 0: a row not asked for.
+    library.bulkAnswer = [this](const wire::BulkRequest& q, std::uint32_t s) {
+        wire::BulkRequest again = q;
+        if (q.from != 0) again.from = 0;
+        return listTarget.answer(again, s);
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
+}
+
+TEST_P(BulkReadingTest, CellAnsweredFalseIsThePreviousQuerysText) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}});
+    // As across processes, where the block still holds the previous query's text: row 1's first cell
+    // repeats row 0's last one, and a title answered FALSE repeats the title before it.
+    library.bulkAnswer = [](const wire::BulkRequest&, std::uint32_t s) {
+        std::vector<std::uint8_t> records(256);
+        BulkWriter w(records.data(), records.size());
+        w.text("Name", 4);
+        w.unchanged();
+        w.put(std::int32_t{0});
+        w.text("a", 1);
+        w.text("1", 1);
+        w.put(std::int32_t{1});
+        w.unchanged();
+        w.text("2", 1);
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 2;
+        a.rows = 2;
+        a.titles = 2;
+        a.records = 2;
+        return answerBytes(a, records, w.used());
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(reportText(), "Name\tName\r\na\t1\r\n1\t2\r\n");
+}
+
+// ---- List box and combo box ----------------------------------------------------------------------------
+
+TEST_P(BulkReadingTest, ListBoxItemsReadWholeAndShortOnesLeftOut) {
+    // Items of 0 and 1 bytes are left out, an item whose length query failed is skipped, a long item
+    // (600 bytes) comes whole; two chunks.
+    const std::string longItem(600, 'q');
+    Hwnd lb = fake::addListBox(desktop, top, target, {"alpha", "b", "", longItem, "gamma"});
+    library.bulkAnswer = [&longItem](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> records(2048);
+        BulkWriter w(records.data(), records.size());
+        wire::BulkAnswer a = answerHeader(s, q.from == 0 ? wire::kBulkMore : wire::kBulkDone);
+        a.columns = 1;
+        a.rows = 6;
+        const std::vector<std::string> items = {"alpha", "b", "", longItem, "", "gamma"};
+        const std::size_t first = q.from == 0 ? 0 : 3;
+        for (std::size_t i = first; i < first + 3; ++i) {
+            w.put(static_cast<std::int32_t>(i));
+            if (i == 4)
+                w.skipped();
+            else
+                w.text(items[i].data(), static_cast<std::uint32_t>(items[i].size()));
+            ++a.records;
+        }
+        a.next = first + 3;
+        return answerBytes(a, records, w.used());
+    };
+    readListBox(lb);
+    const std::string expected = "alpha\r\n" + longItem + "\r\ngamma\r\n";
+    EXPECT_EQ(reportText(), expected);
+    if (is64()) {
+        EXPECT_EQ(library.requests.size(), 2u);
+        EXPECT_EQ(library.requests[0].kind, wire::kBulkListBox);
+        EXPECT_EQ(paths, std::vector<std::string>{"list box: bulk"});
+    } else {
+        EXPECT_EQ(paths, std::vector<std::string>{"list box: cross-process"});
+    }
+
+    // Across processes the same items (the fake has no failing length query) give the same lines.
+    reportNow().clear();
+    setBulkReadingAllowed(false);
+    readListBox(lb);
+    EXPECT_EQ(reportText(), expected);
+}
+
+TEST_P(BulkReadingTest, ComboBoxWithoutUsableItemsGivesTheFailureLine) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd cb = fake::addComboBox(desktop, top, target, {"x", ""}, "edit");
+    library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
+        EXPECT_EQ(q.kind, wire::kBulkComboBox);
+        std::vector<std::uint8_t> records(64);
+        BulkWriter w(records.data(), records.size());
+        w.put(std::int32_t{0});
+        w.text("x", 1);
+        w.put(std::int32_t{1});
+        w.text("", 0);
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 1;
+        a.rows = 2;
+        a.records = 2;
+        return answerBytes(a, records, w.used());
+    };
+    readComboBox(cb);
+    EXPECT_EQ(reportText(), failureText());
+    EXPECT_EQ(paths, std::vector<std::string>{"combo box: bulk"});
+}
+
+// ---- Tree view ------------------------------------------------------------------------------------------
+
+TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
+    // Three levels and an item with an empty text, over three chunks.
+    std::vector<FakeTreeItem> roots = {
+        FakeTreeItem{"動物",
+                     {FakeTreeItem{"哺乳類", {FakeTreeItem{"ねこ", {}}, FakeTreeItem{"いぬ", {}}}},
+                      FakeTreeItem{"", {}}}},
+        FakeTreeItem{"植物", {FakeTreeItem{"x", {FakeTreeItem{"さくら", {}}}}}},
+    };
+    Hwnd tv = fake::addTreeView(desktop, top, target, roots);
+    BulkTreeTarget t = treeTarget(tv, {"動物", "哺乳類", "ねこ", "いぬ", "", "植物", "x", "さくら"});
+    library.bulkAnswer = [&t](const wire::BulkRequest& q, std::uint32_t s) { return t.answer(q, s); };
+    const std::string expected = "動物\n  哺乳類\n    ねこ\n    いぬ\n  \n植物\n  x\n    さくら\n";
+    setBulkReadingAllowed(false);
+    readTreeView(tv);
+    EXPECT_EQ(items(), expected);
+    std::vector<std::uintptr_t> crossHandles;
+    {
+        CaptureLock lock;
+        for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
+            crossHandles.push_back(n->item);
+    }
+    setBulkReadingAllowed(true);
+    readTreeView(tv);
+    EXPECT_EQ(items(), expected);
+    CaptureLock lock;
+    EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
+    EXPECT_EQ(lock.tree()->window, tv);
+    std::vector<std::uintptr_t> handles;
+    for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
+        handles.push_back(n->item);
+    EXPECT_EQ(handles, crossHandles);
+    if (is64()) {
+        EXPECT_EQ(library.requests.size(), 3u);
+        EXPECT_EQ(paths.back(), "tree view: bulk");
+    } else {
+        EXPECT_EQ(paths.back(), "tree view: cross-process");
+    }
+}
+
+TEST_P(BulkReadingTest, TreeViewEndsAtALoopBackAGoneControlOrABadDepth) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd tv = fake::addTreeView(desktop, top, target,
+                                {FakeTreeItem{"A", {FakeTreeItem{"A1", {}}}}, FakeTreeItem{"B", {}}});
+    BulkTreeTarget t = treeTarget(tv, {"A", "A1", "B"});
+    t.itemsPerChunk = 2;
+    t.goneAtChunk = 1;
+    library.bulkAnswer = [&t](const wire::BulkRequest& q, std::uint32_t s) { return t.answer(q, s); };
+    readTreeView(tv);
+    EXPECT_EQ(items(), "A\n  A1\n");
+
+    // An item that comes again (a tree leading back), then a depth two levels below its predecessor.
+    for (const auto& bad : std::vector<std::pair<std::uint64_t, std::uint32_t>>{{1, 0}, {9, 2}}) {
+        library.bulkAnswer = [bad](const wire::BulkRequest&, std::uint32_t s) {
+            std::vector<std::uint8_t> records(256);
+            BulkWriter w(records.data(), records.size());
+            w.put(std::uint64_t{1});
+            w.put(std::uint32_t{0});
+            w.text("one", 3);
+            w.put(bad.first);
+            w.put(bad.second);
+            w.text("bad", 3);
+            w.put(std::uint64_t{7});
+            w.put(std::uint32_t{0});
+            w.text("after", 5);
+            wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+            a.records = 3;
+            return answerBytes(a, records, w.used());
+        };
+        readTreeView(tv);
+        EXPECT_EQ(items(), "one\n");
+    }
+}
+
+TEST_P(BulkReadingTest, TreeViewWithoutItemsLeavesTheTreeAndUnchangedTextIsThePrevious) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
+    {
+        CaptureLock lock;
+        auto* node = new TextNode;
+        node->setText("keep");
+        appendChild(node, lock.tree());
+    }
+    library.bulkAnswer = [](const wire::BulkRequest&, std::uint32_t s) {
+        return answerBytes(answerHeader(s, wire::kBulkDone), {}, 0);
+    };
+    readTreeView(tv);
+    EXPECT_EQ(items(), "keep\n");
+
+    library.bulkAnswer = [](const wire::BulkRequest&, std::uint32_t s) {
+        std::vector<std::uint8_t> records(256);
+        BulkWriter w(records.data(), records.size());
+        w.put(std::uint64_t{1});
+        w.put(std::uint32_t{0});
+        w.text("first", 5);
+        w.put(std::uint64_t{2});
+        w.put(std::uint32_t{1});
+        w.unchanged();
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.records = 2;
+        return answerBytes(a, records, w.used());
+    };
+    readTreeView(tv);
+    EXPECT_EQ(items(), "first\n  first\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, BulkReadingTest, ::testing::Values(32, 64), widthName);
+
+} // namespace
+} // namespace testing_support
+} // namespace vantor
