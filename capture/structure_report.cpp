@@ -22,18 +22,23 @@ void appendLine(const std::string& line) {
     hold.report().append(line.data(), line.size());
 }
 
+// Appends `"title" className` of the window to line; the class name is also left in className.
+void appendTitleAndClass(Hwnd window, char (&className)[256], std::string* line) {
+    char title[256] = {};
+    ws().className(window, className, sizeof className);
+    ws().windowText(window, title, sizeof title);
+    *line += '"';
+    *line += title;
+    *line += "\" ";
+    *line += className;
+}
+
 // One descendant: indentation, "+ ", the quoted title, the class name and, for edit-like classes, the whole
 // text in square brackets.
 void writeChildLine(Hwnd child, const std::string& indentation) {
     char className[256] = {};
-    char title[256] = {};
-    ws().className(child, className, sizeof className);
-    ws().windowText(child, title, sizeof title);
-    std::string line = indentation;
-    line += "+ \"";
-    line += title;
-    line += "\" ";
-    line += className;
+    std::string line = indentation + "+ ";
+    appendTitleAndClass(child, className, &line);
     if (isEditLikeClass(className)) {
         char* text = readEditText(child);
         line += " [";
@@ -74,14 +79,8 @@ void writeStructureReport(Hwnd window, const char* indentation) {
         return;
     }
     char className[256] = {};
-    char title[256] = {};
-    ws().className(window, className, sizeof className);
-    ws().windowText(window, title, sizeof title);
     std::string top = kHeader;
-    top += "\"";
-    top += title;
-    top += "\" ";
-    top += className;
+    appendTitleAndClass(window, className, &top);
     top += "\n";
     appendLine(top);
     writeChildren(window, childIndentation(nullptr));

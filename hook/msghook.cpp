@@ -623,6 +623,31 @@ HTREEITEM treeNext(HWND treeView, UINT relation, HTREEITEM item) {
         SendMessageA(treeView, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
+// Moves *item (at *depth) to the next item in walk order: its first child, else the next sibling of it or of
+// the nearest ancestor that has one. False when the walk is over or the child would pass the depth bound
+// (status kBulkDepthEnd); the status is left as it is otherwise.
+bool stepInWalk(HWND treeView, HTREEITEM* item, int* depth, wire::BulkAnswer* a) {
+    HTREEITEM child = treeNext(treeView, TVGN_CHILD, *item);
+    if (child != nullptr) {
+        if (*depth + 1 >= wire::kBulkMaxTreeDepth) {
+            a->status = wire::kBulkDepthEnd;
+            return false;
+        }
+        *item = child;
+        ++*depth;
+        return true;
+    }
+    for (;;) {
+        HTREEITEM sibling = treeNext(treeView, TVGN_NEXT, *item);
+        if (sibling != nullptr) {
+            *item = sibling;
+            return true;
+        }
+        *item = treeNext(treeView, TVGN_PARENT, *item);
+        if (*item == nullptr || --*depth < 0) return false;
+    }
+}
+
 // Where the walk of this process stands: the tree view and the last item written, with its depth. A chunk
 // goes on only from the item this process wrote last, never from a handle taken from the section.
 HWND walkControl = nullptr;
@@ -645,27 +670,9 @@ void answerTreeView(HWND treeView, const wire::BulkRequest& q, wire::BulkAnswer*
         }
         // The item after the last one written: its first child, else the next sibling of it or of the
         // nearest ancestor that has one.
+        item = walkItem;
         depth = walkDepth;
-        HTREEITEM child = treeNext(treeView, TVGN_CHILD, walkItem);
-        if (child != nullptr) {
-            if (depth + 1 >= wire::kBulkMaxTreeDepth) {
-                a->status = wire::kBulkDepthEnd;
-                return;
-            }
-            item = child;
-            ++depth;
-        } else {
-            item = walkItem;
-            for (;;) {
-                HTREEITEM sibling = treeNext(treeView, TVGN_NEXT, item);
-                if (sibling != nullptr) {
-                    item = sibling;
-                    break;
-                }
-                item = treeNext(treeView, TVGN_PARENT, item);
-                if (item == nullptr || --depth < 0) return; // the walk is over
-            }
-        }
+        if (!stepInWalk(treeView, &item, &depth, a)) return;
     }
     const DWORD start = GetTickCount();
     while (item != nullptr) {
@@ -696,25 +703,7 @@ void answerTreeView(HWND treeView, const wire::BulkRequest& q, wire::BulkAnswer*
             a->status = wire::kBulkMore;
             return;
         }
-        HTREEITEM child = treeNext(treeView, TVGN_CHILD, item);
-        if (child != nullptr) {
-            if (depth + 1 >= wire::kBulkMaxTreeDepth) {
-                a->status = wire::kBulkDepthEnd;
-                return;
-            }
-            item = child;
-            ++depth;
-            continue;
-        }
-        for (;;) {
-            HTREEITEM sibling = treeNext(treeView, TVGN_NEXT, item);
-            if (sibling != nullptr) {
-                item = sibling;
-                break;
-            }
-            item = treeNext(treeView, TVGN_PARENT, item);
-            if (item == nullptr || --depth < 0) return;
-        }
+        if (!stepInWalk(treeView, &item, &depth, a)) return;
     }
 }
 
