@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "app/settings.h"
 #include "platform/text.h"
+#include "vantor_version.h"
 
 namespace vantor {
 
@@ -64,15 +65,16 @@ inline std::int32_t monitorIntervalFrom(std::uint32_t value) {
     return v > 0 ? v : 10;
 }
 
-// The About box texts.
-constexpr double kVersionNumber = 0.12;
+// The About box texts. The version number is the release's (the file VERSION, through the generated
+// vantor_version.h), "MAJOR.MINOR" as the box has always shown it.
+constexpr char kVersionNumber[] = VANTOR_VERSION_TEXT;
 constexpr char kVersionSuffix[] = "";
 constexpr char kBuildDate[] = "2003/08/21";
 constexpr char kHomePageAddress[] = "http://vantor.example.org/";
 constexpr char kMailAddress[] = "vantor@example.org";
 
 inline void formatVersionText(char* out, std::size_t cap) {
-    std::snprintf(out, cap, "version %.2lf%s [%s]", kVersionNumber, kVersionSuffix, kBuildDate);
+    std::snprintf(out, cap, "version %s%s [%s]", kVersionNumber, kVersionSuffix, kBuildDate);
 }
 
 // Colours as 0x00BBGGRR: unvisited and visited links, and the version text.

@@ -13,6 +13,19 @@ add_library(vantor_platform_win32 STATIC ${VANTOR_WIN32_PLATFORM_SOURCES})
 target_link_libraries(vantor_platform_win32 PUBLIC vantor_core user32 gdi32 comctl32 comdlg32 shell32 kernel32)
 target_compile_options(vantor_platform_win32 PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 
+# The application manifests of the two programs (app/version.rc and tools/cli/version.rc embed them): common
+# controls 6, asInvoker, system DPI awareness, the supported systems.
+foreach(program vantor vantor-cli)
+  set(VANTOR_MANIFEST_FILE ${program}.exe)
+  set(VANTOR_MANIFEST_NAME ${program})
+  if(program STREQUAL "vantor")
+    set(VANTOR_MANIFEST_DESCRIPTION "Vantor: copies out the text shown in other applications' windows")
+  else()
+    set(VANTOR_MANIFEST_DESCRIPTION "Vantor command line: the window capture as a console program")
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/app.manifest.in ${PROJECT_BINARY_DIR}/generated/${program}.exe.manifest @ONLY)
+endforeach()
+
 # A directory of sources (and an optional .rc) becomes one program.
 function(vantor_program name dir)
   cmake_parse_arguments(P "GUI" "" "LIBS" ${ARGN})
@@ -32,7 +45,7 @@ endfunction()
 
 # msghook.dll, the hook library loaded into other applications (hook/): beside vantor.exe and vantor-cli.exe
 # in bin/. It links nothing of the program but the cross-process layouts of platform/wire.h.
-add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp)
+add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp ${PROJECT_SOURCE_DIR}/hook/msghook.rc)
 set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
 target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(msghook PRIVATE user32 kernel32)

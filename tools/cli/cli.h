@@ -19,7 +19,7 @@ enum ExitCode : int {
     kExitOutputNotWritable = 4, // the output file cannot be created, or writing the output failed
 };
 
-enum class Command { Help, Capture, List };
+enum class Command { Help, Version, Capture, List };
 
 // How capture names its window: exactly one of these.
 enum class Selector { None, Title, Class, Handle };

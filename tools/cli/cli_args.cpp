@@ -124,6 +124,10 @@ bool parseArguments(int argc, char** argv, Arguments* out, const char** error) {
         a.command = Command::Help;
         ok = argc == 2;
         if (!ok) *error = "--help takes no argument";
+    } else if (same(command, "--version")) {
+        a.command = Command::Version;
+        ok = argc == 2;
+        if (!ok) *error = "--version takes no argument";
     } else if (same(command, "capture")) {
         a.command = Command::Capture;
         ok = parseCapture(argc, argv, &a, error);
@@ -153,6 +157,8 @@ void printUsage(std::FILE* to) {
                "  vantor-cli list [--handles]\n"
                "      One line per row of the application's window list: \"title [class]\", top of the\n"
                "      z-order first; with --handles each line starts with the window's handle.\n"
+               "  vantor-cli --version\n"
+               "      Prints \"vantor-cli\" and the release's version number.\n"
                "  vantor-cli --help\n"
                "\n"
                "The list-view column separator is ListSeparator of vantor.ini beside vantor-cli.exe (a tab\n"

@@ -17,6 +17,7 @@
 #include "cli.h"
 #include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
+#include "vantor_version.h"
 
 namespace vantor {
 namespace cli {
@@ -87,6 +88,10 @@ int main(int argc, char** argv) {
     }
     if (args.command == Command::Help) {
         printUsage(stdout);
+        return kExitOk;
+    }
+    if (args.command == Command::Version) {
+        std::printf("vantor-cli %s\r\n", VANTOR_VERSION_TEXT);
         return kExitOk;
     }
     return run(args);
