@@ -144,6 +144,14 @@ if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   set_tests_properties(wine.app PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
 
+# The release package (scripts/package) made from this build, unpacked into a fresh directory and run from
+# there. Runs alone: it ends vantor.exe through its File menu with the keyboard, which needs the X input focus.
+if(TARGET vantor AND TARGET vantor-cli AND TARGET specimen)
+  add_test(NAME wine.package COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/package_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
+  set_tests_properties(wine.package PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
+
 # The main job's helper (scripts/run): captures the specimen through vantor.exe's window list with the
 # end-to-end driver and keeps vantor.exe up for the screenshot.
 if(TARGET vantor AND TARGET specimen)
