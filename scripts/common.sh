@@ -9,7 +9,7 @@ jobs=2
 needs_setup() {
     local tool
     for tool in cmake ninja g++ clang++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver Xvfb \
-        xdotool iconv import; do
+        xdotool iconv import zip unzip sha256sum; do
         command -v "$tool" >/dev/null || return 0
     done
     [ -f /usr/src/googletest/CMakeLists.txt ] || return 0
