@@ -258,6 +258,7 @@ bad_arguments=(
     "list extra"
     "frobnicate"
     "--help extra"
+    "--version extra"
 )
 for arguments in "${bad_arguments[@]}"; do
     read -r -a words <<<"$arguments"
