@@ -41,11 +41,17 @@ LRESULT onCreate(HWND window) {
 
 void onSize(HWND window) {
     layoutSplitPanes(window, -1);
-    RECT r;
-    GetClientRect(appWindows.rightPane, &r);
-    MoveWindow(appWindows.outputPane, r.left, r.top + kToolbarHeight, r.right, r.bottom - kToolbarHeight,
-               TRUE);
-    MoveWindow(appWindows.sectionToolbar, r.left, r.top, r.right, kToolbarHeight, TRUE);
+    layoutRightPane();
+}
+
+// Moves a child of the right pane to the rectangle (in the pane's client coordinates) unless it is there.
+void moveIfChanged(HWND child, const RECT& to) {
+    if (child == nullptr) return;
+    RECT now{};
+    GetWindowRect(child, &now);
+    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&now), 2);
+    if (EqualRect(&now, &to)) return;
+    MoveWindow(child, to.left, to.top, to.right - to.left, to.bottom - to.top, TRUE);
 }
 
 void onDestroy(HWND window) {
@@ -124,6 +130,23 @@ bool createMainWindow(HINSTANCE instance) {
         RegisterHotKey(window, key.id, kHotKeyModifiers, key.virtualKey);
     }
     return true;
+}
+
+void layoutRightPane() {
+    if (appWindows.rightPane == nullptr || appWindows.sectionToolbar == nullptr) return;
+    RECT r;
+    GetClientRect(appWindows.rightPane, &r);
+    // The buttons wrap at the pane's width; the toolbar then takes as many rows as they need.
+    // A window is moved only when its place changed: each section button calls this during a capture.
+    int toolbarHeight = sectionToolbarHeight(kToolbarHeight);
+    moveIfChanged(appWindows.sectionToolbar, RECT{r.left, r.top, r.right, r.top + toolbarHeight});
+    // A new width may wrap the buttons otherwise.
+    const int wrapped = sectionToolbarHeight(kToolbarHeight);
+    if (wrapped != toolbarHeight) {
+        toolbarHeight = wrapped;
+        moveIfChanged(appWindows.sectionToolbar, RECT{r.left, r.top, r.right, r.top + toolbarHeight});
+    }
+    moveIfChanged(appWindows.outputPane, RECT{r.left, r.top + toolbarHeight, r.right, r.bottom});
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app_globals.h"
+#include "app/main_window.h"
 #include "app/resource.h"
 
 namespace vantor {
@@ -16,7 +17,10 @@ namespace vantor {
 HWND createSectionToolbar(HWND parent) {
     InitCommonControls();
     HWND toolbar = CreateToolbarEx(
-        parent, WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE,
+        parent,
+        // Wrapping: buttons that do not fit the width go on further rows, which the layout makes room for,
+        // so every section stays one click away with its caption in view.
+        WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | TBSTYLE_WRAPABLE | CCS_NODIVIDER | CCS_NORESIZE,
         IDC_SECTION_TOOLBAR, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, sizeof(TBBUTTON));
     SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     return toolbar;
@@ -37,12 +41,25 @@ void addSectionButton(const char* caption, int commandId) {
     button.dwData = 0;
     button.iString = index;
     SendMessageA(appWindows.sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    layoutRightPane();
+}
+
+int sectionToolbarHeight(int minimum) {
+    HWND toolbar = appWindows.sectionToolbar;
+    if (toolbar == nullptr) return minimum;
+    SendMessageA(toolbar, TB_AUTOSIZE, 0, 0); // lays the buttons out again for the current width
+    const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+    RECT last{};
+    if (count == 0 || SendMessageA(toolbar, TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last)) == 0)
+        return minimum;
+    return last.bottom > minimum ? static_cast<int>(last.bottom) : minimum;
 }
 
 void clearSectionButtons() {
     if (appWindows.sectionToolbar == nullptr) return;
     while (SendMessageA(appWindows.sectionToolbar, TB_DELETEBUTTON, 0, 0) != 0) {
     }
+    layoutRightPane();
 }
 
 void applyMenuState(MenuState state) {

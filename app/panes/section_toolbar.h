@@ -11,10 +11,13 @@
 namespace vantor {
 
 HWND createSectionToolbar(HWND parent);
-// Appends a text-only, auto-sized button.
+// Appends a text-only, auto-sized button; a button that does not fit the row starts a new row, and the
+// right pane's layout grows the toolbar to show it.
 void addSectionButton(const char* caption, int commandId);
 // Deletes every button (the string pool keeps its strings).
 void clearSectionButtons();
+// The height the toolbar needs at its current width: its rows of buttons as wrapped, at least minimum.
+int sectionToolbarHeight(int minimum);
 // Enables and greys the four capture items of the main window's menu.
 void applyMenuState(MenuState state);
 
