@@ -23,7 +23,6 @@ namespace vantor {
 
 namespace {
 
-constexpr int kToolbarHeight = 24;
 const char kListHostClass[] = "list view";
 
 LRESULT onCreate(HWND window) {
@@ -42,16 +41,6 @@ LRESULT onCreate(HWND window) {
 void onSize(HWND window) {
     layoutSplitPanes(window, -1);
     layoutRightPane();
-}
-
-// Moves a child of the right pane to the rectangle (in the pane's client coordinates) unless it is there.
-void moveIfChanged(HWND child, const RECT& to) {
-    if (child == nullptr) return;
-    RECT now{};
-    GetWindowRect(child, &now);
-    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&now), 2);
-    if (EqualRect(&now, &to)) return;
-    MoveWindow(child, to.left, to.top, to.right - to.left, to.bottom - to.top, TRUE);
 }
 
 void onDestroy(HWND window) {
@@ -133,20 +122,12 @@ bool createMainWindow(HINSTANCE instance) {
 }
 
 void layoutRightPane() {
-    if (appWindows.rightPane == nullptr || appWindows.sectionToolbar == nullptr) return;
+    if (appWindows.rightPane == nullptr) return;
     RECT r;
     GetClientRect(appWindows.rightPane, &r);
-    // The buttons wrap at the pane's width; the toolbar then takes as many rows as they need.
-    // A window is moved only when its place changed: each section button calls this during a capture.
-    int toolbarHeight = sectionToolbarHeight(kToolbarHeight);
-    moveIfChanged(appWindows.sectionToolbar, RECT{r.left, r.top, r.right, r.top + toolbarHeight});
-    // A new width may wrap the buttons otherwise.
-    const int wrapped = sectionToolbarHeight(kToolbarHeight);
-    if (wrapped != toolbarHeight) {
-        toolbarHeight = wrapped;
-        moveIfChanged(appWindows.sectionToolbar, RECT{r.left, r.top, r.right, r.top + toolbarHeight});
-    }
-    moveIfChanged(appWindows.outputPane, RECT{r.left, r.top + toolbarHeight, r.right, r.bottom});
+    placeSectionToolbar();
+    MoveWindow(appWindows.outputPane, r.left, r.top + kSectionToolbarHeight, r.right,
+               r.bottom - kSectionToolbarHeight, TRUE);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,8 +18,7 @@ void registerMainWindowClass(HINSTANCE instance);
 // Creates, centres and shows the main window and registers the hot keys; false when it cannot be created.
 bool createMainWindow(HINSTANCE instance);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Places the section toolbar (as high as its rows of buttons) and the output pane below it in the right
-// pane; after a resize and whenever the buttons change.
+// Places the section toolbar and the output pane below it in the right pane.
 void layoutRightPane();
 // The program's command table carried out; true when the command was handled.
 bool dispatchCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
