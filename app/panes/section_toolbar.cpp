@@ -1,5 +1,6 @@
-// The section toolbar and the menu-state rule: creation, adding and clearing the section buttons, and the
-// enabling of the capture items (the rule itself is ui/menu_state.h).
+// The section toolbar and the menu-state rule: creation, adding and clearing the section buttons, the ">>"
+// button and its menu of the buttons beyond the toolbar's width, and the enabling of the capture items (the
+// rule itself is ui/menu_state.h).
 // Threads: the user-interface thread only.
 #include "app/panes/section_toolbar.h"
 
