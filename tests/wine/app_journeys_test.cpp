@@ -217,19 +217,24 @@ TEST(AppJourneys, F4AndF5WorkWithTheFocusInTheListAndInThePane) {
         ASSERT_EQ(vantor.rowOf(title + " [VantorSpecimen]"), -1);
         // Out of the way of the clicks below.
         SetWindowPos(added.window, nullptr, 1200, 960, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        ASSERT_TRUE(toFront(vantor));
         // The focus goes where the user clicks: the specimen's row (already selected: no new capture) or
-        // the pane.
+        // the pane. A click that another program's window took is given again.
         HWND pane = vantor.currentPane();
-        if (place.inPane) {
-            RECT r{};
-            GetClientRect(pane, &r);
-            clickAt(pane, centreOf(r));
-        } else {
-            ASSERT_TRUE(clickRow(vantor, vantor.rowOf(kSpecimenRow)));
-        }
         HWND focus = place.inPane ? pane : vantor.listView;
-        ASSERT_TRUE(waitUntil([&] { return focusOf(vantor) == focus; }, 3000)) << focusOf(vantor);
+        bool focused = false;
+        for (int attempt = 0; attempt < 3 && !focused; ++attempt) {
+            ASSERT_TRUE(toFront(vantor));
+            SetWindowPos(vantor.main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            if (place.inPane) {
+                RECT r{};
+                GetClientRect(pane, &r);
+                clickAt(pane, centreOf(r));
+            } else {
+                ASSERT_TRUE(clickRow(vantor, vantor.rowOf(kSpecimenRow)));
+            }
+            focused = waitUntil([&] { return focusOf(vantor) == focus; }, 1500);
+        }
+        ASSERT_TRUE(focused) << focusOf(vantor);
         pressKey(VK_F4);
         EXPECT_TRUE(waitUntil([&] { return vantor.rowOf(title + " [VantorSpecimen]") >= 0; }, 5000));
         // F5: the pane, emptied here, shows the specimen's report again.
