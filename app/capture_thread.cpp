@@ -88,8 +88,8 @@ CommandHost& commandHost() {
     return host;
 }
 
-void updateWindowInfo(HWND window) {
-    vantor::updateWindowInfo(fromNative(window), host);
+bool updateWindowInfo(HWND window) {
+    return vantor::updateWindowInfo(fromNative(window), host);
 }
 
 HWND currentTargetWindow() {

@@ -11,8 +11,9 @@ class CommandHost;
 
 // The host the application uses.
 CommandHost& commandHost();
-// Window capture of window (the cancel protocol first when a capture runs).
-void updateWindowInfo(HWND window);
+// Window capture of window (the cancel protocol first when a capture runs); false when none was started
+// (the user kept the running one).
+bool updateWindowInfo(HWND window);
 // The window of the last window capture.
 HWND currentTargetWindow();
 // Hot key Ctrl+Alt+C: the control under the mouse cursor to the clipboard.

@@ -60,7 +60,8 @@ bool anotherInstanceRuns() {
     instanceMutex.reset();
     HWND running = FindWindowA(mainClassName, programName);
     if (running != nullptr) {
-        ShowWindow(running, SW_SHOW);
+        // A minimised window is restored: shown alone it would stay an icon.
+        ShowWindow(running, IsIconic(running) ? SW_RESTORE : SW_SHOW);
         SetForegroundWindow(running);
     }
     return true;
@@ -83,6 +84,14 @@ void shutDown() {
     instanceMutex.reset();
 }
 
+// The window an accelerator's command goes to: the main window for a key pressed anywhere inside it (the
+// window list, the output pane and the other children would drop the command), else the key's own window.
+HWND acceleratorTarget(HWND keyWindow) {
+    HWND main = appWindows.main;
+    if (main != nullptr && (keyWindow == main || IsChild(main, keyWindow))) return main;
+    return keyWindow;
+}
+
 // Removes every waiting message; true when WM_QUIT came (its wParam in *exitCode).
 bool pumpMessages(int* exitCode) {
     MSG msg;
@@ -91,7 +100,7 @@ bool pumpMessages(int* exitCode) {
             *exitCode = static_cast<int>(msg.wParam);
             return true;
         }
-        if (TranslateAcceleratorA(msg.hwnd, accelerators, &msg) == 0) {
+        if (TranslateAcceleratorA(acceleratorTarget(msg.hwnd), accelerators, &msg) == 0) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

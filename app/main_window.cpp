@@ -23,7 +23,6 @@ namespace vantor {
 
 namespace {
 
-constexpr int kToolbarHeight = 24;
 const char kListHostClass[] = "list view";
 
 LRESULT onCreate(HWND window) {
@@ -41,11 +40,7 @@ LRESULT onCreate(HWND window) {
 
 void onSize(HWND window) {
     layoutSplitPanes(window, -1);
-    RECT r;
-    GetClientRect(appWindows.rightPane, &r);
-    MoveWindow(appWindows.outputPane, r.left, r.top + kToolbarHeight, r.right, r.bottom - kToolbarHeight,
-               TRUE);
-    MoveWindow(appWindows.sectionToolbar, r.left, r.top, r.right, kToolbarHeight, TRUE);
+    layoutRightPane();
 }
 
 void onDestroy(HWND window) {
@@ -124,6 +119,15 @@ bool createMainWindow(HINSTANCE instance) {
         RegisterHotKey(window, key.id, kHotKeyModifiers, key.virtualKey);
     }
     return true;
+}
+
+void layoutRightPane() {
+    if (appWindows.rightPane == nullptr) return;
+    RECT r;
+    GetClientRect(appWindows.rightPane, &r);
+    placeSectionToolbar();
+    MoveWindow(appWindows.outputPane, r.left, r.top + kSectionToolbarHeight, r.right,
+               r.bottom - kSectionToolbarHeight, TRUE);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,6 +18,8 @@ void registerMainWindowClass(HINSTANCE instance);
 // Creates, centres and shows the main window and registers the hot keys; false when it cannot be created.
 bool createMainWindow(HINSTANCE instance);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Places the section toolbar and the output pane below it in the right pane.
+void layoutRightPane();
 // The program's command table carried out; true when the command was handled.
 bool dispatchCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Carries out a worker's request (the handler of kCaptureUiMessage).

@@ -39,6 +39,7 @@
 #define IDC_WINDOW_LIST 101
 #define IDC_OUTPUT_PANE 103
 #define IDC_SECTION_TOOLBAR 104
+#define IDC_SECTION_MORE 105
 
 // Commands (menu items, accelerators, hot keys, tray menu).
 #define CMD_ABOUT 104

@@ -93,13 +93,28 @@ SeparatorKind kindOfSeparator(const char* value) {
     return SeparatorKind::Other;
 }
 
-// The ListSeparator line: the first run of non-blanks after the key (key matched with case, as the
-// "%s" format does); failing that, a lone space or tab right after the "=".
+// A value between double quotes: the rest of the line after the "=" (its line end removed) when it begins
+// and ends with a quote, the text between them; the writer quotes the values the plain form loses.
+bool readQuotedSeparator(const char* rest, Settings* s) {
+    std::size_t n = std::strlen(rest);
+    while (n > 0 && (rest[n - 1] == '\n' || rest[n - 1] == '\r'))
+        --n;
+    if (n < 2 || rest[0] != '"' || rest[n - 1] != '"') return false;
+    copyCut(s->listSeparator, sizeof s->listSeparator, rest + 1, n - 2);
+    s->separatorKind = SeparatorKind::Other;
+    for (SeparatorKind kind : kFixedSeparators)
+        if (std::strcmp(s->listSeparator, separatorText(kind)) == 0) s->separatorKind = kind;
+    return true;
+}
+
+// The ListSeparator line: a quoted value; else the first run of non-blanks after the key (key matched
+// with case, as the "%s" format does); failing that, a lone space or tab right after the "=".
 void readSeparator(const char* line, Settings* s) {
     constexpr std::size_t kKeyLength = sizeof "ListSeparator=" - 1;
     char value[sizeof s->listSeparator] = "";
     const char* p = line;
     if (scanLiteral(&p, "ListSeparator=")) {
+        if (readQuotedSeparator(p, s)) return;
         while (*p == ' ' || *p == '\t' || *p == '\n')
             ++p;
         const char* end = p;
@@ -117,6 +132,15 @@ void readSeparator(const char* line, Settings* s) {
     } else {
         std::strcpy(s->listSeparator, value);
     }
+}
+
+// True when the plain line "ListSeparator=<value>" reads back as exactly this separator: otherwise (blanks
+// inside, a quote first, the two characters of the tab's spelling) the writer quotes it.
+bool plainSeparatorReadsBack(const Settings& in) {
+    const std::string line = std::string("ListSeparator=") + in.listSeparator + "\n";
+    Settings back;
+    readSeparator(line.c_str(), &back);
+    return back.separatorKind == in.separatorKind && std::strcmp(back.listSeparator, in.listSeparator) == 0;
 }
 
 // A face name is the rest of the line after the "=", up to the first line feed, cut to the field.
@@ -209,8 +233,10 @@ bool writeLines(std::FILE* f, const Settings& s) {
     ok &= std::fprintf(f, "ListFontHeight=%d" VANTOR_EOL, static_cast<int>(s.listFontHeight)) >= 0;
     if (std::strcmp(s.listSeparator, "\t") == 0) {
         ok &= std::fputs("ListSeparator=\\t" VANTOR_EOL, f) >= 0;
-    } else {
+    } else if (plainSeparatorReadsBack(s)) {
         ok &= std::fprintf(f, "ListSeparator=%s" VANTOR_EOL, s.listSeparator) >= 0;
+    } else {
+        ok &= std::fprintf(f, "ListSeparator=\"%s\"" VANTOR_EOL, s.listSeparator) >= 0;
     }
     ok &= std::fprintf(f, "CaptureContextMenu=%d" VANTOR_EOL, s.captureContextMenu ? 1 : 0) >= 0;
     ok &= std::fprintf(f, "MultipleStartup=%d" VANTOR_EOL, s.multipleStartup ? 1 : 0) >= 0;

@@ -80,26 +80,14 @@ std::string shownReport;
 
 // Wine's rich edit spends time growing with the square of the text one insertion adds: 140 KB in one
 // EM_REPLACESEL (or WM_SETTEXT) took 26 s, while 775 KB went in in 1.0 s as pieces of 1 KB. Texts therefore
-// go in in pieces of about this size, each ending after a line feed where the piece has one, else after a
-// whole character.
+// go in in pieces of about this size (reportPieceEnd).
 constexpr std::size_t kInsertPiece = 1024;
-
-std::size_t pieceEnd(const char* text, std::size_t at, std::size_t length) {
-    const std::size_t limit = at + kInsertPiece;
-    if (limit >= length) return length;
-    for (std::size_t i = limit; i > at; --i)
-        if (text[i - 1] == '\n') return i;
-    std::size_t i = at;
-    while (i < limit)
-        i += IsDBCSLeadByte(static_cast<BYTE>(text[i])) && text[i + 1] != '\0' ? 2 : 1;
-    return i;
-}
 
 void insertInPieces(HWND pane, const char* text) {
     const std::size_t length = std::strlen(text);
     std::string piece;
     for (std::size_t at = 0; at < length;) {
-        const std::size_t end = pieceEnd(text, at, length);
+        const std::size_t end = reportPieceEnd(text, at, length, kInsertPiece);
         piece.assign(text + at, end - at);
         CHARRANGE atEnd{0x7FFFFFFF, 0x7FFFFFFF}; // beyond the end: the pane puts it at the end
         SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
@@ -108,18 +96,63 @@ void insertInPieces(HWND pane, const char* text) {
     }
 }
 
-// Adds text at the end of the pane, keeping the user's selection and the view where they were.
-void appendTail(const char* tail) {
+// True when the caret is at the end of the pane's text with nothing selected: the pane then follows what
+// is added.
+bool caretAtEnd(HWND pane, const CHARRANGE& selection) {
+    GETTEXTLENGTHEX request{GTL_DEFAULT, 1200}; // characters, as the selection counts them
+    const LRESULT length = SendMessageA(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0);
+    return selection.cpMin == selection.cpMax && selection.cpMax >= length;
+}
+
+// Adds text at the end of the pane, keeping the user's selection and the view where they were; with follow
+// set and the caret at the end, the caret stays at the new end and the view scrolls to it.
+void appendTail(const char* tail, bool follow) {
+    HWND pane = appWindows.outputPane;
     CHARRANGE selection{};
-    SendMessageA(appWindows.outputPane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT firstLine = SendMessageA(appWindows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageA(appWindows.outputPane, WM_SETREDRAW, FALSE, 0);
-    insertInPieces(appWindows.outputPane, tail);
-    SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT nowFirst = SendMessageA(appWindows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageA(appWindows.outputPane, EM_LINESCROLL, 0, firstLine - nowFirst);
-    SendMessageA(appWindows.outputPane, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(appWindows.outputPane, nullptr, TRUE);
+    SendMessageA(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const bool toEnd = follow && caretAtEnd(pane, selection);
+    const LRESULT firstLine = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(pane, WM_SETREDRAW, FALSE, 0);
+    insertInPieces(pane, tail);
+    if (toEnd) {
+        CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF}; // beyond the end: the caret goes to the end
+        SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+        SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
+        SendMessageA(pane, EM_SCROLLCARET, 0, 0);
+    } else {
+        SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        const LRESULT nowFirst = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+        SendMessageA(pane, EM_LINESCROLL, 0, firstLine - nowFirst);
+        SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
+    }
+    InvalidateRect(pane, nullptr, TRUE);
+}
+
+// Wine's rich edit takes time growing with the square of the text it deletes (a 100 KB pane took 6 s to
+// empty with WM_SETTEXT, and deleting from the end in pieces still about 1 s), while destroying the control
+// took 25 ms. A pane holding more than a little text is therefore emptied by putting a new, empty control
+// in its place: emptying then costs next to nothing, whatever the pane held.
+constexpr LRESULT kEmptyInPlaceChars = 4096; // emptied in place within about 10 ms
+
+void emptyPane() {
+    HWND old = appWindows.outputPane;
+    if (SendMessageW(old, WM_GETTEXTLENGTH, 0, 0) <= kEmptyInPlaceChars) {
+        SetWindowTextA(old, "");
+        return;
+    }
+    HWND fresh = createOutputPane();
+    if (fresh == nullptr) {
+        SetWindowTextA(old, "");
+        return;
+    }
+    RECT r{};
+    GetWindowRect(old, &r);
+    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(fresh, old, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    const bool focused = GetFocus() == old;
+    appWindows.outputPane = fresh;
+    DestroyWindow(old);
+    if (focused) SetFocus(fresh);
 }
 
 } // namespace
@@ -171,30 +204,44 @@ int setOutputCharFormat(HWND pane) {
     return 1;
 }
 
-void showReportText(const char* text) {
-    if (appWindows.outputPane == nullptr) return;
+std::size_t beginReportText(const char* text, std::size_t length) {
+    if (appWindows.outputPane == nullptr) return length;
     applyOutputFormat(appWindows.outputPane);
-    if (text == nullptr || text[0] == '\0') {
-        SetWindowTextA(appWindows.outputPane, "");
+    if (text == nullptr || length == 0) {
+        emptyPane();
         shownReport.clear();
-        return;
+        SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
+        return 0;
     }
-    const size_t length = std::strlen(text);
     SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     // While a capture runs the report only grows and is shown again and again: when the pane still holds
     // the last report unchanged, only the new tail is added, so that showing a growing report costs its
     // growth and not its whole length each time.
     const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
-    if (unchanged && !shownReport.empty() && length > shownReport.size() &&
+    if (unchanged && !shownReport.empty() && length >= shownReport.size() &&
         std::memcmp(text, shownReport.data(), shownReport.size()) == 0) {
-        appendTail(text + shownReport.size());
-    } else {
-        // A new text goes in the same way, in pieces, into the emptied pane.
-        SetWindowTextA(appWindows.outputPane, "");
-        appendTail(text);
+        return shownReport.size();
     }
+    // A new text goes in the same way, in pieces, into the emptied pane.
+    emptyPane();
+    applyOutputFormat(appWindows.outputPane);
+    SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    shownReport.clear();
+    return 0;
+}
+
+void appendReportPiece(const char* piece, std::size_t length) {
+    if (appWindows.outputPane == nullptr || length == 0) return;
+    const std::string text(piece, length);
+    appendTail(text.c_str(), false);
     SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
-    shownReport.assign(text, length);
+    shownReport.append(piece, length);
+}
+
+void showReportText(const char* text) {
+    const std::size_t length = text != nullptr ? std::strlen(text) : 0;
+    const std::size_t from = beginReportText(text, length);
+    if (from < length) appendReportPiece(text + from, length - from);
 }
 
 void showReportFrom(std::size_t start, const char* text, std::size_t length) {
@@ -210,6 +257,10 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
             if (hold.report().text != nullptr) whole.assign(hold.report().text, hold.report().length());
         }
         showReportText(whole.c_str());
+        // The caret at the end: the pane follows the passes after this one.
+        CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF};
+        SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+        SendMessageA(appWindows.outputPane, EM_SCROLLCARET, 0, 0);
         return;
     }
     const std::size_t from = static_cast<std::size_t>(offset);
@@ -219,12 +270,8 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
     const std::size_t needed = start + length + kTextLimitMargin;
     if (limit >= 0 && static_cast<std::size_t>(limit) < needed)
         SendMessageA(appWindows.outputPane, EM_LIMITTEXT, needed, 0);
-    if (shownReport.empty()) {
-        applyOutputFormat(appWindows.outputPane);
-        SetWindowTextA(appWindows.outputPane, text + from);
-    } else {
-        appendTail(text + from);
-    }
+    if (shownReport.empty()) applyOutputFormat(appWindows.outputPane);
+    appendTail(text + from, true);
     SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
     shownReport.append(text + from, length - from);
 }

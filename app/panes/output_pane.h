@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace vantor {
 
 // Loads the library, creates the control in appWindows.rightPane, formats and subclasses it; null on failure.
@@ -16,9 +18,18 @@ void applyOutputFormat(HWND pane);
 int setOutputCharFormat(HWND pane);
 // Shows a report text (null or empty: an empty pane), raising the text limit to its length + 65536.
 void showReportText(const char* text);
+// showReportText in steps, so that a long text can go in over several messages with the user interface
+// answering in between: beginReportText returns the byte of text from which the pane still needs it (the
+// pane is emptied first unless it shows the text's beginning unchanged); appendReportPiece then adds the
+// rest in order. Emptying costs next to nothing however much the pane held: a pane with more than a little
+// text is replaced by a new control (appWindows.outputPane changes).
+std::size_t beginReportText(const char* text, std::size_t length);
+void appendReportPiece(const char* piece, std::size_t length);
 // Shows a monitoring pass: the report from byte start on is text (length bytes). When the pane still shows
 // the report as last published, up to a point within text, only the rest is added; otherwise the whole
 // report is shown (taken under the capture lock). So a pass costs what it added, however long the report.
+// With the caret at the end (where the first pass leaves it) the pane follows: the caret stays at the end
+// and the view scrolls to the latest pass.
 void showReportFrom(std::size_t start, const char* text, std::size_t length);
 // Scrolls the pane so that report line `line` is the first visible line, and focuses it.
 void scrollOutputToLine(int line);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace vantor {
 
 // ---- Commands that reach the right pane (the section toolbar's buttons) ----------------------------------
@@ -123,6 +125,18 @@ inline long long tailAppendOffset(const char* shown, std::size_t shownSize, std:
     const std::size_t overlap = shownSize - start;
     if (overlap > 0 && std::memcmp(shown + start, text, overlap) != 0) return -1;
     return static_cast<long long>(overlap);
+}
+
+// ---- Pieces of a report for the output pane ---------------------------------------------------------------
+// The end of the piece of text[0, length) that starts at `at` and holds at most about `piece` bytes: after
+// the last line feed within that many bytes when there is one, else after the last whole character of code
+// page 932 that fits (at least one character).
+inline std::size_t reportPieceEnd(const char* text, std::size_t at, std::size_t length, std::size_t piece) {
+    if (piece >= length - at) return length;
+    for (std::size_t i = at + piece; i > at; --i)
+        if (text[i - 1] == '\n') return i;
+    const std::size_t kept = cp932CutLength(text + at, length - at, piece);
+    return at + (kept > 0 ? kept : cp932CutLength(text + at, length - at, 2)); // a piece holds a character
 }
 
 // ---- Links in the output pane -----------------------------------------------------------------------------

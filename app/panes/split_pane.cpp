@@ -4,6 +4,8 @@
 // Threads: the user-interface thread only.
 #include "app/panes/split_pane.h"
 
+#include "app/panes/section_toolbar.h"
+
 #include "app/app_globals.h"
 #include "app/resource.h"
 #include "app/settings.h"
@@ -119,6 +121,10 @@ void onMouseMove(HWND pane, LPARAM lParam) {
 }
 
 void onCommand(WPARAM wParam, LPARAM lParam) {
+    if (isSectionMoreButton(reinterpret_cast<HWND>(lParam))) {
+        showSectionMenu();
+        return;
+    }
     int line = 0;
     int lineCount = 0;
     {

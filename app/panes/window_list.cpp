@@ -13,6 +13,7 @@
 #include "triggers/monitoring.h"
 #include "app/capture_thread.h"
 #include "app/panes/pane_rules.h"
+#include "triggers/capture_commands.h"
 
 namespace vantor {
 
@@ -53,6 +54,33 @@ void onSize(LPARAM lParam) {
     recreateColumn(appWindows.windowList);
 }
 
+// Set while the list's selection is put back: the changes it makes start no capture.
+bool restoringSelection = false;
+
+void setRowState(HWND listView, int row, UINT state) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = state;
+    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// Selects and focuses the row of the last captured window, the one the pane shows; no row when it is not
+// listed.
+void selectTargetRow(HWND listView) {
+    const Hwnd target = currentTarget.load();
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    restoringSelection = true;
+    setRowState(listView, -1, 0);
+    for (int row = 0; row < count && !isNull(target); ++row) {
+        if (windowOfListRow(row) == target) {
+            setRowState(listView, row, LVIS_SELECTED | LVIS_FOCUSED);
+            SendMessageA(listView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+            break;
+        }
+    }
+    restoringSelection = false;
+}
+
 LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
     if (wParam != IDC_WINDOW_LIST) return 0;
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -63,8 +91,11 @@ LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
         return 0;
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-        if (!monitoringActive.load() && change->uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
-            updateWindowInfo(toNative(windowOfListRow(change->iItem)));
+        if (!restoringSelection && !monitoringActive.load() &&
+            change->uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
+            // The user kept the running capture: the selection goes back to the window the pane shows.
+            if (!updateWindowInfo(toNative(windowOfListRow(change->iItem))))
+                selectTargetRow(header->hwndFrom);
         }
         return 0;
     }

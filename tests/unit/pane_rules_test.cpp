@@ -162,5 +162,24 @@ TEST(PassPublication, APaneShowingSomethingElseGetsTheWholeReport) {
     EXPECT_EQ(tailAppendOffset(shown.data(), shown.size(), 0, "x", 1), -1);    // report cleared and refilled
 }
 
+TEST(ReportPieces, PiecesEndAfterALineFeedOrAWholeCharacterAndCoverTheText) {
+    const std::string text = "ab\ncdef\ngh";
+    EXPECT_EQ(reportPieceEnd(text.data(), 0, text.size(), 6), 3u);    // after "ab\n"
+    EXPECT_EQ(reportPieceEnd(text.data(), 3, text.size(), 3), 6u);    // no line feed: 3 bytes
+    EXPECT_EQ(reportPieceEnd(text.data(), 3, text.size(), 100), 10u); // the rest
+    // "あい" in code page 932 (two double-byte characters): a piece never ends inside one.
+    const std::string wide = "\x82\xa0\x82\xa2";
+    EXPECT_EQ(reportPieceEnd(wide.data(), 0, wide.size(), 3), 2u);
+    EXPECT_EQ(reportPieceEnd(wide.data(), 0, wide.size(), 1), 2u); // at least one character
+    std::string joined;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = reportPieceEnd(text.data(), at, text.size(), 2);
+        ASSERT_GT(end, at);
+        joined.append(text, at, end - at);
+        at = end;
+    }
+    EXPECT_EQ(joined, text);
+}
+
 } // namespace
 } // namespace vantor

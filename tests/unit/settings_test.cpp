@@ -202,6 +202,13 @@ TEST_F(SettingsFile, SeparatorValues) {
         // The key in the format is matched with case: a lower-case key reads only a blank after the "=".
         {"listseparator=;\r\n", SeparatorKind::Other, ""},
         {"LISTSEPARATOR= \r\n", SeparatorKind::Space, " "},
+        // Quoted values are taken whole; an unquoted value with blanks reads as in older files.
+        {"ListSeparator=\" | \"\r\n", SeparatorKind::Other, " | "},
+        {"ListSeparator=\";\"\r\n", SeparatorKind::Semicolon, ";"},
+        {"ListSeparator=\"\"\r\n", SeparatorKind::Other, ""},
+        {"ListSeparator=\"0123456789ab\"\r\n", SeparatorKind::Other, "012345678"},
+        {"ListSeparator=\"a b\r\n", SeparatorKind::Other, "\"a"},
+        {"ListSeparator= | \r\n", SeparatorKind::Other, "|"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -223,6 +230,13 @@ TEST_F(SettingsFile, SeparatorsSurviveARoundTrip) {
         {"", SeparatorKind::Other, "ListSeparator=\r\n"},
         {"<=>", SeparatorKind::Other, "ListSeparator=<=>\r\n"},
         {"123456789", SeparatorKind::Other, "ListSeparator=123456789\r\n"},
+        // Values the plain form would lose are quoted.
+        {" | ", SeparatorKind::Other, "ListSeparator=\" | \"\r\n"},
+        {"a\tb", SeparatorKind::Other, "ListSeparator=\"a\tb\"\r\n"},
+        {"  ", SeparatorKind::Other, "ListSeparator=\"  \"\r\n"},
+        {"\\t", SeparatorKind::Other, "ListSeparator=\"\\t\"\r\n"},
+        {"\"x\"", SeparatorKind::Other, "ListSeparator=\"\"x\"\"\r\n"},
+        {"\"", SeparatorKind::Other, "ListSeparator=\"\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.separator);

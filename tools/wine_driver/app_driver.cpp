@@ -189,7 +189,13 @@ int Vantor::exitByMenu() {
     return program.waitExit();
 }
 
+HWND Vantor::currentPane() const {
+    HWND now = rightPane != nullptr ? GetDlgItem(rightPane, 103) : nullptr;
+    return now != nullptr ? now : pane;
+}
+
 std::string Vantor::paneText() const {
+    HWND pane = currentPane();
     const LRESULT chars = SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0);
     std::vector<char> buffer(static_cast<size_t>(chars) * 2 + 16);
     const LRESULT n = SendMessageA(pane, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));

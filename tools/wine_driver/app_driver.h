@@ -47,6 +47,9 @@ struct Vantor {
     bool start(const std::string& dir, const char* ini = nullptr);
     // Exit through the File menu command; the exit code (-1 on time-out).
     int exitByMenu();
+    // The output pane as it is now: vantor.exe puts a new control in place of a pane it empties of a large
+    // text, so `pane` is the one found at start.
+    HWND currentPane() const;
     std::string paneText() const;
     std::vector<std::string> listRows() const;
     // Selects and focuses row (the way a click does), which starts a capture of its window.
