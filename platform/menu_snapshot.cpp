@@ -75,9 +75,13 @@ void SnapshotSet::load(const void* section, std::size_t size) {
         kept_[s] = false;
         const std::size_t slot = offsetof(HookSection, slots) + s * sizeof(MenuSnapshot);
         if (base == nullptr || slot + sizeof(MenuSnapshot) > size) continue;
+        // The header and menu table first; the items only as far as the copied count says they are in use.
         MenuSnapshot& copy = copies_[s];
-        std::memcpy(&copy, base + slot, sizeof copy);
+        std::memcpy(&copy, base + slot, offsetof(MenuSnapshot, items));
         if (copy.magic != wire::kSnapshotMagic) continue;
+        if (copy.itemCount <= wire::kSnapshotItems)
+            std::memcpy(copy.items, base + slot + offsetof(MenuSnapshot, items),
+                        copy.itemCount * sizeof(SnapshotItem));
         kept_[s] = soundSnapshot(copy);
         if (!kept_[s]) ++damaged_;
     }
