@@ -26,16 +26,18 @@ constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
 constexpr char kAddedMenuSeparatorAndHeader[] =
     "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
 // The item's text cut at its first tab (the accelerator text); empty for a separator or an unreadable item.
-void itemText(Hmenu menu, int position, MenuItem* item) {
+// False when the item could not be read.
+bool itemText(Hmenu menu, int position, MenuItem* item) {
     if (!ws().menuItem(menu, position, item)) {
         item->text[0] = '\0';
         item->id = 0;
         item->subMenu = Hmenu{};
         item->separator = true;
-        return;
+        return false;
     }
     item->text[sizeof item->text - 1] = '\0';
     if (char* tab = std::strchr(item->text, '\t')) *tab = '\0';
+    return true;
 }
 
 std::atomic<MenuProblemObserver> problemObserver{nullptr};
@@ -49,7 +51,9 @@ void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path, bool* cut)
     path->push_back(menu);
     MenuItem item;
     for (int p = 0; p < n; ++p) {
-        itemText(menu, p, &item);
+        // An item counted but not read (a snapshot that went away in the middle of the walk) leaves the menu
+        // incomplete: skipped like an empty item, and the section ends with the failure line.
+        if (!itemText(menu, p, &item)) *cut = true;
         if (item.text[0] == '\0') continue;
         TextNode* node = new TextNode();
         node->setText(item.text);
@@ -59,6 +63,7 @@ void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path, bool* cut)
             bool open = false;
             for (Hmenu m : *path)
                 open = open || m == item.subMenu;
+            if (!open && ws().menuItemCount(item.subMenu) < 0) *cut = true; // a sub-menu that cannot be read
             if (!open) addItems(item.subMenu, node, path, cut);
         } else {
             node->value = item.id;

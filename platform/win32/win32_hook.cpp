@@ -28,6 +28,8 @@ using BulkBeginCall = void*(WINAPI*)(HWND);
 using BulkEndCall = void(WINAPI*)(void*);
 using BulkChunkCall = DWORD(WINAPI*)(HWND, const wire::BulkRequest*, DWORD*, void*, DWORD, DWORD);
 
+// How long the checked copies of the snapshots answer for the menus they hold before they are taken anew.
+constexpr DWORD kSnapshotReuseMs = 250;
 // How long a window whose menu-bar request went unanswered is not asked again.
 constexpr DWORD kUnansweredPauseMs = 30000;
 
@@ -108,6 +110,9 @@ class HookLibraryWin32 : public HookLibrary {
             return;
         }
         setProblem("");
+        EnterCriticalSection(&lock_);
+        ++requestsMade_; // a fresh snapshot is coming: the copies are not reused past it
+        LeaveCriticalSection(&lock_);
         if (request_(window, kMessageTimeoutMs)) return;
         char why[160];
         std::snprintf(why, sizeof why,
@@ -171,7 +176,13 @@ class HookLibraryWin32 : public HookLibrary {
     int snapshotCount(Hmenu menu) {
         EnterCriticalSection(&lock_);
         int n = -1;
-        if (loadSnapshots()) {
+        // The sub-menus of one menu read are taken from the same copies while they are fresh, so that a slot
+        // written over in the middle of the walk cannot take part of the menu away.
+        const bool fresh = snapshots_ && loadedAt_ != 0 && GetTickCount() - loadedAt_ < kSnapshotReuseMs &&
+                           requestsMade_ == requestsAtLoad_;
+        if (fresh && snapshots_->itemCount(menu) >= 0) {
+            n = snapshots_->itemCount(menu);
+        } else if (loadSnapshots()) {
             n = snapshots_->itemCount(menu);
             if (n < 0 && (problem_[0] == '\0' || snapshots_->damaged() > 0))
                 setProblemLocked(snapshots_->damaged() > 0
@@ -225,6 +236,8 @@ class HookLibraryWin32 : public HookLibrary {
         if (!snapshots_) snapshots_.reset(new (std::nothrow) SnapshotSet());
         if (!snapshots_) return false;
         snapshots_->load(view_, sizeof(wire::HookSection));
+        loadedAt_ = GetTickCount() | 1;
+        requestsAtLoad_ = requestsMade_;
         return true;
     }
 
@@ -243,6 +256,9 @@ class HookLibraryWin32 : public HookLibrary {
     HANDLE mapping_ = nullptr;
     void* view_ = nullptr;
     std::unique_ptr<SnapshotSet> snapshots_;
+    DWORD loadedAt_ = 0;
+    unsigned requestsMade_ = 0;
+    unsigned requestsAtLoad_ = 0;
     char problem_[160] = "";
     char problemOut_[160] = "";
     HWND unanswered_ = nullptr;
