@@ -2,11 +2,12 @@
 // SECONDS while vantor.exe and vantor-cli run (the hostile test, tests/wine/hostile/hostile_test.cpp). Four
 // threads at once:
 //   - scribble: random bytes at random places of the record section and the bulk section;
-//   - hold: takes the queue mutex and the bulk mutex and keeps them 300 ms at a time;
+//   - hold: takes the queue mutex and the bulk mutex and keeps them 100 ms of every 200 ms;
 //   - forge: snapshot slots with the magic and counts, ranges and texts of its own (half of them under a
 //     checksum that holds), queue counters past their bounds, bulk answer headers with row counts of INT_MAX;
-//   - flood: RECORDS forged WM_INITMENUPOPUP records alternating between two windows of the desktop, queued
-//     as the library queues them, each followed by the hook event.
+//   - flood: RECORDS forged WM_INITMENUPOPUP records alternating between the specimen's window and another
+//     window (each with its menu bar), queued as the library queues them, each followed by the hook event;
+//     it prints how many went in.
 // Exit codes: 0 done, 2 bad arguments, 3 the section could not be opened.
 #include "platform/wire.h"
 
@@ -59,10 +60,10 @@ DWORD WINAPI hold(void*) {
     while (running()) {
         if (queue != nullptr) WaitForSingleObject(queue, 1000);
         if (bulkMutex != nullptr) WaitForSingleObject(bulkMutex, 1000);
-        Sleep(300);
+        Sleep(100);
         if (bulkMutex != nullptr) ReleaseMutex(bulkMutex);
         if (queue != nullptr) ReleaseMutex(queue);
-        Sleep(50);
+        Sleep(100);
     }
     return 0;
 }
@@ -80,10 +81,7 @@ DWORD WINAPI forge(void*) {
             static_cast<char>(r.next());
         if (r.next() % 2 == 0) s.checksum = wire::snapshotChecksum(s);
         s.magic = wire::kSnapshotMagic;
-        if (r.next() % 4 == 0) {
-            hook->tail = hook->head + 100000;
-            hook->size = r.next();
-        }
+        if (r.next() % 64 == 0) hook->tail = hook->head + 100000; // the queue counters past their bound
         if (bulk != nullptr) {
             auto* section = reinterpret_cast<wire::BulkSection*>(bulk);
             section->answer.rows = INT_MAX;
@@ -96,39 +94,50 @@ DWORD WINAPI forge(void*) {
     return 0;
 }
 
-// The windows the forged records name: the first two top-level windows of other processes.
+// The windows the forged records name: the specimen's main window and another visible top-level window of
+// another process (not vantor.exe's), each with its own menu bar handle.
 void twoWindows(HWND* a, HWND* b) {
-    *a = *b = nullptr;
-    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    *a = FindWindowA("VantorSpecimen", nullptr);
+    *b = nullptr;
+    for (HWND w = GetTopWindow(nullptr); w != nullptr && *b == nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId() || !IsWindowVisible(w)) continue;
-        if (*a == nullptr)
-            *a = w;
-        else if (*b == nullptr && w != *a)
+        char name[64] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (pid != GetCurrentProcessId() && IsWindowVisible(w) && w != *a && lstrcmpA(name, "Vantor [Quellin]") != 0)
             *b = w;
+    }
+}
+
+// Queues r as the library does, waiting as long as it takes for the mutex (which the hold thread keeps most
+// of the time) and for room in the queue, so that every forged record goes in while the attack lasts.
+void queueForged(HANDLE queue, const wire::HookRecord& r) {
+    while (running()) {
+        if (WaitForSingleObject(queue, 1000) != WAIT_OBJECT_0) continue;
+        const bool room = hook->tail - hook->head < wire::kHookQueueCapacity;
+        if (room) {
+            hook->queue[hook->tail % wire::kHookQueueCapacity] = r;
+            ++hook->tail;
+        }
+        ReleaseMutex(queue);
+        if (room) return;
+        Sleep(1);
     }
 }
 
 DWORD WINAPI flood(void*) {
     HANDLE queue = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, wire::kHookMutexName);
     HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookEventName);
-    HWND a = nullptr, b = nullptr;
-    twoWindows(&a, &b);
+    if (queue == nullptr) return 1;
+    HWND windows[2];
+    twoWindows(&windows[0], &windows[1]);
     for (int i = 0; i < recordsToSend && running(); ++i) {
-        const HWND w = i % 2 == 0 ? a : b;
-        const wire::HookRecord r{static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(w)), WM_INITMENUPOPUP,
-                                 0, static_cast<std::uint32_t>(0x10000 + i)};
-        if (queue != nullptr && WaitForSingleObject(queue, 20) == WAIT_OBJECT_0) {
-            if (hook->tail - hook->head < wire::kHookQueueCapacity) {
-                hook->queue[hook->tail % wire::kHookQueueCapacity] = r;
-                ++hook->tail;
-            }
-            ReleaseMutex(queue);
-        }
+        const HWND w = windows[i % 2];
+        const wire::HookRecord r{static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(w)), WM_INITMENUPOPUP, 0,
+                                 static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(GetMenu(w)))};
+        queueForged(queue, r);
         if (event != nullptr) SetEvent(event);
         InterlockedIncrement(&recordsSent);
-        if (i % 50 == 49) Sleep(1);
     }
     return 0;
 }
