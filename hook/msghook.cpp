@@ -301,7 +301,8 @@ void snapshotMenu(HMENU menu, HWND owner) {
     std::memcpy(reinterpret_cast<char*>(slot) + header, reinterpret_cast<const char*>(s) + header,
                 offsetof(MenuSnapshot, items) - header + s->itemCount * sizeof(SnapshotItem));
     MemoryBarrier();
-    InterlockedExchange(reinterpret_cast<volatile LONG*>(&slot->magic), static_cast<LONG>(wire::kSnapshotMagic));
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&slot->magic),
+                        static_cast<LONG>(wire::kSnapshotMagic));
     ReleaseSRWLockExclusive(&snapshotLock);
 }
 
@@ -930,7 +931,8 @@ __declspec(dllexport) DWORD WINAPI BulkChunk(HWND control, const wire::BulkReque
     static HANDLE bulkMutex = nullptr;
     static HANDLE bulkEvent = nullptr;
     if (bulkMutex == nullptr) bulkMutex = CreateMutexA(sessionOnly(), FALSE, wire::kBulkMutexName);
-    if (bulkEvent == nullptr) bulkEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kBulkAnswerEventName);
+    if (bulkEvent == nullptr)
+        bulkEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kBulkAnswerEventName);
     if (bulkMutex == nullptr || bulkEvent == nullptr) return 0;
     const DWORD r = WaitForSingleObject(bulkMutex, timeoutMs);
     if (r != WAIT_OBJECT_0 && r != WAIT_ABANDONED) return 0;

@@ -54,7 +54,8 @@ bool sameRecord(const wire::HookRecord& a, const wire::HookRecord& b) {
 // True when an equal record was taken less than kIntakeRepeatMs ago; remembers this one otherwise.
 bool repeated(const wire::HookRecord& r, std::uint64_t now) {
     for (int i = 0; i < kRecent; ++i)
-        if (state.recentAt[i] != 0 && now - state.recentAt[i] < kIntakeRepeatMs && sameRecord(state.recent[i], r))
+        if (state.recentAt[i] != 0 && now - state.recentAt[i] < kIntakeRepeatMs &&
+            sameRecord(state.recent[i], r))
             return true;
     state.recent[state.recentNext] = r;
     state.recentAt[state.recentNext] = now == 0 ? 1 : now;

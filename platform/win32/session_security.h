@@ -34,7 +34,8 @@ inline bool buildSessionOnly(SessionOnlySecurity* b) {
     }
     // The ACE copies the SID, so the token's groups may go once it is added.
     PACL acl = reinterpret_cast<PACL>(b->acl);
-    const bool built = logon != nullptr && IsValidSid(logon) && InitializeAcl(acl, sizeof b->acl, ACL_REVISION) &&
+    const bool built = logon != nullptr && IsValidSid(logon) &&
+                       InitializeAcl(acl, sizeof b->acl, ACL_REVISION) &&
                        AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, logon) &&
                        InitializeSecurityDescriptor(&b->descriptor, SECURITY_DESCRIPTOR_REVISION) &&
                        SetSecurityDescriptorDacl(&b->descriptor, TRUE, acl, FALSE);

@@ -91,7 +91,8 @@ class HookLibraryWin32 : public HookLibrary {
     // "menu" is its id), hung, or left a request unanswered a short while ago.
     void requestMenuBar(HWND window) {
         if (request_ == nullptr) {
-            setProblem(module_ == nullptr ? "msghook.dll is not loaded" : "msghook.dll has no RequestMenuBar");
+            setProblem(module_ == nullptr ? "msghook.dll is not loaded"
+                                          : "msghook.dll has no RequestMenuBar");
             return;
         }
         if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) return;
@@ -228,8 +229,9 @@ class HookLibraryWin32 : public HookLibrary {
             if (view_ == nullptr) {
                 if (mapping_ != nullptr) CloseHandle(mapping_);
                 mapping_ = nullptr;
-                setProblemLocked("the hook library's section could not be opened (its name may be held by another "
-                                 "object)");
+                setProblemLocked(
+                    "the hook library's section could not be opened (its name may be held by another "
+                    "object)");
                 return false;
             }
         }

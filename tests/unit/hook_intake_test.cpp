@@ -223,8 +223,8 @@ TEST_F(HookIntake, MenuDuringACaptureIsHeldAndWrittenOnceTheCaptureHasEnded) {
     EXPECT_EQ(drainHookMessages(captureMenus), 100u);
     captureRunning = false;
     EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
-    EXPECT_EQ(reportText(), std::string("■ first section\r\nrows\r\n") + kSeparator +
-                                "■ 追加メニュー\r\n&Copy [10]\r\n");
+    EXPECT_EQ(reportText(),
+              std::string("■ first section\r\nrows\r\n") + kSeparator + "■ 追加メニュー\r\n&Copy [10]\r\n");
     ASSERT_EQ(ui.buttons.size(), 1u);
     EXPECT_EQ(ui.buttons[0], std::make_pair(std::string("Menu"), 3));
 }

@@ -245,7 +245,8 @@ TEST_F(MenuCapture, MenuReadOnlyInPartEndsItsSectionWithTheFailureLine) {
     desktop.cutMenus.insert(popup);
     captureAddedMenu(other, popup);
     EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n&File\r\n&Quit [9]\r\n") + kFailureText +
-                                kSeparatorLine + "■ 追加メニュー\r\n&Copy [10]\r\n&Paste [11]\r\n" + kFailureText);
+                                kSeparatorLine + "■ 追加メニュー\r\n&Copy [10]\r\n&Paste [11]\r\n" +
+                                kFailureText);
 }
 
 } // namespace

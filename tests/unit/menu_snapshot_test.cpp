@@ -123,11 +123,12 @@ TEST_F(MenuSnapshotReader, SnapshotsWithBadHeadersOrRangesAreIgnored) {
 // Damage anywhere in what the snapshot holds (one flipped bit of a text, a count, a handle) fails the
 // checksum: the menu is unknown and no altered text comes out. An older sound snapshot still answers.
 TEST_F(MenuSnapshotReader, AnyChangedByteMakesTheSnapshotUnknownNeverAlteredText) {
-    const std::size_t fileText = offsetof(MenuSnapshot, items) + 0 * sizeof(wire::SnapshotItem) +
-                                 offsetof(wire::SnapshotItem, text);
-    for (std::size_t at : {std::size_t{offsetof(MenuSnapshot, sequence)}, std::size_t{offsetof(MenuSnapshot, window)},
-                           std::size_t{offsetof(MenuSnapshot, menus) + 8}, fileText, fileText + 3,
-                           std::size_t{offsetof(MenuSnapshot, items) + 4 * sizeof(wire::SnapshotItem) + 20}}) {
+    const std::size_t fileText =
+        offsetof(MenuSnapshot, items) + 0 * sizeof(wire::SnapshotItem) + offsetof(wire::SnapshotItem, text);
+    for (std::size_t at :
+         {std::size_t{offsetof(MenuSnapshot, sequence)}, std::size_t{offsetof(MenuSnapshot, window)},
+          std::size_t{offsetof(MenuSnapshot, menus) + 8}, fileText, fileText + 3,
+          std::size_t{offsetof(MenuSnapshot, items) + 4 * sizeof(wire::SnapshotItem) + 20}}) {
         MenuSnapshot& m = writeBar(1, 2);
         reinterpret_cast<unsigned char*>(&m)[at] ^= 0x04;
         EXPECT_EQ(count(kBar), -1) << at;
@@ -140,9 +141,9 @@ TEST_F(MenuSnapshotReader, AnyChangedByteMakesTheSnapshotUnknownNeverAlteredText
 // Under a checksum that holds (a writer that seals whatever it wrote), a text that is no whole code page 932
 // text, or bytes behind a text's terminator, still make the snapshot unknown.
 TEST_F(MenuSnapshotReader, TextsThatAreNotWholeCodePage932TextsMakeTheSnapshotUnknown) {
-    const char* bad[] = {"\x83\x74\x83",  // a lead byte without its trail byte ("フ" and half a character)
-                         "\x83\x0a",      // a lead byte followed by a line feed
-                         "ab\xfd",         // a byte that is no character
+    const char* bad[] = {"\x83\x74\x83", // a lead byte without its trail byte ("フ" and half a character)
+                         "\x83\x0a",     // a lead byte followed by a line feed
+                         "ab\xfd",       // a byte that is no character
                          "\x80x"};
     for (const char* t : bad) {
         MenuSnapshot& m = writeBar(0, 1);

@@ -47,7 +47,8 @@ DWORD WINAPI scribble(void*) {
         for (int i = 0; i < 2000; ++i) {
             reinterpret_cast<unsigned char*>(hook)[r.next() % sizeof(wire::HookSection)] =
                 static_cast<unsigned char>(r.next());
-            if (bulk != nullptr) bulk[r.next() % sizeof(wire::BulkSection)] = static_cast<unsigned char>(r.next());
+            if (bulk != nullptr)
+                bulk[r.next() % sizeof(wire::BulkSection)] = static_cast<unsigned char>(r.next());
         }
         Sleep(1);
     }
@@ -104,7 +105,8 @@ void twoWindows(HWND* a, HWND* b) {
         GetWindowThreadProcessId(w, &pid);
         char name[64] = "";
         GetClassNameA(w, name, sizeof name);
-        if (pid != GetCurrentProcessId() && IsWindowVisible(w) && w != *a && lstrcmpA(name, "Vantor [Quellin]") != 0)
+        if (pid != GetCurrentProcessId() && IsWindowVisible(w) && w != *a &&
+            lstrcmpA(name, "Vantor [Quellin]") != 0)
             *b = w;
     }
 }
@@ -133,8 +135,8 @@ DWORD WINAPI flood(void*) {
     twoWindows(&windows[0], &windows[1]);
     for (int i = 0; i < recordsToSend && running(); ++i) {
         const HWND w = windows[i % 2];
-        const wire::HookRecord r{static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(w)), WM_INITMENUPOPUP, 0,
-                                 static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(GetMenu(w)))};
+        const wire::HookRecord r{static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(w)), WM_INITMENUPOPUP,
+                                 0, static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(GetMenu(w)))};
         queueForged(queue, r);
         if (event != nullptr) SetEvent(event);
         InterlockedIncrement(&recordsSent);
@@ -152,11 +154,13 @@ int main(int argc, char** argv) {
     endAt = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, wire::kHookSectionName);
     if (mapping == nullptr) return 3;
-    hook = static_cast<wire::HookSection*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(wire::HookSection)));
+    hook = static_cast<wire::HookSection*>(
+        MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(wire::HookSection)));
     if (hook == nullptr) return 3;
     HANDLE bulkMapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, wire::kBulkSectionName);
     if (bulkMapping != nullptr)
-        bulk = static_cast<unsigned char*>(MapViewOfFile(bulkMapping, FILE_MAP_WRITE, 0, 0, sizeof(wire::BulkSection)));
+        bulk = static_cast<unsigned char*>(
+            MapViewOfFile(bulkMapping, FILE_MAP_WRITE, 0, 0, sizeof(wire::BulkSection)));
     LPTHREAD_START_ROUTINE attacks[] = {scribble, hold, forge, flood};
     HANDLE threads[4];
     for (int i = 0; i < 4; ++i)

@@ -26,8 +26,9 @@ constexpr int kForgedRecords = 10000;
 int captureWithCli(const std::string& options, const std::string& file, std::string* out) {
     DeleteFileA(file.c_str());
     Program cli;
-    if (!startProgram(binDirectory() + "\\vantor-cli.exe",
-                      "capture --title \"" + std::string(kTitle) + "\" " + options + " --out \"" + file + "\"", &cli))
+    if (!startProgram(
+            binDirectory() + "\\vantor-cli.exe",
+            "capture --title \"" + std::string(kTitle) + "\" " + options + " --out \"" + file + "\"", &cli))
         return -1;
     const int rc = cli.waitExit(60000);
     out->clear();
@@ -53,7 +54,8 @@ DWORD answerTime(HWND window) {
 
 TEST(Hostile, CapturesStayRightOrMarkedVantorAnswersAndItsMemoryStaysBounded) {
     HWND specimen = nullptr;
-    ASSERT_TRUE(waitUntil([&] { return (specimen = FindWindowA("VantorSpecimen", kTitle)) != nullptr; }, 30000));
+    ASSERT_TRUE(
+        waitUntil([&] { return (specimen = FindWindowA("VantorSpecimen", kTitle)) != nullptr; }, 30000));
     Vantor vantor;
     ASSERT_TRUE(vantor.start(makeVantorDirectory("hostile"), "CaptureContextMenu=1\r\n"));
     const std::string dir = vantor.directory + "\\";
@@ -70,7 +72,8 @@ TEST(Hostile, CapturesStayRightOrMarkedVantorAnswersAndItsMemoryStaysBounded) {
     ASSERT_GT(before, 0u);
     Program hostile;
     ASSERT_TRUE(startProgram(binDirectory() + "\\hook-hostile.exe",
-                             std::to_string(kAttackSeconds) + " " + std::to_string(kForgedRecords), &hostile));
+                             std::to_string(kAttackSeconds) + " " + std::to_string(kForgedRecords),
+                             &hostile));
     DWORD slowest = 0;
     int captures = 0, exact = 0, marked = 0;
     DWORD nextCapture = GetTickCount() + 1000;
@@ -86,8 +89,9 @@ TEST(Hostile, CapturesStayRightOrMarkedVantorAnswersAndItsMemoryStaysBounded) {
             } else {
                 ++marked;
                 EXPECT_TRUE(rc != 0 || report.find(kFailureLine) != std::string::npos)
-                    << "capture " << captures << " differs from the reference without a mark (exit code " << rc
-                    << "):\n" << report;
+                    << "capture " << captures << " differs from the reference without a mark (exit code "
+                    << rc << "):\n"
+                    << report;
             }
             nextCapture = GetTickCount() + 500;
         }
@@ -99,8 +103,8 @@ TEST(Hostile, CapturesStayRightOrMarkedVantorAnswersAndItsMemoryStaysBounded) {
     EXPECT_GE(captures, 3);
     EXPECT_LE(slowest, 100u);
     const SIZE_T after = privateBytes(vantor.program.info.hProcess);
-    std::printf("vantor.exe private bytes: %lu KB before, %lu KB after\n", static_cast<unsigned long>(before / 1024),
-                static_cast<unsigned long>(after / 1024));
+    std::printf("vantor.exe private bytes: %lu KB before, %lu KB after\n",
+                static_cast<unsigned long>(before / 1024), static_cast<unsigned long>(after / 1024));
     EXPECT_LT(after, before + 20u * 1024 * 1024);
     EXPECT_LE(answerTime(vantor.main), 100u);
     // Once the attack is over, captures are right again.
