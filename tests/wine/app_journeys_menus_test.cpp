@@ -1,8 +1,9 @@
 // User journeys with menus that other applications open while vantor.exe runs (CaptureContextMenu), driven
 // as a user does: the specimen's context menu opened by its timer, its File menu by the keyboard (Alt+F,
 // then Esc), captures started by selecting the specimen's row. Two menus of the same window, one after the
-// other, are both recorded; menus opened while the setting is off leave nothing behind for a later start
-// with it on; a menu opened in the middle of a long capture lands after the capture's report.
+// other, are both recorded, and so is the same context menu opened twice; menus opened while the setting is
+// off leave nothing behind for a later start with it on; a menu opened in the middle of a long capture lands
+// after the capture's report.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -97,6 +98,24 @@ TEST(AppJourneysMenus, TwoMenusOpenedOneAfterTheOtherFromTheSameWindowAreBothRec
     EXPECT_TRUE(waitUntil([&] { return !menuShownBy(specimen.window); }, 3000));
     Sleep(500);
     EXPECT_EQ(vantor.paneText(), both);
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+// The same context menu opened twice by the application (its timer fired again): each TrackPopupMenu loop
+// of the thread is a loop of its own, reported with WM_INITMENU, and so recorded.
+TEST(AppJourneysMenus, TheSameContextMenuOpenedAgainIsRecordedAgain) {
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("journey-menu-again"), "CaptureContextMenu=1\r\n"));
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start("--context-menu-after 300"));
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == kContextMenu; }, 10000)) << vantor.paneText();
+    EXPECT_TRUE(waitUntil([&] { return !menuShownBy(specimen.window); }, kMenuShownMs + 3000));
+    Sleep(1100); // past the intake's repeat bound
+    PostMessageA(specimen.window, WM_TIMER, 2 /* the specimen's context menu timer */, 0);
+    const std::string twice = std::string(kContextMenu) + kSeparator + kContextMenu;
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == twice; }, 10000)) << vantor.paneText();
+    EXPECT_TRUE(waitUntil([&] { return !menuShownBy(specimen.window); }, kMenuShownMs + 3000));
+    EXPECT_EQ(vantor.paneText(), twice);
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
