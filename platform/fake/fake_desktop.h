@@ -115,6 +115,8 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     // (menuCut true); tests fill them directly.
     std::set<Hwnd> menusClosed;
     std::set<Hmenu> cutMenus;
+    // menuOf calls so far (on Win32 each may ask the window's thread for its menu bar and wait for it).
+    int menuOfCalls = 0;
     // Called before each message is delivered (after the target is looked up); lets a test make a window
     // vanish or a stop flag rise in the middle of a capture. Runs without the desktop's lock held.
     std::function<void(Hwnd, std::uint32_t)> beforeMessage;
@@ -177,6 +179,8 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     int menuItemCount(Hmenu m) override;
     bool menuItem(Hmenu m, int position, MenuItem* out) override;
     bool menuShownFor(Hwnd w) override { return menusClosed.count(w) == 0; }
+    // The menu bar without asking the window's thread: not counted in menuOfCalls.
+    Hmenu knownMenuOf(Hwnd w) override;
     bool menuCut(Hmenu m) override { return cutMenus.count(m) != 0; }
     std::uint32_t windowStyle(Hwnd w) override;
     std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override;

@@ -249,5 +249,21 @@ TEST_F(MenuCapture, MenuReadOnlyInPartEndsItsSectionWithTheFailureLine) {
                                 kFailureText);
 }
 
+// The added-menu capture runs on the user-interface thread: a stale menu handle falls back to the nearest
+// menu bar only as far as it is known without asking the window's thread (menuOf would wait for it).
+TEST_F(MenuCapture, AddedMenuFallsBackToAMenuBarWithoutAskingTheWindowsThread) {
+    Hwnd top = app("Top");
+    Hwnd control = desktop.addWindow(top, "Canvas", "Control", pid);
+    Hmenu bar = desktop.addMenu();
+    desktop.addMenuItem(bar, "&View", 1);
+    desktop.setMenu(top, bar);
+    Hmenu gone = desktop.addMenu();
+    desktop.destroyMenu(gone);
+    desktop.menuOfCalls = 0;
+    captureAddedMenu(control, gone);
+    EXPECT_EQ(reportText(), "■ 追加メニュー\r\n&View [1]\r\n");
+    EXPECT_EQ(desktop.menuOfCalls, 0);
+}
+
 } // namespace
 } // namespace vantor
