@@ -31,7 +31,7 @@ unsigned drainHookMessages(bool captureContextMenu);
 
 constexpr unsigned kIntakeRepeatMs = 1000;
 constexpr unsigned kIntakeWindowMs = 1000;
-constexpr int kIntakeSectionsPerSecond = 5;
+constexpr int kIntakeSectionsPerSecond = 10;
 constexpr int kIntakeHeld = 16;
 // Records taken in one call at most: the user-interface thread goes back to its messages in between.
 constexpr int kIntakeRecordsPerCall = 100;

@@ -230,7 +230,7 @@ TEST_F(HookIntake, MenuDuringACaptureIsHeldAndWrittenOnceTheCaptureHasEnded) {
 }
 
 // Forged records: a menu no longer shown adds nothing, an equal record within a second is dropped, and
-// more than five sections within a second are not taken.
+// more than ten sections within a second are not taken.
 TEST_F(HookIntake, RecordsOfMenusNotShownRepeatsAndFloodsAreBounded) {
     Hwnd closed = appWithMenuBar("Closed");
     desktop.menusClosed.insert(closed);
@@ -253,20 +253,20 @@ TEST_F(HookIntake, RecordsOfMenusNotShownRepeatsAndFloodsAreBounded) {
 
     fakeNow += 5000;
     std::vector<Hwnd> windows;
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 14; ++i)
         windows.push_back(appWithMenuBar("Flood"));
     for (Hwnd w : windows)
         library.batches.push_back({1, {wire::HookRecord{low(w), wire::WM_INITMENU, 0, 0}}});
     drainHookMessages(captureMenus);
-    EXPECT_EQ(ui.buttons.size(), 2u + 5u);
+    EXPECT_EQ(ui.buttons.size(), 2u + 10u);
     fakeNow += 999;
-    library.batches.push_back({1, {wire::HookRecord{low(windows[10]), wire::WM_INITMENU, 0, 1}}});
+    library.batches.push_back({1, {wire::HookRecord{low(windows[12]), wire::WM_INITMENU, 0, 1}}});
     drainHookMessages(captureMenus);
-    EXPECT_EQ(ui.buttons.size(), 7u);
+    EXPECT_EQ(ui.buttons.size(), 12u);
     fakeNow += 1;
-    library.batches.push_back({1, {wire::HookRecord{low(windows[11]), wire::WM_INITMENU, 0, 1}}});
+    library.batches.push_back({1, {wire::HookRecord{low(windows[13]), wire::WM_INITMENU, 0, 1}}});
     drainHookMessages(captureMenus);
-    EXPECT_EQ(ui.buttons.size(), 8u);
+    EXPECT_EQ(ui.buttons.size(), 13u);
 }
 
 } // namespace
