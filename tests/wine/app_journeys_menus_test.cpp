@@ -143,18 +143,22 @@ TEST(AppJourneysMenus, MenusWhileTheSettingIsOffLeaveNothingBehind) {
 
 TEST(AppJourneysMenus, MenuOpenedDuringALongCaptureLandsAfterIt) {
     Specimen specimen;
-    ASSERT_TRUE(specimen.start("--rows 4000 --context-menu-after 2500"));
+    ASSERT_TRUE(specimen.start("--rows 6000"));
     Vantor vantor;
     ASSERT_TRUE(vantor.start(makeVantorDirectory("journey-long-capture"),
                              "CaptureContextMenu=1\r\nForceCrossProcess=1\r\n"));
     const int row = vantor.rowOf(kSpecimenRow);
     ASSERT_GE(row, 0);
     ASSERT_TRUE(vantor.selectRow(row));
+    // Once the capture shows its first section, the application opens its context menu (its timer fires).
+    ASSERT_TRUE(
+        waitUntil([&] { return vantor.paneText().find("■ ウインドウの構成") != std::string::npos; }, 10000));
+    PostMessageA(specimen.window, WM_TIMER, 2 /* the specimen's context menu timer */, 0);
     ASSERT_TRUE(waitUntil([&] { return menuShownBy(specimen.window); }, 10000));
     // The capture is still running when the menu opens: its last section is not there yet.
     ASSERT_EQ(vantor.paneText().find("■ ステータスバー情報"), std::string::npos)
         << "the capture ended before the menu opened";
-    EXPECT_TRUE(waitUntil([&] { return occurrences(vantor.paneText(), "■ 追加メニュー") == 1; }, 60000));
+    EXPECT_TRUE(waitUntil([&] { return occurrences(vantor.paneText(), "■ 追加メニュー") == 1; }, 90000));
     EXPECT_TRUE(waitUntil([&] { return !menuShownBy(specimen.window); }, kMenuShownMs + 3000));
     const std::string expected = engineReportOf(specimen.window) + kSeparator + kContextMenu;
     EXPECT_EQ(vantor.paneText(), expected);
