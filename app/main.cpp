@@ -17,6 +17,7 @@
 #include "capture/capture_state.h"
 #include "capture/remote_parking.h"
 #include "platform/win32/win32_hook.h"
+#include "platform/win32/session_security.h"
 #include "platform/win32/win32_platform.h"
 #include "triggers/capture_commands.h"
 #include "triggers/hook_intake.h"
@@ -55,7 +56,7 @@ void removeHook() {
 // Returns true when another instance runs: that one's window has been brought up and this one must exit.
 bool anotherInstanceRuns() {
     if (settings.multipleStartup) return false;
-    instanceMutex.reset(CreateMutexA(nullptr, FALSE, programName));
+    instanceMutex.reset(CreateMutexA(win32::sessionOnlyAttributes(), FALSE, programName));
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
     instanceMutex.reset();
     HWND running = FindWindowA(mainClassName, programName);
@@ -108,23 +109,34 @@ bool pumpMessages(int* exitCode) {
     return false;
 }
 
+// The hook event and the intake's own timing share the loop with the window messages, and the messages are
+// served after every wake-up whatever the event does: a program that keeps signalling the event (or holds
+// the library's queue lock) cannot keep the window from answering. While the intake waits for the lock
+// to come free, the event is not waited for: the intake runs again when the time it asked for is over.
 int runMainLoop() {
     // Without the event (it could not be created) the loop waits for window messages alone.
     HANDLE events[1] = {hookEvent.get()};
-    const DWORD eventCount = hookEvent ? 1 : 0;
+    unsigned intakeAgainMs = kIntakeIdle;
+    DWORD intakeAsked = 0;
     for (;;) {
-        const DWORD woken =
-            MsgWaitForMultipleObjects(eventCount, events, FALSE, INFINITE, QS_ALLINPUT & ~QS_RAWINPUT);
-        if (eventCount == 1 && woken == WAIT_OBJECT_0) {
-            drainHookMessages(settings.captureContextMenu);
-            continue;
+        DWORD timeout = INFINITE;
+        bool waitForEvent = static_cast<bool>(hookEvent);
+        if (intakeAgainMs != kIntakeIdle) {
+            const DWORD spent = GetTickCount() - intakeAsked;
+            timeout = spent >= intakeAgainMs ? 0 : intakeAgainMs - spent;
+            waitForEvent = waitForEvent && intakeAgainMs == 0;
         }
-        if (woken == WAIT_OBJECT_0 + eventCount) {
-            int exitCode = 0;
-            if (pumpMessages(&exitCode)) {
-                shutDown();
-                return exitCode;
-            }
+        const DWORD eventCount = waitForEvent ? 1 : 0;
+        const DWORD woken =
+            MsgWaitForMultipleObjects(eventCount, events, FALSE, timeout, QS_ALLINPUT & ~QS_RAWINPUT);
+        if ((eventCount == 1 && woken == WAIT_OBJECT_0) || woken == WAIT_TIMEOUT) {
+            intakeAgainMs = drainHookMessages(settings.captureContextMenu);
+            intakeAsked = GetTickCount();
+        }
+        int exitCode = 0;
+        if (pumpMessages(&exitCode)) {
+            shutDown();
+            return exitCode;
         }
     }
 }
@@ -154,7 +166,7 @@ int runVantor(HINSTANCE instance) {
     setBulkReadingAllowed(!settings.forceCrossProcess);
     if (anotherInstanceRuns()) return 0;
     moduleInstance = instance;
-    hookEvent.reset(CreateEventA(nullptr, FALSE, FALSE, "MsgHook-Test-Event-Name"));
+    hookEvent.reset(CreateEventA(win32::sessionOnlyAttributes(), FALSE, FALSE, "MsgHook-Test-Event-Name"));
     installHook();
     registerMainWindowClass(instance);
     createCaptureState();

@@ -120,18 +120,32 @@ void writeStaticSection(Hwnd window) {
     hold.report().appendFormat(kStaticSection, text);
 }
 
+// WS_CHILD: a child window's "menu" is its identifier, not a menu bar.
+constexpr std::uint32_t kChildStyle = 0x40000000;
+
+// The menu bar section. A top-level window whose menu bar exists but cannot be read (another process's menu
+// that the hook library could not be asked for) gets the header and failureLine, and the reason goes to
+// the menu problem observer; a bar read only in part ends with failureLine.
 void writeMenuSection(Hwnd window) {
     const Hmenu menu = ws().menuOf(window);
-    if (isNull(menu) || ws().menuItemCount(menu) <= 0) return;
-    TextNode* root = readMenuTree(window, menu);
+    if (isNull(menu)) return;
+    const int n = ws().menuItemCount(menu);
+    if (n == 0 || (n < 0 && (ws().windowStyle(window) & kChildStyle) != 0)) return;
+    bool cut = false;
+    TextNode* root = n > 0 ? readMenuTree(window, menu, &cut) : nullptr;
     int line = 0;
     {
         CaptureLock hold;
         hold.report().append(kMenuHeader, std::strlen(kMenuHeader));
         line = hold.report().lineCount - 1;
-        if (root != nullptr) hold.replaceTree(root);
+        if (root != nullptr)
+            hold.replaceTree(root);
+        else
+            hold.discardTreeItems();
         printTreeSection(hold, true);
+        if (cut && root != nullptr) hold.report().append(kFailureLine, std::strlen(kFailureLine));
     }
+    if (n < 0) reportMenuProblem(window);
     captureUi().addSectionButton("Menu", line);
 }
 

@@ -4,6 +4,7 @@
 // worker.
 #include "capture/menu_capture.h"
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -25,27 +26,34 @@ constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
 constexpr char kAddedMenuSeparatorAndHeader[] =
     "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
 // The item's text cut at its first tab (the accelerator text); empty for a separator or an unreadable item.
-void itemText(Hmenu menu, int position, MenuItem* item) {
+// False when the item could not be read.
+bool itemText(Hmenu menu, int position, MenuItem* item) {
     if (!ws().menuItem(menu, position, item)) {
         item->text[0] = '\0';
         item->id = 0;
         item->subMenu = Hmenu{};
         item->separator = true;
-        return;
+        return false;
     }
     item->text[sizeof item->text - 1] = '\0';
     if (char* tab = std::strchr(item->text, '\t')) *tab = '\0';
+    return true;
 }
 
+std::atomic<MenuProblemObserver> problemObserver{nullptr};
+
 // Adds the items of menu below parent. path holds the menus open above, so that a menu reachable from
-// itself is not walked forever.
-void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path) {
+// itself is not walked forever. *cut is set when a menu of the walk was read only in part.
+void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path, bool* cut) {
     const int n = ws().menuItemCount(menu);
     if (isNull(menu) || n <= 0) return;
+    if (ws().menuCut(menu)) *cut = true;
     path->push_back(menu);
     MenuItem item;
     for (int p = 0; p < n; ++p) {
-        itemText(menu, p, &item);
+        // An item counted but not read (a snapshot that went away in the middle of the walk) leaves the menu
+        // incomplete: skipped like an empty item, and the section ends with the failure line.
+        if (!itemText(menu, p, &item)) *cut = true;
         if (item.text[0] == '\0') continue;
         TextNode* node = new TextNode();
         node->setText(item.text);
@@ -55,7 +63,8 @@ void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path) {
             bool open = false;
             for (Hmenu m : *path)
                 open = open || m == item.subMenu;
-            if (!open) addItems(item.subMenu, node, path);
+            if (!open && ws().menuItemCount(item.subMenu) < 0) *cut = true; // a sub-menu that cannot be read
+            if (!open) addItems(item.subMenu, node, path, cut);
         } else {
             node->value = item.id;
         }
@@ -63,19 +72,24 @@ void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path) {
     path->pop_back();
 }
 
-// Appends the tree's items (or the failure line when there is none) inside the caller's locked region.
-void printMenuItems(CaptureLock& hold, const TextNode* root) {
+// Appends the tree's items (or the failure line when there is none) inside the caller's locked region; a
+// menu read only in part ends with the failure line.
+void printMenuItems(CaptureLock& hold, const TextNode* root, bool cut) {
     const TextNode* first = root != nullptr ? root->firstChild : nullptr;
     if (first == nullptr) {
         hold.report().append(kFailureLine, std::strlen(kFailureLine));
         return;
     }
     printTextTree(hold, first, nullptr, true);
+    if (cut) hold.report().append(kFailureLine, std::strlen(kFailureLine));
 }
 
 } // namespace
 
-TextNode* readMenuTree(Hwnd window, Hmenu menu) {
+TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
+    bool cutHere = false;
+    if (cut == nullptr) cut = &cutHere;
+    *cut = false;
     if (isNull(window)) return nullptr;
     char title[256];
     char className[256];
@@ -91,14 +105,14 @@ TextNode* readMenuTree(Hwnd window, Hmenu menu) {
         Hwnd up = ws().parent(window);
         if (isNull(up)) return nullptr;
         window = up;
-        menu = ws().menuOf(window);
+        menu = askOwner ? ws().menuOf(window) : ws().knownMenuOf(window);
     }
     if (n <= 0) return nullptr;
     TextNode* root = new TextNode();
     root->setText(title[0] != '\0' ? title : className);
     root->window = window;
     std::vector<Hmenu> path;
-    addItems(menu, root, &path);
+    addItems(menu, root, &path, cut);
     return root;
 }
 
@@ -116,17 +130,31 @@ void captureMenuBar(Hwnd window) {
 void addMenuItems(Hmenu menu, TextNode* parent) {
     if (parent == nullptr) return;
     std::vector<Hmenu> path;
-    addItems(menu, parent, &path);
+    bool cut = false;
+    addItems(menu, parent, &path, &cut);
 }
 
-void captureAddedMenu(Hwnd window, Hmenu menu) {
+bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out) {
+    *out = AddedMenu{};
     const Hwnd mainWindow = captureUi().mainWindow();
-    if (!isNull(mainWindow) && (window == mainWindow || topLevelAncestor(window) == mainWindow)) return;
-    if (menu == lastAddedMenu || window == lastAddedMenuWindow) return;
+    if (!isNull(mainWindow) && (window == mainWindow || topLevelAncestor(window) == mainWindow)) return false;
+    // After startAddedMenuLoop both are none, and no event equals them.
+    if ((!isNull(lastAddedMenu) && menu == lastAddedMenu) ||
+        (!isNull(lastAddedMenuWindow) && window == lastAddedMenuWindow))
+        return false;
     lastAddedMenu = menu;
     lastAddedMenuWindow = window;
+    out->root = readMenuTree(window, menu, &out->cut, false);
+    return true;
+}
 
-    TextNode* root = readMenuTree(window, menu);
+void startAddedMenuLoop() {
+    lastAddedMenu = Hmenu{};
+    lastAddedMenuWindow = Hwnd{};
+}
+
+void writeAddedMenu(AddedMenu menu) {
+    TextNode* root = menu.root;
     int line = 0;
     {
         CaptureLock hold;
@@ -143,13 +171,29 @@ void captureAddedMenu(Hwnd window, Hmenu menu) {
         } else {
             report.append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
         }
-        printMenuItems(hold, ownTree ? root : hold.tree());
+        printMenuItems(hold, ownTree ? root : hold.tree(), menu.cut);
         if (!ownTree) root = nullptr; // now owned as the capture tree
     }
     destroyNode(root);
     captureUi().addSectionButton("Menu", line);
     showReportInPane();
     captureUi().showMainWindow();
+}
+
+void captureAddedMenu(Hwnd window, Hmenu menu) {
+    AddedMenu taken;
+    if (takeAddedMenu(window, menu, &taken)) writeAddedMenu(taken);
+}
+
+void setMenuProblemObserver(MenuProblemObserver observer) {
+    problemObserver = observer;
+}
+
+void reportMenuProblem(Hwnd window) {
+    const MenuProblemObserver fn = problemObserver;
+    if (fn == nullptr) return;
+    const char* reason = ws().menuProblem();
+    fn(window, reason != nullptr && reason[0] != '\0' ? reason : "the menu's items could not be read");
 }
 
 } // namespace vantor

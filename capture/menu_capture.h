@@ -26,12 +26,37 @@ void buildMenuTree(Hwnd window, Hmenu menu);
 // sub-menu's items as children). A sub-menu that is already open on the path above is not entered again.
 void addMenuItems(Hmenu menu, TextNode* parent);
 // Appends an added-menu section for a menu another application opened and shows the report. Ignored for
-// the program's own windows and when the menu or the window equals the last added one.
+// the program's own windows and when the menu or the window equals the last added one (within one menu
+// loop; see startAddedMenuLoop). The same as takeAddedMenu followed by writeAddedMenu.
 void captureAddedMenu(Hwnd window, Hmenu menu);
+
+// A menu read for an added-menu section and not yet written: the detached tree (null when no menu with
+// items was found) and whether a part of it could not be read.
+struct AddedMenu {
+    TextNode* root = nullptr;
+    bool cut = false;
+};
+// Applies captureAddedMenu's filters and reads the menu at once into *out (the caller owns out->root); false
+// when the event is ignored. The menu bar of a window is taken only as far as it is known without asking
+// the window's thread: this runs on the user-interface thread, which must not wait for another application.
+bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out);
+// Appends the section of a taken menu (its items, then failureLine when it is cut; failureLine alone when
+// no menu was found), adds its "Menu" button and shows the report. Takes ownership of menu.root.
+void writeAddedMenu(AddedMenu menu);
+// A new menu loop has begun (WM_INITMENU): its first menu is taken even from the window of the last one.
+void startAddedMenuLoop();
 
 // The detached tree buildMenuTree would install: a new root (text = window title, or class name when the
 // title is empty; window = the window whose menu was read) with the items, or null when no menu with items
-// was found. The caller owns it. Takes no lock.
-TextNode* readMenuTree(Hwnd window, Hmenu menu);
+// was found. The caller owns it. Takes no lock. *cut (when given) tells whether a menu of the tree was read
+// only in part. With askOwner false, a menu bar it falls back to is taken only as far as it is known
+// without asking its window's thread.
+TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut = nullptr, bool askOwner = true);
+
+// Told about each window whose menu bar exists but whose items could not be read (the section then holds
+// failureLine), with the platform's reason; for vantor-cli --verbose. Null for none.
+using MenuProblemObserver = void (*)(Hwnd window, const char* reason);
+void setMenuProblemObserver(MenuProblemObserver observer);
+void reportMenuProblem(Hwnd window);
 
 } // namespace vantor

@@ -152,6 +152,22 @@ if(TARGET vantor AND TARGET vantor-cli AND TARGET specimen)
   set_tests_properties(wine.package PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
 
+# The hostile test: hook-hostile.exe attacks msghook.dll's named objects while vantor.exe and vantor-cli
+# capture the specimen, which runs under WINEDEBUG=+seh (tests/wine/hostile/).
+add_executable(hook-hostile ${PROJECT_SOURCE_DIR}/tests/wine/hostile/hook_hostile.cpp)
+target_include_directories(hook-hostile PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(hook-hostile PRIVATE ${VANTOR_WARNINGS})
+if(TARGET vantor AND TARGET vantor-cli AND TARGET specimen)
+  add_executable(vantor_hostile_wine_test ${PROJECT_SOURCE_DIR}/tests/wine/hostile/hostile_test.cpp)
+  target_link_libraries(vantor_hostile_wine_test PRIVATE vantor_wine_driver gtest gtest_main psapi)
+  target_compile_options(vantor_hostile_wine_test PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
+  add_dependencies(vantor_hostile_wine_test vantor vantor-cli specimen msghook hook-hostile)
+  add_test(NAME wine.hostile COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/hostile/hostile_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_hostile_wine_test> $<TARGET_FILE:specimen>)
+  # Runs alone: it attacks the named objects every program of the run shares.
+  set_tests_properties(wine.hostile PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
+
 # The main job's helper (scripts/run): captures the specimen through vantor.exe's window list with the
 # end-to-end driver and keeps vantor.exe up for the screenshot.
 if(TARGET vantor AND TARGET specimen)

@@ -24,6 +24,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/session_security.h"
+
 #include <cstddef>
 #include <cstring>
 
@@ -45,8 +47,8 @@ namespace {
 // a server round trip, and with several threads queueing at once a holder preempted for a time slice made a
 // 5 ms wait give up on records that would have fitted (the queue load test saw it); 10 ms did not.
 constexpr DWORD kLockWaitMs = 10;
-// The longest the program's own calls wait for the queue lock: the section is open to every process, and one
-// that held the mutex for ever must not hold the program's user-interface thread with it.
+// The longest the program's set-up calls wait for the queue lock: the section is open to every process, and
+// one that held the mutex for ever must not hold the program with it. PopMessage does not wait at all.
 constexpr DWORD kProgramLockWaitMs = 100;
 // How often a process without the event (no program running) tries to open it again.
 constexpr DWORD kEventRetryMs = 1000;
@@ -55,6 +57,11 @@ constexpr int kMaxPopups = 8;
 constexpr int kMaxWindowsScanned = 256;
 
 HINSTANCE dllInstance = nullptr;
+
+// Named objects are created for the user's logon session alone (platform/win32/session_security.h).
+SECURITY_ATTRIBUTES* sessionOnly() {
+    return vantor::win32::sessionOnlyAttributes();
+}
 
 // Per process (the DLL's own data, not shared): the section's view and the named objects, opened once on
 // first use. Written once under the process lock; read without it afterwards.
@@ -77,12 +84,12 @@ bool openShared() {
     if (opened != 0) return section != nullptr;
     AcquireSRWLockExclusive(&processLock);
     if (opened == 0) {
-        sectionHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+        sectionHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, sessionOnly(), PAGE_READWRITE, 0,
                                            sizeof(HookSection), wire::kHookSectionName);
         if (sectionHandle != nullptr)
             section = static_cast<HookSection*>(
                 MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(HookSection)));
-        queueMutex = CreateMutexA(nullptr, FALSE, wire::kHookMutexName);
+        queueMutex = CreateMutexA(sessionOnly(), FALSE, wire::kHookMutexName);
         menuBarRequest = RegisterWindowMessageA(wire::kMenuBarRequestName);
         bulkRequest = RegisterWindowMessageA(wire::kBulkRequestName);
         if (queueMutex == nullptr && section != nullptr) {
@@ -123,7 +130,7 @@ void checkHeader() {
     // The host list survives: the program that set the hook must not start receiving its own records.
     section->head = section->tail = 0;
     section->dropped = 0;
-    section->nextSequence = 0;
+    // nextSequence goes on: a snapshot numbered anew would count as older than the slots already there.
     section->requestSequence = section->answerSequence = 0;
     section->magic = wire::kSectionMagic;
     section->size = sizeof(HookSection);
@@ -219,13 +226,19 @@ void cutAtCharacter(char* text) {
     }
 }
 
-// Adds the items of menus[index] to the snapshot, queueing its sub-menus behind it.
+// Adds the items of menus[index] to the snapshot, queueing its sub-menus behind it. A menu whose items do
+// not all fit, or one of whose sub-menus finds no place, is marked cut, so that the program can say so.
 void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
     const HMENU menu = reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(s->menus[index].handle));
     const int n = GetMenuItemCount(menu);
     s->menus[index].first = s->itemCount;
     s->menus[index].count = 0;
-    for (int p = 0; p < n && s->itemCount < wire::kSnapshotItems; ++p) {
+    s->menus[index].flags = 0;
+    for (int p = 0; p < n; ++p) {
+        if (s->itemCount >= wire::kSnapshotItems) {
+            s->menus[index].flags |= wire::kSnapshotMenuCut;
+            break;
+        }
         SnapshotItem& item = s->items[s->itemCount];
         std::memset(&item, 0, sizeof item);
         MENUITEMINFOA info{};
@@ -234,10 +247,15 @@ void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
         info.dwTypeData = item.text;
         info.cch = sizeof item.text;
         if (!GetMenuItemInfoA(menu, static_cast<UINT>(p), TRUE, &info)) {
+            std::memset(&item, 0, sizeof item);
             item.flags = wire::kSnapshotItemSeparator; // unreadable: no text, as the program treats it
         } else {
             item.text[sizeof item.text - 1] = '\0';
             cutAtCharacter(item.text);
+            // The field is zero behind the text: the program checks that, and a system that wrote past the
+            // terminator must not make a sound menu look damaged.
+            const std::size_t length = std::strlen(item.text);
+            std::memset(item.text + length, 0, sizeof item.text - length);
             item.id = static_cast<std::int32_t>(info.wID);
             item.subMenu = reinterpret_cast<ULONG_PTR>(info.hSubMenu);
             if ((info.fType & MFT_SEPARATOR) != 0) item.flags = wire::kSnapshotItemSeparator;
@@ -248,12 +266,18 @@ void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
         bool listed = false;
         for (std::uint32_t m = 0; m < s->menuCount; ++m)
             listed = listed || s->menus[m].handle == item.subMenu;
-        if (!listed && s->menuCount < wire::kSnapshotMenus)
-            s->menus[s->menuCount++] = SnapshotMenu{item.subMenu, 0, 0};
+        if (listed) continue;
+        if (s->menuCount < wire::kSnapshotMenus)
+            s->menus[s->menuCount++] = SnapshotMenu{item.subMenu, 0, 0, 0, 0};
+        else
+            s->menus[index].flags |= wire::kSnapshotMenuCut;
     }
 }
 
-// Stores a snapshot of menu (and its sub-menus, breadth first) in the oldest slot of the section.
+// Stores a snapshot of menu (and its sub-menus, breadth first) in the oldest slot of the section. The slot
+// is taken by an interlocked sequence number and written without the queue's mutex (a program holding that
+// mutex must not keep menus from being read): the magic is cleared first and set last, and the checksum is
+// computed over this process's own copy, so a slot written over meanwhile fails the program's check.
 void snapshotMenu(HMENU menu, HWND owner) {
     if (menu == nullptr || !IsMenu(menu) || !openShared()) return;
     if (!TryAcquireSRWLockExclusive(&snapshotLock)) return;
@@ -262,23 +286,23 @@ void snapshotMenu(HMENU menu, HWND owner) {
     s->window = reinterpret_cast<ULONG_PTR>(owner);
     s->menuCount = 1;
     s->itemCount = 0;
-    s->menus[0] = SnapshotMenu{reinterpret_cast<ULONG_PTR>(menu), 0, 0};
+    s->reserved = 0;
+    std::memset(s->menus, 0, sizeof s->menus);
+    s->menus[0] = SnapshotMenu{reinterpret_cast<ULONG_PTR>(menu), 0, 0, 0, 0};
     for (std::uint32_t m = 0; m < s->menuCount; ++m)
         snapshotItems(s, m);
-    {
-        QueueLock lock(kLockWaitMs);
-        if (lock.held()) {
-            checkHeader();
-            const std::uint32_t sequence = ++section->nextSequence;
-            MenuSnapshot* slot = &section->slots[sequence % wire::kSnapshotSlots];
-            slot->magic = 0;
-            const std::size_t header = offsetof(MenuSnapshot, window);
-            std::memcpy(reinterpret_cast<char*>(slot) + header, reinterpret_cast<const char*>(s) + header,
-                        offsetof(MenuSnapshot, items) - header + s->itemCount * sizeof(SnapshotItem));
-            slot->sequence = sequence;
-            slot->magic = wire::kSnapshotMagic;
-        }
-    }
+    std::uint32_t sequence = static_cast<std::uint32_t>(
+        InterlockedIncrement(reinterpret_cast<volatile LONG*>(&section->nextSequence)));
+    s->sequence = sequence;
+    s->checksum = wire::snapshotChecksum(*s);
+    MenuSnapshot* slot = &section->slots[sequence % wire::kSnapshotSlots];
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&slot->magic), 0);
+    const std::size_t header = offsetof(MenuSnapshot, sequence);
+    std::memcpy(reinterpret_cast<char*>(slot) + header, reinterpret_cast<const char*>(s) + header,
+                offsetof(MenuSnapshot, items) - header + s->itemCount * sizeof(SnapshotItem));
+    MemoryBarrier();
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&slot->magic),
+                        static_cast<LONG>(wire::kSnapshotMagic));
     ReleaseSRWLockExclusive(&snapshotLock);
 }
 
@@ -391,6 +415,19 @@ void menuLoopStep() {
     queueRecords(records, n);
 }
 
+// A pop-up menu window is being created on this thread. When the thread shows no menu at this moment, a new
+// menu loop begins: its state starts again, so that the loop's first pop-up is reported with WM_INITMENU
+// even when the last loop of the thread showed the same windows or menus (nothing else tells the end of a
+// loop: the filter is not called once it is over).
+void menuWindowCreated() {
+    const DWORD thread = GetCurrentThreadId();
+    ShownPopup now[kMaxPopups];
+    if (shownPopups(thread, now) > 0) return; // a sub-menu of the running loop
+    if (!TryAcquireSRWLockExclusive(&loopLock)) return;
+    loopStateOf(thread)->count = 0;
+    ReleaseSRWLockExclusive(&loopLock);
+}
+
 LRESULT CALLBACK filterProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == MSGF_MENU) menuLoopStep();
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -422,7 +459,10 @@ LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
         const HookRecord r{static_cast<DWORD>(wParam), WM_CREATE, create != nullptr ? low32(create->lpcs) : 0,
                            0};
         queueRecords(&r, 1);
-        if (create != nullptr && isMenuClass(create->lpcs)) nudgeMenuLoop(reinterpret_cast<HWND>(wParam));
+        if (create != nullptr && isMenuClass(create->lpcs)) {
+            menuWindowCreated();
+            nudgeMenuLoop(reinterpret_cast<HWND>(wParam));
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -438,7 +478,7 @@ bool openBulk() {
     if (bulkOpened != 0) return bulk != nullptr;
     AcquireSRWLockExclusive(&processLock);
     if (bulkOpened == 0) {
-        bulkHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+        bulkHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, sessionOnly(), PAGE_READWRITE, 0,
                                         sizeof(wire::BulkSection), wire::kBulkSectionName);
         if (bulkHandle != nullptr)
             bulk = static_cast<wire::BulkSection*>(
@@ -748,10 +788,8 @@ LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
         if (msg != nullptr && menuBarRequest != 0 && msg->message == menuBarRequest) {
             snapshotMenu(GetMenu(msg->hwnd), msg->hwnd);
-            {
-                QueueLock lock(kLockWaitMs);
-                if (lock.held()) section->answerSequence = static_cast<std::uint32_t>(msg->wParam);
-            }
+            InterlockedExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence),
+                                static_cast<LONG>(msg->wParam));
             HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookAnswerEventName);
             if (answered != nullptr) {
                 SetEvent(answered);
@@ -811,11 +849,13 @@ __declspec(dllexport) void WINAPI FreeHook() {
     if (section != nullptr) registerHost(GetCurrentProcessId(), false);
 }
 
-// Moves up to capacity queued records into buffer and returns how many; 0 when none (or no section).
+// Moves up to capacity queued records into buffer and returns how many; 0 when none (or no section), -1
+// when the queue's mutex is held elsewhere at this moment: the caller's thread (the program's user-interface
+// thread) never waits for it, and asks again later.
 __declspec(dllexport) int WINAPI PopMessage(HookRecord* buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0 || !openShared()) return 0;
-    QueueLock lock(kProgramLockWaitMs);
-    if (!lock.held()) return 0;
+    QueueLock lock(0);
+    if (!lock.held()) return -1;
     checkHeader();
     int n = 0;
     while (n < capacity && section->head != section->tail) {
@@ -838,19 +878,15 @@ __declspec(dllexport) BOOL WINAPI RequestMenuBar(HWND window, DWORD timeoutMs) {
     if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return FALSE;
-    if (answerEvent == nullptr) answerEvent = CreateEventA(nullptr, FALSE, FALSE, wire::kHookAnswerEventName);
+    if (answerEvent == nullptr)
+        answerEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kHookAnswerEventName);
     if (answerEvent == nullptr) return FALSE;
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
     if (hook == nullptr) return FALSE;
-    std::uint32_t sequence = 0;
-    {
-        QueueLock lock(timeoutMs);
-        if (lock.held()) {
-            checkHeader();
-            sequence = ++section->requestSequence;
-            if (sequence == 0) sequence = ++section->requestSequence;
-        }
-    }
+    // The number needs no mutex: a program holding the queue's mutex must not keep menu bars from being read.
+    auto* counter = reinterpret_cast<volatile LONG*>(&section->requestSequence);
+    auto sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
+    if (sequence == 0) sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
     bool answered = false;
     if (sequence != 0 && PostMessageA(window, menuBarRequest, sequence, 0)) {
         const DWORD start = GetTickCount();
@@ -894,8 +930,9 @@ __declspec(dllexport) DWORD WINAPI BulkChunk(HWND control, const wire::BulkReque
         return 0;
     static HANDLE bulkMutex = nullptr;
     static HANDLE bulkEvent = nullptr;
-    if (bulkMutex == nullptr) bulkMutex = CreateMutexA(nullptr, FALSE, wire::kBulkMutexName);
-    if (bulkEvent == nullptr) bulkEvent = CreateEventA(nullptr, FALSE, FALSE, wire::kBulkAnswerEventName);
+    if (bulkMutex == nullptr) bulkMutex = CreateMutexA(sessionOnly(), FALSE, wire::kBulkMutexName);
+    if (bulkEvent == nullptr)
+        bulkEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kBulkAnswerEventName);
     if (bulkMutex == nullptr || bulkEvent == nullptr) return 0;
     const DWORD r = WaitForSingleObject(bulkMutex, timeoutMs);
     if (r != WAIT_OBJECT_0 && r != WAIT_ABANDONED) return 0;

@@ -1,12 +1,12 @@
-// Reading menu snapshots out of the untrusted shared section: every field is copied into a local with
-// memcpy and checked there, never read twice, so a writer changing the bytes meanwhile cannot lead the
-// reader outside the section. Any thread.
+// Reading menu snapshots out of the untrusted shared section: each slot is copied once into memory of this
+// process and checked whole there (header, ranges, checksum, every text), so a writer changing the bytes
+// meanwhile can only make the copy fail its checks. Any thread (one SnapshotSet per thread at a time).
 #include "platform/menu_snapshot.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "platform/wire.h"
+#include "platform/text.h"
 
 namespace vantor {
 
@@ -23,75 +23,122 @@ bool sameHandle(std::uint64_t stored, Hmenu menu) {
            static_cast<std::uint32_t>(static_cast<std::uintptr_t>(menu));
 }
 
-template <typename T> T readAt(const unsigned char* base, std::size_t offset) {
-    T value;
-    std::memcpy(&value, base + offset, sizeof value);
-    return value;
+// A trail byte of a double-byte character, and a byte that stands alone, in code page 932.
+bool isTrailByte(unsigned char c) {
+    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+bool isSingleByte(unsigned char c) {
+    return (c >= 0x01 && c <= 0x7F) || (c >= 0xA1 && c <= 0xDF);
 }
 
-// Where a menu was found: the slot's offset in the section, and the menu's items within the slot.
-struct Found {
-    std::size_t slot;
-    std::uint32_t first;
-    std::uint32_t count;
-};
-
-// The newest slot whose header is sound and which lists menu with an item range inside the slot.
-bool findMenu(const unsigned char* base, std::size_t size, Hmenu menu, Found* out) {
-    if (base == nullptr || isNull(menu)) return false;
-    bool found = false;
-    std::uint32_t best = 0;
-    for (std::uint32_t s = 0; s < wire::kSnapshotSlots; ++s) {
-        const std::size_t slot = offsetof(HookSection, slots) + s * sizeof(MenuSnapshot);
-        if (slot + sizeof(MenuSnapshot) > size) break;
-        if (readAt<std::uint32_t>(base, slot + offsetof(MenuSnapshot, magic)) != wire::kSnapshotMagic)
-            continue;
-        const auto sequence = readAt<std::uint32_t>(base, slot + offsetof(MenuSnapshot, sequence));
-        const auto menuCount = readAt<std::uint32_t>(base, slot + offsetof(MenuSnapshot, menuCount));
-        const auto itemCount = readAt<std::uint32_t>(base, slot + offsetof(MenuSnapshot, itemCount));
-        if (menuCount > wire::kSnapshotMenus || itemCount > wire::kSnapshotItems) continue;
-        if (found && sequence <= best) continue;
-        for (std::uint32_t m = 0; m < menuCount; ++m) {
-            const auto entry =
-                readAt<SnapshotMenu>(base, slot + offsetof(MenuSnapshot, menus) + m * sizeof(SnapshotMenu));
-            if (!sameHandle(entry.handle, menu)) continue;
-            if (entry.first > itemCount || entry.count > itemCount - entry.first) break;
-            *out = Found{slot, entry.first, entry.count};
-            best = sequence;
-            found = true;
-            break;
-        }
+bool soundSnapshot(const MenuSnapshot& s) {
+    if (s.menuCount == 0 || s.menuCount > wire::kSnapshotMenus || s.itemCount > wire::kSnapshotItems)
+        return false;
+    if (s.checksum != wire::snapshotChecksum(s)) return false;
+    for (std::uint32_t m = 0; m < s.menuCount; ++m) {
+        const SnapshotMenu& e = s.menus[m];
+        if (e.first > s.itemCount || e.count > s.itemCount - e.first) return false;
     }
-    return found;
+    for (std::uint32_t i = 0; i < s.itemCount; ++i)
+        if (!soundSnapshotText(s.items[i].text, sizeof s.items[i].text)) return false;
+    return true;
 }
 
 } // namespace
 
+bool soundSnapshotText(const char* field, std::size_t cap) {
+    std::size_t i = 0;
+    while (i < cap && field[i] != '\0') {
+        const auto c = static_cast<unsigned char>(field[i]);
+        if (isCp932LeadByte(c)) {
+            if (i + 1 >= cap || !isTrailByte(static_cast<unsigned char>(field[i + 1]))) return false;
+            i += 2;
+        } else if (isSingleByte(c)) {
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    if (i >= cap) return false; // no terminator inside the field
+    for (; i < cap; ++i)
+        if (field[i] != '\0') return false;
+    return true;
+}
+
+SnapshotSet::SnapshotSet() : copies_(new MenuSnapshot[wire::kSnapshotSlots]) {}
+SnapshotSet::~SnapshotSet() = default;
+
+void SnapshotSet::load(const void* section, std::size_t size) {
+    damaged_ = 0;
+    const auto* base = static_cast<const unsigned char*>(section);
+    for (std::uint32_t s = 0; s < wire::kSnapshotSlots; ++s) {
+        kept_[s] = false;
+        const std::size_t slot = offsetof(HookSection, slots) + s * sizeof(MenuSnapshot);
+        if (base == nullptr || slot + sizeof(MenuSnapshot) > size) continue;
+        // The header and menu table first; the items only as far as the copied count says they are in use.
+        MenuSnapshot& copy = copies_[s];
+        std::memcpy(&copy, base + slot, offsetof(MenuSnapshot, items));
+        if (copy.magic != wire::kSnapshotMagic) continue;
+        if (copy.itemCount <= wire::kSnapshotItems)
+            std::memcpy(copy.items, base + slot + offsetof(MenuSnapshot, items),
+                        copy.itemCount * sizeof(SnapshotItem));
+        kept_[s] = soundSnapshot(copy);
+        if (!kept_[s]) ++damaged_;
+    }
+}
+
+const MenuSnapshot* SnapshotSet::find(Hmenu menu, const SnapshotMenu** entry) const {
+    const MenuSnapshot* best = nullptr;
+    if (isNull(menu)) return nullptr;
+    for (std::uint32_t s = 0; s < wire::kSnapshotSlots; ++s) {
+        if (!kept_[s]) continue;
+        const MenuSnapshot& copy = copies_[s];
+        if (best != nullptr && copy.sequence <= best->sequence) continue;
+        for (std::uint32_t m = 0; m < copy.menuCount; ++m) {
+            if (!sameHandle(copy.menus[m].handle, menu)) continue;
+            best = &copy;
+            *entry = &copy.menus[m];
+            break;
+        }
+    }
+    return best;
+}
+
+int SnapshotSet::itemCount(Hmenu menu) const {
+    const SnapshotMenu* entry = nullptr;
+    return find(menu, &entry) != nullptr ? static_cast<int>(entry->count) : -1;
+}
+
+bool SnapshotSet::cut(Hmenu menu) const {
+    const SnapshotMenu* entry = nullptr;
+    return find(menu, &entry) != nullptr && (entry->flags & wire::kSnapshotMenuCut) != 0;
+}
+
+bool SnapshotSet::item(Hmenu menu, int position, MenuItem* out) const {
+    *out = MenuItem{};
+    const SnapshotMenu* entry = nullptr;
+    const MenuSnapshot* s = position >= 0 ? find(menu, &entry) : nullptr;
+    if (s == nullptr || static_cast<std::uint32_t>(position) >= entry->count) return false;
+    const SnapshotItem& it = s->items[entry->first + position];
+    out->separator = (it.flags & wire::kSnapshotItemSeparator) != 0;
+    out->subMenu = static_cast<Hmenu>(static_cast<std::uintptr_t>(it.subMenu));
+    if (out->separator) return true;
+    out->id = !isNull(out->subMenu) ? -1 : it.id;
+    static_assert(sizeof out->text == sizeof it.text, "item text fields");
+    std::memcpy(out->text, it.text, sizeof out->text); // checked: terminated inside the field
+    return true;
+}
+
 int snapshotMenuItemCount(const void* section, std::size_t size, Hmenu menu) {
-    Found f;
-    if (!findMenu(static_cast<const unsigned char*>(section), size, menu, &f)) return -1;
-    return static_cast<int>(f.count);
+    SnapshotSet set;
+    set.load(section, size);
+    return set.itemCount(menu);
 }
 
 bool snapshotMenuItem(const void* section, std::size_t size, Hmenu menu, int position, MenuItem* out) {
-    *out = MenuItem{};
-    const auto* base = static_cast<const unsigned char*>(section);
-    Found f;
-    if (position < 0 || !findMenu(base, size, menu, &f)) return false;
-    if (static_cast<std::uint32_t>(position) >= f.count) return false;
-    const std::size_t at =
-        f.slot + offsetof(MenuSnapshot, items) + (f.first + position) * sizeof(SnapshotItem);
-    const auto subMenu = readAt<std::uint64_t>(base, at + offsetof(SnapshotItem, subMenu));
-    const auto id = readAt<std::int32_t>(base, at + offsetof(SnapshotItem, id));
-    const auto flags = readAt<std::uint32_t>(base, at + offsetof(SnapshotItem, flags));
-    out->separator = (flags & wire::kSnapshotItemSeparator) != 0;
-    out->subMenu = static_cast<Hmenu>(static_cast<std::uintptr_t>(subMenu));
-    if (out->separator) return true;
-    out->id = !isNull(out->subMenu) ? -1 : id;
-    // The text is cut at its field: at most 255 bytes, always terminated.
-    std::memcpy(out->text, base + at + offsetof(SnapshotItem, text), sizeof out->text - 1);
-    out->text[sizeof out->text - 1] = '\0';
-    return true;
+    SnapshotSet set;
+    set.load(section, size);
+    return set.item(menu, position, out);
 }
 
 } // namespace vantor

@@ -64,6 +64,17 @@ class WindowSystem {
     virtual Hmenu menuOf(Hwnd w) = 0;       // GetMenu
     virtual int menuItemCount(Hmenu m) = 0; // GetMenuItemCount: -1 for no / an invalid menu
     virtual bool menuItem(Hmenu m, int position, MenuItem* out) = 0;
+    // The window's menu bar as far as it can be known without asking the window's thread (GetMenu alone):
+    // for the user-interface thread, which must not wait for another application.
+    virtual Hmenu knownMenuOf(Hwnd w) { return menuOf(w); }
+    // Whether the window's thread shows a pop-up menu window at this moment (a visible "#32768" window of
+    // that thread): a menu event whose menu is no longer shown names a menu that is gone.
+    virtual bool menuShownFor(Hwnd) { return true; }
+    // Whether the menu was read only in part (a snapshot too small for it).
+    virtual bool menuCut(Hmenu) { return false; }
+    // Why the last menu whose items could not be read was not read (one line, for vantor-cli --verbose);
+    // empty when nothing is known.
+    virtual const char* menuProblem() { return ""; }
     // GetWindowLongPtrA(GWL_STYLE): the window's style bits, 0 for a window that does not exist.
     virtual std::uint32_t windowStyle(Hwnd w) = 0;
     // GetWindowThreadProcessId: the thread id (0 for a window that does not exist), the process id in *pid.

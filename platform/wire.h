@@ -235,20 +235,25 @@ constexpr std::uint32_t kHookQueueCapacity = 256;    // records; a full queue dr
 constexpr std::uint32_t kHookMaxHosts = 4;           // processes whose own windows are not queued
 constexpr std::uint32_t kHookRecentRecords = 16;     // the last records queued, to tell an event seen twice
 constexpr std::uint32_t kSnapshotSlots = 8;          // the newest menu snapshots, oldest overwritten
-constexpr std::uint32_t kSnapshotMenus = 32;         // menus in one snapshot (the menu and its sub-menus)
-constexpr std::uint32_t kSnapshotItems = 128;        // items in one snapshot, over all its menus
+constexpr std::uint32_t kSnapshotMenus = 64;         // menus in one snapshot (the menu and its sub-menus)
+constexpr std::uint32_t kSnapshotItems = 512;        // items in one snapshot, over all its menus
 constexpr std::uint32_t kSnapshotTextSize = 256;     // item text field, NUL included
-constexpr std::uint32_t kSectionMagic = 0x31534856;  // "VHS1"
-constexpr std::uint32_t kSnapshotMagic = 0x314E4D56; // "VMN1"
+constexpr std::uint32_t kSectionMagic = 0x32534856;  // "VHS2"
+constexpr std::uint32_t kSnapshotMagic = 0x324E4D56; // "VMN2"
 constexpr std::uint32_t kSnapshotItemSeparator = 1;  // SnapshotItem::flags
+constexpr std::uint32_t kSnapshotMenuCut = 1;        // SnapshotMenu::flags: items or sub-menus did not fit
 
-// A menu of a snapshot: its handle and its items, items[first] to items[first + count - 1].
+// A menu of a snapshot: its handle and its items, items[first] to items[first + count - 1]. kSnapshotMenuCut
+// marks a menu whose items did not all fit, or one of whose sub-menus could not be listed.
 struct SnapshotMenu {
     std::uint64_t handle;
     std::uint32_t first;
     std::uint32_t count;
+    std::uint32_t flags;
+    std::uint32_t reserved;
 };
-// An item as GetMenuItemInfoA gave it inside the menu's process.
+// An item as GetMenuItemInfoA gave it inside the menu's process; the text field is zero-filled after the
+// text's terminator.
 struct SnapshotItem {
     std::uint64_t subMenu;
     std::int32_t id;
@@ -256,18 +261,41 @@ struct SnapshotItem {
     char text[kSnapshotTextSize];
 };
 // A menu and its sub-menus as they stood when the menu was shown (or when its menu bar was asked for).
+// checksum covers everything from sequence on that the counts say is in use (snapshotChecksum); a slot is
+// written without the queue's mutex, so a reader takes only a copy whose checksum holds.
 struct MenuSnapshot {
     std::uint32_t magic;    // kSnapshotMagic once complete
     std::uint32_t sequence; // from HookSection::nextSequence; the highest is the newest
     std::uint64_t window;   // the menu's owner
     std::uint32_t menuCount;
     std::uint32_t itemCount;
+    std::uint32_t checksum;
+    std::uint32_t reserved;
     SnapshotMenu menus[kSnapshotMenus]; // menus[0] is the menu the snapshot was taken of
     SnapshotItem items[kSnapshotItems];
 };
+
+// FNV-1a over the snapshot's header (sequence to itemCount), its menus and its items in use; counts past
+// the capacity give 0, which no sound snapshot is sealed with. The writer stores it in `checksum` last.
+inline std::uint32_t snapshotChecksum(const MenuSnapshot& s) {
+    if (s.menuCount > kSnapshotMenus || s.itemCount > kSnapshotItems) return 0;
+    std::uint32_t h = 2166136261u;
+    auto mix = [&h](const void* data, std::size_t n) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < n; ++i)
+            h = (h ^ p[i]) * 16777619u;
+    };
+    mix(&s.sequence, offsetof(MenuSnapshot, checksum) - offsetof(MenuSnapshot, sequence));
+    mix(s.menus, s.menuCount * sizeof(SnapshotMenu));
+    mix(s.items, s.itemCount * sizeof(SnapshotItem));
+    return h == 0 ? 1 : h;
+}
+
 // The whole shared section. head and tail count records ever taken and queued; the queue holds
-// tail - head records at queue[i % kHookQueueCapacity]. Everything is written under the named mutex except
-// dropped (interlocked), which counts records lost to a full queue or a mutex that could not be had.
+// tail - head records at queue[i % kHookQueueCapacity]. The queue and the recent records are written under
+// the named mutex; dropped, nextSequence, requestSequence and answerSequence are changed with interlocked
+// operations and the snapshot slots are written without the mutex (each sealed by its checksum), so that a
+// program holding the mutex stops no more than the queue.
 struct HookSection {
     std::uint32_t magic;
     std::uint32_t size; // sizeof(HookSection) of the writer
@@ -284,9 +312,9 @@ struct HookSection {
     HookRecord queue[kHookQueueCapacity];
     MenuSnapshot slots[kSnapshotSlots];
 };
-static_assert(sizeof(SnapshotMenu) == 16, "snapshot menu");
+static_assert(sizeof(SnapshotMenu) == 24, "snapshot menu");
 static_assert(sizeof(SnapshotItem) == 16 + kSnapshotTextSize, "snapshot item");
-static_assert(offsetof(MenuSnapshot, menus) == 24 && sizeof(MenuSnapshot) % 8 == 0, "menu snapshot");
+static_assert(offsetof(MenuSnapshot, menus) == 32 && sizeof(MenuSnapshot) % 8 == 0, "menu snapshot");
 static_assert(offsetof(HookSection, recent) == 116 && offsetof(HookSection, queue) == 372 &&
                   offsetof(HookSection, slots) % 8 == 0,
               "hook section");

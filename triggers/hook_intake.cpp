@@ -1,10 +1,15 @@
-// The hook intake over the platform's hook library seam. User-interface thread.
+// The hook intake over the platform's hook library seam, with its bounds against flooding records and the
+// menus held while a capture runs. User-interface thread.
 #include "triggers/hook_intake.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 
+#include "capture/capture_state.h"
 #include "capture/menu_capture.h"
+#include "inventory/text_node.h"
 #include "platform/hook_library.h"
 #include "platform/wire.h"
 
@@ -13,25 +18,88 @@ namespace vantor {
 namespace {
 
 constexpr int kBatch = 10;
-// A library that keeps answering with a negative count would hold the user-interface thread in the loop for
-// ever; after this many such answers in a row the intake gives up until the next signal.
-constexpr int kMaxNegativeAnswers = 8;
+// After an answer that the queue's lock is held elsewhere, and while menus are held for a running capture,
+// the intake asks to be called again after this long.
+constexpr unsigned kRetryMs = 100;
+constexpr int kRecent = 16;
+
+std::uint64_t steadyMs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+// The intake's memory between calls.
+struct IntakeState {
+    std::uint64_t (*clock)() = &steadyMs;
+    wire::HookRecord recent[kRecent] = {};
+    std::uint64_t recentAt[kRecent] = {};
+    int recentNext = 0;
+    std::uint64_t sectionAt[kIntakeSectionsPerSecond] = {}; // when the last sections were taken
+    int sectionNext = 0;
+    int sectionsTaken = 0;
+    std::deque<AddedMenu> held;
+};
+IntakeState state;
 
 // A record keeps 32 bits of a handle; they are widened as the system widens a 32-bit handle (with sign).
 std::uintptr_t widen(std::uint32_t field) {
     return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<std::int32_t>(field)));
 }
 
+bool sameRecord(const wire::HookRecord& a, const wire::HookRecord& b) {
+    return a.window == b.window && a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;
+}
+
+// True when an equal record was taken less than kIntakeRepeatMs ago; remembers this one otherwise.
+bool repeated(const wire::HookRecord& r, std::uint64_t now) {
+    for (int i = 0; i < kRecent; ++i)
+        if (state.recentAt[i] != 0 && now - state.recentAt[i] < kIntakeRepeatMs &&
+            sameRecord(state.recent[i], r))
+            return true;
+    state.recent[state.recentNext] = r;
+    state.recentAt[state.recentNext] = now == 0 ? 1 : now;
+    state.recentNext = (state.recentNext + 1) % kRecent;
+    return false;
+}
+
+// True when kIntakeSectionsPerSecond sections were taken within the last kIntakeWindowMs.
+bool overCeiling(std::uint64_t now) {
+    if (state.sectionsTaken < kIntakeSectionsPerSecond) return false;
+    return now - state.sectionAt[state.sectionNext] < kIntakeWindowMs; // the oldest of the last ones
+}
+
+void countSection(std::uint64_t now) {
+    state.sectionAt[state.sectionNext] = now;
+    state.sectionNext = (state.sectionNext + 1) % kIntakeSectionsPerSecond;
+    ++state.sectionsTaken;
+}
+
+void menuEvent(const wire::HookRecord& r) {
+    const auto window = static_cast<Hwnd>(widen(r.window));
+    const auto menu = static_cast<Hmenu>(widen(r.wParam));
+    const std::uint64_t now = state.clock();
+    if (repeated(r, now) || overCeiling(now) || !ws().menuShownFor(window)) return;
+    if (r.message == wire::WM_INITMENU) startAddedMenuLoop();
+    AddedMenu taken;
+    if (!takeAddedMenu(window, menu, &taken)) return;
+    countSection(now);
+    if (!captureRunning.load()) {
+        writeAddedMenu(taken);
+    } else if (static_cast<int>(state.held.size()) < kIntakeHeld) {
+        state.held.push_back(taken);
+    } else {
+        destroyNode(taken.root);
+    }
+}
+
 void handleRecord(const wire::HookRecord& r) {
     switch (r.message) {
     case wire::WM_INITMENU:
-    case wire::WM_INITMENUPOPUP:
-        captureAddedMenu(static_cast<Hwnd>(widen(r.window)), static_cast<Hmenu>(widen(r.wParam)));
-        break;
+    case wire::WM_INITMENUPOPUP: menuEvent(r); break;
     case wire::WM_ENTERIDLE:
         // Only a menu loop idling; the value 2 is no menu, so the capture falls back to a menu bar.
-        if (r.wParam == wire::MSGF_MENU)
-            captureAddedMenu(static_cast<Hwnd>(widen(r.window)), static_cast<Hmenu>(widen(r.wParam)));
+        if (r.wParam == wire::MSGF_MENU) menuEvent(r);
         break;
     case wire::WM_CREATE: {
         char line[256];
@@ -47,23 +115,43 @@ void handleRecord(const wire::HookRecord& r) {
 
 } // namespace
 
-void drainHookMessages(bool captureContextMenu) {
-    if (!captureContextMenu) return;
+unsigned drainHookMessages(bool captureContextMenu) {
     wire::HookRecord buffer[kBatch];
-    int negativeInARow = 0;
-    for (int n = hookLibrary().popMessage(buffer, kBatch); n != 0;
-         n = hookLibrary().popMessage(buffer, kBatch)) {
-        if (n < 0) {
-            // An empty batch: ask again, within bounds.
-            if (++negativeInARow >= kMaxNegativeAnswers) return;
-            continue;
+    unsigned again = kIntakeIdle;
+    for (int taken = 0;;) {
+        if (taken >= kIntakeRecordsPerCall) {
+            again = 0; // more may wait: after the window messages
+            break;
         }
-        negativeInARow = 0;
+        const int n = hookLibrary().popMessage(buffer, kBatch);
+        if (n == 0) break;
+        if (n < 0) {
+            again = kRetryMs; // the queue's lock is held elsewhere: never wait for it here
+            break;
+        }
         // A count past the buffer cannot be trusted beyond the buffer.
         const int count = n > kBatch ? kBatch : n;
+        taken += count;
+        if (!captureContextMenu) continue; // taken out and dropped
         for (int i = 0; i < count; ++i)
             handleRecord(buffer[i]);
     }
+    // Held menus go in once no capture or pass runs; captures start only on this thread, so none starts
+    // while they are written.
+    while (!state.held.empty() && !captureRunning.load()) {
+        AddedMenu menu = state.held.front();
+        state.held.pop_front();
+        writeAddedMenu(menu);
+    }
+    if (!state.held.empty() && again > kRetryMs) again = kRetryMs;
+    return again;
+}
+
+void resetHookIntake(std::uint64_t (*clock)()) {
+    for (AddedMenu& m : state.held)
+        destroyNode(m.root);
+    state = IntakeState{};
+    if (clock != nullptr) state.clock = clock;
 }
 
 } // namespace vantor

@@ -367,6 +367,13 @@ bool FakeDesktop::isWindow(Hwnd w) {
 
 Hmenu FakeDesktop::menuOf(Hwnd w) {
     std::lock_guard<std::recursive_mutex> g(lock);
+    ++menuOfCalls;
+    FakeWindow* fw = window(w);
+    return fw ? fw->menu : Hmenu{};
+}
+
+Hmenu FakeDesktop::knownMenuOf(Hwnd w) {
+    std::lock_guard<std::recursive_mutex> g(lock);
     FakeWindow* fw = window(w);
     return fw ? fw->menu : Hmenu{};
 }

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,12 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
                      bool separator = false);
     void setMenu(Hwnd w, Hmenu menu);
     void destroyMenu(Hmenu menu);
+    // Windows whose thread shows no pop-up menu (menuShownFor false), and menus read only in part
+    // (menuCut true); tests fill them directly.
+    std::set<Hwnd> menusClosed;
+    std::set<Hmenu> cutMenus;
+    // menuOf calls so far (on Win32 each may ask the window's thread for its menu bar and wait for it).
+    int menuOfCalls = 0;
     // Called before each message is delivered (after the target is looked up); lets a test make a window
     // vanish or a stop flag rise in the middle of a capture. Runs without the desktop's lock held.
     std::function<void(Hwnd, std::uint32_t)> beforeMessage;
@@ -171,6 +178,10 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     Hmenu menuOf(Hwnd w) override;
     int menuItemCount(Hmenu m) override;
     bool menuItem(Hmenu m, int position, MenuItem* out) override;
+    bool menuShownFor(Hwnd w) override { return menusClosed.count(w) == 0; }
+    // The menu bar without asking the window's thread: not counted in menuOfCalls.
+    Hmenu knownMenuOf(Hwnd w) override;
+    bool menuCut(Hmenu m) override { return cutMenus.count(m) != 0; }
     std::uint32_t windowStyle(Hwnd w) override;
     std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override;
     bool sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,

@@ -1,7 +1,8 @@
 // msghook.dll loaded at run time, and the menu snapshots it leaves in its shared section, read for the
-// window system where the menu functions refuse another process's menu (Wine). The section is copied
-// under its mutex into a buffer of this process and read there with the portable, bounds-checked reader
-// (platform/menu_snapshot.h): the section is writable by any process and trusted in nothing.
+// window system where the menu functions refuse another process's menu (Wine). Each slot of the section is
+// copied into memory of this process and checked whole there by the portable reader
+// (platform/menu_snapshot.h), without waiting for the section's mutex: the section is writable by any
+// process and trusted in nothing. Every failure to read a menu leaves a one-line reason for --verbose.
 //
 // Threads: loading and unloading on the main thread; the snapshot functions on any thread (one lock).
 #include "platform/hook_library.h"
@@ -11,6 +12,7 @@
 #include "platform/win32/win32_impl.h"
 #include "platform/win32/win32_platform.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -26,6 +28,8 @@ using BulkBeginCall = void*(WINAPI*)(HWND);
 using BulkEndCall = void(WINAPI*)(void*);
 using BulkChunkCall = DWORD(WINAPI*)(HWND, const wire::BulkRequest*, DWORD*, void*, DWORD, DWORD);
 
+// How long the checked copies of the snapshots answer for the menus they hold before they are taken anew.
+constexpr DWORD kSnapshotReuseMs = 250;
 // How long a window whose menu-bar request went unanswered is not asked again.
 constexpr DWORD kUnansweredPauseMs = 30000;
 
@@ -58,9 +62,8 @@ class HookLibraryWin32 : public HookLibrary {
         EnterCriticalSection(&lock_);
         if (view_ != nullptr) UnmapViewOfFile(view_);
         if (mapping_ != nullptr) CloseHandle(mapping_);
-        if (mutex_ != nullptr) CloseHandle(mutex_);
         view_ = nullptr;
-        mapping_ = mutex_ = nullptr;
+        mapping_ = nullptr;
         LeaveCriticalSection(&lock_);
         if (module_ != nullptr) FreeLibrary(module_);
         module_ = nullptr;
@@ -87,21 +90,47 @@ class HookLibraryWin32 : public HookLibrary {
     // Asks the window's thread for its menu bar, unless the window is this process's own, a child (whose
     // "menu" is its id), hung, or left a request unanswered a short while ago.
     void requestMenuBar(HWND window) {
-        if (request_ == nullptr) return;
+        if (request_ == nullptr) {
+            setProblem(module_ == nullptr ? "msghook.dll is not loaded"
+                                          : "msghook.dll has no RequestMenuBar");
+            return;
+        }
         if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) return;
         DWORD pid = 0;
         if (GetWindowThreadProcessId(window, &pid) == 0 || pid == GetCurrentProcessId()) return;
-        if (IsHungAppWindow(window)) return;
+        if (IsHungAppWindow(window)) {
+            setProblem("the window does not answer (hung): its menu bar was not asked for");
+            return;
+        }
         const DWORD now = GetTickCount();
         EnterCriticalSection(&lock_);
         const bool paused = window == unanswered_ && now - unansweredAt_ < kUnansweredPauseMs;
         LeaveCriticalSection(&lock_);
-        if (paused) return;
+        if (paused) {
+            setProblem("the window left a menu bar request unanswered less than 30 s ago");
+            return;
+        }
+        setProblem("");
+        EnterCriticalSection(&lock_);
+        ++requestsMade_; // a fresh snapshot is coming: the copies are not reused past it
+        LeaveCriticalSection(&lock_);
         if (request_(window, kMessageTimeoutMs)) return;
+        char why[160];
+        std::snprintf(why, sizeof why,
+                      "the hook library could not ask the window's thread, or it did not answer within %u ms",
+                      kMessageTimeoutMs);
+        setProblem(why);
         EnterCriticalSection(&lock_);
         unanswered_ = window;
         unansweredAt_ = GetTickCount();
         LeaveCriticalSection(&lock_);
+    }
+
+    const char* problem() {
+        EnterCriticalSection(&lock_);
+        std::memcpy(problemOut_, problem_, sizeof problemOut_);
+        LeaveCriticalSection(&lock_);
+        return problemOut_;
     }
 
     // A bulk read is not tried for the program's own windows, a hung window, or a thread that left a bulk
@@ -143,38 +172,74 @@ class HookLibraryWin32 : public HookLibrary {
         if (session != nullptr && bulkEnd_ != nullptr) bulkEnd_(session);
     }
 
+    // The item count of menu: the snapshots are copied and checked anew for each menu asked for, and its
+    // items are then read from those copies.
     int snapshotCount(Hmenu menu) {
         EnterCriticalSection(&lock_);
-        const int n =
-            copySection() ? snapshotMenuItemCount(copy_.get(), sizeof(wire::HookSection), menu) : -1;
+        int n = -1;
+        // The sub-menus of one menu read are taken from the same copies while they are fresh, so that a slot
+        // written over in the middle of the walk cannot take part of the menu away.
+        const bool fresh = snapshots_ && loadedAt_ != 0 && GetTickCount() - loadedAt_ < kSnapshotReuseMs &&
+                           requestsMade_ == requestsAtLoad_;
+        if (fresh && snapshots_->itemCount(menu) >= 0) {
+            n = snapshots_->itemCount(menu);
+        } else if (loadSnapshots()) {
+            n = snapshots_->itemCount(menu);
+            if (n < 0 && (problem_[0] == '\0' || snapshots_->damaged() > 0))
+                setProblemLocked(snapshots_->damaged() > 0
+                                     ? "no sound snapshot of the menu (a snapshot failed its checks)"
+                                     : "no snapshot of the menu in the hook library's section");
+        }
         LeaveCriticalSection(&lock_);
         return n;
     }
     bool snapshotItem(Hmenu menu, int position, MenuItem* out) {
         EnterCriticalSection(&lock_);
-        const bool ok =
-            copySection() && snapshotMenuItem(copy_.get(), sizeof(wire::HookSection), menu, position, out);
+        bool ok = snapshots_ && snapshots_->item(menu, position, out);
+        if (!ok && loadSnapshots()) ok = snapshots_->item(menu, position, out);
         LeaveCriticalSection(&lock_);
         return ok;
     }
+    bool snapshotCut(Hmenu menu) {
+        EnterCriticalSection(&lock_);
+        const bool cut = snapshots_ && snapshots_->cut(menu);
+        LeaveCriticalSection(&lock_);
+        return cut;
+    }
 
   private:
-    // Copies the section into copy_ under the section's mutex (a short wait: the copy is read as untrusted
-    // anyway). False without the library or the section. Caller holds lock_.
-    bool copySection() {
-        if (module_ == nullptr) return false;
+    void setProblem(const char* text) {
+        EnterCriticalSection(&lock_);
+        setProblemLocked(text);
+        LeaveCriticalSection(&lock_);
+    }
+    void setProblemLocked(const char* text) { lstrcpynA(problem_, text, sizeof problem_); }
+
+    // Copies and checks the snapshots of the section (platform/menu_snapshot.h). False without the library
+    // or the section, with the reason left for --verbose. Caller holds lock_.
+    bool loadSnapshots() {
+        if (module_ == nullptr) {
+            setProblemLocked("msghook.dll is not loaded");
+            return false;
+        }
         if (view_ == nullptr) {
             mapping_ = OpenFileMappingA(FILE_MAP_READ, FALSE, wire::kHookSectionName);
-            if (mapping_ == nullptr) return false;
-            view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(wire::HookSection));
-            mutex_ = OpenMutexA(SYNCHRONIZE, FALSE, wire::kHookMutexName);
-            if (view_ == nullptr) return false;
+            if (mapping_ != nullptr)
+                view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(wire::HookSection));
+            if (view_ == nullptr) {
+                if (mapping_ != nullptr) CloseHandle(mapping_);
+                mapping_ = nullptr;
+                setProblemLocked(
+                    "the hook library's section could not be opened (its name may be held by another "
+                    "object)");
+                return false;
+            }
         }
-        if (!copy_) copy_.reset(new (std::nothrow) unsigned char[sizeof(wire::HookSection)]);
-        if (!copy_) return false;
-        const DWORD r = mutex_ != nullptr ? WaitForSingleObject(mutex_, 100) : WAIT_FAILED;
-        std::memcpy(copy_.get(), view_, sizeof(wire::HookSection));
-        if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ReleaseMutex(mutex_);
+        if (!snapshots_) snapshots_.reset(new (std::nothrow) SnapshotSet());
+        if (!snapshots_) return false;
+        snapshots_->load(view_, sizeof(wire::HookSection));
+        loadedAt_ = GetTickCount() | 1;
+        requestsAtLoad_ = requestsMade_;
         return true;
     }
 
@@ -191,9 +256,13 @@ class HookLibraryWin32 : public HookLibrary {
     DWORD bulkUnanswered_ = 0;
     DWORD bulkUnansweredAt_ = 0;
     HANDLE mapping_ = nullptr;
-    HANDLE mutex_ = nullptr;
     void* view_ = nullptr;
-    std::unique_ptr<unsigned char[]> copy_;
+    std::unique_ptr<SnapshotSet> snapshots_;
+    DWORD loadedAt_ = 0;
+    unsigned requestsMade_ = 0;
+    unsigned requestsAtLoad_ = 0;
+    char problem_[160] = "";
+    char problemOut_[160] = "";
     HWND unanswered_ = nullptr;
     DWORD unansweredAt_ = 0;
 };
@@ -241,6 +310,14 @@ int snapshotItemCount(Hmenu menu) {
 
 bool snapshotItem(Hmenu menu, int position, MenuItem* out) {
     return library().snapshotItem(menu, position, out);
+}
+
+bool snapshotCut(Hmenu menu) {
+    return library().snapshotCut(menu);
+}
+
+const char* snapshotProblem() {
+    return library().problem();
 }
 
 } // namespace win32

@@ -35,6 +35,9 @@ std::size_t cutAtCharacter(const char* text, std::size_t len, std::size_t limit)
 void requestMenuBarSnapshot(HWND window);
 int snapshotItemCount(Hmenu menu);
 bool snapshotItem(Hmenu menu, int position, MenuItem* out);
+bool snapshotCut(Hmenu menu);
+// Why the last menu bar request or snapshot look-up failed; empty when none did.
+const char* snapshotProblem();
 
 class WindowSystemWin32 : public WindowSystem {
   public:
@@ -47,6 +50,10 @@ class WindowSystemWin32 : public WindowSystem {
     Hmenu menuOf(Hwnd w) override;
     int menuItemCount(Hmenu m) override;
     bool menuItem(Hmenu m, int position, MenuItem* out) override;
+    Hmenu knownMenuOf(Hwnd w) override;
+    bool menuShownFor(Hwnd w) override;
+    bool menuCut(Hmenu m) override;
+    const char* menuProblem() override;
     std::uint32_t windowStyle(Hwnd w) override;
     std::uint32_t windowThreadProcessId(Hwnd w, std::uint32_t* pid) override;
     bool sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,

@@ -85,6 +85,31 @@ Hmenu WindowSystemWin32::menuOf(Hwnd w) {
     return fromNative(menu);
 }
 
+Hmenu WindowSystemWin32::knownMenuOf(Hwnd w) {
+    return fromNative(GetMenu(toNative(w)));
+}
+
+// Window enumeration only: no message goes to the other application.
+bool WindowSystemWin32::menuShownFor(Hwnd w) {
+    const DWORD thread = GetWindowThreadProcessId(toNative(w), nullptr);
+    if (thread == 0) return false;
+    HWND popup = nullptr;
+    for (int scanned = 0; scanned < 256; ++scanned) {
+        popup = FindWindowExA(nullptr, popup, "#32768", nullptr);
+        if (popup == nullptr) return false;
+        if (GetWindowThreadProcessId(popup, nullptr) == thread && IsWindowVisible(popup)) return true;
+    }
+    return false;
+}
+
+bool WindowSystemWin32::menuCut(Hmenu m) {
+    return !isNull(m) && GetMenuItemCount(toNative(m)) < 0 && snapshotCut(m);
+}
+
+const char* WindowSystemWin32::menuProblem() {
+    return snapshotProblem();
+}
+
 int WindowSystemWin32::menuItemCount(Hmenu m) {
     if (isNull(m)) return -1;
     const int n = GetMenuItemCount(toNative(m));

@@ -7,7 +7,8 @@
 //   up to a little more than full size), zero-filled, so that AddressSanitizer sees any read past its end.
 //   The remaining input is cut into one piece per snapshot slot and each piece laid over its slot's start
 //   (header, menu table and the first items), as far as the section reaches; with mode bit 1 each slot that
-//   fits gets its magic, so that the fuzzer spends its inputs on counts, ranges and texts.
+//   fits gets its magic and a checksum that holds, so that the fuzzer spends its inputs on counts, ranges
+//   and texts.
 //   The bytes after the prefix are also read as a bulk answer of exactly their length, for request number
 //   = the menu handle, as a first and a later list-view chunk and as a tree-view chunk; with mode bit 2 the
 //   answer gets its magic and sequence, with mode bit 3 also `used` = the bytes behind the header and their
@@ -32,14 +33,14 @@ std::size_t slotStart(std::uint32_t s) {
     return offsetof(wire::HookSection, slots) + s * sizeof(wire::MenuSnapshot);
 }
 
-void query(const std::uint8_t* section, std::size_t size, Hmenu menu) {
-    const int n = vantor::snapshotMenuItemCount(section, size, menu);
+void query(const vantor::SnapshotSet& set, Hmenu menu) {
+    const int n = set.itemCount(menu);
     if (n > static_cast<int>(wire::kSnapshotItems)) __builtin_trap();
     MenuItem item;
     for (int p = -1; p <= n; ++p) {
-        const bool found = vantor::snapshotMenuItem(section, size, menu, p, &item);
+        const bool found = set.item(menu, p, &item);
         if (found != (p >= 0 && p < n)) __builtin_trap();
-        if (found && std::strlen(item.text) >= sizeof item.text) __builtin_trap();
+        if (found && !vantor::soundSnapshotText(item.text, sizeof item.text)) __builtin_trap();
     }
 }
 
@@ -104,11 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (at >= length) break;
         const std::size_t n = piece < length - at ? piece : length - at;
         std::memcpy(bytes + at, data + s * piece, n);
-        if ((mode & 2) != 0 && at + sizeof(wire::MenuSnapshot) <= length)
-            std::memcpy(bytes + at + offsetof(wire::MenuSnapshot, magic), &wire::kSnapshotMagic,
-                        sizeof wire::kSnapshotMagic);
+        if ((mode & 2) != 0 && at + sizeof(wire::MenuSnapshot) <= length) {
+            // The magic and a checksum that holds over what the bytes say is in use.
+            std::unique_ptr<wire::MenuSnapshot> slot(new wire::MenuSnapshot);
+            std::memcpy(slot.get(), bytes + at, sizeof *slot);
+            slot->magic = wire::kSnapshotMagic;
+            slot->checksum = wire::snapshotChecksum(*slot);
+            std::memcpy(bytes + at, slot.get(), sizeof *slot);
+        }
     }
-    query(bytes, length, static_cast<Hmenu>(handle));
+    static vantor::SnapshotSet set; // one set, loaded anew for each input (a set is large)
+    set.load(bytes, length);
+    query(set, static_cast<Hmenu>(handle));
     // The handles the snapshots name are the ones worth asking for.
     const std::size_t entry = (mode >> 4) % wire::kSnapshotMenus;
     for (std::uint32_t s = 0; s < wire::kSnapshotSlots; ++s) {
@@ -117,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (at + sizeof(std::uint64_t) > length) break;
         std::uint64_t h;
         std::memcpy(&h, bytes + at, sizeof h);
-        query(bytes, length, static_cast<Hmenu>(h));
+        query(set, static_cast<Hmenu>(h));
     }
     return 0;
 }

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "capture/menu_capture.h"
 #include "capture_test_support.h"
 
 namespace vantor {
@@ -219,6 +221,39 @@ TEST_F(Dispatcher, MenuBarOfOnlyShortTextsGetsTheFailureLine) {
     desktop.setMenu(frame, bar);
     captureWindow(frame, true);
     EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n") + kFailureText);
+}
+
+// A top-level window's menu bar that exists but cannot be read (the hook library could not be asked) is
+// not left out silently: header, failureLine, and the reason to the observer. A child's "menu" (its id) is
+// no menu bar. A bar read only in part ends with failureLine.
+std::vector<std::string> menuProblems;
+void noteMenuProblem(Hwnd, const char* reason) {
+    menuProblems.push_back(reason);
+}
+
+TEST_F(Dispatcher, MenuBarThatCannotBeReadOrIsCutEndsWithTheFailureLine) {
+    Hwnd frame = topLevel();
+    desktop.setMenu(frame, static_cast<Hmenu>(0x777)); // a handle that no menu answers to
+    Hwnd child = desktop.addWindow(frame, "Panel", "", pid);
+    desktop.setMenu(child, static_cast<Hmenu>(0x778));
+    desktop.window(child)->style = 0x40000000; // WS_CHILD
+    menuProblems.clear();
+    setMenuProblemObserver(&noteMenuProblem);
+    captureWindow(frame, true);
+    setMenuProblemObserver(nullptr);
+    EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n") + kFailureText);
+    EXPECT_EQ(menuProblems, (std::vector<std::string>{"the menu's items could not be read"}));
+
+    CaptureLock().report().clear();
+    Hwnd other = topLevel();
+    Hmenu bar = desktop.addMenu();
+    Hmenu file = desktop.addMenu();
+    desktop.addMenuItem(file, "&Open", 101);
+    desktop.addMenuItem(bar, "&File", 0, file);
+    desktop.setMenu(other, bar);
+    desktop.cutMenus.insert(file);
+    captureWindow(other, true);
+    EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n&File\r\n  + &Open [101]\r\n") + kFailureText);
 }
 
 TEST_F(Dispatcher, SingleWindowStaticShowsItsOwnTextCutTo255Bytes) {

@@ -1,12 +1,13 @@
-// Unit tests of the hook intake against a fake hook library on the fake desktop: the setting that keeps
-// records queued, batches taken until the library answers 0 and handled in order, negative and oversized
-// answers, the WM_ENTERIDLE filter, menu events reaching the added-menu section, and the WM_CREATE debug
-// line.
+// Unit tests of the hook intake against a fake hook library on the fake desktop: the setting that discards
+// records, batches taken until the library answers 0 and handled in order, negative and oversized answers,
+// the WM_ENTERIDLE filter, menu events reaching the added-menu section, and the WM_CREATE debug line; every
+// menu loop recorded, menus held while a capture runs, and the bounds against forged records.
 #include "triggers/hook_intake.h"
 
 #include <string>
 #include <vector>
 
+#include "capture/capture_state.h"
 #include "capture_test_support.h"
 #include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
@@ -17,6 +18,13 @@ namespace {
 using testing_support::EngineTest;
 
 using fake::FakeHookLibrary;
+
+std::uint64_t fakeNow = 1000;
+std::uint64_t fakeClock() {
+    return fakeNow;
+}
+
+const char kSeparator[] = "----------------------------------------------------------------------------\r\n";
 
 wire::HookRecord created(std::uint32_t window) {
     return wire::HookRecord{window, wire::WM_CREATE, 0, 0};
@@ -32,8 +40,12 @@ class HookIntake : public EngineTest {
         EngineTest::SetUp();
         setHookLibrary(&library);
         captureMenus = true;
+        fakeNow = 1000;
+        resetHookIntake(&fakeClock);
     }
     void TearDown() override {
+        resetHookIntake();
+        captureRunning = false;
         setHookLibrary(nullptr);
         EngineTest::TearDown();
     }
@@ -52,13 +64,18 @@ class HookIntake : public EngineTest {
     FakeHookLibrary library;
 };
 
-TEST_F(HookIntake, SettingOffTakesNoRecordOutOfTheLibrary) {
+// Records taken while the setting is off are dropped: none waits to become a stale section later.
+TEST_F(HookIntake, SettingOffTakesTheRecordsOutAndDropsThem) {
     captureMenus = false;
-    library.batches.push_back({1, {created(0x10)}});
-    drainHookMessages(captureMenus);
-    EXPECT_TRUE(library.capacities.empty());
-    EXPECT_EQ(library.batches.size(), 1u);
+    Hwnd w = appWithMenuBar("Editor");
+    library.batches.push_back({2, {created(0x10), wire::HookRecord{low(w), wire::WM_INITMENU, 0, 0}}});
+    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(library.capacities, (std::vector<int>{10, 10}));
+    EXPECT_TRUE(library.batches.empty());
     EXPECT_TRUE(library.debug.empty());
+    captureMenus = true;
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(reportText(), "");
 }
 
 TEST_F(HookIntake, BatchesOfTenAndThreeThenZeroAreAllHandledInOrderInOneCall) {
@@ -85,12 +102,29 @@ TEST_F(HookIntake, CreateRecordGivesTheDebugLineWithBlankAndZeroPadding) {
     EXPECT_EQ(reportText(), "");
 }
 
-TEST_F(HookIntake, NegativeCountIsAnEmptyBatchAndTheLibraryIsAskedAgain) {
+// A negative answer (the queue's lock is held elsewhere) ends the call at once, asking to be called again
+// after a short while, and nothing of that answer is handled; the next call takes the rest.
+TEST_F(HookIntake, NegativeCountEndsTheCallAndAsksToBeCalledAgain) {
     library.batches.push_back({-1, {created(7)}});
     library.batches.push_back({1, {created(8)}});
-    drainHookMessages(captureMenus);
-    EXPECT_EQ(library.capacities.size(), 3u);
+    EXPECT_EQ(drainHookMessages(captureMenus), 100u);
+    EXPECT_EQ(library.capacities.size(), 1u);
+    EXPECT_TRUE(library.debug.empty());
+    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
     EXPECT_EQ(library.debug, (std::vector<std::string>{createdLine("       8")}));
+}
+
+TEST_F(HookIntake, RecordsTakenInOneCallAreBoundedAndTheRestFollowsInTheNextCall) {
+    for (std::uint32_t b = 0; b < 15; ++b) {
+        FakeHookLibrary::Batch ten{10, {}};
+        for (std::uint32_t w = 1; w <= 10; ++w)
+            ten.records.push_back(created(b * 10 + w));
+        library.batches.push_back(ten);
+    }
+    EXPECT_EQ(drainHookMessages(captureMenus), 0u);
+    EXPECT_EQ(library.debug.size(), 100u);
+    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(library.debug.size(), 150u);
 }
 
 TEST_F(HookIntake, LibraryThatOnlyAnswersNegativeDoesNotHoldTheLoopForEver) {
@@ -145,6 +179,94 @@ TEST_F(HookIntake, MenuEventsReachTheAddedMenuSectionOtherMessagesDoNot) {
     ASSERT_EQ(ui.buttons.size(), 2u);
     EXPECT_EQ(ui.buttons[0], std::make_pair(std::string("Menu"), 0));
     EXPECT_EQ(ui.buttons[1], std::make_pair(std::string("Menu"), 3));
+}
+
+// Two menu loops of one window (its context menu, then its File menu): each loop's WM_INITMENU starts the
+// loop anew, so both are recorded; the loop's own WM_INITMENUPOPUP adds nothing more.
+TEST_F(HookIntake, EveryMenuLoopOfTheSameWindowIsRecorded) {
+    Hwnd w = desktop.addWindow(Hwnd{}, "Frame", "Editor", pid);
+    Hmenu context = desktop.addMenu();
+    desktop.addMenuItem(context, "&Copy", 10);
+    Hmenu file = desktop.addMenu();
+    desktop.addMenuItem(file, "&Open", 20);
+    library.batches.push_back({2,
+                               {wire::HookRecord{low(w), wire::WM_INITMENU, 0, low(context)},
+                                wire::HookRecord{low(w), wire::WM_INITMENUPOPUP, 0, low(context)}}});
+    library.batches.push_back({2,
+                               {wire::HookRecord{low(w), wire::WM_INITMENU, 0, low(file)},
+                                wire::HookRecord{low(w), wire::WM_INITMENUPOPUP, 0, low(file)}}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n&Copy [10]\r\n") + kSeparator +
+                                "■ 追加メニュー\r\n&Open [20]\r\n");
+}
+
+// A menu opened while a capture runs is read at once (what it showed then) and written after the capture,
+// not between two of its sections; the intake asks to be called again meanwhile.
+TEST_F(HookIntake, MenuDuringACaptureIsHeldAndWrittenOnceTheCaptureHasEnded) {
+    Hwnd w = desktop.addWindow(Hwnd{}, "Frame", "Editor", pid);
+    Hmenu popup = desktop.addMenu();
+    desktop.addMenuItem(popup, "&Copy", 10);
+    {
+        CaptureLock hold;
+        hold.report().append("■ first section\r\n", std::strlen("■ first section\r\n"));
+    }
+    captureRunning = true;
+    library.batches.push_back({1, {wire::HookRecord{low(w), wire::WM_INITMENU, 0, low(popup)}}});
+    EXPECT_EQ(drainHookMessages(captureMenus), 100u);
+    EXPECT_EQ(reportText(), "■ first section\r\n");
+    EXPECT_TRUE(ui.buttons.empty());
+    desktop.destroyMenu(popup); // the menu has closed by the time the capture ends
+    {
+        CaptureLock hold;
+        hold.report().append("rows\r\n", 6);
+    }
+    EXPECT_EQ(drainHookMessages(captureMenus), 100u);
+    captureRunning = false;
+    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(reportText(),
+              std::string("■ first section\r\nrows\r\n") + kSeparator + "■ 追加メニュー\r\n&Copy [10]\r\n");
+    ASSERT_EQ(ui.buttons.size(), 1u);
+    EXPECT_EQ(ui.buttons[0], std::make_pair(std::string("Menu"), 3));
+}
+
+// Forged records: a menu no longer shown adds nothing, an equal record within a second is dropped, and
+// more than ten sections within a second are not taken.
+TEST_F(HookIntake, RecordsOfMenusNotShownRepeatsAndFloodsAreBounded) {
+    Hwnd closed = appWithMenuBar("Closed");
+    desktop.menusClosed.insert(closed);
+    library.batches.push_back({1, {wire::HookRecord{low(closed), wire::WM_INITMENU, 0, 0}}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(reportText(), "");
+
+    Hwnd a = appWithMenuBar("A");
+    const wire::HookRecord again{low(a), wire::WM_INITMENU, 0, 0};
+    library.batches.push_back({2, {again, again}});
+    drainHookMessages(captureMenus);
+    fakeNow += 999;
+    library.batches.push_back({1, {again}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n") + testing_support::kFailureText);
+    fakeNow += 1;
+    library.batches.push_back({1, {again}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(ui.buttons.size(), 2u);
+
+    fakeNow += 5000;
+    std::vector<Hwnd> windows;
+    for (int i = 0; i < 14; ++i)
+        windows.push_back(appWithMenuBar("Flood"));
+    for (Hwnd w : windows)
+        library.batches.push_back({1, {wire::HookRecord{low(w), wire::WM_INITMENU, 0, 0}}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(ui.buttons.size(), 2u + 10u);
+    fakeNow += 999;
+    library.batches.push_back({1, {wire::HookRecord{low(windows[12]), wire::WM_INITMENU, 0, 1}}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(ui.buttons.size(), 12u);
+    fakeNow += 1;
+    library.batches.push_back({1, {wire::HookRecord{low(windows[13]), wire::WM_INITMENU, 0, 1}}});
+    drainHookMessages(captureMenus);
+    EXPECT_EQ(ui.buttons.size(), 13u);
 }
 
 } // namespace

@@ -224,3 +224,46 @@ TEST_F(MenuCapture, AddedMenuEmptiesTheTreeOfAnEarlierReaderBeforeItsOwnItems) {
 
 } // namespace
 } // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A sub-menu that cannot be read, or a menu read only in part (a snapshot too small for it), is written
+// as far as it was read and the section ends with the failure line: nothing goes missing silently.
+TEST_F(MenuCapture, MenuReadOnlyInPartEndsItsSectionWithTheFailureLine) {
+    Hwnd w = app();
+    Hmenu bar = desktop.addMenu();
+    Hmenu file = desktop.addMenu();
+    desktop.addMenuItem(bar, "&File", 0, file);
+    desktop.addMenuItem(bar, "&Quit", 9);
+    desktop.destroyMenu(file);
+    captureAddedMenu(w, bar);
+    EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n&File\r\n&Quit [9]\r\n") + kFailureText);
+
+    Hwnd other = app("Other");
+    Hmenu popup = contextMenu();
+    desktop.cutMenus.insert(popup);
+    captureAddedMenu(other, popup);
+    EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n&File\r\n&Quit [9]\r\n") + kFailureText +
+                                kSeparatorLine + "■ 追加メニュー\r\n&Copy [10]\r\n&Paste [11]\r\n" +
+                                kFailureText);
+}
+
+// The added-menu capture runs on the user-interface thread: a stale menu handle falls back to the nearest
+// menu bar only as far as it is known without asking the window's thread (menuOf would wait for it).
+TEST_F(MenuCapture, AddedMenuFallsBackToAMenuBarWithoutAskingTheWindowsThread) {
+    Hwnd top = app("Top");
+    Hwnd control = desktop.addWindow(top, "Canvas", "Control", pid);
+    Hmenu bar = desktop.addMenu();
+    desktop.addMenuItem(bar, "&View", 1);
+    desktop.setMenu(top, bar);
+    Hmenu gone = desktop.addMenu();
+    desktop.destroyMenu(gone);
+    desktop.menuOfCalls = 0;
+    captureAddedMenu(control, gone);
+    EXPECT_EQ(reportText(), "■ 追加メニュー\r\n&View [1]\r\n");
+    EXPECT_EQ(desktop.menuOfCalls, 0);
+}
+
+} // namespace
+} // namespace vantor

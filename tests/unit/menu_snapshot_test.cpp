@@ -1,6 +1,7 @@
 // Unit tests of the menu snapshot reader: menus found in the newest well-formed snapshot, items with
 // separators and sub-menus, and a section written by anyone: bad headers, counts and ranges past their
-// bounds, texts without a terminator and sections cut short all give "no such menu", never a read outside.
+// bounds, a checksum that does not hold, texts that are not whole code page 932 texts and sections cut
+// short all give "no such menu", never altered texts or a read outside; the cut mark of a menu.
 #include "platform/menu_snapshot.h"
 
 #include <gtest/gtest.h>
@@ -33,21 +34,25 @@ class MenuSnapshotReader : public ::testing::Test {
         m.window = 0x1005e;
         m.menuCount = 2;
         m.itemCount = 5;
-        m.menus[0] = {kBar, 0, 2};
-        m.menus[1] = {kFile, 2, 3};
+        m.menus[0] = {kBar, 0, 2, 0, 0};
+        m.menus[1] = {kFile, 2, 3, 0, 0};
         item(m, 0, "&File", 0, kFile);
         item(m, 1, "&Help", 9);
         item(m, 2, "&Open", 101);
         item(m, 3, "", 0, 0, wire::kSnapshotItemSeparator);
         item(m, 4, "E&xit", 104);
+        seal(m);
         return m;
     }
+    static void seal(MenuSnapshot& m) { m.checksum = wire::snapshotChecksum(m); }
     static void item(MenuSnapshot& m, int i, const char* text, std::int32_t id, std::uint64_t sub = 0,
                      std::uint32_t flags = 0) {
         m.items[i].subMenu = sub;
         m.items[i].id = id;
         m.items[i].flags = flags;
+        std::memset(m.items[i].text, 0, sizeof m.items[i].text);
         std::strncpy(m.items[i].text, text, sizeof m.items[i].text);
+        seal(m);
     }
     int count(std::uint64_t menu, std::size_t size = sizeof(HookSection)) {
         return snapshotMenuItemCount(section.get(), size, static_cast<Hmenu>(menu));
@@ -92,6 +97,7 @@ TEST_F(MenuSnapshotReader, NewestSnapshotOfAMenuWinsAndHandlesCompareInTheirLow3
     EXPECT_EQ(text(kBar, 1), "&New");
     // A handle sign-extended from its 32 bits is the same menu.
     section->slots[2].menus[0].handle = 0xFFFFFFFF80000010ull;
+    seal(section->slots[2]);
     EXPECT_EQ(count(0x80000010ull), 2);
 }
 
@@ -102,10 +108,11 @@ TEST_F(MenuSnapshotReader, SnapshotsWithBadHeadersOrRangesAreIgnored) {
     EXPECT_EQ(count(kBar), -1);
     writeBar(2, 3).itemCount = wire::kSnapshotItems + 1;
     EXPECT_EQ(count(kBar), -1);
-    // A menu whose items run past the snapshot's item count, or start past it.
+    // A menu whose items run past the snapshot's item count, or start past it, also under a sound checksum.
     MenuSnapshot& overlong = writeBar(3, 4);
     overlong.menus[1].count = 4;
     overlong.menus[0].first = 0xFFFFFFFF;
+    seal(overlong);
     EXPECT_EQ(count(kFile), -1);
     EXPECT_EQ(count(kBar), -1);
     // A sound snapshot beside them is still found.
@@ -113,10 +120,63 @@ TEST_F(MenuSnapshotReader, SnapshotsWithBadHeadersOrRangesAreIgnored) {
     EXPECT_EQ(count(kFile), 3);
 }
 
-TEST_F(MenuSnapshotReader, TextWithoutTerminatorIsCutAtItsField) {
+// Damage anywhere in what the snapshot holds (one flipped bit of a text, a count, a handle) fails the
+// checksum: the menu is unknown and no altered text comes out. An older sound snapshot still answers.
+TEST_F(MenuSnapshotReader, AnyChangedByteMakesTheSnapshotUnknownNeverAlteredText) {
+    const std::size_t fileText =
+        offsetof(MenuSnapshot, items) + 0 * sizeof(wire::SnapshotItem) + offsetof(wire::SnapshotItem, text);
+    for (std::size_t at :
+         {std::size_t{offsetof(MenuSnapshot, sequence)}, std::size_t{offsetof(MenuSnapshot, window)},
+          std::size_t{offsetof(MenuSnapshot, menus) + 8}, fileText, fileText + 3,
+          std::size_t{offsetof(MenuSnapshot, items) + 4 * sizeof(wire::SnapshotItem) + 20}}) {
+        MenuSnapshot& m = writeBar(1, 2);
+        reinterpret_cast<unsigned char*>(&m)[at] ^= 0x04;
+        EXPECT_EQ(count(kBar), -1) << at;
+        EXPECT_EQ(text(kFile, 2), "<none>") << at;
+    }
+    writeBar(6, 1);
+    EXPECT_EQ(text(kFile, 2), "E&xit");
+}
+
+// Under a checksum that holds (a writer that seals whatever it wrote), a text that is no whole code page 932
+// text, or bytes behind a text's terminator, still make the snapshot unknown.
+TEST_F(MenuSnapshotReader, TextsThatAreNotWholeCodePage932TextsMakeTheSnapshotUnknown) {
+    const char* bad[] = {"\x83\x74\x83", // a lead byte without its trail byte ("フ" and half a character)
+                         "\x83\x0a",     // a lead byte followed by a line feed
+                         "ab\xfd",       // a byte that is no character
+                         "\x80x"};
+    for (const char* t : bad) {
+        MenuSnapshot& m = writeBar(0, 1);
+        item(m, 2, t, 101);
+        EXPECT_EQ(count(kFile), -1) << t;
+    }
+    MenuSnapshot& tail = writeBar(0, 1);
+    tail.items[4].text[200] = 'x'; // behind "E&xit"'s terminator
+    seal(tail);
+    EXPECT_EQ(count(kFile), -1);
+    MenuSnapshot& full = writeBar(0, 1);
+    std::memset(full.items[2].text, 'A', sizeof full.items[2].text); // no terminator in the field
+    seal(full);
+    EXPECT_EQ(count(kFile), -1);
+    // Double-byte and half-width texts are sound.
+    MenuSnapshot& good = writeBar(0, 1);
+    item(good, 2, "\x83\x74\x83\x40\x83\x43\x83\x8b(&F) \xb1", 101);
+    EXPECT_EQ(text(kFile, 0), "\x83\x74\x83\x40\x83\x43\x83\x8b(&F) \xb1");
+}
+
+TEST_F(MenuSnapshotReader, CutMarkBelongsToItsMenuOnly) {
+    SnapshotSet set;
     MenuSnapshot& m = writeBar(0, 1);
-    std::memset(m.items[2].text, 'A', sizeof m.items[2].text);
-    EXPECT_EQ(text(kFile, 0), std::string(255, 'A'));
+    m.menus[1].flags = wire::kSnapshotMenuCut;
+    seal(m);
+    set.load(section.get(), sizeof(HookSection));
+    EXPECT_TRUE(set.cut(static_cast<Hmenu>(kFile)));
+    EXPECT_FALSE(set.cut(static_cast<Hmenu>(kBar)));
+    EXPECT_EQ(set.itemCount(static_cast<Hmenu>(kFile)), 3);
+    EXPECT_EQ(set.damaged(), 0);
+    m.window ^= 1;
+    set.load(section.get(), sizeof(HookSection));
+    EXPECT_EQ(set.damaged(), 1);
 }
 
 TEST_F(MenuSnapshotReader, SectionCutShortHoldsOnlyTheSlotsThatFitWhole) {

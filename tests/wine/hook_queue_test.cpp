@@ -62,9 +62,17 @@ class HookQueue : public ::testing::Test {
     // Takes every queued record; counts the creation records per window.
     void takeAll() {
         Record buffer[10];
-        for (int n = pop(buffer, 10); n > 0; n = pop(buffer, 10))
+        // -1: the queue's lock is held by a queueing thread at this moment; ask again shortly.
+        int busy = 0;
+        for (int n = pop(buffer, 10); n != 0 && busy < 1000; n = pop(buffer, 10)) {
+            if (n < 0) {
+                ++busy;
+                Sleep(1);
+                continue;
+            }
             for (int i = 0; i < n; ++i)
                 if (buffer[i].message == kCreate) ++created[buffer[i].window];
+        }
     }
     // Runs hook-flood, taking records all the while when popping; the windows it made, or an empty set.
     std::set<DWORD> flood(int threads, int perThread, bool popping) {

@@ -2,8 +2,12 @@
 // (GetMenuItemCount answers -1), and with the hook library loaded the Win32 window system reads the
 // specimen's menu bar inside the specimen and answers from the snapshot, item by item as the menu holds
 // them. A hung specimen does not answer: the request ends after its time-out, and is not repeated at once.
+// A menu larger than a snapshot holds is stored as far as it fits, the menus that lost items marked cut.
 //
 // Threads: the test thread only.
+// wire.h (through menu_snapshot.h) names its constants like the SDK's macros: before <windows.h>.
+#include "platform/menu_snapshot.h"
+
 #include "tests/wine/platform_specimen.h"
 
 #include <string>
@@ -85,6 +89,78 @@ TEST_F(PlatformHookMenuHung, RequestToAHungTargetEndsAfterItsTimeOutAndIsNotRepe
     start = GetTickCount();
     ws().menuOf(topHandle);
     EXPECT_LT(GetTickCount() - start, 500u);
+}
+
+// A window on a thread of its own with a menu bar of three sub-menus of 250 items each: 753 items, more than
+// a snapshot's 512.
+struct BigMenuWindow {
+    HWND window = nullptr;
+    HMENU bar = nullptr;
+    HMENU subs[3] = {};
+    HANDLE thread = nullptr;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+    static DWORD WINAPI run(void* p) {
+        auto* self = static_cast<BigMenuWindow*>(p);
+        self->bar = CreateMenu();
+        for (int m = 0; m < 3; ++m) {
+            self->subs[m] = CreatePopupMenu();
+            for (int i = 0; i < 250; ++i)
+                AppendMenuA(self->subs[m], MF_STRING, 1000 * (m + 1) + i,
+                            ("item " + std::to_string(i)).c_str());
+            AppendMenuA(self->bar, MF_POPUP, reinterpret_cast<UINT_PTR>(self->subs[m]),
+                        ("menu " + std::to_string(m)).c_str());
+        }
+        self->window = CreateWindowExA(0, "Static", "big menu", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                       self->bar, nullptr, nullptr);
+        SetEvent(self->ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        DestroyWindow(self->window);
+        return 0;
+    }
+    BigMenuWindow() {
+        thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+        WaitForSingleObject(ready, 5000);
+    }
+    ~BigMenuWindow() {
+        PostThreadMessageA(GetThreadId(thread), WM_QUIT, 0, 0);
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+        CloseHandle(ready);
+    }
+};
+
+TEST_F(PlatformHookMenu, MenuLargerThanASnapshotIsKeptAsFarAsItFitsAndMarkedCut) {
+    loadLibrary();
+    BigMenuWindow big;
+    ASSERT_NE(big.window, nullptr);
+    using RequestCall = BOOL(WINAPI*)(HWND, DWORD);
+    const auto request = reinterpret_cast<RequestCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msghook.dll"), "RequestMenuBar")));
+    ASSERT_NE(request, nullptr);
+    ASSERT_TRUE(request(big.window, 2000));
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, wire::kHookSectionName);
+    ASSERT_NE(mapping, nullptr);
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(wire::HookSection));
+    ASSERT_NE(view, nullptr);
+    SnapshotSet set;
+    set.load(view, sizeof(wire::HookSection));
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    const auto handle = [](HMENU m) { return static_cast<Hmenu>(reinterpret_cast<std::uintptr_t>(m)); };
+    EXPECT_EQ(set.itemCount(handle(big.bar)), 3);
+    EXPECT_FALSE(set.cut(handle(big.bar)));
+    EXPECT_EQ(set.itemCount(handle(big.subs[0])), 250);
+    EXPECT_EQ(set.itemCount(handle(big.subs[1])), 250);
+    EXPECT_FALSE(set.cut(handle(big.subs[1])));
+    EXPECT_EQ(set.itemCount(handle(big.subs[2])), 512 - 503);
+    EXPECT_TRUE(set.cut(handle(big.subs[2])));
+    MenuItem item;
+    ASSERT_TRUE(set.item(handle(big.subs[2]), 8, &item));
+    EXPECT_STREQ(item.text, "item 8");
+    EXPECT_EQ(item.id, 3008);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "capture/read_path.h"
 #include "capture/capture_state.h"
+#include "capture/menu_capture.h"
 #include "cli.h"
 #include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
@@ -40,6 +41,12 @@ void printReadPath(Hwnd control, const char* reader, const char* path) {
                  static_cast<unsigned long long>(static_cast<std::uintptr_t>(control)), path);
 }
 
+// --verbose: why a menu bar was written as failureLine.
+void printMenuProblem(Hwnd window, const char* reason) {
+    std::fprintf(stderr, "vantor-cli: menu bar of 0x%llX not read: %s\n",
+                 static_cast<unsigned long long>(static_cast<std::uintptr_t>(window)), reason);
+}
+
 int run(const Arguments& args) {
     // The engine's default user interface shows nothing, which is what a console program wants.
     installWin32Platform();
@@ -48,7 +55,10 @@ int run(const Arguments& args) {
     settingsPathBesideExe(settingsPath, sizeof settingsPath);
     loadSettings(settingsPath);
     setBulkReadingAllowed(!settings.forceCrossProcess && !args.crossProcess);
-    if (args.verbose) setReadPathObserver(&printReadPath);
+    if (args.verbose) {
+        setReadPathObserver(&printReadPath);
+        setMenuProblemObserver(&printMenuProblem);
+    }
     if (args.command != Command::Capture) {
         const int rc = runList(args);
         destroyCaptureState();
