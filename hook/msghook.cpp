@@ -162,16 +162,23 @@ void signalProgram() {
 
 // Two programs that set the hook (vantor.exe and vantor-cli, possibly each with its own copy of this
 // library) put a procedure into every chain twice, and each event would be queued twice. A record equal to
-// one queued less than kRepeatMs ago is therefore taken as the same event seen again. Caller holds the lock.
+// one still waiting in the queue, or to one queued less than kRepeatMs ago, is therefore taken as the same
+// event seen again: the queue alone holds under any load (a thread preempted between the two procedures
+// for longer than kRepeatMs), the recent records cover one taken out in between. Caller holds the lock.
 constexpr DWORD kRepeatMs = 50;
 
+bool sameRecord(const HookRecord& a, const HookRecord& b) {
+    return a.window == b.window && a.message == b.message && a.lParam == b.lParam && a.wParam == b.wParam;
+}
+
 bool seenJustNow(const HookRecord& r, DWORD now) {
-    for (std::uint32_t i = 0; i < wire::kHookRecentRecords; ++i) {
-        const HookRecord& q = section->recent[i];
-        if (now - section->recentTicks[i] < kRepeatMs && q.window == r.window && q.message == r.message &&
-            q.lParam == r.lParam && q.wParam == r.wParam)
-            return true;
-    }
+    // head and tail are shared memory: the scan is bounded by the queue's capacity whatever they hold.
+    std::uint32_t waiting = section->tail - section->head;
+    if (waiting > wire::kHookQueueCapacity) waiting = wire::kHookQueueCapacity;
+    for (std::uint32_t i = 0; i < waiting; ++i)
+        if (sameRecord(section->queue[(section->head + i) % wire::kHookQueueCapacity], r)) return true;
+    for (std::uint32_t i = 0; i < wire::kHookRecentRecords; ++i)
+        if (now - section->recentTicks[i] < kRepeatMs && sameRecord(section->recent[i], r)) return true;
     const std::uint32_t at = section->recentNext++ % wire::kHookRecentRecords;
     section->recent[at] = r;
     section->recentTicks[at] = now;
