@@ -78,6 +78,24 @@ LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
 // The text the last publication put into the pane.
 std::string shownReport;
 
+// The pane's character format, from the settings.
+CHARFORMATA outputCharFormat() {
+    CHARFORMATA format;
+    std::memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE | CFM_COLOR | CFM_FACE |
+                    CFM_OFFSET | CFM_CHARSET;
+    format.dwEffects = 0;
+    format.yHeight = settings.editFontHeight * 10;
+    format.yOffset = 0;
+    format.crTextColor = 0;
+    format.bCharSet = SHIFTJIS_CHARSET;
+    format.bPitchAndFamily = 0;
+    // A longer face name from the settings file is cut to the field (31 characters).
+    lstrcpynA(format.szFaceName, settings.editFontFace, LF_FACESIZE);
+    return format;
+}
+
 // Wine's rich edit spends time growing with the square of the text one insertion adds: 140 KB in one
 // EM_REPLACESEL (or WM_SETTEXT) took 26 s, while 775 KB went in in 1.0 s as pieces of 1 KB. Texts therefore
 // go in in pieces of about this size (reportPieceEnd).
@@ -85,12 +103,16 @@ constexpr std::size_t kInsertPiece = 1024;
 
 void insertInPieces(HWND pane, const char* text) {
     const std::size_t length = std::strlen(text);
+    CHARFORMATA format = outputCharFormat();
     std::string piece;
     for (std::size_t at = 0; at < length;) {
         const std::size_t end = reportPieceEnd(text, at, length, kInsertPiece);
         piece.assign(text + at, end - at);
         CHARRANGE atEnd{0x7FFFFFFF, 0x7FFFFFFF}; // beyond the end: the pane puts it at the end
         SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
+        // After a line break the caret stands in the last paragraph, whose mark keeps the control's default
+        // font: each piece is given the pane's format, or every piece after the first shows in that font.
+        SendMessageA(pane, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
         SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
         at = end;
     }
@@ -183,19 +205,7 @@ void applyOutputFormat(HWND pane) {
 }
 
 int setOutputCharFormat(HWND pane) {
-    CHARFORMATA format;
-    std::memset(&format, 0, sizeof format);
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE | CFM_COLOR | CFM_FACE |
-                    CFM_OFFSET | CFM_CHARSET;
-    format.dwEffects = 0;
-    format.yHeight = settings.editFontHeight * 10;
-    format.yOffset = 0;
-    format.crTextColor = 0;
-    format.bCharSet = SHIFTJIS_CHARSET;
-    format.bPitchAndFamily = 0;
-    // A longer face name from the settings file is cut to the field (31 characters).
-    lstrcpynA(format.szFaceName, settings.editFontFace, LF_FACESIZE);
+    CHARFORMATA format = outputCharFormat();
     if (SendMessageA(pane, EM_SETCHARFORMAT, SCF_SELECTION | SCF_WORD, reinterpret_cast<LPARAM>(&format)) ==
         0) {
         MessageBoxA(pane, kFormatFailed, "Error", MB_OK);

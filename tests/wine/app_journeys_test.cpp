@@ -290,6 +290,19 @@ TEST(AppJourneys, TheLastSectionButtonIsReachedAndScrollsToItsLine) {
         << SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0) << " instead of " << want;
     const LRESULT caret = LOWORD(SendMessageA(pane, EM_GETSEL, 0, 0));
     EXPECT_EQ(SendMessageA(pane, EM_LINEFROMCHAR, caret, 0), last.id);
+
+    // The whole report, put in piece by piece, is in the pane's one font: the selection's format names a
+    // face and a size only where every character has the same. (The text's last paragraph mark, which a
+    // selection of everything would take in, keeps the control's default font.)
+    const LRESULT characters = SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0);
+    ASSERT_GT(characters, 2000);
+    SendMessageA(pane, EM_SETSEL, 0, characters - 20);
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    ASSERT_TRUE(remoteExchange(pane, EM_GETCHARFORMAT, SCF_SELECTION, &format, sizeof format, false));
+    EXPECT_EQ(format.dwMask & (CFM_FACE | CFM_SIZE), static_cast<DWORD>(CFM_FACE | CFM_SIZE))
+        << format.dwMask;
+    EXPECT_EQ(format.yHeight, 200); // EditFontHeight 20, in twips
 }
 
 // A click on another row during a capture asks whether to stop it; No keeps the capture, and the list's
