@@ -12,7 +12,16 @@ namespace vantor {
 namespace testing_support {
 namespace {
 
-// A list answer: titles "Name", "" and FALSE, rows 3 and 7 of three columns.
+// The request the samples answer: the selected rows from row 0, numbered `sequence`.
+wire::BulkRequest sampleRequest(std::uint32_t sequence) {
+    wire::BulkRequest q{};
+    q.sequence = sequence;
+    q.kind = wire::kBulkListView;
+    q.flags = wire::kBulkSelectedOnly;
+    return q;
+}
+
+// A list answer: titles "Name", "" and FALSE, selected rows 3 and 7 of three columns.
 std::vector<std::uint8_t> sampleList(std::uint32_t sequence) {
     std::vector<std::uint8_t> records(512);
     BulkWriter w(records.data(), records.size());
@@ -31,7 +40,7 @@ std::vector<std::uint8_t> sampleList(std::uint32_t sequence) {
     a.titles = 3;
     a.records = 2;
     a.next = 8;
-    return answerBytes(a, records, w.used());
+    return answerBytes(sampleRequest(sequence), a, records, w.used());
 }
 
 template <class T> void poke(std::vector<std::uint8_t>* bytes, std::size_t offset, T value) {
@@ -41,7 +50,7 @@ template <class T> void poke(std::vector<std::uint8_t>* bytes, std::size_t offse
 TEST(BulkFormat, WellFormedListAnswerIsReadWhole) {
     const auto bytes = sampleList(5);
     BulkChunk c;
-    ASSERT_TRUE(readBulkListChunk(bytes.data(), bytes.size(), 5, true, &c));
+    ASSERT_TRUE(readBulkListChunk(bytes.data(), bytes.size(), sampleRequest(5), true, &c));
     EXPECT_EQ(c.status, wire::kBulkMore);
     EXPECT_EQ(c.rows, 10);
     EXPECT_EQ(c.columns, 3);
@@ -83,9 +92,9 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
         SCOPED_TRACE(c.what);
         auto bytes = sampleList(5);
         poke(&bytes, c.offset, c.value);
-        reseal(&bytes); // each fault on its own, not caught by the checksum
+        reseal(sampleRequest(5), &bytes); // each fault on its own, not caught by the checksum
         BulkChunk chunk;
-        EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), 5, true, &chunk));
+        EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), sampleRequest(5), true, &chunk));
         EXPECT_TRUE(chunk.rowList.empty());
     }
     // A record changed after the checksum was taken, titles in a later chunk, a cut answer, no bytes.
@@ -93,11 +102,11 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
     BulkChunk chunk;
     auto torn = bytes;
     torn[sizeof(wire::BulkAnswer) + 4] ^= 1;
-    EXPECT_FALSE(readBulkListChunk(torn.data(), torn.size(), 5, true, &chunk));
-    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), 5, false, &chunk));
-    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size() - 1, 5, true, &chunk));
-    EXPECT_FALSE(readBulkListChunk(bytes.data(), h - 1, 5, true, &chunk));
-    EXPECT_FALSE(readBulkListChunk(nullptr, 0, 5, true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(torn.data(), torn.size(), sampleRequest(5), true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), sampleRequest(5), false, &chunk));
+    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size() - 1, sampleRequest(5), true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(bytes.data(), h - 1, sampleRequest(5), true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(nullptr, 0, sampleRequest(5), true, &chunk));
 }
 
 TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
@@ -111,9 +120,13 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     w.unchanged();
     wire::BulkAnswer a = answerHeader(9, wire::kBulkDone);
     a.records = 2;
-    auto bytes = answerBytes(a, records, w.used());
+    a.next = 2;
+    wire::BulkRequest q{};
+    q.sequence = 9;
+    q.kind = wire::kBulkTreeView;
+    auto bytes = answerBytes(q, a, records, w.used());
     BulkChunk c;
-    ASSERT_TRUE(readBulkTreeChunk(bytes.data(), bytes.size(), 9, &c));
+    ASSERT_TRUE(readBulkTreeChunk(bytes.data(), bytes.size(), q, &c));
     ASSERT_EQ(c.items.size(), 2u);
     EXPECT_EQ(c.items[0].handle, 0x100000001ull);
     EXPECT_EQ(c.items[0].text.text, "root");
@@ -123,16 +136,16 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     const std::size_t h = sizeof(wire::BulkAnswer);
     auto deep = bytes;
     poke(&deep, h + 8 + 4 + 4 + 4 + 8, static_cast<std::uint32_t>(wire::kBulkMaxTreeDepth));
-    reseal(&deep);
-    EXPECT_FALSE(readBulkTreeChunk(deep.data(), deep.size(), 9, &c));
+    reseal(q, &deep);
+    EXPECT_FALSE(readBulkTreeChunk(deep.data(), deep.size(), q, &c));
     auto longText = bytes;
     poke(&longText, h + 12, std::uint32_t{5});
-    reseal(&longText);
-    EXPECT_FALSE(readBulkTreeChunk(longText.data(), longText.size(), 9, &c));
+    reseal(q, &longText);
+    EXPECT_FALSE(readBulkTreeChunk(longText.data(), longText.size(), q, &c));
     auto moreRecords = bytes;
     poke(&moreRecords, offsetof(wire::BulkAnswer, records), std::uint32_t{3});
-    reseal(&moreRecords);
-    EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), 9, &c));
+    reseal(q, &moreRecords);
+    EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), q, &c));
 }
 
 TEST(BulkFormat, WriterLeavesOutWhatDoesNotFit) {
