@@ -355,10 +355,12 @@ struct BulkRows {
     bool obtained = false;
 };
 
-// Appends the lines of a chunk's rows (the format reader has checked their indices against the request).
-void appendRows(const BulkChunk& c, int columns, const std::string& separator, bool* obtained) {
+// Appends the lines of a chunk's rows (the format reader has checked their indices against the request and
+// given each row the chunk's own number of cells).
+void appendRows(const BulkChunk& c, const std::string& separator, bool* obtained) {
     std::string lines;
     for (const BulkRow& row : c.rowList) {
+        const int columns = static_cast<int>(row.cells.size());
         for (int k = 0; k < columns; ++k) {
             const std::string& text = chunkText(row.cells[static_cast<std::size_t>(k)]);
             if (k == 0) {
@@ -405,7 +407,7 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out) {
     q.rows = c.rows;
     std::uint64_t lastRefresh = start;
     for (;;) {
-        appendRows(c, columns, separator, &out->obtained);
+        appendRows(c, separator, &out->obtained);
         if (!c.rowList.empty()) out->from = static_cast<std::int64_t>(c.next);
         if (c.status == wire::kBulkDone) break;
         if (c.status != wire::kBulkMore) return true; // gone: the rest is read across processes

@@ -148,6 +148,89 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), q, &c));
 }
 
+// A one-column answer to `q` with the given row indices, row count, status and next row.
+std::vector<std::uint8_t> rowsAnswer(const wire::BulkRequest& q, const std::vector<std::int32_t>& indices,
+                                     std::int32_t rows, std::uint32_t status, std::uint64_t next) {
+    std::vector<std::uint8_t> records(512);
+    BulkWriter w(records.data(), records.size());
+    for (std::int32_t index : indices) {
+        w.put(index);
+        w.text("ab", 2);
+    }
+    wire::BulkAnswer a = answerHeader(q.sequence, status);
+    a.columns = 1;
+    a.rows = rows;
+    a.records = static_cast<std::uint32_t>(indices.size());
+    a.next = next;
+    return answerBytes(q, a, records, w.used());
+}
+
+TEST(BulkFormat, RowsMustFollowTheRequestAndTheHeaderMustAgree) {
+    wire::BulkRequest every{};
+    every.sequence = 3;
+    every.kind = wire::kBulkListView;
+    every.from = 2;
+    every.rows = 6;
+    wire::BulkRequest selected = every;
+    selected.flags = wire::kBulkSelectedOnly;
+    struct Case {
+        const char* what;
+        const wire::BulkRequest& q;
+        std::vector<std::int32_t> indices;
+        std::int32_t rows;
+        std::uint32_t status;
+        std::uint64_t next;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"every row, in order", every, {2, 3}, 6, wire::kBulkMore, 4, true},
+        {"the last rows", every, {2, 3, 4, 5}, 6, wire::kBulkDone, 6, true},
+        {"selected rows with gaps", selected, {3, 5}, 6, wire::kBulkDone, 6, true},
+        {"a row repeated", selected, {3, 3}, 6, wire::kBulkDone, 4, false},
+        {"a row repeated, every row", every, {2, 2}, 6, wire::kBulkMore, 3, false},
+        {"a row before the one asked from", selected, {1, 3}, 6, wire::kBulkMore, 4, false},
+        {"a row skipped", every, {2, 4}, 6, wire::kBulkMore, 5, false},
+        {"a row index equal to the row count", selected, {3, 6}, 6, wire::kBulkDone, 7, false},
+        {"next not one past the last row", every, {2, 3}, 6, wire::kBulkMore, 3, false},
+        {"more without rows", every, {}, 6, wire::kBulkMore, 2, false},
+        {"more with nothing left", every, {4, 5}, 6, wire::kBulkMore, 6, false},
+        {"done with rows left", every, {2, 3}, 6, wire::kBulkDone, 4, false},
+        {"another row count than asked with", every, {2, 3}, 7, wire::kBulkMore, 4, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto bytes = rowsAnswer(c.q, c.indices, c.rows, c.status, c.next);
+        BulkChunk chunk;
+        EXPECT_EQ(readBulkListChunk(bytes.data(), bytes.size(), c.q, false, &chunk), c.accepted);
+    }
+    // The header and the request are under the checksum: an answer sealed for another starting row, or
+    // whose header changed afterwards, is rejected.
+    const auto good = rowsAnswer(every, {2, 3}, 6, wire::kBulkMore, 4);
+    wire::BulkRequest other = every;
+    other.from = 0;
+    BulkChunk chunk;
+    EXPECT_FALSE(readBulkListChunk(good.data(), good.size(), other, false, &chunk));
+    auto changed = good;
+    poke(&changed, offsetof(wire::BulkAnswer, status), wire::kBulkDone);
+    EXPECT_FALSE(readBulkListChunk(changed.data(), changed.size(), every, false, &chunk));
+    EXPECT_TRUE(readBulkListChunk(good.data(), good.size(), every, false, &chunk));
+}
+
+TEST(BulkFormat, PlacedTextKeepsItsTerminatorInsideTheBlockAndItsLength) {
+    std::uint8_t block[7] = {};
+    BulkWriter w(block, sizeof block);
+    EXPECT_EQ(w.place(3), nullptr); // 4 bytes of length and 3 of text leave no room for the NUL
+    char* text = w.place(2);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text, reinterpret_cast<char*>(block + 4));
+    w.finish(1000); // a length past what was placed is taken as the placed length
+    EXPECT_EQ(w.used(), 6u);
+    EXPECT_EQ(w.room(), 1u);
+    std::uint32_t stored = 0;
+    std::memcpy(&stored, block, sizeof stored);
+    EXPECT_EQ(stored, 2u);
+}
+
 TEST(BulkFormat, WriterLeavesOutWhatDoesNotFit) {
     std::uint8_t block[10] = {};
     BulkWriter w(block, sizeof block);

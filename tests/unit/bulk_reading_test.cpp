@@ -3,6 +3,8 @@
 // the report byte for byte, the fall-back to the cross-process exchanges, a control destroyed and a chunk
 // unanswered in the middle, the stop request and the pane refresh between chunks, and malformed answers.
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -319,6 +321,121 @@ TEST_P(BulkReadingTest, CellAnsweredFalseIsAnEmptyText) {
     };
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), "Name\t\r\na\t1\r\n\t2\r\n");
+}
+
+// Chunks that do not hold up against the request or the list view's own counts: the rows read so far stand,
+// the rest is read across processes, and the report is the cross-process one byte for byte.
+TEST_P(BulkReadingTest, ChunksThatDoNotHoldUpAreFinishedAcrossProcesses) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    const Rows rows = {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}};
+    const std::string expected = "Name\tSize\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\ne\t5\r\n";
+    using Damage = std::function<void(wire::BulkAnswer*, const wire::BulkRequest&)>;
+    struct Case {
+        const char* what;
+        Damage damage;                   // applied to the header of chunk 1 (resealed)
+        std::vector<std::string> titles; // the columns chunk 1 is written with, when not empty
+    };
+    const std::vector<Case> cases = {
+        {"more rows than the list view has",
+         [](wire::BulkAnswer* a, const wire::BulkRequest&) { a->rows = 0x7FFFFFFF; },
+         {}},
+        {"no progress",
+         [](wire::BulkAnswer* a, const wire::BulkRequest& q) {
+             a->records = 0;
+             a->used = 0;
+             a->next = q.from;
+         },
+         {}},
+        {"a wider chunk", nullptr, {"Name", "Size", "More"}},
+        {"a narrower chunk", nullptr, {"Name"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        reportNow().clear();
+        Hwnd lv = list({"Name", "Size"}, rows);
+        library.requests.clear();
+        listTarget.onChunk = [this, &c](int chunk) {
+            if (chunk == 1 && !c.titles.empty()) listTarget.titles = c.titles;
+        };
+        library.bulkAnswer = [this, &c](const wire::BulkRequest& q, std::uint32_t s) {
+            std::vector<std::uint8_t> bytes = listTarget.answer(q, s);
+            if (q.from == 0 || !c.damage) return bytes;
+            wire::BulkAnswer a;
+            std::memcpy(&a, bytes.data(), sizeof a);
+            c.damage(&a, q);
+            bytes.resize(sizeof a + a.used);
+            std::memcpy(bytes.data(), &a, sizeof a);
+            reseal(q, &bytes);
+            return bytes;
+        };
+        readListViewRows(lv, false);
+        EXPECT_EQ(reportText(), expected);
+        EXPECT_EQ(library.requests.size(), 2u); // the rejected chunk is not asked for again
+    }
+}
+
+TEST_P(BulkReadingTest, FirstChunkWithARowPastTheCountFallsBackWhole) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}});
+    library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> records(256);
+        BulkWriter w(records.data(), records.size());
+        w.text("Name", 4);
+        w.text("Size", 4);
+        for (std::int32_t row : {0, 1, 2}) {
+            w.put(row);
+            w.text("r", 1);
+            w.text("x", 1);
+        }
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 2;
+        a.rows = 2;
+        a.titles = 2;
+        a.records = 3;
+        a.next = 3;
+        return answerBytes(q, a, records, w.used());
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
+    EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+}
+
+TEST_P(BulkReadingTest, FullSizeChunkStaysOnTheBulkPath) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    // One title (8 bytes) and rows of 8 + 252 bytes, the last of 8 + 112: exactly kBulkDataSize bytes.
+    Rows rows(2017, {std::string(252, 'w')});
+    rows.back() = {std::string(112, 'z')};
+    Hwnd lv = list({"Name"}, rows);
+    listTarget.rowsPerChunk = rows.size();
+    std::size_t used = 0;
+    library.bulkAnswer = [this, &used](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> bytes = listTarget.answer(q, s);
+        used = bytes.size() - sizeof(wire::BulkAnswer);
+        return bytes;
+    };
+    readListViewRows(lv, false);
+    EXPECT_EQ(used, wire::kBulkDataSize);
+    EXPECT_EQ(paths, std::vector<std::string>{"list view: bulk"});
+    EXPECT_EQ(reportText().size(), 6 + 2016 * 254 + 114);
+}
+
+// A library that claims to have copied more than the answer buffer holds is not read past the buffer.
+TEST_P(BulkReadingTest, AnswerSizePastTheBufferIsNotRead) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    struct Overstating : fake::FakeHookLibrary {
+        std::size_t bulkChunk(void* session, Hwnd control, const wire::BulkRequest& request,
+                              std::uint32_t* sequence, std::uint8_t* out, std::size_t cap) override {
+            return FakeHookLibrary::bulkChunk(session, control, request, sequence, out, cap) > 0 ? cap + 1
+                                                                                                 : 0;
+        }
+    } overstating;
+    Hwnd lv = list({"Name"}, {{"alpha"}});
+    overstating.bulkAnswer = library.bulkAnswer;
+    setHookLibrary(&overstating);
+    readListViewRows(lv, false);
+    setHookLibrary(&library);
+    EXPECT_EQ(reportText(), "Name\r\nalpha\r\n");
+    EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
 }
 
 // ---- List box and combo box ----------------------------------------------------------------------------

@@ -190,6 +190,22 @@ TEST_P(ExchangeBatchTest, BlockStillAtRiskAtTheEndIsLeftToTheTarget) {
     EXPECT_EQ(desktop.faults(), std::vector<std::string>{});
 }
 
+TEST_P(ExchangeBatchTest, BlockOfAControlDestroyedMeanwhileIsFreedAtTheEnd) {
+    Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
+    desktop.beforeMessage = [&](Hwnd w, std::uint32_t m) {
+        if (w == tv && m == wire::TVM_GETITEMA) desktop.window(tv)->hung = true;
+    };
+    readTreeView(tv);
+    desktop.beforeMessage = nullptr;
+    EXPECT_EQ(parkedBlocks(), 1);
+    // A window that is gone can answer no more: its block is freed, not left to the target.
+    desktop.destroyWindow(tv);
+    settleAllParkedBlocks();
+    EXPECT_EQ(parkedBlocks(), 0);
+    EXPECT_EQ(desktop.abandonedBlocks(), 0);
+    EXPECT_EQ(desktop.remoteBlocks(), 0);
+}
+
 TEST_P(ExchangeBatchTest, BlockOfAnEndedProcessIsFreedAtOnce) {
     Hwnd lv = list({"Name", "Size"}, numberedRows(3));
     int cells = 0;
