@@ -84,6 +84,7 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
         {"too many titles", offsetof(wire::BulkAnswer, titles), wire::kBulkMaxColumns + 1},
         {"negative row count", offsetof(wire::BulkAnswer, rows), 0xFFFFFFFFu},
         {"more records than bytes", offsetof(wire::BulkAnswer, records), 1000000},
+        {"a record count no memory holds", offsetof(wire::BulkAnswer, records), 0xFFFFFFFFu},
         {"one record too few", offsetof(wire::BulkAnswer, records), 1},
         {"title length past the end", h, 0x7FFFFFF0},
         {"rows out of order", h + 4 + 4 + 4 + 4 + 4 + 1 + 4 + 4 + 4 + 3, 2},
@@ -146,6 +147,15 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     poke(&moreRecords, offsetof(wire::BulkAnswer, records), std::uint32_t{3});
     reseal(q, &moreRecords);
     EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), q, &c));
+    // `next` is the last item written, and "more" comes only with items.
+    auto otherNext = bytes;
+    poke(&otherNext, offsetof(wire::BulkAnswer, next), std::uint64_t{0x100000001ull});
+    reseal(q, &otherNext);
+    EXPECT_FALSE(readBulkTreeChunk(otherNext.data(), otherNext.size(), q, &c));
+    const auto empty = answerBytes(q, answerHeader(9, wire::kBulkMore), {}, 0);
+    EXPECT_FALSE(readBulkTreeChunk(empty.data(), empty.size(), q, &c));
+    const auto done = answerBytes(q, answerHeader(9, wire::kBulkDone), {}, 0);
+    EXPECT_TRUE(readBulkTreeChunk(done.data(), done.size(), q, &c));
 }
 
 // A one-column answer to `q` with the given row indices, row count, status and next row.
@@ -214,6 +224,21 @@ TEST(BulkFormat, RowsMustFollowTheRequestAndTheHeaderMustAgree) {
     poke(&changed, offsetof(wire::BulkAnswer, status), wire::kBulkDone);
     EXPECT_FALSE(readBulkListChunk(changed.data(), changed.size(), every, false, &chunk));
     EXPECT_TRUE(readBulkListChunk(good.data(), good.size(), every, false, &chunk));
+    // Titles come only in the first chunk.
+    std::vector<std::uint8_t> records(64);
+    BulkWriter w(records.data(), records.size());
+    w.text("Title", 5);
+    w.put(std::int32_t{2});
+    w.text("ab", 2);
+    wire::BulkAnswer a = answerHeader(every.sequence, wire::kBulkMore);
+    a.columns = 1;
+    a.rows = 6;
+    a.titles = 1;
+    a.records = 1;
+    a.next = 3;
+    const auto titled = answerBytes(every, a, records, w.used());
+    EXPECT_FALSE(readBulkListChunk(titled.data(), titled.size(), every, false, &chunk));
+    EXPECT_TRUE(readBulkListChunk(titled.data(), titled.size(), every, true, &chunk));
 }
 
 TEST(BulkFormat, PlacedTextKeepsItsTerminatorInsideTheBlockAndItsLength) {

@@ -374,6 +374,59 @@ TEST_P(BulkReadingTest, ChunksThatDoNotHoldUpAreFinishedAcrossProcesses) {
     }
 }
 
+TEST_P(BulkReadingTest, FirstChunkThatDisagreesWithTheListViewsOwnCountsFallsBackWhole) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}});
+    // A consistent answer of three rows (one invented), or of one column: the list view says otherwise.
+    for (const std::int32_t columns : {2, 1}) {
+        SCOPED_TRACE(columns);
+        reportNow().clear();
+        paths.clear();
+        library.bulkAnswer = [columns](const wire::BulkRequest& q, std::uint32_t s) {
+            std::vector<std::uint8_t> records(256);
+            BulkWriter w(records.data(), records.size());
+            for (std::int32_t k = 0; k < columns; ++k)
+                w.text("Title", 5);
+            const std::int32_t rows = columns == 2 ? 3 : 2;
+            for (std::int32_t row = 0; row < rows; ++row) {
+                w.put(row);
+                for (std::int32_t k = 0; k < columns; ++k)
+                    w.text("invented", 8);
+            }
+            wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+            a.columns = columns;
+            a.rows = rows;
+            a.titles = columns;
+            a.records = static_cast<std::uint32_t>(rows);
+            a.next = static_cast<std::uint64_t>(rows);
+            return answerBytes(q, a, records, w.used());
+        };
+        readListViewRows(lv, false);
+        EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
+        EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+    }
+
+    // A list box whose first chunk counts another number of items is read here instead.
+    reportNow().clear();
+    Hwnd lb = fake::addListBox(desktop, top, target, {"alpha", "beta"});
+    library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> records(256);
+        BulkWriter w(records.data(), records.size());
+        for (std::int32_t row = 0; row < 3; ++row) {
+            w.put(row);
+            w.text("invented", 8);
+        }
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 1;
+        a.rows = 3;
+        a.records = 3;
+        a.next = 3;
+        return answerBytes(q, a, records, w.used());
+    };
+    readListBox(lb);
+    EXPECT_EQ(reportText(), "alpha\r\nbeta\r\n");
+}
+
 TEST_P(BulkReadingTest, FirstChunkWithARowPastTheCountFallsBackWhole) {
     if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
     Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}});

@@ -60,7 +60,7 @@ struct BulkListTarget {
     std::vector<int> selected; // ascending
     bool noHeader = false;
     std::size_t rowsPerChunk = 2;
-    int goneAtChunk = -1;             // this chunk (from 0) answers kBulkGone with no rows
+    int goneAtChunk = -1;             // this chunk (from 0) answers kBulkGone with no rows (counts as usual)
     int silentAtChunk = -1;           // this chunk is not answered
     std::function<void(int)> onChunk; // called with the chunk's number before it is answered
     int chunks = 0;
@@ -69,13 +69,17 @@ struct BulkListTarget {
         const int chunk = chunks++;
         if (onChunk) onChunk(chunk);
         if (chunk == silentAtChunk) return {};
-        if (chunk == goneAtChunk) return answerBytes(q, answerHeader(sequence, wire::kBulkGone), {}, 0);
         std::vector<std::uint8_t> records(wire::kBulkDataSize);
         BulkWriter w(records.data(), records.size());
         wire::BulkAnswer a = answerHeader(sequence, wire::kBulkDone);
         const std::size_t columns = titles.empty() || noHeader ? 1 : titles.size();
         a.columns = static_cast<std::int32_t>(columns);
         a.rows = static_cast<std::int32_t>(rows.size());
+        if (chunk == goneAtChunk) {
+            a.status = wire::kBulkGone;
+            a.next = q.from;
+            return answerBytes(q, a, records, 0);
+        }
         if (q.from == 0) {
             if (noHeader) a.flags |= wire::kBulkNoHeader;
             for (std::size_t i = 0; !noHeader && i < columns; ++i) {

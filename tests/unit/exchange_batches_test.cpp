@@ -206,6 +206,21 @@ TEST_P(ExchangeBatchTest, BlockOfAControlDestroyedMeanwhileIsFreedAtTheEnd) {
     EXPECT_EQ(desktop.remoteBlocks(), 0);
 }
 
+TEST_P(ExchangeBatchTest, AnotherControlsReadLeavesAParkedBlockAlone) {
+    Hwnd hung = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
+    Hwnd other = fake::addTreeView(desktop, top, target, {FakeTreeItem{"B", {}}});
+    desktop.beforeMessage = [&](Hwnd w, std::uint32_t m) {
+        if (w == hung && m == wire::TVM_GETITEMA) desktop.window(hung)->hung = true;
+    };
+    readTreeView(hung);
+    desktop.beforeMessage = nullptr;
+    readTreeView(other);
+    EXPECT_EQ(parkedBlocks(), 1);
+    // The late answer finds its block still there.
+    desktop.wake(hung);
+    EXPECT_EQ(desktop.faults(), std::vector<std::string>{});
+}
+
 TEST_P(ExchangeBatchTest, BlockOfAnEndedProcessIsFreedAtOnce) {
     Hwnd lv = list({"Name", "Size"}, numberedRows(3));
     int cells = 0;
