@@ -84,7 +84,7 @@ class BulkWriter {
     std::uint32_t placedLength_ = 0;
 };
 
-// A text of an answer: `unchanged` when the control answered FALSE (the text is the previous query's).
+// A text of an answer: `unchanged` when the control answered FALSE and wrote nothing (an empty text).
 struct BulkText {
     bool unchanged = false;
     bool skipped = false; // list box and combo box: the item's length query answered an error
