@@ -156,6 +156,10 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     EXPECT_FALSE(readBulkTreeChunk(empty.data(), empty.size(), q, &c));
     const auto done = answerBytes(q, answerHeader(9, wire::kBulkDone), {}, 0);
     EXPECT_TRUE(readBulkTreeChunk(done.data(), done.size(), q, &c));
+    // A walk that ended at the depth bound is an answer like the last one.
+    const auto deepEnd = answerBytes(q, answerHeader(9, wire::kBulkDepthEnd), {}, 0);
+    EXPECT_TRUE(readBulkTreeChunk(deepEnd.data(), deepEnd.size(), q, &c));
+    EXPECT_EQ(c.status, wire::kBulkDepthEnd);
 }
 
 // A one-column answer to `q` with the given row indices, row count, status and next row.

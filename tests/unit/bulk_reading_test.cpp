@@ -259,10 +259,14 @@ TEST_P(BulkReadingTest, StopRequestIsCheckedBetweenChunks) {
     listTarget.onChunk = [](int chunk) {
         if (chunk == 1) stopRequested = true;
     };
+    int counts = 0;
+    countMessages(wire::LVM_GETITEMCOUNT, &counts);
     readListViewRows(lv, false);
-    // The second chunk's rows stand; no third chunk is asked for, no failure line.
+    // The second chunk's rows stand; no third chunk is asked for, no failure line, and the rest is not
+    // read across processes either (the one count query is the bulk path's own).
     EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\n");
     EXPECT_EQ(library.requests.size(), 2u);
+    EXPECT_EQ(counts, 1);
 }
 
 TEST_P(BulkReadingTest, PaneRefreshedAfterAChunkOnceEnoughTimeHasPassed) {
