@@ -106,6 +106,9 @@ void readList(Hwnd w, const ListMessages& m) {
     const bool bulk = readItemsBulk(w, m, comboBox, &items, &from);
     reportReadPath(w, comboBox ? "combo box" : "list box", bulk);
     if (!bulk) from = 0;
+    // The rest of a bulk read that stopped holding up cannot be read from here when the list is gone: the
+    // items read stand, followed by the failure line.
+    const bool lost = bulk && from >= 0 && !ws().isWindow(w);
     if (from >= 0) {
         const std::intptr_t count = query(w, m.count, 0, 0);
         std::string item;
@@ -121,11 +124,8 @@ void readList(Hwnd w, const ListMessages& m) {
         written = true;
     }
     CaptureLock hold;
-    if (written) {
-        hold.report().append(lines.data(), lines.size());
-    } else {
-        hold.report().append(kFailureLine, std::strlen(kFailureLine));
-    }
+    if (written) hold.report().append(lines.data(), lines.size());
+    if (!written || lost) hold.report().append(kFailureLine, std::strlen(kFailureLine));
 }
 
 } // namespace

@@ -539,6 +539,42 @@ TEST_P(BulkReadingTest, ListBoxItemsReadWholeAndShortOnesLeftOut) {
     EXPECT_EQ(reportText(), expected);
 }
 
+TEST_P(BulkReadingTest, ListBoxGoneOrSilentMidReadIsFinishedHereOrMarked) {
+    if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
+    // Two items per chunk; the second chunk is not answered: the rest is read with the messages from here.
+    Hwnd lb = fake::addListBox(desktop, top, target, {"alpha", "beta", "gamma", "delta"});
+    auto answer = [](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> records(256);
+        BulkWriter w(records.data(), records.size());
+        const std::vector<std::string> items = {"alpha", "beta", "gamma", "delta"};
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkMore);
+        a.columns = 1;
+        a.rows = 4;
+        for (std::size_t i = q.from; i < q.from + 2; ++i) {
+            w.put(static_cast<std::int32_t>(i));
+            w.text(items[i].data(), static_cast<std::uint32_t>(items[i].size()));
+            ++a.records;
+        }
+        a.next = q.from + 2;
+        return answerBytes(q, a, records, w.used());
+    };
+    library.bulkAnswer = [&answer](const wire::BulkRequest& q, std::uint32_t s) {
+        return q.from == 0 ? answer(q, s) : std::vector<std::uint8_t>();
+    };
+    readListBox(lb);
+    EXPECT_EQ(reportText(), "alpha\r\nbeta\r\ngamma\r\ndelta\r\n");
+
+    // The list box destroyed meanwhile: the items read stand, and the section says the rest is missing.
+    reportNow().clear();
+    library.bulkAnswer = [this, &answer, lb](const wire::BulkRequest& q, std::uint32_t s) {
+        if (q.from == 0) return answer(q, s);
+        desktop.destroyWindow(lb);
+        return std::vector<std::uint8_t>();
+    };
+    readListBox(lb);
+    EXPECT_EQ(reportText(), "alpha\r\nbeta\r\n" + failureText());
+}
+
 TEST_P(BulkReadingTest, ComboBoxWithoutUsableItemsGivesTheFailureLine) {
     if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
     Hwnd cb = fake::addComboBox(desktop, top, target, {"x", ""}, "edit");
