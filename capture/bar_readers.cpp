@@ -60,11 +60,15 @@ void installTree(TextNode* root) {
     lock.replaceTree(root);
 }
 
+// One TCM_GETITEMA query; the text buffer goes out empty, so a label the control does not write (FALSE) is
+// empty, not the label before.
 template <class Rec> void tabLabel(RemoteBuffer& rb, int index, std::string* text) {
     rb.setRecord(textRecord<Rec>(rb, wire::TCIF_TEXT));
+    rb.local()[sizeof(Rec)] = '\0';
     std::intptr_t result = 0;
     rb.exchange(wire::TCM_GETITEMA, static_cast<std::uintptr_t>(index), true, sizeof(Rec), &result);
-    recordText<Rec>(rb, text);
+    text->clear();
+    if (result != 0) recordText<Rec>(rb, text);
 }
 
 // The button text; *answered is false when the toolbar did not answer (the text is then empty).
@@ -119,10 +123,9 @@ constexpr std::size_t kTreeBatch = 256;
 constexpr std::size_t kButtonTextBlock = 16384;
 
 // The texts of a run of tree items through the walk's one RemoteBuffer, in the order the walk asks for
-// them: each item gets a slot of its own (a TVITEMA record and its 260-byte text buffer), written and sent
-// at once, and the slots are read back together when the batch is full or the walk ends. An item whose
-// query went unanswered keeps an empty text; one the tree view answered FALSE without writing keeps the
-// text its buffer held before, as a single query shows it (the previous item's).
+// them: each item gets a slot of its own (a TVITEMA record and its 260-byte text buffer, emptied), written
+// and sent at once, and the slots are read back together when the batch is full or the walk ends. An item
+// whose query went unanswered, or that the tree view answered FALSE without writing, has an empty text.
 template <class Rec> class TreeTexts {
   public:
     static constexpr std::size_t kSlot = sizeof(Rec) + wire::kRemoteTextSize;
@@ -158,18 +161,9 @@ template <class Rec> class TreeTexts {
         for (std::size_t slot = 0; slot < pending.size(); ++slot) {
             const Pending& p = pending[slot];
             text.clear();
-            if (!readBack || !p.answered) {
-                areaText.clear();
-            } else {
+            if (readBack && p.answered && p.result != 0) {
                 const RemoteAddr pointer = static_cast<RemoteAddr>(rb.recordAt<Rec>(slot * kSlot).pszText);
-                if (pointer != rb.remote() + textOffset(slot)) {
-                    rb.textIn(pointer, textOffset(slot), wire::kRemoteTextSize, wire::kRemoteTextSize, &text);
-                } else if (p.result == 0) {
-                    text = areaText;
-                } else {
-                    rb.textIn(pointer, textOffset(slot), wire::kRemoteTextSize, wire::kRemoteTextSize, &text);
-                    areaText = text;
-                }
+                rb.textIn(pointer, textOffset(slot), wire::kRemoteTextSize, wire::kRemoteTextSize, &text);
             }
             p.node->setText(text.c_str());
         }
@@ -188,7 +182,6 @@ template <class Rec> class TreeTexts {
     RemoteBuffer& rb;
     std::size_t capacity = 1;
     std::vector<Pending> pending;
-    std::string areaText;
 };
 
 // One walk over a tree view through one RemoteBuffer: the structure queries (TVGN_CHILD, TVGN_NEXT) and
@@ -261,7 +254,6 @@ bool readTreeViewBulk(Hwnd treeView) {
     TextNode* root = newRoot(treeView);
     std::vector<TextNode*> path; // the last node at each depth
     std::unordered_set<std::uint64_t> seen;
-    std::string previous;
     bool ended = false;
     for (;;) {
         for (const BulkItem& item : c.items) {
@@ -272,8 +264,7 @@ bool readTreeViewBulk(Hwnd treeView) {
             path.resize(item.depth);
             auto* node = new TextNode;
             node->item = static_cast<std::uintptr_t>(item.handle);
-            if (!item.text.unchanged) previous = item.text.text;
-            node->setText(previous.c_str());
+            node->setText(item.text.unchanged ? "" : item.text.text.c_str()); // FALSE: nothing written, empty
             appendChild(node, path.empty() ? root : path.back());
             path.push_back(node);
         }
@@ -300,22 +291,32 @@ bool walkTree(Hwnd treeView, std::uintptr_t first, TextNode* parent) {
     return walk.run(first, parent);
 }
 
-// The TBBUTTON records of the buttons at these indices, in slots of one block: one TB_GETBUTTON per button,
-// one read-back for all. The command ids of the buttons answered, in order, up to the first button the
-// toolbar did not answer for (the block holds no record of it); none when the block cannot be read back. A
-// button answered FALSE without a record keeps the record its slot would have held in a single block: the
-// previous button's.
+// A button as its TB_GETBUTTON left it: its command id, or none when the toolbar answered FALSE (the
+// button then gets an empty text).
+struct ButtonRecord {
+    std::int32_t id = 0;
+    bool answered = false;
+};
+
+// The TBBUTTON records of the buttons at these indices, in slots of one block emptied before the queries:
+// one TB_GETBUTTON per button, one read-back for all. The buttons answered, in order, up to the first button
+// the toolbar did not answer for (the block holds no record of it); none when the block cannot be read back.
+// A button answered FALSE has no command id, never the record of the button before.
 template <class Rec>
-void readButtonRecords(RemoteBuffer& rb, const std::vector<int>& indices, std::vector<std::int32_t>* ids) {
+void readButtonRecords(RemoteBuffer& rb, const std::vector<int>& indices, std::vector<ButtonRecord>* ids) {
     ids->clear();
     if (indices.empty()) return;
     std::size_t capacity = rb.grow(indices.size() * sizeof(Rec)) ? indices.size() : rb.size() / sizeof(Rec);
     if (capacity == 0) capacity = 1;
-    std::int32_t previous = 0;
     std::vector<std::intptr_t> results;
     for (std::size_t first = 0; first < indices.size() && rb.answering(); first += capacity) {
         const std::size_t count = std::min(capacity, indices.size() - first);
         results.assign(count, 0);
+        std::memset(rb.local(), 0, count * sizeof(Rec));
+        if (!rb.writeRange(0, count * sizeof(Rec))) {
+            ids->clear();
+            return;
+        }
         std::size_t answered = 0;
         for (; answered < count; ++answered) {
             const auto index = static_cast<std::uintptr_t>(indices[first + answered]);
@@ -326,19 +327,21 @@ void readButtonRecords(RemoteBuffer& rb, const std::vector<int>& indices, std::v
             return;
         }
         for (std::size_t slot = 0; slot < answered; ++slot) {
-            if (results[slot] != 0) previous = rb.recordAt<Rec>(slot * sizeof(Rec)).idCommand;
-            ids->push_back(previous);
+            ButtonRecord b;
+            b.answered = results[slot] != 0;
+            if (b.answered) b.id = rb.recordAt<Rec>(slot * sizeof(Rec)).idCommand;
+            ids->push_back(b);
         }
     }
 }
 
 // The toolbar's text pass through the buffer its buttons were read with: per button the length query,
-// then the text query into a slot of its own (length + 1 bytes, never used twice in one block, so a text
-// the toolbar does not write reads as empty, as from a fresh block); the slots are read back together
+// then the text query into a slot of its own (length + 1 bytes, never used twice in one block, and the block
+// emptied first, so a text the toolbar does not write reads as empty); the slots are read back together
 // before the block is replaced by a fresh, larger one, and at the end. A toolbar that stops answering is
-// asked no further texts (they stay empty). False when the texts cannot be read back (the process has
-// ended).
-bool readButtonTexts(RemoteBuffer& rb, TextNode* root) {
+// asked no further texts (they stay empty), nor is a button whose record it did not give (`asked` false).
+// False when the texts cannot be read back (the process has ended).
+bool readButtonTexts(RemoteBuffer& rb, TextNode* root, const std::vector<bool>& asked) {
     struct Slot {
         TextNode* node;
         std::size_t offset;
@@ -364,8 +367,12 @@ bool readButtonTexts(RemoteBuffer& rb, TextNode* root) {
     // A toolbar that went silent while its buttons were read gets empty texts, without a message.
     if (!rb.answering()) return true;
     if (!rb.grow(kButtonTextBlock)) return false;
+    // The block still holds the button records: emptied, so that no text query reads one of them back.
+    std::memset(rb.local(), 0, rb.size());
+    if (!rb.writeRange(0, rb.size())) return false;
+    std::size_t index = 0;
     for (TextNode* node = root->firstChild; node != nullptr; node = node->next) {
-        if (!rb.answering()) continue;
+        if (!rb.answering() || !asked[index++]) continue;
         const auto id = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(node->value));
         std::intptr_t length = 0;
         if (!rb.query(wire::TB_GETBUTTONTEXTA, id, 0, &length)) continue;
@@ -409,6 +416,10 @@ void readStatusBar(Hwnd statusBar) {
         if (!rb.query(wire::SB_GETTEXTLENGTHA, static_cast<std::uintptr_t>(i), 0, &answer)) break;
         std::size_t length = static_cast<std::size_t>(answer) & 0xFFFF;
         if (!rb.grow(length + 1)) continue; // no block can hold it: the part counts as empty
+        // The block's first byte goes out NUL: a part the status bar does not write is empty, not the part
+        // before (the texts are read up to their NUL).
+        rb.local()[0] = '\0';
+        if (!rb.writeRange(0, 1)) break;
         std::intptr_t result = 0;
         rb.exchange(wire::SB_GETTEXTA, static_cast<std::uintptr_t>(i), false, 0, &result);
         rb.textOf(rb.remote(), 0, rb.size(), &text);
@@ -462,22 +473,24 @@ void readToolbar(Hwnd toolbar) {
         if (everySecond && ++i >= n) break;
         indices.push_back(i);
     }
-    std::vector<std::int32_t> ids;
+    std::vector<ButtonRecord> ids;
     if (rb.is64())
         readButtonRecords<wire::TbButton64>(rb, indices, &ids);
     else
         readButtonRecords<wire::TbButton32>(rb, indices, &ids);
     TextNode* root = nullptr;
-    for (std::int32_t id : ids) {
+    std::vector<bool> asked;
+    for (const ButtonRecord& b : ids) {
         if (root == nullptr) root = newRoot(toolbar);
         auto* node = new TextNode;
-        node->value = id;
+        node->value = b.id;
         appendChild(node, root);
+        asked.push_back(b.answered);
     }
     if (root == nullptr) return;
     // A toolbar whose texts cannot be read at all (no block for them, or the process has ended) leaves the
     // tree as it was.
-    if (!readButtonTexts(rb, root)) {
+    if (!readButtonTexts(rb, root, asked)) {
         destroyNode(root);
         return;
     }

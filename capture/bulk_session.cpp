@@ -71,24 +71,26 @@ bool BulkSession::open() {
     return true;
 }
 
-std::size_t BulkSession::ask(wire::BulkRequest request, std::uint32_t* sequence) {
+std::size_t BulkSession::ask(wire::BulkRequest* request) {
     if (session_ == nullptr) return 0;
-    request.control = static_cast<std::uint64_t>(control_);
+    request->control = static_cast<std::uint64_t>(control_);
+    std::uint32_t sequence = 0;
     const std::size_t n =
-        hookLibrary().bulkChunk(session_, control_, request, sequence, answer_.data(), answer_.size());
+        hookLibrary().bulkChunk(session_, control_, *request, &sequence, answer_.data(), answer_.size());
+    request->sequence = sequence; // the answer is checked against the request as the library posted it
     return n <= answer_.size() ? n : 0;
 }
 
 bool BulkSession::listChunk(const wire::BulkRequest& request, bool first, BulkChunk* out) {
-    std::uint32_t sequence = 0;
-    const std::size_t n = ask(request, &sequence);
-    return n > 0 && readBulkListChunk(answer_.data(), n, sequence, first, out);
+    wire::BulkRequest posted = request;
+    const std::size_t n = ask(&posted);
+    return n > 0 && readBulkListChunk(answer_.data(), n, posted, first, out);
 }
 
 bool BulkSession::treeChunk(const wire::BulkRequest& request, BulkChunk* out) {
-    std::uint32_t sequence = 0;
-    const std::size_t n = ask(request, &sequence);
-    return n > 0 && readBulkTreeChunk(answer_.data(), n, sequence, out);
+    wire::BulkRequest posted = request;
+    const std::size_t n = ask(&posted);
+    return n > 0 && readBulkTreeChunk(answer_.data(), n, posted, out);
 }
 
 } // namespace vantor

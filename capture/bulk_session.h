@@ -37,7 +37,7 @@ class BulkSession {
     bool treeChunk(const wire::BulkRequest& request, BulkChunk* out);
 
   private:
-    std::size_t ask(wire::BulkRequest request, std::uint32_t* sequence);
+    std::size_t ask(wire::BulkRequest* request);
 
     Hwnd control_;
     void* session_ = nullptr;

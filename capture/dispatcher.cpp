@@ -188,7 +188,9 @@ bool printTextTree(CaptureLock& hold, const TextNode* first, const char* prefix,
     const TextNode* node = first;
     while (node != nullptr) {
         const std::size_t length = std::strlen(node->text);
-        if (length >= 2) {
+        // A text shorter than two bytes is not written, unless the item has children: they would otherwise
+        // appear under the item before it.
+        if (length >= 2 || node->firstChild != nullptr) {
             written = true;
             line.clear();
             if (depth > 0 || markTop) {

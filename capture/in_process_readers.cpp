@@ -61,30 +61,34 @@ bool readItem(Hwnd w, const ListMessages& m, std::intptr_t i, std::string* out) 
 }
 
 // The items read inside the target (capture/bulk_session.h), each asked for its length first and read whole:
-// false when the first chunk did not come, and the messages from here take over. Items whose length query
-// answered an error are left out, as here. A later chunk that does not come ends the list with the items so
-// far.
-bool readItemsBulk(Hwnd w, bool comboBox, std::vector<std::string>* items) {
+// false when no first chunk came that holds up (its item count checked against the control's own), and the
+// messages from here take over. Items whose length query answered an error are left out, as here. A later
+// chunk that does not come or is rejected leaves *from at the first item not yet read, for the messages from
+// here to go on with; *from is -1 when every item was read.
+bool readItemsBulk(Hwnd w, const ListMessages& m, bool comboBox, std::vector<std::string>* items,
+                   std::intptr_t* from) {
+    *from = -1;
     BulkSession session(w);
     if (!session.open()) return false;
+    const std::intptr_t own = query(w, m.count, 0, 0);
     wire::BulkRequest q{};
     q.kind = comboBox ? wire::kBulkComboBox : wire::kBulkListBox;
     BulkChunk c;
-    if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone || c.columns != 1) return false;
+    if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone || c.rows != (own < 0 ? 0 : own))
+        return false;
     q.rows = c.rows;
-    std::int64_t from = 0;
+    std::intptr_t next = 0;
     for (;;) {
-        for (const BulkRow& row : c.rowList) {
-            if (row.index < from || row.index >= q.rows) return true; // an item not asked for ends the list
+        for (const BulkRow& row : c.rowList)
             if (!row.cells[0].skipped && !row.cells[0].unchanged) items->push_back(row.cells[0].text);
-        }
-        if (c.status != wire::kBulkMore || c.rowList.empty() || c.next <= static_cast<std::uint64_t>(from) ||
-            c.next > static_cast<std::uint64_t>(q.rows))
-            return true;
-        from = static_cast<std::int64_t>(c.next);
+        if (!c.rowList.empty()) next = static_cast<std::intptr_t>(c.next);
+        if (c.status == wire::kBulkDone) return true;
+        if (c.status != wire::kBulkMore) break; // gone: the rest is asked for from here
         q.from = c.next;
-        if (!session.listChunk(q, false, &c) || c.columns != 1) return true;
+        if (!session.listChunk(q, false, &c)) break;
     }
+    *from = next;
+    return true;
 }
 
 // All items are read before the report is touched, so the lines of one list stay together even when the
@@ -98,12 +102,17 @@ void readList(Hwnd w, const ListMessages& m) {
     }
     const bool comboBox = m.count == wire::CB_GETCOUNT;
     std::vector<std::string> items;
-    const bool bulk = readItemsBulk(w, comboBox, &items);
+    std::intptr_t from = 0;
+    const bool bulk = readItemsBulk(w, m, comboBox, &items, &from);
     reportReadPath(w, comboBox ? "combo box" : "list box", bulk);
-    if (!bulk) {
+    if (!bulk) from = 0;
+    // The rest of a bulk read that stopped holding up cannot be read from here when the list is gone: the
+    // items read stand, followed by the failure line.
+    const bool lost = bulk && from >= 0 && !ws().isWindow(w);
+    if (from >= 0) {
         const std::intptr_t count = query(w, m.count, 0, 0);
         std::string item;
-        for (std::intptr_t i = 0; i < count; ++i)
+        for (std::intptr_t i = from; i < count; ++i)
             if (readItem(w, m, i, &item)) items.push_back(item);
     }
     std::string lines;
@@ -115,11 +124,8 @@ void readList(Hwnd w, const ListMessages& m) {
         written = true;
     }
     CaptureLock hold;
-    if (written) {
-        hold.report().append(lines.data(), lines.size());
-    } else {
-        hold.report().append(kFailureLine, std::strlen(kFailureLine));
-    }
+    if (written) hold.report().append(lines.data(), lines.size());
+    if (!written || lost) hold.report().append(kFailureLine, std::strlen(kFailureLine));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 // held across a message or across showReportInPane.
 #include "capture/list_view_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,14 +57,27 @@ int countOf(std::intptr_t answer) {
     return answer < 0 ? 0 : answer > INT32_MAX ? INT32_MAX : static_cast<int>(answer);
 }
 
-// One HDM_GETITEMA query for column `index`; the whole block is written first.
+// One HDM_GETITEMA query for column `index`; the whole block is written first, its text buffer empty, so a
+// title the header does not write (FALSE) is empty, not the one before.
 template <class Rec> bool headerTitle(RemoteBuffer& rb, int index, std::string* text) {
     rb.setRecord(textRecord<Rec>(rb, wire::HDI_TEXT | wire::HDI_LPARAM));
+    rb.local()[sizeof(Rec)] = '\0';
     std::intptr_t result = 0;
     bool answered =
         rb.exchange(wire::HDM_GETITEMA, static_cast<std::uintptr_t>(index), true, sizeof(Rec), &result);
-    recordText<Rec>(rb, text);
+    text->clear();
+    if (result != 0) recordText<Rec>(rb, text);
     return answered;
+}
+
+// Adds title `index` to a header line: a title shorter than kMinText is not written, but its column keeps
+// its place (its separator), so the titles stay over their cells. *written: some title was written.
+void addTitle(std::string* line, std::size_t index, const std::string& text, const std::string& separator,
+              bool* written) {
+    if (index > 0) *line += separator;
+    if (text.size() < kMinText) return;
+    *line += text;
+    *written = true;
 }
 
 // A batch holds at most this many cells (about 320 KB of block for a 64-bit target); rows are never split
@@ -86,8 +100,8 @@ struct Cell {
 // - the stop request is polled before every message, as before every cell;
 // - a message that is not answered leaves its cell and every later one unsent or empty, and nothing more is
 //   sent; a block that cannot be written or read back (the process has ended) gives empty cells;
-// - a list view that answers FALSE without writing leaves the text its text buffer held, which alone is the
-//   text of the previous query (carried in areaText);
+// - each slot's text buffer is emptied before its query goes out, so a list view that answers FALSE without
+//   writing gives an empty text, never the text of an earlier query;
 // - a list view that points pszText at its own copy of the text has it read from there; when two cells of a
 //   batch point at the same place the list view reuses one buffer, so those cells are asked again one at a
 //   time and read at once.
@@ -157,18 +171,10 @@ template <class Rec> class CellBatch {
             Cell& c = cells[s];
             c.answered = readBack && (s + 1 < sent || rb.answering());
             c.text.clear();
-            if (!c.answered) {
-                areaText.clear();
-                continue;
-            }
+            if (!c.answered || results[s] == 0) continue; // FALSE: nothing written, an empty text
             RemoteAddr pointer = pointerOf(s);
             if (pointer == rb.remote() + textOffset(s)) {
-                if (results[s] == 0) {
-                    c.text = areaText; // nothing written: the buffer still holds the previous text
-                } else {
-                    rb.textIn(pointer, textOffset(s), wire::kRemoteTextSize, wire::kRemoteTextSize, &c.text);
-                    areaText = c.text;
-                }
+                rb.textIn(pointer, textOffset(s), wire::kRemoteTextSize, wire::kRemoteTextSize, &c.text);
             } else if (pointer != 0) {
                 repointed.push_back(s);
             }
@@ -207,7 +213,6 @@ template <class Rec> class CellBatch {
     }
 
     RemoteBuffer& rb;
-    std::string areaText;
 };
 
 // The rows of the next batch, from row index `next` on: row 0 alone first (it shows whether the list view
@@ -234,15 +239,17 @@ void nextBatchRows(int rows, int columns, bool selectedOnly, const std::vector<s
     *next = rows;
 }
 
-// Reads the rows into the report. False when the stop request ended the reading.
+// Reads the rows from row `first` on into the report. False when the stop request ended the reading.
+// *complete is cleared when the list view stopped answering before the last row.
 template <class Rec>
-bool readRows(RemoteBuffer& rb, int rows, int columns, bool selectedOnly,
-              const std::vector<std::int32_t>& selected, const std::string& separator, bool* obtained) {
+bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedOnly,
+              const std::vector<std::int32_t>& selected, const std::string& separator, bool* obtained,
+              bool* complete) {
     CellBatch<Rec> batch(rb);
     std::vector<int> batchRows;
     std::vector<Cell> cells;
     std::string lines;
-    int next = 0;
+    int next = first;
     std::size_t j = 0;
     for (;;) {
         nextBatchRows(rows, columns, selectedOnly, selected, &next, &j, &batchRows);
@@ -289,104 +296,136 @@ bool readRows(RemoteBuffer& rb, int rows, int columns, bool selectedOnly,
         appendLocked(lines);
         if (refresh) showReportInPane();
         // A list view that stopped answering is asked no further rows.
-        if (silent || !rb.answering()) return true;
+        if (silent || !rb.answering()) {
+            const bool left = selectedOnly ? j < selected.size() : next < rows;
+            *complete = !silent && !left;
+            return true;
+        }
         if (!finished) return false;
     }
 }
 
 // ---- The bulk path: the rows read inside the target (capture/bulk_session.h) ---------------------------
 
-// A text of a chunk: an "unchanged" one is the text the previous query left, as in the block of a
-// cross-process query the control did not write.
-const std::string& chunkText(const BulkText& t, std::string* previous) {
-    if (!t.unchanged) *previous = t.text;
-    return *previous;
+// A text of a chunk: an "unchanged" one (the control answered FALSE and wrote nothing) is empty.
+const std::string& chunkText(const BulkText& t) {
+    static const std::string empty;
+    return t.unchanged ? empty : t.text;
 }
 
 // The header line from the titles of the first chunk, by the rules of readListViewHeader.
 std::string bulkHeaderLine(const BulkChunk& c, const std::string& separator) {
     std::string line;
     if ((c.flags & wire::kBulkNoHeader) != 0) return line;
-    std::string previous;
     bool written = false;
-    for (std::size_t i = 0; i < c.titles.size(); ++i) {
-        const std::string& text = chunkText(c.titles[i], &previous);
-        if (text.size() < kMinText) continue;
-        if (i > 0) line += separator;
-        line += text;
-        written = true;
-    }
-    if (written) line += "\r\n";
-    return line;
+    for (std::size_t i = 0; i < c.titles.size(); ++i)
+        addTitle(&line, i, chunkText(c.titles[i]), separator, &written);
+    return written ? line + "\r\n" : std::string();
 }
 
-// Reads the rows through the bulk path. False when the target did not give its first chunk: nothing has been
-// appended and the cross-process exchanges take over. After the first chunk the read ends where the chunks
-// end (the last one, a control destroyed, a refused, unanswered or malformed chunk, the stop request).
-bool readRowsBulk(Hwnd listView, bool selectedOnly) {
+// What the list view itself says of its rows and columns, asked by the program: a first chunk must agree.
+struct ListShape {
+    int rows = 0;
+    int columns = 1;
+    bool noHeader = false;
+};
+
+ListShape shapeOf(Hwnd listView) {
+    ListShape s;
+    s.rows = countOf(sendQuery(listView, wire::LVM_GETITEMCOUNT, 0, 0));
+    const auto header =
+        static_cast<Hwnd>(static_cast<std::uintptr_t>(sendQuery(listView, wire::LVM_GETHEADER, 0, 0)));
+    s.noHeader = isNull(header);
+    if (!s.noHeader) s.columns = countOf(sendQuery(header, wire::HDM_GETITEMCOUNT, 0, 0));
+    if (s.columns < 1) s.columns = 1;
+    return s;
+}
+
+bool firstChunkFits(const BulkChunk& c, const ListShape& s) {
+    const bool noHeader = (c.flags & wire::kBulkNoHeader) != 0;
+    return c.rows == s.rows && c.columns == s.columns && noHeader == s.noHeader &&
+           c.titles.size() == (noHeader ? 0u : static_cast<std::size_t>(s.columns));
+}
+
+// Where the bulk path left the rows: `finished` when nothing is left to read (the last chunk, or the stop
+// request); otherwise the rows from `from` on are still to be read across processes.
+struct BulkRows {
+    bool finished = false;
+    std::int64_t from = 0;
+    bool obtained = false;
+};
+
+// Appends the lines of a chunk's rows (the format reader has checked their indices against the request and
+// given each row the chunk's own number of cells).
+void appendRows(const BulkChunk& c, const std::string& separator, bool* obtained) {
+    std::string lines;
+    for (const BulkRow& row : c.rowList) {
+        const int columns = static_cast<int>(row.cells.size());
+        for (int k = 0; k < columns; ++k) {
+            const std::string& text = chunkText(row.cells[static_cast<std::size_t>(k)]);
+            if (k == 0) {
+                lines += text;
+                if (columns == 1) {
+                    if (text.size() >= kMinText) *obtained = true;
+                    lines += "\r\n";
+                }
+            } else {
+                lines += separator;
+                lines += text;
+                *obtained = true;
+                if (k == columns - 1) lines += "\r\n";
+            }
+        }
+    }
+    appendLocked(lines);
+}
+
+// Reads the rows through the bulk path. False when the target did not give a first chunk that holds up
+// (checked against the list view's own counts): nothing has been appended and the cross-process exchanges
+// take over. Otherwise the header line and the rows of every accepted chunk are in the report; a later
+// chunk that does not come or is rejected (another row count or column count, rows not asked for, a
+// damaged answer, a control reported gone) leaves out->from at the first row not yet read.
+bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out) {
     if (stopRequested) return false;
     const std::uint64_t start = bulkNowMs();
     BulkSession session(listView);
     if (!session.open()) return false;
+    const ListShape shape = shapeOf(listView);
     wire::BulkRequest q{};
     q.kind = wire::kBulkListView;
     q.flags = selectedOnly ? wire::kBulkSelectedOnly : 0;
     BulkChunk c;
-    if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone) return false;
-    if (selectedOnly && c.rowList.empty() && c.status == wire::kBulkDone) return true; // nothing selected
+    if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone || !firstChunkFits(c, shape))
+        return false;
+    if (selectedOnly && c.rowList.empty() && c.status == wire::kBulkDone) {
+        out->finished = true; // nothing selected
+        return true;
+    }
     const std::string separator = captureSeparator();
     appendLocked(bulkHeaderLine(c, separator));
-    const int rows = c.rows;
     const int columns = c.columns;
-    q.rows = rows;
-    std::string previous;
-    std::string lines;
-    bool obtained = false;
+    q.rows = c.rows;
     std::uint64_t lastRefresh = start;
-    std::int64_t from = 0;
     for (;;) {
-        lines.clear();
-        bool stray = false;
-        for (const BulkRow& row : c.rowList) {
-            // A row not asked for: the chunk is used no further, and the read ends.
-            if (row.index < from || row.index >= rows) {
-                stray = true;
-                break;
-            }
-            for (int k = 0; k < columns; ++k) {
-                const std::string& text = chunkText(row.cells[static_cast<std::size_t>(k)], &previous);
-                if (k == 0) {
-                    lines += text;
-                    if (columns == 1) {
-                        if (text.size() >= kMinText) obtained = true;
-                        lines += "\r\n";
-                    }
-                } else {
-                    lines += separator;
-                    lines += text;
-                    obtained = true;
-                    if (k == columns - 1) lines += "\r\n";
-                }
-            }
+        appendRows(c, separator, &out->obtained);
+        if (!c.rowList.empty()) out->from = static_cast<std::int64_t>(c.next);
+        if (c.status == wire::kBulkDone) break;
+        if (c.status != wire::kBulkMore) return true; // gone: the rest is read across processes
+        if (stopRequested) {
+            out->finished = true; // what was read stays, without the failure line
+            return true;
         }
-        appendLocked(lines);
-        if (stray || c.status != wire::kBulkMore || c.rowList.empty() ||
-            c.next <= static_cast<std::uint64_t>(from) || c.next > static_cast<std::uint64_t>(rows))
-            break;
-        if (stopRequested) return true; // what was read stays, without the failure line
         if (bulkNowMs() - lastRefresh >= kBulkRefreshMs) {
             showReportInPane();
             lastRefresh = bulkNowMs();
         }
-        from = static_cast<std::int64_t>(c.next);
         q.from = c.next;
-        // A chunk that does not come, or does not hold up, ends the read with the rows so far.
-        if (!session.listChunk(q, false, &c) || c.columns != columns) break;
+        if (!session.listChunk(q, false, &c) || c.columns != columns) return true;
     }
-    if (!obtained) appendFailureLine();
+    out->finished = true;
+    if (!out->obtained) appendFailureLine();
     return true;
 }
-
 } // namespace
 
 void readListViewHeader(Hwnd listView) {
@@ -412,28 +451,35 @@ void readListViewHeader(Hwnd listView) {
             headerTitle<wire::HdItem64>(rb, i, &text);
         else
             headerTitle<wire::HdItem32>(rb, i, &text);
-        if (text.size() >= kMinText) {
-            if (i > 0) line += separator;
-            line += text;
-            written = true;
-        }
+        addTitle(&line, static_cast<std::size_t>(i), text, separator, &written);
         if (!rb.answering()) break;
     }
+    if (!written) line.clear();
     if (written && !stopped) line += "\r\n";
     rb.release();
     appendLocked(line);
 }
 
 void readListViewRows(Hwnd listView, bool selectedOnly) {
-    const bool bulk = readRowsBulk(listView, selectedOnly);
+    BulkRows bulkRows;
+    const bool bulk = readRowsBulk(listView, selectedOnly, &bulkRows);
     reportReadPath(listView, "list view", bulk);
-    if (bulk) return;
+    if (bulk && bulkRows.finished) return;
+    // Across processes: every row, or the rows after those the bulk path read before its answers stopped
+    // holding up (the header line is then written already).
+    const std::int64_t from = bulkRows.from;
     std::vector<std::int32_t> selected;
     if (selectedOnly) {
         selected = collectSelectedRows(listView);
-        if (selected.empty()) return;
+        selected.erase(
+            std::remove_if(selected.begin(), selected.end(), [from](std::int32_t row) { return row < from; }),
+            selected.end());
+        if (selected.empty()) {
+            if (bulk && !bulkRows.obtained) appendFailureLine();
+            return;
+        }
     }
-    readListViewHeader(listView);
+    if (!bulk) readListViewHeader(listView);
     RemoteBuffer rb;
     if (!rb.open(listView, kRowBlock32, kRowBlock64)) {
         appendFailureLine();
@@ -448,12 +494,16 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
         header = static_cast<Hwnd>(static_cast<std::uintptr_t>(answer));
     int columns = countOf(sendQuery(header, wire::HDM_GETITEMCOUNT, 0, 0));
     if (columns < 1) columns = 1;
-    bool obtained = false;
-    bool finished =
-        rb.is64() ? readRows<wire::LvItem64>(rb, rows, columns, selectedOnly, selected, separator, &obtained)
-                  : readRows<wire::LvItem32>(rb, rows, columns, selectedOnly, selected, separator, &obtained);
+    bool obtained = bulkRows.obtained;
+    bool complete = true;
+    const int first = from < rows ? static_cast<int>(from) : rows;
+    bool finished = rb.is64() ? readRows<wire::LvItem64>(rb, first, rows, columns, selectedOnly, selected,
+                                                         separator, &obtained, &complete)
+                              : readRows<wire::LvItem32>(rb, first, rows, columns, selectedOnly, selected,
+                                                         separator, &obtained, &complete);
     rb.release();
-    if (finished && !obtained) appendFailureLine();
+    // Nothing read, or rows left unread by a list view that stopped answering: the section says so.
+    if (finished && (!obtained || !complete)) appendFailureLine();
 }
 
 } // namespace vantor

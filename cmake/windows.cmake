@@ -45,7 +45,8 @@ endfunction()
 
 # msghook.dll, the hook library loaded into other applications (hook/): beside vantor.exe and vantor-cli.exe
 # in bin/. It links nothing of the program but the cross-process layouts of platform/wire.h.
-add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp ${PROJECT_SOURCE_DIR}/hook/msghook.rc)
+add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp ${PROJECT_SOURCE_DIR}/hook/bulk_answer.cpp
+  ${PROJECT_SOURCE_DIR}/hook/msghook.rc)
 set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
 target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(msghook PRIVATE user32 kernel32)

@@ -36,14 +36,14 @@ class Cursor {
 };
 
 // The header and the bounds of the records; false when the header does not hold.
-bool readHeader(const void* answer, std::size_t size, std::uint32_t sequence, wire::BulkAnswer* h) {
+bool readHeader(const void* answer, std::size_t size, const wire::BulkRequest& q, wire::BulkAnswer* h) {
     if (answer == nullptr || size < sizeof(wire::BulkAnswer)) return false;
     std::memcpy(h, answer, sizeof *h);
-    if (h->magic != wire::kBulkMagic || h->sequence != sequence) return false;
+    if (h->magic != wire::kBulkMagic || h->sequence != q.sequence) return false;
     if (h->status < wire::kBulkMore || h->status > wire::kBulkDepthEnd || h->status == wire::kBulkRefused)
         return false;
     return h->used <= wire::kBulkDataSize && h->used <= size - sizeof(wire::BulkAnswer) &&
-           bulkChecksum(static_cast<const std::uint8_t*>(answer) + sizeof(wire::BulkAnswer), h->used) ==
+           bulkAnswerChecksum(q, *h, static_cast<const std::uint8_t*>(answer) + sizeof(wire::BulkAnswer)) ==
                h->checksum;
 }
 
@@ -59,14 +59,40 @@ void copyHeader(const wire::BulkAnswer& h, BulkChunk* out) {
     out->next = h.next;
 }
 
-bool readList(const void* answer, std::size_t size, std::uint32_t sequence, bool first, BulkChunk* out) {
-    wire::BulkAnswer h;
-    if (!readHeader(answer, size, sequence, &h)) return false;
+// The header's counts against the request: the row count a later chunk was asked with, one column and no
+// titles for a list box, titles only in the first chunk.
+bool listHeaderHolds(const wire::BulkAnswer& h, const wire::BulkRequest& q, bool first) {
     if (h.columns < 1 || static_cast<std::uint32_t>(h.columns) > wire::kBulkMaxColumns || h.rows < 0)
         return false;
     if (h.titles < 0 || static_cast<std::uint32_t>(h.titles) > wire::kBulkMaxColumns ||
         (!first && h.titles != 0))
         return false;
+    if (!first && h.rows != q.rows) return false;
+    if (q.kind != wire::kBulkListView && (h.columns != 1 || h.titles != 0)) return false;
+    if (h.status == wire::kBulkDepthEnd) return false;
+    return true;
+}
+
+// The rows against the request and the header: where they start, their order, `next` and the status.
+bool listRowsHold(const BulkChunk& c, const wire::BulkAnswer& h, const wire::BulkRequest& q) {
+    const bool every = (q.flags & wire::kBulkSelectedOnly) == 0;
+    std::int64_t expected = static_cast<std::int64_t>(q.from);
+    std::int64_t last = expected - 1;
+    for (const BulkRow& r : c.rowList) {
+        if (r.index <= last || r.index >= h.rows || (every && r.index != expected)) return false;
+        last = r.index;
+        expected = last + 1;
+    }
+    if (!c.rowList.empty() && h.next != static_cast<std::uint64_t>(last) + 1) return false;
+    if (h.status == wire::kBulkMore) return !c.rowList.empty() && h.next < static_cast<std::uint64_t>(h.rows);
+    if (h.status == wire::kBulkDone && every)
+        return static_cast<std::uint64_t>(expected) >= static_cast<std::uint64_t>(h.rows);
+    return true;
+}
+
+bool readList(const void* answer, std::size_t size, const wire::BulkRequest& q, bool first, BulkChunk* out) {
+    wire::BulkAnswer h;
+    if (!readHeader(answer, size, q, &h) || !listHeaderHolds(h, q, first)) return false;
     // Each row takes at least 4 bytes of index and 4 of length per cell: a count beyond that is a lie.
     const std::size_t rowBytes = 4 + 4 * static_cast<std::size_t>(h.columns);
     if (h.records > h.used / rowBytes) return false;
@@ -75,47 +101,47 @@ bool readList(const void* answer, std::size_t size, std::uint32_t sequence, bool
     for (BulkText& t : out->titles)
         if (!c.text(&t)) return false;
     out->rowList.resize(h.records);
-    std::int64_t last = -1;
     for (BulkRow& r : out->rowList) {
-        if (!c.get(&r.index) || r.index <= last) return false;
-        last = r.index;
+        if (!c.get(&r.index)) return false;
         r.cells.resize(static_cast<std::size_t>(h.columns));
         for (BulkText& t : r.cells)
             if (!c.text(&t)) return false;
     }
-    if (!c.atEnd()) return false;
+    if (!c.atEnd() || !listRowsHold(*out, h, q)) return false;
     copyHeader(h, out);
     return true;
 }
 
-bool readTree(const void* answer, std::size_t size, std::uint32_t sequence, BulkChunk* out) {
+bool readTree(const void* answer, std::size_t size, const wire::BulkRequest& q, BulkChunk* out) {
     wire::BulkAnswer h;
-    if (!readHeader(answer, size, sequence, &h)) return false;
+    if (!readHeader(answer, size, q, &h)) return false;
     if (h.records > h.used / 16) return false; // handle, depth and length: 16 bytes at least
+    if (h.status == wire::kBulkMore && h.records == 0) return false;
     Cursor c(recordsOf(answer), h.used);
     out->items.resize(h.records);
     for (BulkItem& item : out->items) {
         if (!c.get(&item.handle) || !c.get(&item.depth) || !c.text(&item.text)) return false;
         if (item.depth >= static_cast<std::uint32_t>(wire::kBulkMaxTreeDepth)) return false;
     }
-    if (!c.atEnd()) return false;
+    if (!c.atEnd() || (!out->items.empty() && h.next != out->items.back().handle)) return false;
     copyHeader(h, out);
     return true;
 }
 
 } // namespace
 
-bool readBulkListChunk(const void* answer, std::size_t size, std::uint32_t sequence, bool first,
+bool readBulkListChunk(const void* answer, std::size_t size, const wire::BulkRequest& request, bool first,
                        BulkChunk* out) {
     *out = BulkChunk{};
-    if (readList(answer, size, sequence, first, out)) return true;
+    if (readList(answer, size, request, first, out)) return true;
     *out = BulkChunk{}; // nothing of a rejected answer is kept
     return false;
 }
 
-bool readBulkTreeChunk(const void* answer, std::size_t size, std::uint32_t sequence, BulkChunk* out) {
+bool readBulkTreeChunk(const void* answer, std::size_t size, const wire::BulkRequest& request,
+                       BulkChunk* out) {
     *out = BulkChunk{};
-    if (readTree(answer, size, sequence, out)) return true;
+    if (readTree(answer, size, request, out)) return true;
     *out = BulkChunk{};
     return false;
 }

@@ -16,18 +16,29 @@
 
 namespace vantor {
 
-// FNV-1a over the records of an answer. The target stores it in the answer's header; a copy whose records do
-// not give it (a target that went on writing after its request timed out, over the next target's answer)
-// is rejected.
-inline std::uint32_t bulkChecksum(const std::uint8_t* data, std::size_t n) {
-    std::uint32_t h = 2166136261u;
+// FNV-1a over n bytes, going on from h.
+inline std::uint32_t bulkChecksum(const std::uint8_t* data, std::size_t n, std::uint32_t h = 2166136261u) {
     for (std::size_t i = 0; i < n; ++i)
         h = (h ^ data[i]) * 16777619u;
     return h;
 }
 
+// The checksum the target stores in an answer's header: over the request it answered (as it read it from
+// the section), the header itself with the checksum field zero, and the a.used bytes of records. An answer
+// whose header or records were changed, or that was written for another request (another number, another
+// starting row, a target that went on writing after its request timed out), does not give it.
+inline std::uint32_t bulkAnswerChecksum(const wire::BulkRequest& q, wire::BulkAnswer a,
+                                        const std::uint8_t* records) {
+    a.checksum = 0;
+    std::uint8_t head[sizeof q + sizeof a];
+    std::memcpy(head, &q, sizeof q);
+    std::memcpy(head + sizeof q, &a, sizeof a);
+    return bulkChecksum(records, a.used, bulkChecksum(head, sizeof head));
+}
+
 // Appends records to a fixed block; a record that does not fit is not written (and the block stays as it
-// was before the record began when the caller uses mark()/rewind()).
+// was before the record began when the caller uses mark()/rewind()). Nothing is ever written outside
+// [data, data + capacity), whatever the caller passes.
 class BulkWriter {
   public:
     BulkWriter(std::uint8_t* data, std::size_t capacity) : data_(data), capacity_(capacity) {}
@@ -51,14 +62,16 @@ class BulkWriter {
     bool skipped() { return put(wire::kBulkSkipped); }
     // A text of at most `length` bytes written in place by the caller: the length is stored, and the next
     // length + 1 bytes (room for a terminating NUL) are handed out. Null when they do not fit. finish() then
-    // stores the length the text turned out to have (at most `length`).
+    // stores the length the text turned out to have, taken as at most the `length` placed.
     char* place(std::uint32_t length) {
         if (room() < sizeof length || room() - sizeof length <= length) return nullptr;
         placed_ = used_;
+        placedLength_ = length;
         put(length);
         return reinterpret_cast<char*>(data_ + used_);
     }
     void finish(std::uint32_t length) {
+        if (length > placedLength_) length = placedLength_;
         std::memcpy(data_ + placed_, &length, sizeof length);
         used_ = placed_ + sizeof length + length;
     }
@@ -68,9 +81,10 @@ class BulkWriter {
     std::size_t capacity_;
     std::size_t used_ = 0;
     std::size_t placed_ = 0;
+    std::uint32_t placedLength_ = 0;
 };
 
-// A text of an answer: `unchanged` when the control answered FALSE (the text is the previous query's).
+// A text of an answer: `unchanged` when the control answered FALSE and wrote nothing (an empty text).
 struct BulkText {
     bool unchanged = false;
     bool skipped = false; // list box and combo box: the item's length query answered an error
@@ -100,13 +114,18 @@ struct BulkChunk {
     std::vector<BulkItem> items;  // tree view
 };
 
-// Reads a list-view answer of `size` bytes (a BulkAnswer and its records) for request `sequence`. False when
-// anything does not hold: header, checksum, status, column count (1 to kBulkMaxColumns), title count, records
-// and lengths exactly filling `used`, row indices non-negative and ascending. With `first` the titles are
-// read.
-bool readBulkListChunk(const void* answer, std::size_t size, std::uint32_t sequence, bool first,
+// Reads a list-view (list-box, combo-box) answer of `size` bytes (a BulkAnswer and its records) to `request`
+// (as posted, with its sequence). False when anything does not hold: header, checksum, status, column count
+// (1 to kBulkMaxColumns; 1 for a list box), title count (none after the first chunk), records and lengths
+// exactly filling `used`; rows: indices from request.from on, strictly ascending and below `rows` (every row,
+// one after the other, from exactly request.from unless only the selected rows were asked for), `next` one
+// past the last row, a later chunk's row count that of the request, kBulkMore only with rows and some left,
+// kBulkDone for every row only at the end. With `first` the titles are read.
+bool readBulkListChunk(const void* answer, std::size_t size, const wire::BulkRequest& request, bool first,
                        BulkChunk* out);
-// The same for a tree-view answer: items with depths below kBulkMaxTreeDepth.
-bool readBulkTreeChunk(const void* answer, std::size_t size, std::uint32_t sequence, BulkChunk* out);
+// The same for a tree-view answer: items with depths below kBulkMaxTreeDepth, `next` the last item's handle,
+// kBulkMore only with items.
+bool readBulkTreeChunk(const void* answer, std::size_t size, const wire::BulkRequest& request,
+                       BulkChunk* out);
 
 } // namespace vantor

@@ -371,8 +371,8 @@ struct BulkRequest {
 //   `columns` texts;
 // - tree view: items in walk order, each a uint64 item handle, a uint32 depth (0 for top-level items) and
 //   its text.
-// A text is a uint32 length (kBulkUnchanged: the control answered FALSE and the text is that of the previous
-// query) followed by that many bytes, no NUL.
+// A text is a uint32 length (kBulkUnchanged: the control answered FALSE and wrote nothing, an empty text)
+// followed by that many bytes, no NUL.
 struct BulkAnswer {
     std::uint32_t magic;
     std::uint32_t sequence;
@@ -380,10 +380,10 @@ struct BulkAnswer {
     std::uint32_t flags;
     std::uint32_t records;  // rows or items in this chunk
     std::uint32_t used;     // bytes of records
-    std::int32_t rows;      // list view: LVM_GETITEMCOUNT (first chunk)
+    std::int32_t rows;      // the item count; a later chunk: the request's (the control's if fewer)
     std::int32_t columns;   // list view: columns read per row (at least 1)
     std::int32_t titles;    // list view, first chunk: header texts that follow
-    std::uint32_t checksum; // bulkChecksum of the `used` bytes of records (platform/bulk_format.h)
+    std::uint32_t checksum; // bulkAnswerChecksum: request, header, records (platform/bulk_format.h)
     std::uint64_t next;     // list view: the row to ask from next; tree view: the last item written
 };
 struct BulkSection {

@@ -36,6 +36,12 @@ constexpr char kToolbarClass[] = "ToolbarWindow32";
 constexpr char kTabControlClass[] = "SysTabControl32";
 constexpr char kTreeViewClass[] = "SysTreeView32";
 
+// A text of a common control that its query does not write: the list-view cell, header title, tab label or
+// tree item answers FALSE and leaves the caller's buffer as it was; the status bar part answers length 0 and
+// writes nothing (as a part never given a text); the toolbar button answers TB_GETBUTTON FALSE without
+// writing its record.
+constexpr char kWritesNothing[] = "\x7f(writes nothing)";
+
 // ---- Standard controls (local buffers) -----------------------------------------------------------------
 
 // LB_GETCOUNT, LB_GETTEXTLEN (LB_ERR for a bad index), LB_GETTEXT (item + NUL into lParam, returns the

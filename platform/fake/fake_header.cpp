@@ -41,7 +41,7 @@ class HeaderControl : public FakeControl {
     // A bad index answers FALSE without touching the record.
     std::intptr_t getItem(FakeDesktop& desktop, FakeWindow& window, std::uintptr_t index,
                           std::intptr_t lParam) {
-        if (index >= titles.size()) return 0;
+        if (index >= titles.size() || titles[index] == kWritesNothing) return 0;
         int bits = desktop.pointerBitsOf(window.pid);
         RemoteAddr at = addressIn(bits, lParam);
         return bits == 32 ? getItemAs<wire::HdItem32>(desktop, window.pid, index, at)

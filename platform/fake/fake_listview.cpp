@@ -95,6 +95,7 @@ class ListViewControl : public FakeControl {
             return 0;
         std::size_t row = static_cast<std::size_t>(item.iItem);
         std::size_t column = static_cast<std::size_t>(item.iSubItem);
+        if (cell(row, column) == kWritesNothing) return 0;
         if (item.mask & wire::LVIF_TEXT) {
             if (options.ownBuffer) {
                 item.pszText = static_cast<decltype(item.pszText)>(ownText(desktop, pid, row, column));

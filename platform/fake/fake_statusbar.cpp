@@ -38,6 +38,7 @@ class StatusBarControl : public FakeControl {
     // LOWORD the text's length, HIWORD its drawing type; 0 for a part the bar does not have.
     std::intptr_t lengthAndType(std::uintptr_t part) const {
         if (part >= parts.size()) return 0;
+        if (parts[part] == kWritesNothing) return 0;
         std::uint16_t type = part < types.size() ? types[part] : 0;
         return static_cast<std::intptr_t>((parts[part].size() & 0xFFFF) |
                                           (static_cast<std::uint32_t>(type) << 16));
@@ -63,7 +64,7 @@ class StatusBarControl : public FakeControl {
                           std::intptr_t lParam) {
         std::uintptr_t part = wParam & 0xFFFF;
         if (part >= parts.size()) return 0;
-        if (lParam != 0) {
+        if (lParam != 0 && parts[part] != kWritesNothing) {
             RemoteAddr at = addressIn(desktop.pointerBitsOf(window.pid), lParam);
             putRemoteTextUnbounded(desktop, window.pid, "SB_GETTEXTA", parts[part], at);
         }

@@ -43,7 +43,7 @@ class TabControl : public FakeControl {
     // A bad index answers FALSE without touching the record.
     std::intptr_t getItem(FakeDesktop& desktop, FakeWindow& window, std::uintptr_t index,
                           std::intptr_t lParam) {
-        if (index >= labels.size()) return 0;
+        if (index >= labels.size() || labels[index] == kWritesNothing) return 0;
         int bits = desktop.pointerBitsOf(window.pid);
         RemoteAddr at = addressIn(bits, lParam);
         return bits == 32 ? getItemAs<wire::TcItem32>(desktop, window.pid, index, at)

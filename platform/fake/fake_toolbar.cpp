@@ -47,7 +47,7 @@ class ToolbarControl : public FakeControl {
 
     std::intptr_t getButton(FakeDesktop& desktop, FakeWindow& window, std::uintptr_t index,
                             std::intptr_t lParam) {
-        if (index >= buttons.size()) return 0;
+        if (index >= buttons.size() || buttons[index].text == kWritesNothing) return 0;
         int bits = desktop.pointerBitsOf(window.pid);
         RemoteAddr at = addressIn(bits, lParam);
         if (bits == 32) {

@@ -134,7 +134,7 @@ class TreeViewControl : public FakeControl {
         if (!recordAt(desktop, pid, "TVM_GETITEMA", at, sizeof item)) return 0;
         desktop.readMemory(pid, at, &item, sizeof item);
         int k = indexOf(desktop, bits, item.hItem, "TVM_GETITEMA");
-        if (k < 0) return 0;
+        if (k < 0 || nodes[static_cast<std::size_t>(k)].text == kWritesNothing) return 0;
         if (item.mask & wire::TVIF_TEXT) {
             if (options.ownBuffer) {
                 item.pszText = static_cast<decltype(item.pszText)>(ownText(desktop, pid, k));

@@ -69,20 +69,28 @@ void checkChunk(bool ok, const vantor::BulkChunk& c, std::size_t size) {
 void bulk(std::uint8_t mode, std::uint32_t sequence, const std::uint8_t* data, std::size_t size) {
     std::unique_ptr<std::uint8_t[]> answer(new std::uint8_t[size > 0 ? size : 1]);
     if (size > 0) std::memcpy(answer.get(), data, size);
+    wire::BulkRequest q{};
+    q.sequence = sequence;
+    q.kind = (mode & 16) != 0 ? wire::kBulkListBox : wire::kBulkListView;
+    q.flags = (mode & 32) != 0 ? wire::kBulkSelectedOnly : 0;
     if ((mode & 4) != 0 && size >= sizeof(wire::BulkAnswer)) {
         std::memcpy(answer.get() + offsetof(wire::BulkAnswer, magic), &wire::kBulkMagic, 4);
         std::memcpy(answer.get() + offsetof(wire::BulkAnswer, sequence), &sequence, 4);
         if ((mode & 8) != 0) {
             const auto used = static_cast<std::uint32_t>(size - sizeof(wire::BulkAnswer));
             std::memcpy(answer.get() + offsetof(wire::BulkAnswer, used), &used, 4);
-            const std::uint32_t sum = vantor::bulkChecksum(answer.get() + sizeof(wire::BulkAnswer), used);
+            wire::BulkAnswer a;
+            std::memcpy(&a, answer.get(), sizeof a);
+            const std::uint32_t sum =
+                vantor::bulkAnswerChecksum(q, a, answer.get() + sizeof(wire::BulkAnswer));
             std::memcpy(answer.get() + offsetof(wire::BulkAnswer, checksum), &sum, 4);
         }
     }
     vantor::BulkChunk c;
-    checkChunk(vantor::readBulkListChunk(answer.get(), size, sequence, true, &c), c, size);
-    checkChunk(vantor::readBulkListChunk(answer.get(), size, sequence, false, &c), c, size);
-    checkChunk(vantor::readBulkTreeChunk(answer.get(), size, sequence, &c), c, size);
+    checkChunk(vantor::readBulkListChunk(answer.get(), size, q, true, &c), c, size);
+    checkChunk(vantor::readBulkListChunk(answer.get(), size, q, false, &c), c, size);
+    q.kind = wire::kBulkTreeView;
+    checkChunk(vantor::readBulkTreeChunk(answer.get(), size, q, &c), c, size);
 }
 
 } // namespace

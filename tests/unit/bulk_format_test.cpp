@@ -12,7 +12,16 @@ namespace vantor {
 namespace testing_support {
 namespace {
 
-// A list answer: titles "Name", "" and FALSE, rows 3 and 7 of three columns.
+// The request the samples answer: the selected rows from row 0, numbered `sequence`.
+wire::BulkRequest sampleRequest(std::uint32_t sequence) {
+    wire::BulkRequest q{};
+    q.sequence = sequence;
+    q.kind = wire::kBulkListView;
+    q.flags = wire::kBulkSelectedOnly;
+    return q;
+}
+
+// A list answer: titles "Name", "" and FALSE, selected rows 3 and 7 of three columns.
 std::vector<std::uint8_t> sampleList(std::uint32_t sequence) {
     std::vector<std::uint8_t> records(512);
     BulkWriter w(records.data(), records.size());
@@ -31,7 +40,7 @@ std::vector<std::uint8_t> sampleList(std::uint32_t sequence) {
     a.titles = 3;
     a.records = 2;
     a.next = 8;
-    return answerBytes(a, records, w.used());
+    return answerBytes(sampleRequest(sequence), a, records, w.used());
 }
 
 template <class T> void poke(std::vector<std::uint8_t>* bytes, std::size_t offset, T value) {
@@ -41,7 +50,7 @@ template <class T> void poke(std::vector<std::uint8_t>* bytes, std::size_t offse
 TEST(BulkFormat, WellFormedListAnswerIsReadWhole) {
     const auto bytes = sampleList(5);
     BulkChunk c;
-    ASSERT_TRUE(readBulkListChunk(bytes.data(), bytes.size(), 5, true, &c));
+    ASSERT_TRUE(readBulkListChunk(bytes.data(), bytes.size(), sampleRequest(5), true, &c));
     EXPECT_EQ(c.status, wire::kBulkMore);
     EXPECT_EQ(c.rows, 10);
     EXPECT_EQ(c.columns, 3);
@@ -75,6 +84,7 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
         {"too many titles", offsetof(wire::BulkAnswer, titles), wire::kBulkMaxColumns + 1},
         {"negative row count", offsetof(wire::BulkAnswer, rows), 0xFFFFFFFFu},
         {"more records than bytes", offsetof(wire::BulkAnswer, records), 1000000},
+        {"a record count no memory holds", offsetof(wire::BulkAnswer, records), 0xFFFFFFFFu},
         {"one record too few", offsetof(wire::BulkAnswer, records), 1},
         {"title length past the end", h, 0x7FFFFFF0},
         {"rows out of order", h + 4 + 4 + 4 + 4 + 4 + 1 + 4 + 4 + 4 + 3, 2},
@@ -83,9 +93,9 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
         SCOPED_TRACE(c.what);
         auto bytes = sampleList(5);
         poke(&bytes, c.offset, c.value);
-        reseal(&bytes); // each fault on its own, not caught by the checksum
+        reseal(sampleRequest(5), &bytes); // each fault on its own, not caught by the checksum
         BulkChunk chunk;
-        EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), 5, true, &chunk));
+        EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), sampleRequest(5), true, &chunk));
         EXPECT_TRUE(chunk.rowList.empty());
     }
     // A record changed after the checksum was taken, titles in a later chunk, a cut answer, no bytes.
@@ -93,11 +103,11 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
     BulkChunk chunk;
     auto torn = bytes;
     torn[sizeof(wire::BulkAnswer) + 4] ^= 1;
-    EXPECT_FALSE(readBulkListChunk(torn.data(), torn.size(), 5, true, &chunk));
-    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), 5, false, &chunk));
-    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size() - 1, 5, true, &chunk));
-    EXPECT_FALSE(readBulkListChunk(bytes.data(), h - 1, 5, true, &chunk));
-    EXPECT_FALSE(readBulkListChunk(nullptr, 0, 5, true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(torn.data(), torn.size(), sampleRequest(5), true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), sampleRequest(5), false, &chunk));
+    EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size() - 1, sampleRequest(5), true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(bytes.data(), h - 1, sampleRequest(5), true, &chunk));
+    EXPECT_FALSE(readBulkListChunk(nullptr, 0, sampleRequest(5), true, &chunk));
 }
 
 TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
@@ -111,9 +121,13 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     w.unchanged();
     wire::BulkAnswer a = answerHeader(9, wire::kBulkDone);
     a.records = 2;
-    auto bytes = answerBytes(a, records, w.used());
+    a.next = 2;
+    wire::BulkRequest q{};
+    q.sequence = 9;
+    q.kind = wire::kBulkTreeView;
+    auto bytes = answerBytes(q, a, records, w.used());
     BulkChunk c;
-    ASSERT_TRUE(readBulkTreeChunk(bytes.data(), bytes.size(), 9, &c));
+    ASSERT_TRUE(readBulkTreeChunk(bytes.data(), bytes.size(), q, &c));
     ASSERT_EQ(c.items.size(), 2u);
     EXPECT_EQ(c.items[0].handle, 0x100000001ull);
     EXPECT_EQ(c.items[0].text.text, "root");
@@ -123,16 +137,127 @@ TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     const std::size_t h = sizeof(wire::BulkAnswer);
     auto deep = bytes;
     poke(&deep, h + 8 + 4 + 4 + 4 + 8, static_cast<std::uint32_t>(wire::kBulkMaxTreeDepth));
-    reseal(&deep);
-    EXPECT_FALSE(readBulkTreeChunk(deep.data(), deep.size(), 9, &c));
+    reseal(q, &deep);
+    EXPECT_FALSE(readBulkTreeChunk(deep.data(), deep.size(), q, &c));
     auto longText = bytes;
     poke(&longText, h + 12, std::uint32_t{5});
-    reseal(&longText);
-    EXPECT_FALSE(readBulkTreeChunk(longText.data(), longText.size(), 9, &c));
+    reseal(q, &longText);
+    EXPECT_FALSE(readBulkTreeChunk(longText.data(), longText.size(), q, &c));
     auto moreRecords = bytes;
     poke(&moreRecords, offsetof(wire::BulkAnswer, records), std::uint32_t{3});
-    reseal(&moreRecords);
-    EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), 9, &c));
+    reseal(q, &moreRecords);
+    EXPECT_FALSE(readBulkTreeChunk(moreRecords.data(), moreRecords.size(), q, &c));
+    // `next` is the last item written, and "more" comes only with items.
+    auto otherNext = bytes;
+    poke(&otherNext, offsetof(wire::BulkAnswer, next), std::uint64_t{0x100000001ull});
+    reseal(q, &otherNext);
+    EXPECT_FALSE(readBulkTreeChunk(otherNext.data(), otherNext.size(), q, &c));
+    const auto empty = answerBytes(q, answerHeader(9, wire::kBulkMore), {}, 0);
+    EXPECT_FALSE(readBulkTreeChunk(empty.data(), empty.size(), q, &c));
+    const auto done = answerBytes(q, answerHeader(9, wire::kBulkDone), {}, 0);
+    EXPECT_TRUE(readBulkTreeChunk(done.data(), done.size(), q, &c));
+    // A walk that ended at the depth bound is an answer like the last one.
+    const auto deepEnd = answerBytes(q, answerHeader(9, wire::kBulkDepthEnd), {}, 0);
+    EXPECT_TRUE(readBulkTreeChunk(deepEnd.data(), deepEnd.size(), q, &c));
+    EXPECT_EQ(c.status, wire::kBulkDepthEnd);
+}
+
+// A one-column answer to `q` with the given row indices, row count, status and next row.
+std::vector<std::uint8_t> rowsAnswer(const wire::BulkRequest& q, const std::vector<std::int32_t>& indices,
+                                     std::int32_t rows, std::uint32_t status, std::uint64_t next) {
+    std::vector<std::uint8_t> records(512);
+    BulkWriter w(records.data(), records.size());
+    for (std::int32_t index : indices) {
+        w.put(index);
+        w.text("ab", 2);
+    }
+    wire::BulkAnswer a = answerHeader(q.sequence, status);
+    a.columns = 1;
+    a.rows = rows;
+    a.records = static_cast<std::uint32_t>(indices.size());
+    a.next = next;
+    return answerBytes(q, a, records, w.used());
+}
+
+TEST(BulkFormat, RowsMustFollowTheRequestAndTheHeaderMustAgree) {
+    wire::BulkRequest every{};
+    every.sequence = 3;
+    every.kind = wire::kBulkListView;
+    every.from = 2;
+    every.rows = 6;
+    wire::BulkRequest selected = every;
+    selected.flags = wire::kBulkSelectedOnly;
+    struct Case {
+        const char* what;
+        const wire::BulkRequest& q;
+        std::vector<std::int32_t> indices;
+        std::int32_t rows;
+        std::uint32_t status;
+        std::uint64_t next;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"every row, in order", every, {2, 3}, 6, wire::kBulkMore, 4, true},
+        {"the last rows", every, {2, 3, 4, 5}, 6, wire::kBulkDone, 6, true},
+        {"selected rows with gaps", selected, {3, 5}, 6, wire::kBulkDone, 6, true},
+        {"a row repeated", selected, {3, 3}, 6, wire::kBulkDone, 4, false},
+        {"a row repeated, every row", every, {2, 2}, 6, wire::kBulkMore, 3, false},
+        {"a row before the one asked from", selected, {1, 3}, 6, wire::kBulkMore, 4, false},
+        {"a row skipped", every, {2, 4}, 6, wire::kBulkMore, 5, false},
+        {"a row index equal to the row count", selected, {3, 6}, 6, wire::kBulkDone, 7, false},
+        {"next not one past the last row", every, {2, 3}, 6, wire::kBulkMore, 3, false},
+        {"more without rows", every, {}, 6, wire::kBulkMore, 2, false},
+        {"more with nothing left", every, {4, 5}, 6, wire::kBulkMore, 6, false},
+        {"done with rows left", every, {2, 3}, 6, wire::kBulkDone, 4, false},
+        {"another row count than asked with", every, {2, 3}, 7, wire::kBulkMore, 4, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto bytes = rowsAnswer(c.q, c.indices, c.rows, c.status, c.next);
+        BulkChunk chunk;
+        EXPECT_EQ(readBulkListChunk(bytes.data(), bytes.size(), c.q, false, &chunk), c.accepted);
+    }
+    // The header and the request are under the checksum: an answer sealed for another starting row, or
+    // whose header changed afterwards, is rejected.
+    const auto good = rowsAnswer(every, {2, 3}, 6, wire::kBulkMore, 4);
+    wire::BulkRequest other = every;
+    other.from = 0;
+    BulkChunk chunk;
+    EXPECT_FALSE(readBulkListChunk(good.data(), good.size(), other, false, &chunk));
+    auto changed = good;
+    poke(&changed, offsetof(wire::BulkAnswer, status), wire::kBulkDone);
+    EXPECT_FALSE(readBulkListChunk(changed.data(), changed.size(), every, false, &chunk));
+    EXPECT_TRUE(readBulkListChunk(good.data(), good.size(), every, false, &chunk));
+    // Titles come only in the first chunk.
+    std::vector<std::uint8_t> records(64);
+    BulkWriter w(records.data(), records.size());
+    w.text("Title", 5);
+    w.put(std::int32_t{2});
+    w.text("ab", 2);
+    wire::BulkAnswer a = answerHeader(every.sequence, wire::kBulkMore);
+    a.columns = 1;
+    a.rows = 6;
+    a.titles = 1;
+    a.records = 1;
+    a.next = 3;
+    const auto titled = answerBytes(every, a, records, w.used());
+    EXPECT_FALSE(readBulkListChunk(titled.data(), titled.size(), every, false, &chunk));
+    EXPECT_TRUE(readBulkListChunk(titled.data(), titled.size(), every, true, &chunk));
+}
+
+TEST(BulkFormat, PlacedTextKeepsItsTerminatorInsideTheBlockAndItsLength) {
+    std::uint8_t block[7] = {};
+    BulkWriter w(block, sizeof block);
+    EXPECT_EQ(w.place(3), nullptr); // 4 bytes of length and 3 of text leave no room for the NUL
+    char* text = w.place(2);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text, reinterpret_cast<char*>(block + 4));
+    w.finish(1000); // a length past what was placed is taken as the placed length
+    EXPECT_EQ(w.used(), 6u);
+    EXPECT_EQ(w.room(), 1u);
+    std::uint32_t stored = 0;
+    std::memcpy(&stored, block, sizeof stored);
+    EXPECT_EQ(stored, 2u);
 }
 
 TEST(BulkFormat, WriterLeavesOutWhatDoesNotFit) {

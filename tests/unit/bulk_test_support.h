@@ -17,23 +17,26 @@
 namespace vantor {
 namespace testing_support {
 
-// The bytes of an answer: the header followed by the records the writer holds.
-inline std::vector<std::uint8_t> answerBytes(wire::BulkAnswer a, const std::vector<std::uint8_t>& records,
-                                             std::size_t used) {
+// The bytes of an answer to request q: the header followed by the records the writer holds, sealed as the
+// target seals them.
+inline std::vector<std::uint8_t> answerBytes(const wire::BulkRequest& q, wire::BulkAnswer a,
+                                             const std::vector<std::uint8_t>& records, std::size_t used) {
     a.used = static_cast<std::uint32_t>(used);
-    a.checksum = bulkChecksum(records.data(), used);
+    a.checksum = bulkAnswerChecksum(q, a, records.data());
     std::vector<std::uint8_t> out(sizeof a + used);
     std::memcpy(out.data(), &a, sizeof a);
     if (used > 0) std::memcpy(out.data() + sizeof a, records.data(), used);
     return out;
 }
 
-// Stores the checksum of the records an answer's bytes hold now (after a test changed them).
-inline void reseal(std::vector<std::uint8_t>* bytes) {
+// Stores the checksum of what an answer's bytes hold now (after a test changed them), for request q.
+inline void reseal(const wire::BulkRequest& q, std::vector<std::uint8_t>* bytes) {
     wire::BulkAnswer a;
     std::memcpy(&a, bytes->data(), sizeof a);
     const std::size_t n = bytes->size() - sizeof a;
-    a.checksum = bulkChecksum(bytes->data() + sizeof a, a.used <= n ? a.used : n);
+    wire::BulkAnswer sealed = a;
+    sealed.used = a.used <= n ? a.used : static_cast<std::uint32_t>(n);
+    a.checksum = bulkAnswerChecksum(q, sealed, bytes->data() + sizeof a);
     std::memcpy(bytes->data(), &a, sizeof a);
 }
 
@@ -57,7 +60,7 @@ struct BulkListTarget {
     std::vector<int> selected; // ascending
     bool noHeader = false;
     std::size_t rowsPerChunk = 2;
-    int goneAtChunk = -1;             // this chunk (from 0) answers kBulkGone with no rows
+    int goneAtChunk = -1;             // this chunk (from 0) answers kBulkGone with no rows (counts as usual)
     int silentAtChunk = -1;           // this chunk is not answered
     std::function<void(int)> onChunk; // called with the chunk's number before it is answered
     int chunks = 0;
@@ -66,13 +69,17 @@ struct BulkListTarget {
         const int chunk = chunks++;
         if (onChunk) onChunk(chunk);
         if (chunk == silentAtChunk) return {};
-        if (chunk == goneAtChunk) return answerBytes(answerHeader(sequence, wire::kBulkGone), {}, 0);
         std::vector<std::uint8_t> records(wire::kBulkDataSize);
         BulkWriter w(records.data(), records.size());
         wire::BulkAnswer a = answerHeader(sequence, wire::kBulkDone);
         const std::size_t columns = titles.empty() || noHeader ? 1 : titles.size();
         a.columns = static_cast<std::int32_t>(columns);
         a.rows = static_cast<std::int32_t>(rows.size());
+        if (chunk == goneAtChunk) {
+            a.status = wire::kBulkGone;
+            a.next = q.from;
+            return answerBytes(q, a, records, 0);
+        }
         if (q.from == 0) {
             if (noHeader) a.flags |= wire::kBulkNoHeader;
             for (std::size_t i = 0; !noHeader && i < columns; ++i) {
@@ -99,7 +106,7 @@ struct BulkListTarget {
             ++a.records;
             a.next = r + 1;
         }
-        return answerBytes(a, records, w.used());
+        return answerBytes(q, a, records, w.used());
     }
 };
 
@@ -136,7 +143,7 @@ struct BulkTreeTarget {
     std::vector<std::uint8_t> answer(const wire::BulkRequest& q, std::uint32_t sequence) {
         if (walk.empty()) walkFrom(next(wire::TVGN_ROOT, 0), 0);
         const int chunk = chunks++;
-        if (chunk == goneAtChunk) return answerBytes(answerHeader(sequence, wire::kBulkGone), {}, 0);
+        if (chunk == goneAtChunk) return answerBytes(q, answerHeader(sequence, wire::kBulkGone), {}, 0);
         std::size_t start = 0;
         if (q.from != 0) {
             while (start < walk.size() && walk[start].handle != q.from)
@@ -157,7 +164,7 @@ struct BulkTreeTarget {
             ++a.records;
             a.next = walk[i].handle;
         }
-        return answerBytes(a, records, w.used());
+        return answerBytes(q, a, records, w.used());
     }
 };
 

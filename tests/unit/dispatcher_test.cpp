@@ -61,16 +61,19 @@ TEST_F(Dispatcher, WithoutValuesNoNumberIsWrittenAndAPrefixMarksEveryLevel) {
     EXPECT_EQ(printTree(">", false), ">+ Alpha\r\n>  + Beta\r\n");
 }
 
-TEST_F(Dispatcher, ShortTextsAreNotWrittenButTheirChildrenAreAtTheirOwnDepth) {
+TEST_F(Dispatcher, ShortTextsAreWrittenOnlyWhenTheyHaveChildrenSoTheChildrenKeepTheirParent) {
+    item(treeNow(), "Top", 0);
     TextNode* blank = item(treeNow(), "x", 1);
     item(blank, "child", 2);
+    item(blank, "y", 3);
     TextNode* empty = item(treeNow(), "", 0);
     item(empty, "ab", 0);
-    EXPECT_EQ(printTree(nullptr, true), "  + child [2]\r\n  + ab\r\n");
+    EXPECT_EQ(printTree(nullptr, true), "Top\r\nx [1]\r\n  + child [2]\r\n\r\n  + ab\r\n");
 }
 
-TEST_F(Dispatcher, TreeOfOnlyShortTextsWritesNothingAndLeavesTextSeenClear) {
-    item(item(treeNow(), "a"), "b");
+TEST_F(Dispatcher, TreeOfOnlyShortLeavesWritesNothingAndLeavesTextSeenClear) {
+    item(treeNow(), "a");
+    item(treeNow(), "");
     EXPECT_EQ(printTree(nullptr, true), "");
     EXPECT_FALSE(printed);
 }
@@ -200,6 +203,7 @@ TEST_F(Dispatcher, TreeViewItemsArePrintedWithoutValues) {
     EXPECT_EQ(reportText(), "\n■ ツリーコントロール情報 [SysTreeView32]\r\n"
                             "Root\r\n"
                             "  + Leaf\r\n"
+                            "  + x\r\n"
                             "    + Deep\r\n"
                             "Other\r\n");
 }

@@ -118,14 +118,14 @@ TEST_P(ExchangeBatchTest, SelectedRowsAreBatchedInRowOrder) {
     EXPECT_EQ(desktop.exchangesWith(lv).writes, 1);
 }
 
-TEST_P(ExchangeBatchTest, FalseAnswerKeepsThePreviousTextAsASingleQueryDoes) {
+TEST_P(ExchangeBatchTest, FalseAnswerIsAnEmptyTextNotThePreviousOne) {
     // The list view says 4 rows but holds 2: the cells of rows 2 and 3 are answered FALSE and written
-    // nothing, so each shows what the text buffer held last, the text of the previous answered cell.
+    // nothing; each text buffer went out empty, so they are empty, not the text of an earlier cell.
     fake::ListViewOptions shrunk;
     shrunk.reportedRows = 4;
     Hwnd lv = list({"Name", "Size"}, {{"alpha", "1"}, {"beta", "22"}}, shrunk);
     readListViewRows(lv, false);
-    EXPECT_EQ(reportText(), "Name\tSize\r\nalpha\t1\r\nbeta\t22\r\n22\t22\r\n22\t22\r\n");
+    EXPECT_EQ(reportText(), "Name\tSize\r\nalpha\t1\r\nbeta\t22\r\n\t\r\n\t\r\n");
 }
 
 TEST_P(ExchangeBatchTest, ListViewThatReusesOneBufferIsAskedAgainCellByCell) {
@@ -148,7 +148,7 @@ TEST_P(ExchangeBatchTest, BlockOfAnUnansweredQueryIsKeptUntilTheLateAnswerCame) 
         if (w == lv && m == wire::LVM_GETITEMA && ++cells == 5) desktop.window(lv)->hung = true;
     };
     readListViewRows(lv, false);
-    EXPECT_EQ(reportText(), "Name\tSize\r\nname0\t0 KB\r\nname1\t1 KB\r\n\t\r\n");
+    EXPECT_EQ(reportText(), "Name\tSize\r\nname0\t0 KB\r\nname1\t1 KB\r\n\t\r\n" + failureText());
     // The list view's block stays (with its process handle); the header's is freed.
     EXPECT_EQ(parkedBlocks(), 1);
     EXPECT_EQ(desktop.remoteBlocks(), 1);
@@ -187,6 +187,37 @@ TEST_P(ExchangeBatchTest, BlockStillAtRiskAtTheEndIsLeftToTheTarget) {
     EXPECT_EQ(desktop.openProcessHandles(), 0);
     // Answering late is harmless: the block is still there.
     desktop.wake(tv);
+    EXPECT_EQ(desktop.faults(), std::vector<std::string>{});
+}
+
+TEST_P(ExchangeBatchTest, BlockOfAControlDestroyedMeanwhileIsFreedAtTheEnd) {
+    Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
+    desktop.beforeMessage = [&](Hwnd w, std::uint32_t m) {
+        if (w == tv && m == wire::TVM_GETITEMA) desktop.window(tv)->hung = true;
+    };
+    readTreeView(tv);
+    desktop.beforeMessage = nullptr;
+    EXPECT_EQ(parkedBlocks(), 1);
+    // A window that is gone can answer no more: its block is freed, not left to the target.
+    desktop.destroyWindow(tv);
+    settleAllParkedBlocks();
+    EXPECT_EQ(parkedBlocks(), 0);
+    EXPECT_EQ(desktop.abandonedBlocks(), 0);
+    EXPECT_EQ(desktop.remoteBlocks(), 0);
+}
+
+TEST_P(ExchangeBatchTest, AnotherControlsReadLeavesAParkedBlockAlone) {
+    Hwnd hung = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
+    Hwnd other = fake::addTreeView(desktop, top, target, {FakeTreeItem{"B", {}}});
+    desktop.beforeMessage = [&](Hwnd w, std::uint32_t m) {
+        if (w == hung && m == wire::TVM_GETITEMA) desktop.window(hung)->hung = true;
+    };
+    readTreeView(hung);
+    desktop.beforeMessage = nullptr;
+    readTreeView(other);
+    EXPECT_EQ(parkedBlocks(), 1);
+    // The late answer finds its block still there.
+    desktop.wake(hung);
     EXPECT_EQ(desktop.faults(), std::vector<std::string>{});
 }
 
@@ -266,8 +297,8 @@ TEST_P(ExchangeBatchTest, ToolbarReadThroughOneBuffer) {
     const auto e = desktop.exchangesWith(tb);
     EXPECT_EQ(e.count(wire::TB_GETBUTTON), 200);
     EXPECT_EQ(e.count(wire::TB_GETBUTTONTEXTA), 400); // length and text of each
-    EXPECT_EQ(e.writes, 0);
-    EXPECT_EQ(e.reads, 1 + 1); // all records in one block, then all texts in another
+    EXPECT_EQ(e.writes, 1 + 1);                       // the emptied record slots, then the emptied text block
+    EXPECT_EQ(e.reads, 1 + 1);                        // all records in one block, then all texts in another
     EXPECT_EQ(opens(), 1);
 }
 

@@ -85,8 +85,12 @@ std::vector<FakeButton> appsToolbarButtons() {
     return out;
 }
 
+// A null text is one the control never got: its query writes nothing.
 std::vector<std::string> texts(const char* const* list, int count) {
-    return std::vector<std::string>(list, list + count);
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(list[i] != nullptr ? list[i] : kWritesNothing);
+    return out;
 }
 
 int orDefault(int value, int fallback) {

@@ -270,9 +270,10 @@ constexpr ToolbarButton kAppsToolbarButtons[kAppsToolbarButtonCount] = {
 };
 
 // ---- Status bars ----------------------------------------------------------------------------------------
-// The main status bar: "Ready", an empty part and a one-letter part.
-constexpr int kStatusPartCount = 3;
-constexpr const char* kStatusParts[kStatusPartCount] = {"Ready", "", "x"};
+// The main status bar: "Ready", an empty part, a one-letter part, then a part never given a text (null
+// here) between two texts: asked for its text, the status bar writes nothing into the caller's buffer.
+constexpr int kStatusPartCount = 6;
+constexpr const char* kStatusParts[kStatusPartCount] = {"Ready", "", "x", "接続", nullptr, "完了"};
 // The long status bar: part 0 is kLongStatusPartLength bytes of ASCII (longer than any 260-byte buffer),
 // part 1 is kLongStatusTail.
 constexpr int kLongStatusPartCount = 2;

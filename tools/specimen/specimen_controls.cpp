@@ -231,7 +231,7 @@ void fillStatusBar(HWND statusBar, const char* const* parts, int count) {
         edges[i] = (i + 1 == count) ? -1 : client.right * (i + 1) / count;
     SendMessageA(statusBar, SB_SETPARTS, count, reinterpret_cast<LPARAM>(edges));
     for (int i = 0; i < count; ++i)
-        SendMessageA(statusBar, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(parts[i]));
+        if (parts[i] != nullptr) SendMessageA(statusBar, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(parts[i]));
 }
 
 void fillLongStatusBar(HWND statusBar) {
