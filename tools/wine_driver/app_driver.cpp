@@ -217,19 +217,23 @@ std::vector<std::string> Vantor::listRows() const {
 }
 
 bool Vantor::selectRow(int row) {
-    return setRowState(row, LVIS_SELECTED | LVIS_FOCUSED);
+    return setRowState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 bool Vantor::addRowToSelection(int row) {
-    return setRowState(row, LVIS_SELECTED);
+    return setRowState(row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-bool Vantor::setRowState(int row, UINT state) {
+bool Vantor::unselectRow(int row) {
+    return setRowState(row, 0, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool Vantor::setRowState(int row, UINT state, UINT mask) {
     if (row < 0) return false; // -1 would mean every row
     RemoteBlock block(listView, sizeof(LVITEMA));
     if (!block.ok()) return false;
     LVITEMA item{};
-    item.stateMask = state;
+    item.stateMask = mask;
     item.state = state;
     block.write(0, &item, sizeof item);
     return SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0))) != 0;

@@ -53,6 +53,8 @@ struct Vantor {
     bool selectRow(int row);
     // Adds row to the selection without focusing it (the way a Ctrl-click on a further row does).
     bool addRowToSelection(int row);
+    // Takes the selection and focus from row, so that selecting it again is a change (a new capture).
+    bool unselectRow(int row);
     int rowOf(const std::string& text) const;
     struct Button {
         int id;
@@ -70,7 +72,7 @@ struct Vantor {
     bool startMonitoring(HWND target, const char* interval) const;
 
   private:
-    bool setRowState(int row, UINT state);
+    bool setRowState(int row, UINT state, UINT mask);
 };
 
 // The specimen application, with options such as "--hang-after 500".
