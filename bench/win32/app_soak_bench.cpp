@@ -90,6 +90,8 @@ bool startVantor(Vantor& vantor, const char* name, std::string* timingFile, std:
     const std::string dir = makeVantorDirectory(name);
     *timingFile = dir + "\\capture-timing.txt";
     *monitorFile = dir + "\\monitor-timing.txt";
+    DeleteFileA(timingFile->c_str());
+    DeleteFileA(monitorFile->c_str());
     SetEnvironmentVariableA("VANTOR_TIMING", timingFile->c_str());
     SetEnvironmentVariableA("VANTOR_MONITOR_TIMING", monitorFile->c_str());
     const bool started = vantor.start(dir);
