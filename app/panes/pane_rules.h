@@ -132,7 +132,7 @@ inline long long tailAppendOffset(const char* shown, std::size_t shownSize, std:
 // its length), so a pane holding a whole monitoring report grew vantor.exe by about 26 KB per pass of a
 // status bar. While monitoring, the pane therefore keeps only the report's last part, about this many bytes
 // (never less than the newest pass); the report itself stays whole and is what a save writes.
-constexpr std::size_t kMonitorPaneLimit = 8 * 1024;
+constexpr std::size_t kMonitorPaneLimit = 4 * 1024;
 
 // The pane shows `shown` (size bytes), whose last `newest` bytes are the newest pass. Returns where the text
 // it keeps begins: 0 while size is within limit; else the first line start at which at most limit bytes
