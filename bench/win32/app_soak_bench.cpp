@@ -1,6 +1,6 @@
 // Soak benchmark of vantor.exe's memory, run by hand under the Wine harness:
-//   tests/wine/harness.sh run BUILD BUILD/bin/bench_app_soak_bench.exe [PASSES [CAPTURES]]
-// (defaults 10,000 and 1,000; either 0 skips its part). vantor.exe's resident memory is sampled from here
+//   tests/wine/harness.sh run BUILD BUILD/bin/bench_app_soak_bench.exe [PASSES [CAPTURES [ENGINE]]]
+// (defaults 10,000, 1,000 and 0; a 0 skips its part). vantor.exe's resident memory is sampled from here
 // (GetProcessMemoryInfo's working set, which Wine takes from the process's VmRSS) throughout:
 //  1. Monitoring: the specimen's status bar and list view watched at interval 1 (100 ms) for PASSES passes,
 //     with the report's size from VANTOR_MONITOR_TIMING (app/monitor_host.cpp). Then monitoring is stopped
@@ -8,6 +8,7 @@
 //     report's growth, and within 5 MB of the start once the capture has replaced the report.
 //  2. Captures: the specimen's row of the window list selected CAPTURES times (each selection a new capture
 //     that replaces the report; VANTOR_TIMING marks its end). Goal: no growth beyond 5 MB after the first.
+//  3. ENGINE captures of the specimen by the engine alone in this process, for comparison with part 2.
 // Threads: the benchmark's own thread only.
 #include <windows.h>
 #include <psapi.h>
@@ -189,11 +190,27 @@ int captureSoak(size_t captures) {
     return 0;
 }
 
+// The same captures by the engine alone, in this process (no vantor.exe, no worker thread, no pane): where
+// a growth of the captures' part comes from.
+int engineSoak(const Specimen& specimen, size_t captures) {
+    const size_t reportBytes = vantor::apptest::engineReportOf(specimen.window).size();
+    const double startMb = residentMb(GetCurrentProcess());
+    for (size_t i = 2; i <= captures; ++i)
+        vantor::apptest::engineReportOf(specimen.window);
+    const double endMb = residentMb(GetCurrentProcess());
+    std::printf(
+        "engine alone in the benchmark's process, %zu captures (report %zu bytes): %.1f MB after the first, "
+        "%.1f MB after the last, growth %.2f MB\n",
+        captures, reportBytes, startMb, endMb, endMb - startMb);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const size_t passes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 10000;
     const size_t captures = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1000;
+    const size_t engineCaptures = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 0;
     setvbuf(stdout, nullptr, _IONBF, 0);
     Specimen specimen;
     if (!specimen.start("--change-every 700")) {
@@ -203,5 +220,6 @@ int main(int argc, char** argv) {
     int failed = 0;
     if (passes > 0) failed |= monitoringSoak(specimen, passes);
     if (captures > 0) failed |= captureSoak(captures);
+    if (engineCaptures > 0) failed |= engineSoak(specimen, engineCaptures);
     return failed;
 }

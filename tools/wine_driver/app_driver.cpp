@@ -264,6 +264,16 @@ std::vector<Vantor::Button> Vantor::toolbarButtons() const {
     return buttons;
 }
 
+int Vantor::toolbarStringCount() const {
+    RemoteBlock block(toolbar, kTextSize);
+    if (!block.ok()) return -1;
+    int count = 0;
+    while (SendMessageA(toolbar, TB_GETSTRINGA, MAKEWPARAM(kTextSize, count),
+                        reinterpret_cast<LPARAM>(block.at(0))) >= 0)
+        ++count;
+    return count;
+}
+
 bool Vantor::clickToolbarButton(int index) {
     RemoteBlock block(toolbar, sizeof(RECT));
     if (!block.ok()) return false;

@@ -61,6 +61,8 @@ struct Vantor {
         std::string text;
     };
     std::vector<Button> toolbarButtons() const;
+    // The strings in the section toolbar's string list (TB_ADDSTRING's, which only grows).
+    int toolbarStringCount() const;
     bool clickToolbarButton(int index);
     std::string iniText() const;
     // Posts a key press and release to the main window (as when it has the keyboard focus).
