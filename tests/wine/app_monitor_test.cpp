@@ -278,6 +278,7 @@ TEST(AppMonitor, ALongSessionKeepsThePaneToTheReportsLastPartAndSavesTheWholeRep
 
     // Save writes the whole report: every pass from the first, ending with what the pane shows.
     const std::string saved = vantor.directory + "\\monitoring report.txt";
+    DeleteFileA(saved.c_str()); // left by an earlier run, it would bring up the replacement question
     saveThroughDialog(vantor, saved);
     std::string file;
     ASSERT_TRUE(waitUntil([&] { return readFile(saved, &file) && !file.empty(); }));
