@@ -102,6 +102,9 @@ foreach(src ${VANTOR_CAPTURE_BENCH_SOURCES})
   target_link_libraries(bench_${name} PRIVATE vantor_platform_win32 comctl32)
   target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 endforeach()
+# Memory of Wine's rich edit and of a thread per pass, without vantor.exe (bench/win32/richedit_memory_bench).
+add_executable(bench_richedit_memory_bench ${PROJECT_SOURCE_DIR}/bench/win32/richedit_memory_bench.cpp)
+target_compile_options(bench_richedit_memory_bench PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 if(TARGET specimen)
   add_test(NAME wine.specimen COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/specimen_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:specimen>)

@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "app/panes/pane_rules.h"
 #include "app/panes/split_pane.h"
 #include "capture/capture_lock.h"
+#include "capture/capture_state.h"
 
 namespace vantor {
 
@@ -75,8 +77,10 @@ LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcA(originalOutputProc, pane, message, wParam, lParam);
 }
 
-// The text the last publication put into the pane.
+// The text the last publication put into the pane, and the report's byte it begins at (above 0 once
+// monitoring has dropped the pane's head, see trimMonitorPane).
 std::string shownReport;
+std::size_t shownFrom = 0;
 
 // The pane's character format, from the settings.
 CHARFORMATA outputCharFormat() {
@@ -177,6 +181,61 @@ void emptyPane() {
     if (focused) SetFocus(fresh);
 }
 
+// Drops the head of a monitoring report from the pane, whole lines, so that it keeps about
+// kMonitorPaneLimit bytes and at least the newest pass (its last `newest` bytes); the user's selection and
+// view stay on the text that remains.
+void trimMonitorPane(std::size_t newest) {
+    const std::size_t cut = paneKeepFrom(shownReport.data(), shownReport.size(), newest, kMonitorPaneLimit);
+    if (cut == 0) return;
+    HWND pane = appWindows.outputPane;
+    const LONG chars = paneCharCount(shownReport.data(), cut);
+    const LRESULT lines = std::count(shownReport.begin(), shownReport.begin() + cut, '\n');
+    CHARRANGE selection{};
+    SendMessageA(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT firstLine = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(pane, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE head{0, chars};
+    SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&head));
+    SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+    selection.cpMin = selection.cpMin > chars ? selection.cpMin - chars : 0;
+    selection.cpMax = selection.cpMax > chars ? selection.cpMax - chars : 0;
+    SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT nowFirst = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(pane, EM_LINESCROLL, 0, (firstLine > lines ? firstLine - lines : 0) - nowFirst);
+    SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(pane, nullptr, TRUE);
+    shownReport.erase(0, cut);
+    shownFrom += cut;
+}
+
+// The report as the pane would show it without trimMonitorPane, while the pane still shows the report's
+// part from shownFrom on unchanged; false otherwise (then the pane's own text is what counts).
+bool untrimmedReport(std::string* out) {
+    if (shownFrom == 0 || SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) return false;
+    CaptureLock hold;
+    const ReportBuffer& report = hold.report();
+    const std::size_t end = shownFrom + shownReport.size();
+    if (report.text == nullptr || report.length() < end ||
+        std::memcmp(report.text + shownFrom, shownReport.data(), shownReport.size()) != 0)
+        return false;
+    out->assign(report.text, end);
+    return true;
+}
+
+// The pane shows `length` bytes of text, the report's part from its byte `from` on, in place of what it held.
+void showReportPart(const char* text, std::size_t length, std::size_t from) {
+    emptyPane();
+    applyOutputFormat(appWindows.outputPane);
+    shownReport.clear();
+    shownFrom = from;
+    if (length > 0) {
+        SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+        appendTail(text, false);
+        shownReport.assign(text, length);
+    }
+    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
+}
+
 } // namespace
 
 HWND createOutputPane() {
@@ -220,15 +279,22 @@ std::size_t beginReportText(const char* text, std::size_t length) {
     if (text == nullptr || length == 0) {
         emptyPane();
         shownReport.clear();
+        shownFrom = 0;
         SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
         return 0;
+    }
+    // While monitoring, a refresh in the middle of a pass (a long list view, an added menu) is a publication
+    // of the pass like any other: it keeps the pane to the report's last part.
+    if (monitoringActive.load() && length >= shownFrom) {
+        showReportFrom(shownFrom, text + shownFrom, length - shownFrom);
+        return length;
     }
     SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     // While a capture runs the report only grows and is shown again and again: when the pane still holds
     // the last report unchanged, only the new tail is added, so that showing a growing report costs its
     // growth and not its whole length each time.
     const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
-    if (unchanged && !shownReport.empty() && length >= shownReport.size() &&
+    if (unchanged && shownFrom == 0 && !shownReport.empty() && length >= shownReport.size() &&
         std::memcmp(text, shownReport.data(), shownReport.size()) == 0) {
         return shownReport.size();
     }
@@ -237,6 +303,7 @@ std::size_t beginReportText(const char* text, std::size_t length) {
     applyOutputFormat(appWindows.outputPane);
     SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     shownReport.clear();
+    shownFrom = 0;
     return 0;
 }
 
@@ -258,15 +325,19 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
     if (appWindows.outputPane == nullptr) return;
     const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
     const long long offset =
-        unchanged ? tailAppendOffset(shownReport.data(), shownReport.size(), start, text, length) : -1;
+        unchanged && start >= shownFrom
+            ? tailAppendOffset(shownReport.data(), shownReport.size(), start - shownFrom, text, length)
+            : -1;
     if (offset < 0) {
-        // The pane holds something else (an edit by the user, another report): the whole report.
+        // The pane holds something else (an edit by the user, another report): the report's last part.
         std::string whole;
         {
             CaptureLock hold;
             if (hold.report().text != nullptr) whole.assign(hold.report().text, hold.report().length());
         }
-        showReportText(whole.c_str());
+        const std::size_t newest = whole.size() > start ? whole.size() - start : 0;
+        const std::size_t from = paneKeepFrom(whole.data(), whole.size(), newest, kMonitorPaneLimit);
+        showReportPart(whole.c_str() + from, whole.size() - from, from);
         // The caret at the end: the pane follows the passes after this one.
         CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF};
         SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
@@ -282,8 +353,9 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
         SendMessageA(appWindows.outputPane, EM_LIMITTEXT, needed, 0);
     if (shownReport.empty()) applyOutputFormat(appWindows.outputPane);
     appendTail(text + from, true);
-    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
     shownReport.append(text + from, length - from);
+    trimMonitorPane(length - from);
+    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
 }
 
 void scrollOutputToLine(int line) {
@@ -303,19 +375,25 @@ int saveOutputToFile(const char* fileName) {
     const LRESULT bytes =
         SendMessageA(appWindows.outputPane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&bytesQuery), 0);
     const LRESULT chars = GetWindowTextLengthA(appWindows.outputPane);
-    const size_t capacity = static_cast<size_t>(bytes > chars ? bytes : chars) + 1;
+    // A monitoring report the pane shows only the last part of is written whole.
+    std::string report;
+    const bool whole = untrimmedReport(&report);
+    const size_t capacity = whole ? 1 : static_cast<size_t>(bytes > chars ? bytes : chars) + 1;
     char* text = new char[capacity]();
-    GetWindowTextA(appWindows.outputPane, text, static_cast<int>(capacity));
-    const size_t length = std::strlen(text);
+    if (!whole) GetWindowTextA(appWindows.outputPane, text, static_cast<int>(capacity));
+    const size_t length = whole ? report.size() : std::strlen(text);
     // Written beside the file and swapped in only when complete: a failed write (a full disk, a network
     // drive) leaves the old file as it was and is reported, never a cut file reported as saved.
-    if (!replaceFileContents(fileName, text, length)) {
+    if (!replaceFileContents(fileName, whole ? report.data() : text, length)) {
         MessageBoxA(GetFocus(), kSaveFailed, "Error", MB_OK);
         delete[] text;
         return 0;
     }
     // Text the user changed is no longer the report last shown: the next publication replaces it whole.
-    if (SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) shownReport.clear();
+    if (SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) {
+        shownReport.clear();
+        shownFrom = 0;
+    }
     SendMessageA(appWindows.outputPane, EM_SETMODIFY, 0, 0);
     SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     delete[] text;

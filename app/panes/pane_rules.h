@@ -139,6 +139,36 @@ inline std::size_t reportPieceEnd(const char* text, std::size_t at, std::size_t 
     return at + (kept > 0 ? kept : cp932CutLength(text + at, length - at, 2)); // a piece holds a character
 }
 
+// ---- The output pane while monitoring ---------------------------------------------------------------------
+// Wine's rich edit keeps about 320 bytes per byte of a monitoring report (some 3 to 5 KB per line, whatever
+// its length), so a pane holding a whole monitoring report grew vantor.exe by about 26 KB per pass of a
+// status bar. While monitoring, the pane therefore keeps only the report's last part, about this many bytes
+// (never less than the newest pass); the report itself stays whole and is what a save writes.
+constexpr std::size_t kMonitorPaneLimit = 4 * 1024;
+
+// The pane shows `shown` (size bytes), whose last `newest` bytes are the newest pass. Returns where the text
+// it keeps begins: 0 while size is within limit; else the first line start at which at most limit bytes
+// remain, but no later than the line start at or before the newest pass's first byte.
+inline std::size_t paneKeepFrom(const char* shown, std::size_t size, std::size_t newest, std::size_t limit) {
+    if (size <= limit) return 0;
+    std::size_t latest = newest < size ? size - newest : 0;
+    while (latest > 0 && shown[latest - 1] != '\n')
+        --latest;
+    std::size_t from = size - limit;
+    while (from < latest && shown[from - 1] != '\n')
+        ++from;
+    return from < latest ? from : latest;
+}
+
+// The characters of the pane in the first n bytes of text (a double-byte character of code page 932 is one,
+// as are the carriage return and the line feed): the unit of the pane's selection positions.
+inline long paneCharCount(const char* text, std::size_t n) {
+    long chars = 0;
+    for (std::size_t i = 0; i < n; ++chars)
+        i += isCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < n ? 2 : 1;
+    return chars;
+}
+
 // ---- Links in the output pane -----------------------------------------------------------------------------
 // A detected link opens on a left-button press with Ctrl held down, so that a plain click still places the
 // caret for editing. The link's text must fit the 1024-byte buffer it is read into.

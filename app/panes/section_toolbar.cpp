@@ -6,8 +6,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include "app/app_globals.h"
@@ -51,18 +49,15 @@ HWND createSectionToolbar(HWND parent) {
 
 void addSectionButton(const char* caption, int commandId) {
     if (appWindows.sectionToolbar == nullptr) return;
-    // A string list of one entry: the caption, then an empty string.
-    std::string list(caption);
-    list.push_back('\0'); // the string's own terminator ends the list
-    const LRESULT index =
-        SendMessageA(appWindows.sectionToolbar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list.c_str()));
+    // The caption goes with the button (the toolbar copies it and frees it with the button); a string added
+    // to the toolbar's string list would stay there for good, some 70 bytes per button of every capture.
     TBBUTTON button{};
     button.iBitmap = I_IMAGENONE;
     button.idCommand = commandId;
     button.fsState = TBSTATE_ENABLED;
     button.fsStyle = TBSTYLE_AUTOSIZE;
     button.dwData = 0;
-    button.iString = index;
+    button.iString = reinterpret_cast<INT_PTR>(caption);
     SendMessageA(appWindows.sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
     placeSectionToolbar();
 }

@@ -181,5 +181,33 @@ TEST(ReportPieces, PiecesEndAfterALineFeedOrAWholeCharacterAndCoverTheText) {
     EXPECT_EQ(joined, text);
 }
 
+TEST(MonitorPane, KeepsTheLastLinesWithinTheLimitButNeverLessThanTheNewestPass) {
+    const std::string shown = "line one\r\nline two\r\nline three\r\n"; // lines begin at 0, 10 and 20
+    ASSERT_EQ(shown.size(), 32u);
+    // Within the limit: everything stays.
+    EXPECT_EQ(paneKeepFrom(shown.data(), shown.size(), 5, 32), 0u);
+    // 16 bytes allowed: the first line start with at most 16 bytes after it is 20 ("line three\r\n").
+    EXPECT_EQ(paneKeepFrom(shown.data(), shown.size(), 5, 16), 20u);
+    // 22 allowed: from the second line start on exactly 22 bytes remain; one byte less and it goes too.
+    EXPECT_EQ(paneKeepFrom(shown.data(), shown.size(), 5, 22), 10u);
+    EXPECT_EQ(paneKeepFrom(shown.data(), shown.size(), 5, 21), 20u);
+    // The newest pass began at 15, inside the second line: that whole line stays although it passes the
+    // limit.
+    EXPECT_EQ(paneKeepFrom(shown.data(), shown.size(), 17, 4), 10u);
+    // A newest pass starting right at a line start is kept from there.
+    EXPECT_EQ(paneKeepFrom(shown.data(), shown.size(), 12, 4), 20u);
+    // No line start after the cut (one long last line): the newest pass's line is kept.
+    EXPECT_EQ(paneKeepFrom("a\r\nbbbbbbbbbbbb", 15, 3, 4), 3u);
+}
+
+TEST(MonitorPane, CharactersCountDoubleByteCharactersOnceAndLineEndsTwice) {
+    // "あい\r\nb": two double-byte characters, CR, LF, b.
+    const char text[] = "\x82\xa0\x82\xa2\r\nb";
+    EXPECT_EQ(paneCharCount(text, 7), 5);
+    EXPECT_EQ(paneCharCount(text, 6), 4);
+    EXPECT_EQ(paneCharCount("\x82", 1), 1); // a lead byte at the very end counts as one character
+    EXPECT_EQ(paneCharCount("", 0), 0);
+}
+
 } // namespace
 } // namespace vantor

@@ -249,6 +249,35 @@ Item itemAt(HMENU menu, int position) {
     return Item{info.wID, info.fType, info.fState, text};
 }
 
+TEST(AppTriggers, RepeatedCapturesLeaveTheSectionToolbarsStringListAsItWas) {
+    // The toolbar's string list only grows: a capture that added its buttons' captions to it grew vantor.exe
+    // by about 0.9 KB per capture, for ever.
+    Specimen specimen;
+    ASSERT_TRUE(specimen.start());
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("repeated-captures")));
+    const int row = vantor.rowOf(kSpecimenRow);
+    ASSERT_GE(row, 0);
+    const std::string tail = "末尾\r\n"; // the specimen report's last line
+    for (int i = 0; i < 3; ++i) {
+        vantor.unselectRow(row);
+        // The pane is emptied first, so that a finished report in it is this capture's.
+        vantor.command(CMD_SELECT_ALL);
+        vantor.command(CMD_DELETE);
+        ASSERT_TRUE(waitUntil([&] { return vantor.paneText().empty(); })) << i;
+        ASSERT_TRUE(vantor.selectRow(row));
+        ASSERT_TRUE(waitUntil([&] {
+            const std::string text = vantor.paneText();
+            return text.size() > tail.size() &&
+                   text.compare(text.size() - tail.size(), tail.size(), tail) == 0 &&
+                   vantor.toolbarButtons().size() >= 11;
+        })) << i;
+    }
+    // At most one capture's captions (none when each button holds its own caption).
+    const int buttons = static_cast<int>(vantor.toolbarButtons().size());
+    EXPECT_LE(vantor.toolbarStringCount(), buttons) << buttons;
+}
+
 TEST(AppTrayMenu, TitleSeparatorShowAndBoldExit) {
     HMENU menu = buildTrayMenu();
     ASSERT_NE(menu, nullptr);

@@ -223,19 +223,23 @@ std::vector<std::string> Vantor::listRows() const {
 }
 
 bool Vantor::selectRow(int row) {
-    return setRowState(row, LVIS_SELECTED | LVIS_FOCUSED);
+    return setRowState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 bool Vantor::addRowToSelection(int row) {
-    return setRowState(row, LVIS_SELECTED);
+    return setRowState(row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-bool Vantor::setRowState(int row, UINT state) {
+bool Vantor::unselectRow(int row) {
+    return setRowState(row, 0, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool Vantor::setRowState(int row, UINT state, UINT mask) {
     if (row < 0) return false; // -1 would mean every row
     RemoteBlock block(listView, sizeof(LVITEMA));
     if (!block.ok()) return false;
     LVITEMA item{};
-    item.stateMask = state;
+    item.stateMask = mask;
     item.state = state;
     block.write(0, &item, sizeof item);
     return SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0))) != 0;
@@ -264,6 +268,16 @@ std::vector<Vantor::Button> Vantor::toolbarButtons() const {
         buttons.push_back(Button{b.idCommand, text});
     }
     return buttons;
+}
+
+int Vantor::toolbarStringCount() const {
+    RemoteBlock block(toolbar, kTextSize);
+    if (!block.ok()) return -1;
+    int count = 0;
+    while (SendMessageA(toolbar, TB_GETSTRINGA, MAKEWPARAM(kTextSize, count),
+                        reinterpret_cast<LPARAM>(block.at(0))) >= 0)
+        ++count;
+    return count;
 }
 
 bool Vantor::clickToolbarButton(int index) {

@@ -56,12 +56,16 @@ struct Vantor {
     bool selectRow(int row);
     // Adds row to the selection without focusing it (the way a Ctrl-click on a further row does).
     bool addRowToSelection(int row);
+    // Takes the selection and focus from row, so that selecting it again is a change (a new capture).
+    bool unselectRow(int row);
     int rowOf(const std::string& text) const;
     struct Button {
         int id;
         std::string text;
     };
     std::vector<Button> toolbarButtons() const;
+    // The strings in the section toolbar's string list (TB_ADDSTRING's, which only grows).
+    int toolbarStringCount() const;
     bool clickToolbarButton(int index);
     std::string iniText() const;
     // Posts a key press and release to the main window (as when it has the keyboard focus).
@@ -73,7 +77,7 @@ struct Vantor {
     bool startMonitoring(HWND target, const char* interval) const;
 
   private:
-    bool setRowState(int row, UINT state);
+    bool setRowState(int row, UINT state, UINT mask);
 };
 
 // The specimen application, with options such as "--hang-after 500".
