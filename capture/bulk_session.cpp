@@ -46,8 +46,12 @@ void setReadPathObserver(ReadPathObserver observer) {
 }
 
 void reportReadPath(Hwnd control, const char* reader, bool bulk) {
+    reportReadPath(control, reader, bulk ? "bulk" : "cross-process");
+}
+
+void reportReadPath(Hwnd control, const char* reader, const char* path) {
     const ReadPathObserver fn = observerFn;
-    if (fn != nullptr) fn(control, reader, bulk ? "bulk" : "cross-process");
+    if (fn != nullptr) fn(control, reader, path);
 }
 
 void setBulkClock(BulkClock clock) {

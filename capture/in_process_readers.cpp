@@ -104,8 +104,11 @@ void readList(Hwnd w, const ListMessages& m) {
     std::vector<std::string> items;
     std::intptr_t from = 0;
     const bool bulk = readItemsBulk(w, m, comboBox, &items, &from);
-    reportReadPath(w, comboBox ? "combo box" : "list box", bulk);
     if (!bulk) from = 0;
+    reportReadPath(w, comboBox ? "combo box" : "list box",
+                   !bulk       ? "cross-process"
+                   : from >= 0 ? kBulkFinishedAcross
+                               : "bulk");
     // The rest of a bulk read that stopped holding up cannot be read from here when the list is gone: the
     // items read stand, followed by the failure line.
     const bool lost = bulk && from >= 0 && !ws().isWindow(w);

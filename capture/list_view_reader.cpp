@@ -463,7 +463,10 @@ void readListViewHeader(Hwnd listView) {
 void readListViewRows(Hwnd listView, bool selectedOnly) {
     BulkRows bulkRows;
     const bool bulk = readRowsBulk(listView, selectedOnly, &bulkRows);
-    reportReadPath(listView, "list view", bulk);
+    reportReadPath(listView, "list view",
+                   !bulk               ? "cross-process"
+                   : bulkRows.finished ? "bulk"
+                                       : kBulkFinishedAcross);
     if (bulk && bulkRows.finished) return;
     // Across processes: every row, or the rows after those the bulk path read before its answers stopped
     // holding up (the header line is then written already).

@@ -16,11 +16,14 @@ namespace vantor {
 void setBulkReadingAllowed(bool allowed);
 bool bulkReadingAllowed();
 
-// Told, for each list view and tree view read, which path it took ("bulk" or "cross-process"); for
-// vantor-cli --verbose. Null for none.
+// Told, for each list view, tree view, list box and combo box read, which path it took ("bulk",
+// "cross-process", or kBulkFinishedAcross when the bulk answers stopped holding up and the rest was read
+// across processes); for vantor-cli --verbose. Null for none.
 using ReadPathObserver = void (*)(Hwnd control, const char* reader, const char* path);
 void setReadPathObserver(ReadPathObserver observer);
 void reportReadPath(Hwnd control, const char* reader, bool bulk);
+void reportReadPath(Hwnd control, const char* reader, const char* path);
+constexpr char kBulkFinishedAcross[] = "bulk, the rest cross-process";
 
 // Milliseconds of a steady clock; the unit tests install their own.
 using BulkClock = std::uint64_t (*)();
