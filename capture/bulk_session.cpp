@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
+#include <string>
 
 #include "platform/hook_library.h"
 
@@ -19,6 +21,15 @@ std::uint64_t steadyMs() {
                                           .count());
 }
 std::atomic<BulkClock> clockFn{&steadyMs};
+
+// Why this thread's last bulk read was not taken or was left, for the next reportReadPath (each capture
+// thread reads one control at a time); null when the session itself gave no reason.
+thread_local const char* lastLeaveReason = nullptr;
+
+bool leave(const char* why) {
+    lastLeaveReason = why;
+    return false;
+}
 
 // The target must have this program's pointer width: msghook.dll is loaded only into such processes.
 bool sameWidth(Hwnd control) {
@@ -45,13 +56,20 @@ void setReadPathObserver(ReadPathObserver observer) {
     observerFn = observer;
 }
 
-void reportReadPath(Hwnd control, const char* reader, bool bulk) {
-    reportReadPath(control, reader, bulk ? "bulk" : "cross-process");
-}
-
-void reportReadPath(Hwnd control, const char* reader, const char* path) {
+void reportReadPath(Hwnd control, const char* reader, ReadPath path) {
     const ReadPathObserver fn = observerFn;
-    if (fn != nullptr) fn(control, reader, path);
+    const char* why =
+        lastLeaveReason != nullptr ? lastLeaveReason : "an answer did not agree with the control";
+    lastLeaveReason = nullptr;
+    if (fn == nullptr) return;
+    if (path == ReadPath::Bulk) {
+        fn(control, reader, "bulk");
+        return;
+    }
+    const std::string text =
+        std::string(path == ReadPath::CrossProcess ? "cross-process (" : "bulk, the rest cross-process (") +
+        why + ")";
+    fn(control, reader, text.c_str());
 }
 
 void setBulkClock(BulkClock clock) {
@@ -67,10 +85,16 @@ BulkSession::~BulkSession() {
 }
 
 bool BulkSession::open() {
-    if (!bulkReadingAllowed() || isNull(control_) || !hookLibrary().bulkAvailable() || !sameWidth(control_))
-        return false;
+    lastLeaveReason = nullptr;
+    if (!bulkReadingAllowed()) return leave("forced by --cross-process or ForceCrossProcess=1");
+    if (isNull(control_)) return leave("no control");
+    if (!hookLibrary().bulkAvailable()) return leave("msghook.dll is not loaded");
+    if (!sameWidth(control_)) return leave("the target has another pointer width");
     session_ = hookLibrary().bulkBegin(control_);
-    if (session_ == nullptr) return false;
+    if (session_ == nullptr)
+        return leave(
+            "the hook library took no request: the program's own window, a hung window, or its named "
+            "objects not to be had");
     answer_.assign(sizeof(wire::BulkAnswer) + wire::kBulkDataSize, 0);
     return true;
 }
@@ -82,19 +106,43 @@ std::size_t BulkSession::ask(wire::BulkRequest* request) {
     const std::size_t n =
         hookLibrary().bulkChunk(session_, control_, *request, &sequence, answer_.data(), answer_.size());
     request->sequence = sequence; // the answer is checked against the request as the library posted it
-    return n <= answer_.size() ? n : 0;
+    lastLeaveReason = n == 0 ? "no answer within the time-out" : nullptr;
+    if (n <= answer_.size()) return n;
+    lastLeaveReason = "an answer did not hold up";
+    return 0;
 }
+
+namespace {
+
+// Why an answer of n bytes was not taken (it was read and rejected), or, for one taken, that it reported
+// the control gone; the readers decide what follows.
+const char* answerReason(const std::vector<std::uint8_t>& answer, std::size_t n, bool taken,
+                         const BulkChunk& chunk) {
+    if (taken) return chunk.status == wire::kBulkGone ? "the target reported the control gone" : nullptr;
+    wire::BulkAnswer header{};
+    if (n >= sizeof header) std::memcpy(&header, answer.data(), sizeof header);
+    return n >= sizeof header && header.status == wire::kBulkRefused ? "the target refused the request"
+                                                                     : "an answer did not hold up";
+}
+
+} // namespace
 
 bool BulkSession::listChunk(const wire::BulkRequest& request, bool first, BulkChunk* out) {
     wire::BulkRequest posted = request;
     const std::size_t n = ask(&posted);
-    return n > 0 && readBulkListChunk(answer_.data(), n, posted, first, out);
+    if (n == 0) return false; // ask gave the reason
+    const bool taken = readBulkListChunk(answer_.data(), n, posted, first, out);
+    lastLeaveReason = answerReason(answer_, n, taken, *out);
+    return taken;
 }
 
 bool BulkSession::treeChunk(const wire::BulkRequest& request, BulkChunk* out) {
     wire::BulkRequest posted = request;
     const std::size_t n = ask(&posted);
-    return n > 0 && readBulkTreeChunk(answer_.data(), n, posted, out);
+    if (n == 0) return false; // ask gave the reason
+    const bool taken = readBulkTreeChunk(answer_.data(), n, posted, out);
+    lastLeaveReason = answerReason(answer_, n, taken, *out);
+    return taken;
 }
 
 } // namespace vantor

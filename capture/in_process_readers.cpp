@@ -106,9 +106,9 @@ void readList(Hwnd w, const ListMessages& m) {
     const bool bulk = readItemsBulk(w, m, comboBox, &items, &from);
     if (!bulk) from = 0;
     reportReadPath(w, comboBox ? "combo box" : "list box",
-                   !bulk       ? "cross-process"
-                   : from >= 0 ? kBulkFinishedAcross
-                               : "bulk");
+                   !bulk       ? ReadPath::CrossProcess
+                   : from >= 0 ? ReadPath::BulkThenCrossProcess
+                               : ReadPath::Bulk);
     // The rest of a bulk read that stopped holding up cannot be read from here when the list is gone: the
     // items read stand, followed by the failure line.
     const bool lost = bulk && from >= 0 && !ws().isWindow(w);

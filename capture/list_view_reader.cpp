@@ -464,9 +464,9 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
     BulkRows bulkRows;
     const bool bulk = readRowsBulk(listView, selectedOnly, &bulkRows);
     reportReadPath(listView, "list view",
-                   !bulk               ? "cross-process"
-                   : bulkRows.finished ? "bulk"
-                                       : kBulkFinishedAcross);
+                   !bulk               ? ReadPath::CrossProcess
+                   : bulkRows.finished ? ReadPath::Bulk
+                                       : ReadPath::BulkThenCrossProcess);
     if (bulk && bulkRows.finished) return;
     // Across processes: every row, or the rows after those the bulk path read before its answers stopped
     // holding up (the header line is then written already).

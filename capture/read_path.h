@@ -16,14 +16,17 @@ namespace vantor {
 void setBulkReadingAllowed(bool allowed);
 bool bulkReadingAllowed();
 
-// Told, for each list view, tree view, list box and combo box read, which path it took ("bulk",
-// "cross-process", or kBulkFinishedAcross when the bulk answers stopped holding up and the rest was read
-// across processes); for vantor-cli --verbose. Null for none.
+// Told, for each list view, tree view, list box and combo box read, which path it took: "bulk",
+// "cross-process (WHY)", or "bulk, the rest cross-process (WHY)" when later answers stopped holding up and
+// the rest was read across processes; WHY is the reason the bulk path was not taken or was left. For
+// vantor-cli --verbose. Null for none.
 using ReadPathObserver = void (*)(Hwnd control, const char* reader, const char* path);
 void setReadPathObserver(ReadPathObserver observer);
-void reportReadPath(Hwnd control, const char* reader, bool bulk);
-void reportReadPath(Hwnd control, const char* reader, const char* path);
-constexpr char kBulkFinishedAcross[] = "bulk, the rest cross-process";
+enum class ReadPath { Bulk, CrossProcess, BulkThenCrossProcess };
+void reportReadPath(Hwnd control, const char* reader, ReadPath path);
+inline void reportReadPath(Hwnd control, const char* reader, bool bulk) {
+    reportReadPath(control, reader, bulk ? ReadPath::Bulk : ReadPath::CrossProcess);
+}
 
 // Milliseconds of a steady clock; the unit tests install their own.
 using BulkClock = std::uint64_t (*)();

@@ -129,12 +129,16 @@ TEST_P(BulkReadingTest, ListViewReportIsTheSameOnBothPaths) {
         EXPECT_EQ(library.requests.size(), 4u); // rows 0-1, 2-3, 4-5, 6
         EXPECT_EQ(library.requests[1].from, 2u);
         EXPECT_EQ(library.requests[1].rows, 7);
-        EXPECT_EQ(paths, (std::vector<std::string>{"list view: cross-process", "list view: bulk"}));
+        EXPECT_EQ(paths, (std::vector<std::string>{
+                             "list view: cross-process (forced by --cross-process or ForceCrossProcess=1)",
+                             "list view: bulk"}));
     } else {
         // A target of another pointer width never loads the library: it is not even asked.
         EXPECT_EQ(both.second, expected);
         EXPECT_TRUE(library.begun.empty());
-        EXPECT_EQ(paths, (std::vector<std::string>{"list view: cross-process", "list view: cross-process"}));
+        EXPECT_EQ(paths, (std::vector<std::string>{
+                             "list view: cross-process (forced by --cross-process or ForceCrossProcess=1)",
+                             "list view: cross-process (the target has another pointer width)"}));
     }
 }
 
@@ -178,25 +182,33 @@ TEST_P(BulkReadingTest, FallsBackWhenTheFirstChunkDoesNotCome) {
     struct Case {
         const char* what;
         std::function<void()> arrange;
+        const char* why; // as --verbose gives it
     };
     const std::vector<Case> cases = {
-        {"no library", [this] { setHookLibrary(nullptr); }},
-        {"hook refused", [this] { library.refuseBegin = true; }},
-        {"no answer in time", [this] { listTarget.silentAtChunk = 0; }},
-        {"control gone before reading", [this] { listTarget.goneAtChunk = 0; }},
+        {"no library", [this] { setHookLibrary(nullptr); }, "msghook.dll is not loaded"},
+        {"hook refused", [this] { library.refuseBegin = true; },
+         "the hook library took no request: the program's own window, a hung window, or its named objects "
+         "not "
+         "to be had"},
+        {"no answer in time", [this] { listTarget.silentAtChunk = 0; }, "no answer within the time-out"},
+        {"control gone before reading", [this] { listTarget.goneAtChunk = 0; },
+         "the target reported the control gone"},
         {"refused request",
          [this] {
              library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
                  return answerBytes(q, answerHeader(s, wire::kBulkRefused), {}, 0);
              };
-         }},
+         },
+         "the target refused the request"},
         {"answer to another request",
          [this] {
              library.bulkAnswer = [this](const wire::BulkRequest& q, std::uint32_t s) {
                  return listTarget.answer(q, s + 1);
              };
-         }},
-        {"setting forces cross-process", [] { setBulkReadingAllowed(false); }},
+         },
+         "an answer did not hold up"},
+        {"setting forces cross-process", [] { setBulkReadingAllowed(false); },
+         "forced by --cross-process or ForceCrossProcess=1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -215,7 +227,7 @@ TEST_P(BulkReadingTest, FallsBackWhenTheFirstChunkDoesNotCome) {
         c.arrange();
         readListViewRows(lv, false);
         EXPECT_EQ(reportText(), expected);
-        EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+        EXPECT_EQ(paths, std::vector<std::string>{std::string("list view: cross-process (") + c.why + ")"});
     }
 }
 
@@ -230,7 +242,8 @@ TEST_P(BulkReadingTest, ControlGoneOrSilentMidReadIsFinishedAcrossProcesses) {
     // The destroyed control cannot be read across processes either: the section says rows are missing.
     EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n" + failureText());
     EXPECT_EQ(library.requests.size(), 2u);
-    EXPECT_EQ(paths, std::vector<std::string>{"list view: bulk, the rest cross-process"});
+    EXPECT_EQ(paths, std::vector<std::string>{
+                         "list view: bulk, the rest cross-process (the target reported the control gone)"});
 
     // Unanswered after the first chunk: the rows so far stand and the rest is read across processes, from
     // the first row not yet read.
@@ -338,20 +351,23 @@ TEST_P(BulkReadingTest, ChunksThatDoNotHoldUpAreFinishedAcrossProcesses) {
         const char* what;
         Damage damage;                   // applied to the header of chunk 1 (resealed)
         std::vector<std::string> titles; // the columns chunk 1 is written with, when not empty
+        const char* why;                 // as --verbose gives it
     };
     const std::vector<Case> cases = {
         {"more rows than the list view has",
          [](wire::BulkAnswer* a, const wire::BulkRequest&) { a->rows = 0x7FFFFFFF; },
-         {}},
+         {},
+         "an answer did not hold up"},
         {"no progress",
          [](wire::BulkAnswer* a, const wire::BulkRequest& q) {
              a->records = 0;
              a->used = 0;
              a->next = q.from;
          },
-         {}},
-        {"a wider chunk", nullptr, {"Name", "Size", "More"}},
-        {"a narrower chunk", nullptr, {"Name"}},
+         {},
+         "an answer did not hold up"},
+        {"a wider chunk", nullptr, {"Name", "Size", "More"}, "an answer did not agree with the control"},
+        {"a narrower chunk", nullptr, {"Name"}, "an answer did not agree with the control"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -376,7 +392,8 @@ TEST_P(BulkReadingTest, ChunksThatDoNotHoldUpAreFinishedAcrossProcesses) {
         readListViewRows(lv, false);
         EXPECT_EQ(reportText(), expected);
         EXPECT_EQ(library.requests.size(), 2u); // the rejected chunk is not asked for again
-        EXPECT_EQ(paths, std::vector<std::string>{"list view: bulk, the rest cross-process"});
+        EXPECT_EQ(paths, std::vector<std::string>{std::string("list view: bulk, the rest cross-process (") +
+                                                  c.why + ")"});
     }
 }
 
@@ -409,7 +426,8 @@ TEST_P(BulkReadingTest, FirstChunkThatDisagreesWithTheListViewsOwnCountsFallsBac
         };
         readListViewRows(lv, false);
         EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
-        EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+        EXPECT_EQ(paths, std::vector<std::string>{
+                             "list view: cross-process (an answer did not agree with the control)"});
     }
 
     // A list box whose first chunk counts another number of items is read here instead.
@@ -456,7 +474,7 @@ TEST_P(BulkReadingTest, FirstChunkWithARowPastTheCountFallsBackWhole) {
     };
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), "Name\tSize\r\na\t1\r\nb\t2\r\n");
-    EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+    EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process (an answer did not hold up)"});
 }
 
 TEST_P(BulkReadingTest, FullSizeChunkStaysOnTheBulkPath) {
@@ -494,7 +512,7 @@ TEST_P(BulkReadingTest, AnswerSizePastTheBufferIsNotRead) {
     readListViewRows(lv, false);
     setHookLibrary(&library);
     EXPECT_EQ(reportText(), "Name\r\nalpha\r\n");
-    EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process"});
+    EXPECT_EQ(paths, std::vector<std::string>{"list view: cross-process (an answer did not hold up)"});
 }
 
 // ---- List box and combo box ----------------------------------------------------------------------------
@@ -531,7 +549,8 @@ TEST_P(BulkReadingTest, ListBoxItemsReadWholeAndShortOnesLeftOut) {
         EXPECT_EQ(library.requests[0].kind, wire::kBulkListBox);
         EXPECT_EQ(paths, std::vector<std::string>{"list box: bulk"});
     } else {
-        EXPECT_EQ(paths, std::vector<std::string>{"list box: cross-process"});
+        EXPECT_EQ(paths,
+                  std::vector<std::string>{"list box: cross-process (the target has another pointer width)"});
     }
 
     // Across processes the same items (the fake has no failing length query) give the same lines.
@@ -637,7 +656,7 @@ TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
         EXPECT_EQ(library.requests.size(), 3u);
         EXPECT_EQ(paths.back(), "tree view: bulk");
     } else {
-        EXPECT_EQ(paths.back(), "tree view: cross-process");
+        EXPECT_EQ(paths.back(), "tree view: cross-process (the target has another pointer width)");
     }
 }
 
