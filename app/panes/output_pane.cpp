@@ -223,13 +223,19 @@ bool untrimmedReport(std::string* out) {
 }
 
 // The pane shows `length` bytes of text, the report's part from its byte `from` on, in place of what it held.
-void showReportPart(const char* text, std::size_t length, std::size_t from) {
+// Empties the pane for a text of `length` bytes (none: the limit stays) that begins at the report's byte
+// `from`.
+void resetPane(std::size_t length, std::size_t from) {
     emptyPane();
     applyOutputFormat(appWindows.outputPane);
+    if (length > 0) SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     shownReport.clear();
     shownFrom = from;
+}
+
+void showReportPart(const char* text, std::size_t length, std::size_t from) {
+    resetPane(length, from);
     if (length > 0) {
-        SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
         appendTail(text, false);
         shownReport.assign(text, length);
     }
@@ -277,10 +283,7 @@ std::size_t beginReportText(const char* text, std::size_t length) {
     if (appWindows.outputPane == nullptr) return length;
     applyOutputFormat(appWindows.outputPane);
     if (text == nullptr || length == 0) {
-        emptyPane();
-        shownReport.clear();
-        shownFrom = 0;
-        SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
+        showReportPart(nullptr, 0, 0);
         return 0;
     }
     // While monitoring, a refresh in the middle of a pass (a long list view, an added menu) is a publication
@@ -299,11 +302,7 @@ std::size_t beginReportText(const char* text, std::size_t length) {
         return shownReport.size();
     }
     // A new text goes in the same way, in pieces, into the emptied pane.
-    emptyPane();
-    applyOutputFormat(appWindows.outputPane);
-    SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
-    shownReport.clear();
-    shownFrom = 0;
+    resetPane(length, 0);
     return 0;
 }
 

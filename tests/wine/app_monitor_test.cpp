@@ -221,28 +221,6 @@ TEST(AppMonitor, MenuCommandWithNoRowOrTwoRowsSelectedShowsTheError) {
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
-// Saves the pane through File > Save into path, a file that does not exist yet.
-void saveThroughDialog(const Vantor& v, const std::string& path) {
-    v.command(32793);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(
-        waitUntil([&] { return (dialog = findDialog(processOf(v.main), "名前を付けて別名で保存")); }));
-    // The file name field: the edit of the file name combo box (cmb13) of the explorer-style dialog.
-    HWND name = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            HWND combo = GetDlgItem(dialog, 0x47C);
-            name = combo != nullptr ? FindWindowExA(combo, nullptr, nullptr, nullptr) : nullptr;
-            while (name != nullptr && GetDlgCtrlID(name) != 0x47C)
-                name = FindWindowExA(combo, name, nullptr, nullptr);
-            if (name != nullptr) name = FindWindowExA(name, nullptr, "Edit", nullptr);
-            return name != nullptr;
-        },
-        5000));
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-}
-
 TEST(AppMonitor, ALongSessionKeepsThePaneToTheReportsLastPartAndSavesTheWholeReport) {
     // Wine's rich edit holds some 300 bytes per byte of text: a pane with the whole report of a long session
     // grew vantor.exe without bound. Passes of about 2 KB (a 100-row list view) at 100 ms.
@@ -279,7 +257,7 @@ TEST(AppMonitor, ALongSessionKeepsThePaneToTheReportsLastPartAndSavesTheWholeRep
     // Save writes the whole report: every pass from the first, ending with what the pane shows.
     const std::string saved = vantor.directory + "\\monitoring report.txt";
     DeleteFileA(saved.c_str()); // left by an earlier run, it would bring up the replacement question
-    saveThroughDialog(vantor, saved);
+    ASSERT_TRUE(saveThroughDialog(vantor, saved));
     std::string file;
     ASSERT_TRUE(waitUntil([&] { return readFile(saved, &file) && !file.empty(); }));
     EXPECT_EQ(file.size(), reportBytes());

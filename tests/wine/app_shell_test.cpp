@@ -62,40 +62,6 @@ std::vector<std::string> filesIn(const std::string& dir) {
     return names;
 }
 
-// Saves the pane through File > Save into path, confirming the replacement of an existing file.
-void saveThroughDialog(const Vantor& v, const std::string& path) {
-    v.command(32793);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(
-        waitUntil([&] { return (dialog = findDialog(processOf(v.main), "名前を付けて別名で保存")); }));
-    // The file name field: the edit of the file name combo box (cmb13) of the explorer-style dialog.
-    HWND name = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            HWND combo = GetDlgItem(dialog, 0x47C);
-            name = combo != nullptr ? FindWindowExA(combo, nullptr, nullptr, nullptr) : nullptr;
-            while (name != nullptr && GetDlgCtrlID(name) != 0x47C)
-                name = FindWindowExA(combo, name, nullptr, nullptr);
-            if (name != nullptr) name = FindWindowExA(name, nullptr, "Edit", nullptr);
-            return name != nullptr;
-        },
-        5000));
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    // The replacement question: a second box of the dialog's title, above the dialog.
-    HWND question = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w != nullptr;
-             w = FindWindowExA(nullptr, w, "#32770", nullptr))
-            if (w != dialog && processOf(w) == processOf(v.main) && IsWindowVisible(w) &&
-                GetDlgItem(w, IDYES) != nullptr)
-                question = w;
-        return question != nullptr;
-    }));
-    PostMessageA(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
-}
-
 TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     Specimen specimen;
     ASSERT_TRUE(specimen.start());
@@ -230,7 +196,7 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     // Save writes exactly the pane's bytes.
     const std::string saved = vantor.directory + "\\saved report.txt";
     DeleteFileA(saved.c_str());
-    saveThroughDialog(vantor, saved);
+    ASSERT_TRUE(saveThroughDialog(vantor, saved));
     std::string file;
     EXPECT_TRUE(waitUntil([&] { return readFile(saved, &file) && !file.empty(); }));
     EXPECT_EQ(file, vantor.paneText());
@@ -243,7 +209,7 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
         std::fwrite(longer.data(), 1, longer.size(), f);
         std::fclose(f);
     }
-    saveThroughDialog(vantor, saved);
+    ASSERT_TRUE(saveThroughDialog(vantor, saved));
     EXPECT_TRUE(waitUntil([&] { return readFile(saved, &file) && file == vantor.paneText(); }));
     EXPECT_EQ(file.size(), vantor.paneText().size());
 
@@ -254,7 +220,7 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     HANDLE holder = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    saveThroughDialog(vantor, locked);
+    ASSERT_TRUE(saveThroughDialog(vantor, locked));
     HWND error = nullptr;
     EXPECT_TRUE(waitUntil([&] { return (error = findDialog(processOf(vantor.main), "Error")) != nullptr; }));
     if (error != nullptr) {

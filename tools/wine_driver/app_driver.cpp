@@ -163,6 +163,43 @@ HWND findDialog(DWORD pid, const char* title) {
     return nullptr;
 }
 
+bool saveThroughDialog(const Vantor& v, const std::string& path) {
+    v.command(32793);
+    HWND dialog = nullptr;
+    if (!waitUntil(
+            [&] { return (dialog = findDialog(processOf(v.main), "名前を付けて別名で保存")) != nullptr; }))
+        return false;
+    // The file name field: the edit of the file name combo box (cmb13) of the explorer-style dialog.
+    HWND name = nullptr;
+    if (!waitUntil(
+            [&] {
+                HWND combo = GetDlgItem(dialog, 0x47C);
+                name = combo != nullptr ? FindWindowExA(combo, nullptr, nullptr, nullptr) : nullptr;
+                while (name != nullptr && GetDlgCtrlID(name) != 0x47C)
+                    name = FindWindowExA(combo, name, nullptr, nullptr);
+                if (name != nullptr) name = FindWindowExA(name, nullptr, "Edit", nullptr);
+                return name != nullptr;
+            },
+            5000))
+        return false;
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    // The replacement question: a second box of the dialog's title, above the dialog.
+    HWND question = nullptr;
+    if (!waitUntil([&] {
+            for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w != nullptr;
+                 w = FindWindowExA(nullptr, w, "#32770", nullptr))
+                if (w != dialog && processOf(w) == processOf(v.main) && IsWindowVisible(w) &&
+                    GetDlgItem(w, IDYES) != nullptr)
+                    question = w;
+            return question != nullptr;
+        }))
+        return false;
+    PostMessageA(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    return true;
+}
+
 bool Vantor::start(const std::string& dir, const char* ini) {
     directory = dir;
     if (ini != nullptr) {

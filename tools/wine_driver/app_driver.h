@@ -91,6 +91,9 @@ struct Specimen {
 HWND findDialog(DWORD pid, const char* title);
 // The process id of a window.
 DWORD processOf(HWND window);
+// Saves vantor.exe's pane through File > Save into path as a user does in the save dialog, confirming the
+// replacement of an existing file; false when the dialog or the question did not come.
+bool saveThroughDialog(const Vantor& v, const std::string& path);
 // CF_TEXT of the clipboard ("" when none), up to its terminating NUL.
 std::string clipboardText();
 // Visible tray icons on the display (of every program).
