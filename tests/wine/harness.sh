@@ -127,10 +127,17 @@ start_xvfb() {
     export DISPLAY=:$DISPLAY_NUM
 }
 
+# True when the prefix was made and can start the programs this machine's Wine can run: a prefix made
+# before wine32 was installed cannot start 32-bit programs (it lacks syswow64), so it is made anew once.
+prefix_ready() {
+    [ -f "$ready_mark" ] || return 1
+    [ ! -x /usr/lib/wine/wine ] || [ -d "$prefix/drive_c/windows/syswow64" ]
+}
+
 # Creates the prefix once: wineboot, window-manager-free windows (no 2 s wait on every window destroy) and
 # Japanese fonts in place of the Windows ones. Runs on a short-lived server so the registry is saved.
 make_prefix() {
-    [ -f "$ready_mark" ] && return 0
+    prefix_ready && return 0
     log "creating Wine prefix $prefix"
     rm -rf "$prefix"
     mkdir -p "$prefix"
