@@ -131,7 +131,7 @@ start_xvfb() {
 # before wine32 was installed cannot start 32-bit programs (it lacks syswow64), so it is made anew once.
 prefix_ready() {
     [ -f "$ready_mark" ] || return 1
-    [ ! -x /usr/lib/wine/wine ] || [ -d "$prefix/drive_c/windows/syswow64" ]
+    [ ! -x /usr/lib/wine/wine ] || [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]
 }
 
 # Creates the prefix once: wineboot, window-manager-free windows (no 2 s wait on every window destroy) and
