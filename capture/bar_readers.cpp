@@ -16,7 +16,8 @@
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/remote_buffer.h"
-#include "capture/report_buffer.h"
+#include "capture/section_format.h"
+#include "capture/section_tree.h"
 #include "inventory/window_tree.h"
 
 namespace vantor {
@@ -33,13 +34,6 @@ constexpr std::size_t kMinText = 2;
 // The taskbar's toolbar of running applications: only every second button carries one.
 constexpr char kRunningApplications[] = "実行中のアプリケーション";
 
-char* heapCopy(const std::string& s) {
-    char* copy = new char[s.size() + 1];
-    std::memcpy(copy, s.data(), s.size());
-    copy[s.size()] = '\0';
-    return copy;
-}
-
 int countOf(std::intptr_t answer) {
     return answer < 0 ? 0 : answer > INT32_MAX ? INT32_MAX : static_cast<int>(answer);
 }
@@ -54,10 +48,8 @@ TextNode* newRoot(Hwnd control) {
     return root;
 }
 
-void installTree(TextNode* root) {
-    if (root == nullptr) return;
-    CaptureLock lock;
-    lock.replaceTree(root);
+void installItems(Hwnd control, const SectionModel& model) {
+    installCaptureTree(control, model.items);
 }
 
 // One TCM_GETITEMA query; the text buffer goes out empty, so a label the control does not write (FALSE) is
@@ -71,47 +63,51 @@ template <class Rec> void tabLabel(RemoteBuffer& rb, int index, std::string* tex
     if (result != 0) recordText<Rec>(rb, text);
 }
 
-// The button text; *answered is false when the toolbar did not answer (the text is then empty).
-char* buttonText(Hwnd toolbar, int commandId, bool* answered) {
+// The button text into *text; false when no exchange could be made. *answered is false when the toolbar
+// did not answer (the text is then empty).
+bool buttonText(Hwnd toolbar, int commandId, bool* answered, std::string* text) {
     *answered = true;
+    text->clear();
     RemoteBuffer rb;
-    if (!rb.open(toolbar, wire::kRemoteTextSize, wire::kRemoteTextSize)) return nullptr;
+    if (!rb.open(toolbar, wire::kRemoteTextSize, wire::kRemoteTextSize)) return false;
     const auto id = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(commandId));
     // The message takes no capacity: ask the length first and give a block large enough for the text.
     std::intptr_t length = 0;
     if (!rb.query(wire::TB_GETBUTTONTEXTA, id, 0, &length)) {
         *answered = false;
-        return heapCopy(std::string());
+        return true;
     }
     // -1: a command id the toolbar does not know; no text.
-    if (length < 0) return heapCopy(std::string());
-    if (!rb.grow(static_cast<std::size_t>(length) + 1)) return heapCopy(std::string());
+    if (length < 0) return true;
+    if (!rb.grow(static_cast<std::size_t>(length) + 1)) return true;
     std::intptr_t result = 0;
     rb.exchange(wire::TB_GETBUTTONTEXTA, id, false, 0, &result);
     *answered = rb.answering();
-    std::string text;
-    rb.textOf(rb.remote(), 0, rb.size(), &text);
-    return heapCopy(text);
+    rb.textOf(rb.remote(), 0, rb.size(), text);
+    return true;
 }
 
-template <class Rec> char* itemText(RemoteBuffer& rb, std::uintptr_t item, bool* answered) {
+template <class Rec> void itemText(RemoteBuffer& rb, std::uintptr_t item, bool* answered, std::string* text) {
     Rec r = textRecord<Rec>(rb, wire::TVIF_TEXT | wire::TVIF_PARAM);
     r.hItem = static_cast<decltype(r.hItem)>(item);
     rb.setRecord(r);
     std::intptr_t result = 0;
     rb.exchange(wire::TVM_GETITEMA, 0, true, sizeof(Rec), &result);
     *answered = rb.answering();
-    std::string text;
-    recordText<Rec>(rb, &text);
-    return heapCopy(text);
+    recordText<Rec>(rb, text);
 }
 
-char* treeItemText(Hwnd treeView, std::uintptr_t item, bool* answered) {
+// The item's text into *text; false when no exchange could be made.
+bool treeItemText(Hwnd treeView, std::uintptr_t item, bool* answered, std::string* text) {
     *answered = true;
+    text->clear();
     RemoteBuffer rb;
-    if (!rb.open(treeView, kTreeBlock32, kTreeBlock64)) return nullptr;
-    return rb.is64() ? itemText<wire::TvItem64>(rb, item, answered)
-                     : itemText<wire::TvItem32>(rb, item, answered);
+    if (!rb.open(treeView, kTreeBlock32, kTreeBlock64)) return false;
+    if (rb.is64())
+        itemText<wire::TvItem64>(rb, item, answered, text);
+    else
+        itemText<wire::TvItem32>(rb, item, answered, text);
+    return true;
 }
 
 // Bounds of a tree walk, far above any real tree: a faulty or hostile tree view whose items lead back to
@@ -130,13 +126,13 @@ template <class Rec> class TreeTexts {
   public:
     static constexpr std::size_t kSlot = sizeof(Rec) + wire::kRemoteTextSize;
 
-    explicit TreeTexts(RemoteBuffer& rb) : rb(rb) {
+    TreeTexts(RemoteBuffer& rb, std::vector<SectionItem>& items) : rb(rb), items(items) {
         capacity = rb.grow(kTreeBatch * kSlot) ? kTreeBatch : rb.size() / kSlot;
         if (capacity == 0) capacity = 1;
     }
 
-    // Sends the text query for item; its node gets the text at the next flush.
-    void ask(std::uintptr_t item, TextNode* node) {
+    // Sends the text query for item; items[index] gets the text at the next flush.
+    void ask(std::uintptr_t item, std::size_t index) {
         if (pending.size() >= capacity) flush();
         const std::size_t slot = pending.size();
         Rec r = rb.recordAt<Rec>(slot * kSlot);
@@ -146,13 +142,13 @@ template <class Rec> class TreeTexts {
         r.cchTextMax = static_cast<std::int32_t>(wire::kRemoteTextSize);
         rb.setRecordAt(slot * kSlot, r);
         rb.local()[textOffset(slot)] = '\0';
-        Pending p{node, false, 0};
+        Pending p{index, false, 0};
         if (rb.writeRange(slot * kSlot, kSlot))
             p.answered = rb.send(wire::TVM_GETITEMA, 0, slot * kSlot, &p.result);
         pending.push_back(p);
     }
 
-    // Reads the slots back and gives each node its text. False when the block could not be read (the
+    // Reads the slots back and gives each item its text. False when the block could not be read (the
     // target process has ended): the texts of this batch are lost.
     bool flush() {
         if (pending.empty()) return true;
@@ -165,7 +161,7 @@ template <class Rec> class TreeTexts {
                 const RemoteAddr pointer = static_cast<RemoteAddr>(rb.recordAt<Rec>(slot * kSlot).pszText);
                 rb.textIn(pointer, textOffset(slot), wire::kRemoteTextSize, wire::kRemoteTextSize, &text);
             }
-            p.node->setText(text.c_str());
+            items[p.index].text = text;
         }
         pending.clear();
         return readBack;
@@ -173,13 +169,14 @@ template <class Rec> class TreeTexts {
 
   private:
     struct Pending {
-        TextNode* node;
+        std::size_t index;
         bool answered;
         std::intptr_t result;
     };
     std::size_t textOffset(std::size_t slot) const { return slot * kSlot + sizeof(Rec); }
 
     RemoteBuffer& rb;
+    std::vector<SectionItem>& items;
     std::size_t capacity = 1;
     std::vector<Pending> pending;
 };
@@ -192,12 +189,13 @@ template <class Rec> class TreeTexts {
 // keeping what it has read.
 template <class Rec> struct TreeWalk {
     RemoteBuffer& rb;
+    std::vector<SectionItem>& items;
     TreeTexts<Rec> texts;
     std::unordered_set<std::uintptr_t> seen;
     bool ended = false; // bound reached or control silent: nothing more is asked
     bool lost = false;  // texts could not be read back
 
-    explicit TreeWalk(RemoteBuffer& rb) : rb(rb), texts(rb) {}
+    TreeWalk(RemoteBuffer& rb, std::vector<SectionItem>& items) : rb(rb), items(items), texts(rb, items) {}
 
     std::uintptr_t next(std::uint32_t relation, std::uintptr_t item) {
         if (ended) return 0;
@@ -206,8 +204,8 @@ template <class Rec> struct TreeWalk {
         return static_cast<std::uintptr_t>(result);
     }
 
-    // The items from `first` on along their siblings, each with its subtree, appended under parent.
-    void siblings(std::uintptr_t first, TextNode* parent, int depth) {
+    // The items from `first` on along their siblings, each with its subtree, appended at depth.
+    void siblings(std::uintptr_t first, int depth) {
         if (depth >= kMaxTreeDepth) {
             ended = true;
             return;
@@ -217,22 +215,23 @@ template <class Rec> struct TreeWalk {
                 ended = true;
                 return;
             }
-            auto* node = new TextNode;
-            node->item = item;
-            appendChild(node, parent);
-            texts.ask(item, node);
+            SectionItem read;
+            read.depth = depth;
+            read.handle = item;
+            items.push_back(read);
+            texts.ask(item, items.size() - 1);
             if (!rb.answering()) {
                 ended = true;
                 return;
             }
             std::uintptr_t child = next(wire::TVGN_CHILD, item);
-            if (child != 0) siblings(child, node, depth + 1);
+            if (child != 0) siblings(child, depth + 1);
         }
     }
 
-    // Walks from first under parent; false when the texts could not be read back.
-    bool run(std::uintptr_t first, TextNode* parent) {
-        siblings(first, parent, 0);
+    // Walks from first at depth 0; false when the texts could not be read back.
+    bool run(std::uintptr_t first) {
+        siblings(first, 0);
         return texts.flush();
     }
 };
@@ -242,7 +241,7 @@ template <class Rec> struct TreeWalk {
 // kMaxTreeItems items, kMaxTreeDepth levels). False when the first chunk did not come: nothing was changed
 // and the cross-process walk takes over. A later chunk that does not come or does not hold up ends the
 // tree with the items read so far.
-bool readTreeViewBulk(Hwnd treeView) {
+bool readTreeViewBulk(Hwnd treeView, std::vector<SectionItem>* items) {
     static_assert(kMaxTreeDepth == wire::kBulkMaxTreeDepth, "the same depth bound on both paths");
     BulkSession session(treeView);
     if (!session.open()) return false;
@@ -250,45 +249,43 @@ bool readTreeViewBulk(Hwnd treeView) {
     q.kind = wire::kBulkTreeView;
     BulkChunk c;
     if (!session.treeChunk(q, &c) || c.status == wire::kBulkGone) return false;
-    if (c.items.empty()) return true; // no items: the tree stays as it was
-    TextNode* root = newRoot(treeView);
-    std::vector<TextNode*> path; // the last node at each depth
+    if (c.items.empty()) return true; // no items
+    std::size_t levels = 0;           // levels open above the next item
     std::unordered_set<std::uint64_t> seen;
     bool ended = false;
     for (;;) {
         for (const BulkItem& item : c.items) {
-            if (item.depth > path.size() || !seen.insert(item.handle).second || seen.size() > kMaxTreeItems) {
+            if (item.depth > levels || !seen.insert(item.handle).second || seen.size() > kMaxTreeItems) {
                 ended = true;
                 break;
             }
-            path.resize(item.depth);
-            auto* node = new TextNode;
-            node->item = static_cast<std::uintptr_t>(item.handle);
-            node->setText(item.text.unchanged ? "" : item.text.text.c_str()); // FALSE: nothing written, empty
-            appendChild(node, path.empty() ? root : path.back());
-            path.push_back(node);
+            SectionItem read;
+            read.depth = static_cast<int>(item.depth);
+            read.handle = static_cast<std::uintptr_t>(item.handle);
+            if (!item.text.unchanged) read.text = item.text.text; // FALSE: nothing written, empty
+            items->push_back(read);
+            levels = item.depth + 1;
         }
         if (ended || c.status != wire::kBulkMore || c.items.empty()) break;
         q.from = c.items.back().handle;
         if (!session.treeChunk(q, &c)) break;
     }
-    installTree(root);
     return true;
 }
 
 constexpr std::size_t kTreeBlock = kTreeBlock32 > kTreeBlock64 ? kTreeBlock32 : kTreeBlock64;
 
-// Opens one buffer for the tree view and walks from first under parent. False when the items cannot be
-// read (no buffer, or the texts could not be read back).
-bool walkTree(Hwnd treeView, std::uintptr_t first, TextNode* parent) {
+// Opens one buffer for the tree view and walks from first into *items (depth 0 at first's level). False when
+// the items cannot be read (no buffer, or the texts could not be read back).
+bool walkTree(Hwnd treeView, std::uintptr_t first, std::vector<SectionItem>* items) {
     RemoteBuffer rb;
     if (!rb.open(treeView, kTreeBlock32, kTreeBlock64)) return false;
     if (rb.is64()) {
-        TreeWalk<wire::TvItem64> walk(rb);
-        return walk.run(first, parent);
+        TreeWalk<wire::TvItem64> walk(rb, *items);
+        return walk.run(first);
     }
-    TreeWalk<wire::TvItem32> walk(rb);
-    return walk.run(first, parent);
+    TreeWalk<wire::TvItem32> walk(rb, *items);
+    return walk.run(first);
 }
 
 // A button as its TB_GETBUTTON left it: its command id, or none when the toolbar answered FALSE (the
@@ -341,9 +338,9 @@ void readButtonRecords(RemoteBuffer& rb, const std::vector<int>& indices, std::v
 // before the block is replaced by a fresh, larger one, and at the end. A toolbar that stops answering is
 // asked no further texts (they stay empty), nor is a button whose record it did not give (`asked` false).
 // False when the texts cannot be read back (the process has ended).
-bool readButtonTexts(RemoteBuffer& rb, TextNode* root, const std::vector<bool>& asked) {
+bool readButtonTexts(RemoteBuffer& rb, std::vector<SectionItem>& buttons, const std::vector<bool>& asked) {
     struct Slot {
-        TextNode* node;
+        std::size_t index;
         std::size_t offset;
         std::size_t size;
     };
@@ -358,22 +355,21 @@ bool readButtonTexts(RemoteBuffer& rb, TextNode* root, const std::vector<bool>& 
         for (const Slot& s : slots) {
             text.clear();
             if (readBack) rb.textIn(rb.remote() + s.offset, s.offset, s.size, 0, &text);
-            s.node->setText(text.c_str());
+            buttons[s.index].text = text;
         }
         slots.clear();
     };
-    for (TextNode* node = root->firstChild; node != nullptr; node = node->next)
-        node->setText("");
+    for (SectionItem& button : buttons)
+        button.text.clear();
     // A toolbar that went silent while its buttons were read gets empty texts, without a message.
     if (!rb.answering()) return true;
     if (!rb.grow(kButtonTextBlock)) return false;
     // The block still holds the button records: emptied, so that no text query reads one of them back.
     std::memset(rb.local(), 0, rb.size());
     if (!rb.writeRange(0, rb.size())) return false;
-    std::size_t index = 0;
-    for (TextNode* node = root->firstChild; node != nullptr; node = node->next) {
-        if (!rb.answering() || !asked[index++]) continue;
-        const auto id = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(node->value));
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+        if (!rb.answering() || !asked[index]) continue;
+        const auto id = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(buttons[index].id));
         std::intptr_t length = 0;
         if (!rb.query(wire::TB_GETBUTTONTEXTA, id, 0, &length)) continue;
         if (length < 0) continue; // a command id the toolbar does not know: no text
@@ -386,11 +382,11 @@ bool readButtonTexts(RemoteBuffer& rb, TextNode* root, const std::vector<bool>& 
             used = 0;
         }
         std::intptr_t result = 0;
-        slots.push_back(Slot{node, used, need});
+        slots.push_back(Slot{index, used, need});
         used += need;
         rb.send(wire::TB_GETBUTTONTEXTA, id, slots.back().offset, &result);
         if (!rb.answering()) {
-            slots.back().node->setText("");
+            buttons[slots.back().index].text.clear();
             slots.pop_back();
         }
     }
@@ -400,65 +396,92 @@ bool readButtonTexts(RemoteBuffer& rb, TextNode* root, const std::vector<bool>& 
 
 } // namespace
 
-void readStatusBar(Hwnd statusBar) {
+void installCaptureTree(Hwnd control, const std::vector<SectionItem>& items) {
+    if (items.empty()) return;
+    TextNode* root = newRoot(control);
+    appendItemNodes(items, root);
+    CaptureLock lock;
+    lock.replaceTree(root);
+}
+
+void readStatusBarSection(Hwnd statusBar, SectionModel* model) {
+    model->kind = ControlKind::StatusBar;
+    model->control = statusBar;
+    model->path = SectionPath::CrossProcess;
     int parts = countOf(sendQuery(statusBar, wire::SB_GETPARTS, 0, 0));
     RemoteBuffer rb;
     if (!rb.open(statusBar, wire::kRemoteTextSize, wire::kRemoteTextSize)) {
-        CaptureLock lock;
-        lock.report().append(kFailureLine, std::strlen(kFailureLine));
+        model->status = SectionStatus::Failed;
         return;
     }
-    std::string lines;
     std::string text;
     for (int i = 0; i < parts && rb.answering(); ++i) {
         // SB_GETTEXTA takes no capacity: ask the length (low word) first and grow the block to hold it.
         std::intptr_t answer = 0;
         if (!rb.query(wire::SB_GETTEXTLENGTHA, static_cast<std::uintptr_t>(i), 0, &answer)) break;
         std::size_t length = static_cast<std::size_t>(answer) & 0xFFFF;
-        if (!rb.grow(length + 1)) continue; // no block can hold it: the part counts as empty
-        // The block's first byte goes out NUL: a part the status bar does not write is empty, not the part
-        // before (the texts are read up to their NUL).
-        rb.local()[0] = '\0';
-        if (!rb.writeRange(0, 1)) break;
-        std::intptr_t result = 0;
-        rb.exchange(wire::SB_GETTEXTA, static_cast<std::uintptr_t>(i), false, 0, &result);
-        rb.textOf(rb.remote(), 0, rb.size(), &text);
-        if (text.size() >= kMinText) {
-            lines += text;
-            lines += "\r\n";
-        }
+        SectionItem part;
+        part.id = i;
+        if (rb.grow(length + 1)) {
+            // The block's first byte goes out NUL: a part the status bar does not write is empty, not the
+            // part before (the texts are read up to their NUL).
+            rb.local()[0] = '\0';
+            if (!rb.writeRange(0, 1)) break;
+            std::intptr_t result = 0;
+            rb.exchange(wire::SB_GETTEXTA, static_cast<std::uintptr_t>(i), false, 0, &result);
+            rb.textOf(rb.remote(), 0, rb.size(), &text);
+            part.text = text;
+        } // else no block can hold it: the part counts as empty
+        model->items.push_back(part);
     }
-    CaptureLock lock;
-    if (lines.empty())
-        lock.report().append(kFailureLine, std::strlen(kFailureLine));
-    else
-        lock.report().append(lines.data(), lines.size());
+    model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
 }
 
-void readTabControl(Hwnd tabControl) {
+void readStatusBar(Hwnd statusBar) {
+    SectionModel model;
+    readStatusBarSection(statusBar, &model);
+    std::string text;
+    formatStatusBar(model, &text);
+    appendToReport(text);
+}
+
+void readTabControlSection(Hwnd tabControl, SectionModel* model) {
+    model->kind = ControlKind::TabControl;
+    model->control = tabControl;
+    model->path = SectionPath::CrossProcess;
     RemoteBuffer rb;
-    if (!rb.open(tabControl, kTabBlock32, kTabBlock64)) return;
+    if (!rb.open(tabControl, kTabBlock32, kTabBlock64)) {
+        model->status = SectionStatus::Failed;
+        return;
+    }
     std::intptr_t answer = 0;
     rb.query(wire::TCM_GETITEMCOUNT, 0, 0, &answer);
     int n = countOf(answer);
-    TextNode* root = nullptr;
     std::string label;
     for (int i = 0; i < n && rb.answering(); ++i) {
         if (rb.is64())
             tabLabel<wire::TcItem64>(rb, i, &label);
         else
             tabLabel<wire::TcItem32>(rb, i, &label);
-        if (root == nullptr) root = newRoot(tabControl);
-        auto* node = new TextNode;
-        node->value = i;
-        node->setText(label.c_str());
-        appendChild(node, root);
+        SectionItem tab;
+        tab.id = i;
+        tab.text = label;
+        model->items.push_back(tab);
     }
-    rb.release();
-    installTree(root);
+    model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
 }
 
-void readToolbar(Hwnd toolbar) {
+void readTabControl(Hwnd tabControl) {
+    SectionModel model;
+    readTabControlSection(tabControl, &model);
+    installItems(tabControl, model);
+}
+
+void readToolbarSection(Hwnd toolbar, SectionModel* model) {
+    model->kind = ControlKind::Toolbar;
+    model->control = toolbar;
+    model->path = SectionPath::CrossProcess;
+    model->status = SectionStatus::Failed;
     // One process handle and one block for the whole toolbar: the buttons, then their texts.
     RemoteBuffer rb;
     if (!rb.open(toolbar, sizeof(wire::TbButton32), sizeof(wire::TbButton64))) return;
@@ -478,46 +501,64 @@ void readToolbar(Hwnd toolbar) {
         readButtonRecords<wire::TbButton64>(rb, indices, &ids);
     else
         readButtonRecords<wire::TbButton32>(rb, indices, &ids);
-    TextNode* root = nullptr;
+    std::vector<SectionItem> buttons;
     std::vector<bool> asked;
     for (const ButtonRecord& b : ids) {
-        if (root == nullptr) root = newRoot(toolbar);
-        auto* node = new TextNode;
-        node->value = b.id;
-        appendChild(node, root);
+        SectionItem button;
+        button.id = b.id;
+        buttons.push_back(button);
         asked.push_back(b.answered);
     }
-    if (root == nullptr) return;
-    // A toolbar whose texts cannot be read at all (no block for them, or the process has ended) leaves the
-    // tree as it was.
-    if (!readButtonTexts(rb, root, asked)) {
-        destroyNode(root);
+    if (buttons.empty()) {
+        model->status = SectionStatus::Empty;
         return;
     }
-    rb.release();
-    installTree(root);
+    // A toolbar whose texts cannot be read at all (no block for them, or the process has ended) gives no
+    // buttons.
+    if (!readButtonTexts(rb, buttons, asked)) return;
+    model->items = std::move(buttons);
+    model->status = SectionStatus::Read;
 }
 
-char* readToolbarButtonText(Hwnd toolbar, int commandId) {
+void readToolbar(Hwnd toolbar) {
+    SectionModel model;
+    readToolbarSection(toolbar, &model);
+    installItems(toolbar, model);
+}
+
+bool readToolbarButtonText(Hwnd toolbar, int commandId, std::string* text) {
     bool answered = true;
-    return buttonText(toolbar, commandId, &answered);
+    return buttonText(toolbar, commandId, &answered, text);
+}
+
+void readTreeViewSection(Hwnd treeView, SectionModel* model) {
+    model->kind = ControlKind::TreeView;
+    model->control = treeView;
+    const bool bulk = readTreeViewBulk(treeView, &model->items);
+    reportReadPath(treeView, "tree view", bulk);
+    model->path = bulk ? SectionPath::Bulk : SectionPath::CrossProcess;
+    model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
+    if (bulk) return;
+    std::intptr_t answer = 0;
+    if (!ws().sendMessage(treeView, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &answer)) {
+        model->status = SectionStatus::Failed;
+        return;
+    }
+    const auto first = static_cast<std::uintptr_t>(answer);
+    if (first == 0) return;
+    if (!walkTree(treeView, first, &model->items)) {
+        // The items cannot be read: none is kept.
+        model->items.clear();
+        model->status = SectionStatus::Failed;
+        return;
+    }
+    model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
 }
 
 void readTreeView(Hwnd treeView) {
-    const bool bulk = readTreeViewBulk(treeView);
-    reportReadPath(treeView, "tree view", bulk);
-    if (bulk) return;
-    std::intptr_t answer = 0;
-    if (!ws().sendMessage(treeView, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &answer)) return;
-    const auto first = static_cast<std::uintptr_t>(answer);
-    if (first == 0) return;
-    TextNode* root = newRoot(treeView);
-    if (!walkTree(treeView, first, root)) {
-        // The items cannot be read: the tree stays as it was.
-        destroyNode(root);
-        return;
-    }
-    installTree(root);
+    SectionModel model;
+    readTreeViewSection(treeView, &model);
+    installItems(treeView, model);
 }
 
 void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parentNode) {
@@ -526,12 +567,15 @@ void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parent
                           static_cast<std::intptr_t>(parentItem), &answer))
         return;
     const auto first = static_cast<std::uintptr_t>(answer);
-    if (first != 0) walkTree(treeView, first, parentNode);
+    if (first == 0) return;
+    std::vector<SectionItem> items;
+    walkTree(treeView, first, &items);
+    appendItemNodes(items, parentNode);
 }
 
-char* readTreeItemText(Hwnd treeView, std::uintptr_t item) {
+bool readTreeItemText(Hwnd treeView, std::uintptr_t item, std::string* text) {
     bool answered = true;
-    return treeItemText(treeView, item, &answered);
+    return treeItemText(treeView, item, &answered, text);
 }
 
 } // namespace vantor

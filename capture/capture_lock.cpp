@@ -81,6 +81,12 @@ void CaptureLock::setListSeparator(const char* separator) {
     state.listSeparator = separator != nullptr ? separator : "";
 }
 
+void appendToReport(const std::string& text) {
+    if (text.empty()) return;
+    CaptureLock hold;
+    hold.report().append(text.data(), text.size());
+}
+
 void setCaptureLockReleaseHook(void (*hook)()) {
     releaseHook.store(hook);
 }

@@ -66,6 +66,9 @@ class CaptureLock {
     CaptureState& state;
 };
 
+// Appends text to the report as one locked region (nothing for an empty text). Call it without the lock.
+void appendToReport(const std::string& text);
+
 // Start-up and shutdown (createCaptureState, destroyCaptureState): fresh records, and their release.
 void resetCaptureRecords();
 void releaseCaptureRecords();

@@ -1,4 +1,4 @@
-// The flags shared between threads, the failure line, and the creation and destruction of the process-wide
+// The flags shared between threads and the creation and destruction of the process-wide
 // records. createCaptureState and destroyCaptureState run on the user-interface thread while no worker runs
 // (start-up, shutdown, tests).
 #include "capture/capture_state.h"
@@ -12,8 +12,6 @@ namespace vantor {
 std::atomic<bool> captureRunning{false};
 std::atomic<bool> stopRequested{false};
 std::atomic<bool> monitoringActive{false};
-
-const char kFailureLine[] = "情報をうまく取得できませんでした\r\n";
 
 void createCaptureState() {
     resetCaptureRecords();

@@ -1,5 +1,5 @@
 // State the capture engine shares between the capture worker, the monitor pass and the user-interface
-// thread: the three flags and the failure line, and the creation of the shared records. The flags are
+// thread: the three flags and the creation of the shared records. The flags are
 // atomic; the report and the capture text tree are reached only through the capture lock
 // (capture/capture_lock.h).
 #pragma once
@@ -14,9 +14,6 @@ extern std::atomic<bool> captureRunning;
 extern std::atomic<bool> stopRequested;
 // Periodic monitoring is on.
 extern std::atomic<bool> monitoringActive;
-
-// The report line of a reader that obtained nothing.
-extern const char kFailureLine[];
 
 // Creates an empty report, an empty capture tree and windowRoot ("Root Window"); destroys them again.
 // On the user-interface thread while no worker runs (start-up, shutdown, tests).

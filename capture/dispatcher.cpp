@@ -9,16 +9,19 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "capture/bar_readers.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
-#include "inventory/classify.h"
+#include "capture/control_kinds.h"
 #include "capture/in_process_readers.h"
-#include "capture/list_view_reader.h"
 #include "capture/menu_capture.h"
 #include "capture/report_buffer.h"
+#include "capture/section_format.h"
+#include "capture/section_tree.h"
+#include "inventory/classify.h"
 #include "inventory/window_tree.h"
 
 namespace vantor {
@@ -28,41 +31,6 @@ namespace {
 constexpr char kMenuHeader[] = "\r\n■ メニュー情報\r\n";
 constexpr char kEditHeader[] = "\r\n■ エディットコントロール [%s]\r\n";
 constexpr char kStaticSection[] = "\r\n■ スタティックコントロール\r\n%s\r\n";
-
-// A section written for a kind of control in every capture: its header, its button label and its reader.
-struct Section {
-    ControlKind kind;
-    const char* header; // one %s: the class name
-    const char* label;
-    void (*reader)(Hwnd);
-    bool printsTree; // the reader fills the capture text tree, which the dispatcher prints
-};
-
-void readAllListViewRows(Hwnd w) {
-    readListViewRows(w, false);
-}
-
-const Section kSections[] = {
-    {ControlKind::ListView, "\n■ リストコントロール情報 [%s]\r\n", "ListView", readAllListViewRows, false},
-    {ControlKind::ListBox, "\n■ リストボックス情報 [%s]\r\n", "ListBox", readListBox, false},
-    {ControlKind::ComboBox, "\n■ コンボボックスコントロール情報 [%s]\r\n", "ComboBox", readComboBox, false},
-    {ControlKind::TreeView, "\n■ ツリーコントロール情報 [%s]\r\n", "TreeView", readTreeView, true},
-    {ControlKind::TabControl, "\n■ タブコントロール情報 [%s]\r\n", "TabCtrl", readTabControl, true},
-    {ControlKind::Toolbar, "\n■ ツールバー情報 [%s]\r\n", "Toolbar", readToolbar, true},
-    {ControlKind::StatusBar, "\n■ ステータスバー情報 [%s]\r\n", "StatusBar", readStatusBar, false},
-};
-
-const Section* sectionFor(ControlKind kind) {
-    for (const Section& s : kSections)
-        if (s.kind == kind) return &s;
-    return nullptr;
-}
-
-// Prints the tree's items; the failure line when none has text.
-void printTreeSection(CaptureLock& hold, bool withValue) {
-    if (!printTextTree(hold, hold.tree()->firstChild, nullptr, withValue))
-        hold.report().append(kFailureLine, std::strlen(kFailureLine));
-}
 
 // Owns the capture text tree for the sections of one window: empties it on entry, releases it on exit.
 class TreeClaim {
@@ -84,33 +52,41 @@ class TreeClaim {
     bool held = true;
 };
 
-void writeSection(Hwnd window, const Section& s, const char* className, bool full) {
+// The header (and in a full capture its button), then the control read into its model, kept as the capture
+// text tree where its kind says so, and its formatted text appended as one unit.
+void writeSection(Hwnd window, const ControlKindEntry& kind, const char* className, bool full) {
     int line = 0;
+    std::string separator;
     {
         CaptureLock hold;
-        hold.report().appendFormat(s.header, className);
+        hold.report().appendFormat(kind.caption, className);
         line = hold.report().lineCount - 1;
+        separator = hold.listSeparator();
     }
-    if (full) captureUi().addSectionButton(s.label, line);
-    s.reader(window);
-    if (s.printsTree) {
-        CaptureLock hold;
-        printTreeSection(hold, false);
+    if (full) captureUi().addSectionButton(kind.label, line);
+    if (kind.stream != nullptr) {
+        kind.stream(window);
+        return;
     }
+    SectionModel model;
+    model.className = className;
+    kind.read(window, &model);
+    if (kind.keepsTree) installCaptureTree(window, model.items);
+    std::string text;
+    kind.format(model, separator, &text);
+    appendToReport(text);
 }
 
 // Monitoring pass over an edit control: header, the whole text however long, closing line break. A text
 // that could not be read leaves an empty content line.
 void writeEditSection(Hwnd window, const char* className) {
-    char* text = readEditText(window);
-    {
-        CaptureLock hold;
-        ReportBuffer& report = hold.report();
-        report.appendFormat(kEditHeader, className);
-        if (text != nullptr) report.append(text, std::strlen(text));
-        report.append("\r\n", 2);
-    }
-    delete[] text;
+    std::string text;
+    readEditText(window, &text);
+    text += "\r\n";
+    CaptureLock hold;
+    ReportBuffer& report = hold.report();
+    report.appendFormat(kEditHeader, className);
+    report.append(text.data(), text.size());
 }
 
 void writeStaticSection(Hwnd window) {
@@ -131,8 +107,12 @@ void writeMenuSection(Hwnd window) {
     if (isNull(menu)) return;
     const int n = ws().menuItemCount(menu);
     if (n == 0 || (n < 0 && (ws().windowStyle(window) & kChildStyle) != 0)) return;
-    bool cut = false;
-    TextNode* root = n > 0 ? readMenuTree(window, menu, &cut) : nullptr;
+    SectionModel model;
+    MenuOwner owner;
+    const bool found = n > 0 && readMenuSection(window, menu, true, &model, &owner);
+    TextNode* root = found ? menuTreeOf(model, owner) : nullptr;
+    std::string text;
+    formatMenuBar(model, &text);
     int line = 0;
     {
         CaptureLock hold;
@@ -142,8 +122,7 @@ void writeMenuSection(Hwnd window) {
             hold.replaceTree(root);
         else
             hold.discardTreeItems();
-        printTreeSection(hold, true);
-        if (cut && root != nullptr) hold.report().append(kFailureLine, std::strlen(kFailureLine));
+        hold.report().append(text.data(), text.size());
     }
     if (n < 0) reportMenuProblem(window);
     captureUi().addSectionButton("Menu", line);
@@ -157,8 +136,8 @@ void captureWindow(Hwnd window, bool full) {
     char className[256] = {};
     ws().className(window, className, sizeof className);
     const ControlKind kind = classifyClassName(className);
-    if (const Section* s = sectionFor(kind)) {
-        writeSection(window, *s, className, full);
+    if (const ControlKindEntry* entry = controlKindEntry(kind)) {
+        writeSection(window, *entry, className, full);
     } else if (kind == ControlKind::Edit && !full) {
         writeEditSection(window, className);
     } else if (kind == ControlKind::Static && !full) {
@@ -178,47 +157,11 @@ void captureWindow(Hwnd window, bool full) {
 }
 
 bool printTextTree(CaptureLock& hold, const TextNode* first, const char* prefix, bool withValue) {
-    bool written = false;
-    // Walks the tree without recursion: the indentation grows by two spaces per level going down and
-    // shrinks going up, so any depth fits.
-    std::string indent = prefix != nullptr ? prefix : "";
-    const bool markTop = prefix != nullptr;
-    std::string line;
-    int depth = 0;
-    const TextNode* node = first;
-    while (node != nullptr) {
-        const std::size_t length = std::strlen(node->text);
-        // A text shorter than two bytes is not written, unless the item has children: they would otherwise
-        // appear under the item before it.
-        if (length >= 2 || node->firstChild != nullptr) {
-            written = true;
-            line.clear();
-            if (depth > 0 || markTop) {
-                line += indent;
-                line += "+ ";
-            }
-            line.append(node->text, length);
-            if (withValue && node->value > 0) {
-                char number[16];
-                std::snprintf(number, sizeof number, " [%d]", static_cast<int>(node->value));
-                line += number;
-            }
-            line += "\r\n";
-            hold.report().append(line.data(), line.size());
-        }
-        if (node->firstChild != nullptr) {
-            indent += "  ";
-            ++depth;
-            node = node->firstChild;
-            continue;
-        }
-        while (depth > 0 && node->next == nullptr) {
-            node = node->parent;
-            --depth;
-            indent.resize(indent.size() - 2);
-        }
-        node = node->next;
-    }
+    std::vector<SectionItem> items;
+    itemsOfNodes(first, &items);
+    std::string text;
+    const bool written = formatItemTree(items, prefix, withValue, &text);
+    hold.report().append(text.data(), text.size());
     return written;
 }
 

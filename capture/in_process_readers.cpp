@@ -10,8 +10,7 @@
 
 #include "capture/bulk_session.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
-#include "capture/report_buffer.h"
+#include "capture/section_format.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -91,16 +90,17 @@ bool readItemsBulk(Hwnd w, const ListMessages& m, bool comboBox, std::vector<std
     return true;
 }
 
-// All items are read before the report is touched, so the lines of one list stay together even when the
-// user-interface thread appends an added menu meanwhile.
-void readList(Hwnd w, const ListMessages& m) {
+// Reads every item into the model; a list that holds no texts is Failed without a query, one whose bulk
+// read stopped holding up and that is gone meanwhile is CutShort.
+void readList(Hwnd w, const ListMessages& m, SectionModel* model) {
+    const bool comboBox = m.count == wire::CB_GETCOUNT;
+    model->kind = comboBox ? ControlKind::ComboBox : ControlKind::ListBox;
+    model->control = w;
     if (!holdsTexts(w, m)) {
         // Nothing readable: no item is asked for.
-        CaptureLock hold;
-        hold.report().append(kFailureLine, std::strlen(kFailureLine));
+        model->status = SectionStatus::Failed;
         return;
     }
-    const bool comboBox = m.count == wire::CB_GETCOUNT;
     std::vector<std::string> items;
     std::intptr_t from = 0;
     const bool bulk = readItemsBulk(w, m, comboBox, &items, &from);
@@ -109,6 +109,9 @@ void readList(Hwnd w, const ListMessages& m) {
                    !bulk       ? ReadPath::CrossProcess
                    : from >= 0 ? ReadPath::BulkThenCrossProcess
                                : ReadPath::Bulk);
+    model->path = !bulk       ? SectionPath::Messages
+                  : from >= 0 ? SectionPath::BulkThenCrossProcess
+                              : SectionPath::Bulk;
     // The rest of a bulk read that stopped holding up cannot be read from here when the list is gone: the
     // items read stand, followed by the failure line.
     const bool lost = bulk && from >= 0 && !ws().isWindow(w);
@@ -118,42 +121,56 @@ void readList(Hwnd w, const ListMessages& m) {
         for (std::intptr_t i = from; i < count; ++i)
             if (readItem(w, m, i, &item)) items.push_back(item);
     }
-    std::string lines;
-    bool written = false;
-    for (const std::string& item : items) {
-        if (item.size() < 2) continue;
-        lines += item;
-        lines += "\r\n";
-        written = true;
+    for (std::string& text : items) {
+        SectionItem item;
+        item.text = std::move(text);
+        model->items.push_back(std::move(item));
     }
-    CaptureLock hold;
-    if (written) hold.report().append(lines.data(), lines.size());
-    if (!written || lost) hold.report().append(kFailureLine, std::strlen(kFailureLine));
+    model->status = lost                   ? SectionStatus::CutShort
+                    : model->items.empty() ? SectionStatus::Empty
+                                           : SectionStatus::Read;
+}
+
+// Appends the formatted section of a list, all items read before the report is touched, so the lines of
+// one list stay together even when the user-interface thread appends an added menu meanwhile.
+void appendList(Hwnd w, const ListMessages& m) {
+    SectionModel model;
+    readList(w, m, &model);
+    std::string text;
+    formatListItems(model, &text);
+    appendToReport(text);
 }
 
 } // namespace
 
+void readListBoxSection(Hwnd listBox, SectionModel* model) {
+    readList(listBox, kListBoxMessages, model);
+}
+
+void readComboBoxSection(Hwnd comboBox, SectionModel* model) {
+    readList(comboBox, kComboBoxMessages, model);
+}
+
 void readListBox(Hwnd listBox) {
-    readList(listBox, kListBoxMessages);
+    appendList(listBox, kListBoxMessages);
 }
 
 void readComboBox(Hwnd comboBox) {
-    readList(comboBox, kComboBoxMessages);
+    appendList(comboBox, kComboBoxMessages);
 }
 
-char* readEditText(Hwnd edit) {
+bool readEditText(Hwnd edit, std::string* text) {
+    text->clear();
     std::intptr_t n = query(edit, wire::WM_GETTEXTLENGTH, 0, 0);
     if (n < 0) n = 0;
     const std::size_t size = static_cast<std::size_t>(n) + 1;
     char* buffer = static_cast<char*>(procs().allocLocal(size));
-    if (buffer == nullptr) return nullptr;
+    if (buffer == nullptr) return false;
     query(edit, wire::WM_GETTEXT, size, reinterpret_cast<std::intptr_t>(buffer));
     buffer[size - 1] = '\0';
-    const std::size_t length = std::strlen(buffer);
-    char* result = new char[size + 1](); // zero-filled: length + 2 bytes as the callers expect
-    std::memcpy(result, buffer, length);
+    text->assign(buffer);
     procs().freeLocal(buffer);
-    return result;
+    return true;
 }
 
 } // namespace vantor

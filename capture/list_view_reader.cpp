@@ -17,7 +17,7 @@
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
 #include "capture/remote_buffer.h"
-#include "capture/report_buffer.h"
+#include "capture/section_format.h"
 #include "capture/selected_rows.h"
 
 namespace vantor {
@@ -37,14 +37,11 @@ constexpr std::size_t kMinText = 2;
 constexpr int kRefreshEvery = 100;
 
 void appendLocked(const std::string& text) {
-    if (text.empty()) return;
-    CaptureLock lock;
-    lock.report().append(text.data(), text.size());
+    appendToReport(text);
 }
 
 void appendFailureLine() {
-    CaptureLock lock;
-    lock.report().append(kFailureLine, std::strlen(kFailureLine));
+    appendToReport(kFailureLine);
 }
 
 // The column separator given to the running capture.
@@ -68,16 +65,6 @@ template <class Rec> bool headerTitle(RemoteBuffer& rb, int index, std::string* 
     text->clear();
     if (result != 0) recordText<Rec>(rb, text);
     return answered;
-}
-
-// Adds title `index` to a header line: a title shorter than kMinText is not written, but its column keeps
-// its place (its separator), so the titles stay over their cells. *written: some title was written.
-void addTitle(std::string* line, std::size_t index, const std::string& text, const std::string& separator,
-              bool* written) {
-    if (index > 0) *line += separator;
-    if (text.size() < kMinText) return;
-    *line += text;
-    *written = true;
 }
 
 // A batch holds at most this many cells (about 320 KB of block for a 64-bit target); rows are never split
@@ -248,6 +235,7 @@ bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedO
     CellBatch<Rec> batch(rb);
     std::vector<int> batchRows;
     std::vector<Cell> cells;
+    std::vector<SectionRow> rowModels;
     std::string lines;
     int next = first;
     std::size_t j = 0;
@@ -262,38 +250,32 @@ bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedO
                 c.column = k;
             }
         const bool finished = batch.read(cells, cells.size());
-        // The lines, exactly as cell-by-cell queries write them.
-        lines.clear();
+        // The rows, exactly as cell-by-cell queries give them.
+        rowModels.clear();
         bool refresh = false;
         bool silent = false;
-        for (std::size_t r = 0; r < batchRows.size() && !silent; ++r) {
+        bool stopped = false;
+        for (std::size_t r = 0; r < batchRows.size() && !silent && !stopped; ++r) {
             const int i = batchRows[r];
+            rowModels.emplace_back();
             for (int k = 0; k < columns; ++k) {
-                const Cell& c = cells[r * static_cast<std::size_t>(columns) + static_cast<std::size_t>(k)];
+                Cell& c = cells[r * static_cast<std::size_t>(columns) + static_cast<std::size_t>(k)];
                 if (!finished && !c.sent && rb.answering()) {
                     // The stop request came before this cell: the row so far stays, without a line feed.
-                    appendLocked(lines);
-                    return false;
+                    stopped = true;
+                    break;
                 }
                 if (!c.answered) silent = true;
-                if (k == 0) {
-                    lines += c.text;
-                    if (columns == 1) {
-                        if (c.answered && c.text.size() >= kMinText) *obtained = true;
-                        lines += "\r\n";
-                    }
-                } else {
-                    lines += separator;
-                    lines += c.text;
-                    if (c.answered) *obtained = true;
-                    if (k == columns - 1) {
-                        lines += "\r\n";
-                        refresh = i > kRefreshEvery && i % kRefreshEvery == 0;
-                    }
-                }
+                if (columns == 1 && c.answered && c.text.size() >= kMinText) *obtained = true;
+                if (k > 0 && c.answered) *obtained = true;
+                if (k > 0 && k == columns - 1) refresh = i > kRefreshEvery && i % kRefreshEvery == 0;
+                rowModels.back().cells.push_back(std::move(c.text));
             }
         }
+        lines.clear();
+        formatListRows(rowModels, columns, separator, &lines);
         appendLocked(lines);
+        if (stopped) return false;
         if (refresh) showReportInPane();
         // A list view that stopped answering is asked no further rows.
         if (silent || !rb.answering()) {
@@ -317,10 +299,11 @@ const std::string& chunkText(const BulkText& t) {
 std::string bulkHeaderLine(const BulkChunk& c, const std::string& separator) {
     std::string line;
     if ((c.flags & wire::kBulkNoHeader) != 0) return line;
-    bool written = false;
-    for (std::size_t i = 0; i < c.titles.size(); ++i)
-        addTitle(&line, i, chunkText(c.titles[i]), separator, &written);
-    return written ? line + "\r\n" : std::string();
+    std::vector<std::string> titles;
+    for (const BulkText& title : c.titles)
+        titles.push_back(chunkText(title));
+    formatListHeader(titles, separator, true, &line);
+    return line;
 }
 
 // What the list view itself says of its rows and columns, asked by the program: a first chunk must agree.
@@ -358,25 +341,16 @@ struct BulkRows {
 // Appends the lines of a chunk's rows (the format reader has checked their indices against the request and
 // given each row the chunk's own number of cells).
 void appendRows(const BulkChunk& c, const std::string& separator, bool* obtained) {
-    std::string lines;
-    for (const BulkRow& row : c.rowList) {
-        const int columns = static_cast<int>(row.cells.size());
-        for (int k = 0; k < columns; ++k) {
-            const std::string& text = chunkText(row.cells[static_cast<std::size_t>(k)]);
-            if (k == 0) {
-                lines += text;
-                if (columns == 1) {
-                    if (text.size() >= kMinText) *obtained = true;
-                    lines += "\r\n";
-                }
-            } else {
-                lines += separator;
-                lines += text;
-                *obtained = true;
-                if (k == columns - 1) lines += "\r\n";
-            }
-        }
+    std::vector<SectionRow> rows(c.rowList.size());
+    for (std::size_t r = 0; r < c.rowList.size(); ++r) {
+        const BulkRow& row = c.rowList[r];
+        for (const BulkText& cell : row.cells)
+            rows[r].cells.push_back(chunkText(cell));
+        if (row.cells.size() > 1 || (row.cells.size() == 1 && rows[r].cells[0].size() >= kMinText))
+            *obtained = true;
     }
+    std::string lines;
+    formatListRows(rows, c.columns, separator, &lines);
     appendLocked(lines);
 }
 
@@ -438,9 +412,8 @@ void readListViewHeader(Hwnd listView) {
     rb.query(wire::HDM_GETITEMCOUNT, 0, 0, &answer);
     int n = countOf(answer);
     if (n < 1) n = 1; // one query even when the count is 0 or was not given
-    std::string line;
+    std::vector<std::string> titles;
     std::string text;
-    bool written = false;
     bool stopped = false;
     for (int i = 0; i < n; ++i) {
         if (stopRequested) {
@@ -451,11 +424,11 @@ void readListViewHeader(Hwnd listView) {
             headerTitle<wire::HdItem64>(rb, i, &text);
         else
             headerTitle<wire::HdItem32>(rb, i, &text);
-        addTitle(&line, static_cast<std::size_t>(i), text, separator, &written);
+        titles.push_back(text);
         if (!rb.answering()) break;
     }
-    if (!written) line.clear();
-    if (written && !stopped) line += "\r\n";
+    std::string line;
+    formatListHeader(titles, separator, !stopped, &line);
     rb.release();
     appendLocked(line);
 }

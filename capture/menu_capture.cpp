@@ -1,7 +1,7 @@
-// Menu capture: the menu walk into TextNodes, the menu bar for the dispatcher and the added-menu section.
-// The walk builds a detached tree without the capture lock; only installing and printing it take the lock
-// (capture/capture_lock.h). captureAddedMenu runs on the user-interface thread, the rest on the capture
-// worker.
+// Menu capture: the menu walk into section items, the menu bar for the dispatcher and the added-menu
+// section. The walk reads without the capture lock; only installing the tree and appending the section take
+// the lock (capture/capture_lock.h). captureAddedMenu runs on the user-interface thread, the rest on the
+// capture worker.
 #include "capture/menu_capture.h"
 
 #include <atomic>
@@ -11,8 +11,9 @@
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
-#include "capture/dispatcher.h"
 #include "capture/report_buffer.h"
+#include "capture/section_format.h"
+#include "capture/section_tree.h"
 #include "inventory/window_tree.h"
 
 namespace vantor {
@@ -42,9 +43,10 @@ bool itemText(Hmenu menu, int position, MenuItem* item) {
 
 std::atomic<MenuProblemObserver> problemObserver{nullptr};
 
-// Adds the items of menu below parent. path holds the menus open above, so that a menu reachable from
-// itself is not walked forever. *cut is set when a menu of the walk was read only in part.
-void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path, bool* cut) {
+// Adds the items of menu at depth to *items (an item without text, such as a separator, with none of its
+// sub-menu). path holds the menus open above, so that a menu reachable from itself is not walked forever.
+// *cut is set when a menu of the walk was read only in part.
+void addItems(Hmenu menu, int depth, std::vector<SectionItem>* items, std::vector<Hmenu>* path, bool* cut) {
     const int n = ws().menuItemCount(menu);
     if (isNull(menu) || n <= 0) return;
     if (ws().menuCut(menu)) *cut = true;
@@ -54,43 +56,47 @@ void addItems(Hmenu menu, TextNode* parent, std::vector<Hmenu>* path, bool* cut)
         // An item counted but not read (a snapshot that went away in the middle of the walk) leaves the menu
         // incomplete: skipped like an empty item, and the section ends with the failure line.
         if (!itemText(menu, p, &item)) *cut = true;
-        if (item.text[0] == '\0') continue;
-        TextNode* node = new TextNode();
-        node->setText(item.text);
-        appendChild(node, parent);
-        if (!isNull(item.subMenu)) {
-            node->value = -1;
-            bool open = false;
-            for (Hmenu m : *path)
-                open = open || m == item.subMenu;
-            if (!open && ws().menuItemCount(item.subMenu) < 0) *cut = true; // a sub-menu that cannot be read
-            if (!open) addItems(item.subMenu, node, path, cut);
-        } else {
-            node->value = item.id;
-        }
+        SectionItem read;
+        read.text = item.text;
+        read.depth = depth;
+        read.id = item.id;
+        read.separator = item.separator;
+        read.subMenu = !isNull(item.subMenu);
+        items->push_back(read);
+        if (item.text[0] == '\0' || !read.subMenu) continue;
+        bool open = false;
+        for (Hmenu m : *path)
+            open = open || m == item.subMenu;
+        if (!open && ws().menuItemCount(item.subMenu) < 0) *cut = true; // a sub-menu that cannot be read
+        if (!open) addItems(item.subMenu, depth + 1, items, path, cut);
     }
     path->pop_back();
 }
 
-// Appends the tree's items (or the failure line when there is none) inside the caller's locked region; a
-// menu read only in part ends with the failure line.
-void printMenuItems(CaptureLock& hold, const TextNode* root, bool cut) {
-    const TextNode* first = root != nullptr ? root->firstChild : nullptr;
-    if (first == nullptr) {
-        hold.report().append(kFailureLine, std::strlen(kFailureLine));
-        return;
-    }
-    printTextTree(hold, first, nullptr, true);
-    if (cut) hold.report().append(kFailureLine, std::strlen(kFailureLine));
+// The items with a text: the nodes of a menu's text tree.
+std::vector<SectionItem> itemsWithText(const std::vector<SectionItem>& items) {
+    std::vector<SectionItem> kept;
+    for (const SectionItem& item : items)
+        if (!item.text.empty()) kept.push_back(item);
+    return kept;
+}
+
+TextNode* treeOf(const SectionModel& model, const MenuOwner& owner) {
+    TextNode* root = new TextNode();
+    root->setText(owner.title.c_str());
+    root->window = owner.window;
+    appendItemNodes(itemsWithText(model.items), root);
+    return root;
 }
 
 } // namespace
 
-TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
-    bool cutHere = false;
-    if (cut == nullptr) cut = &cutHere;
-    *cut = false;
-    if (isNull(window)) return nullptr;
+bool readMenuSection(Hwnd window, Hmenu menu, bool askOwner, SectionModel* model, MenuOwner* owner) {
+    model->control = window;
+    model->status = SectionStatus::Failed;
+    model->path = SectionPath::Messages;
+    *owner = MenuOwner{};
+    if (isNull(window)) return false;
     char title[256];
     char className[256];
     int n = 0;
@@ -103,17 +109,30 @@ TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
         if (!isNull(menu) && n > 0) break;
         n = 0;
         Hwnd up = ws().parent(window);
-        if (isNull(up)) return nullptr;
+        if (isNull(up)) return false;
         window = up;
         menu = askOwner ? ws().menuOf(window) : ws().knownMenuOf(window);
     }
-    if (n <= 0) return nullptr;
-    TextNode* root = new TextNode();
-    root->setText(title[0] != '\0' ? title : className);
-    root->window = window;
+    if (n <= 0) return false;
+    owner->title = title[0] != '\0' ? title : className;
+    owner->window = window;
     std::vector<Hmenu> path;
-    addItems(menu, root, &path, cut);
-    return root;
+    bool cut = false;
+    addItems(menu, 0, &model->items, &path, &cut);
+    model->status = cut ? SectionStatus::CutShort : SectionStatus::Read;
+    return true;
+}
+
+TextNode* menuTreeOf(const SectionModel& model, const MenuOwner& owner) {
+    return treeOf(model, owner);
+}
+
+TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
+    SectionModel model;
+    MenuOwner owner;
+    const bool found = readMenuSection(window, menu, askOwner, &model, &owner);
+    if (cut != nullptr) *cut = found && model.status == SectionStatus::CutShort;
+    return found ? treeOf(model, owner) : nullptr;
 }
 
 void buildMenuTree(Hwnd window, Hmenu menu) {
@@ -130,8 +149,10 @@ void captureMenuBar(Hwnd window) {
 void addMenuItems(Hmenu menu, TextNode* parent) {
     if (parent == nullptr) return;
     std::vector<Hmenu> path;
+    std::vector<SectionItem> items;
     bool cut = false;
-    addItems(menu, parent, &path, &cut);
+    addItems(menu, 0, &items, &path, &cut);
+    appendItemNodes(itemsWithText(items), parent);
 }
 
 bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out) {
@@ -144,7 +165,9 @@ bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out) {
         return false;
     lastAddedMenu = menu;
     lastAddedMenuWindow = window;
-    out->root = readMenuTree(window, menu, &out->cut, false);
+    MenuOwner owner;
+    if (readMenuSection(window, menu, false, &out->model, &owner)) out->root = treeOf(out->model, owner);
+    out->cut = out->model.status == SectionStatus::CutShort;
     return true;
 }
 
@@ -171,7 +194,9 @@ void writeAddedMenu(AddedMenu menu) {
         } else {
             report.append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
         }
-        printMenuItems(hold, ownTree ? root : hold.tree(), menu.cut);
+        std::string text;
+        formatAddedMenu(menu.model, &text);
+        report.append(text.data(), text.size());
         if (!ownTree) root = nullptr; // now owned as the capture tree
     }
     destroyNode(root);

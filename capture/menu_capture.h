@@ -6,6 +6,9 @@
 // and must be called without it; addMenuItems touches only the node it is given.
 #pragma once
 
+#include <string>
+
+#include "capture/section_model.h"
 #include "inventory/text_node.h"
 #include "platform/platform.h"
 
@@ -30,9 +33,10 @@ void addMenuItems(Hmenu menu, TextNode* parent);
 // loop; see startAddedMenuLoop). The same as takeAddedMenu followed by writeAddedMenu.
 void captureAddedMenu(Hwnd window, Hmenu menu);
 
-// A menu read for an added-menu section and not yet written: the detached tree (null when no menu with
-// items was found) and whether a part of it could not be read.
+// A menu read for an added-menu section and not yet written: its items, the detached tree (null when no
+// menu with items was found) and whether a part of it could not be read.
 struct AddedMenu {
+    SectionModel model;
     TextNode* root = nullptr;
     bool cut = false;
 };
@@ -45,6 +49,20 @@ bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out);
 void writeAddedMenu(AddedMenu menu);
 // A new menu loop has begun (WM_INITMENU): its first menu is taken even from the window of the last one.
 void startAddedMenuLoop();
+
+// The window whose menu was read and the text its tree's root gets (its title, or its class name when the
+// title is empty).
+struct MenuOwner {
+    std::string title;
+    Hwnd window{};
+};
+// Reads the items of menu (or, when it has none, of the menu bar of the window or its nearest ancestor that
+// has one) into model, every item in walk order with its depth, id, sub-menu and separator flags, an item
+// without text with none of its sub-menu. Status CutShort when a menu of the walk was read only in part.
+// False when no menu with items was found. Takes no lock; askOwner as for readMenuTree.
+bool readMenuSection(Hwnd window, Hmenu menu, bool askOwner, SectionModel* model, MenuOwner* owner);
+// The detached tree of a read menu (items with a text; sub-menus with value -1). The caller owns it.
+TextNode* menuTreeOf(const SectionModel& model, const MenuOwner& owner);
 
 // The detached tree buildMenuTree would install: a new root (text = window title, or class name when the
 // title is empty; window = the window whose menu was read) with the items, or null when no menu with items

@@ -40,11 +40,11 @@ void writeChildLine(Hwnd child, const std::string& indentation) {
     std::string line = indentation + "+ ";
     appendTitleAndClass(child, className, &line);
     if (isEditLikeClass(className)) {
-        char* text = readEditText(child);
+        std::string text;
+        readEditText(child, &text);
         line += " [";
-        if (text != nullptr) line += text;
+        line += text;
         line += "]";
-        delete[] text;
     }
     line += "\n";
     appendLine(line);

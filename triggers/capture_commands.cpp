@@ -121,11 +121,10 @@ void captureUnderCursorOf(Hwnd window, CommandHost& host) {
     case ControlKind::TreeView: {
         std::intptr_t item = 0;
         if (!ws().sendMessage(window, wire::TVM_GETNEXTITEM, wire::TVGN_CARET, 0, &item)) return;
-        char* text = readTreeItemText(window, static_cast<std::uintptr_t>(item));
+        std::string text;
         // No exchange could be made: the clipboard keeps what it had.
-        if (text == nullptr) return;
-        copyToClipboard(text, std::strlen(text), host);
-        delete[] text;
+        if (!readTreeItemText(window, static_cast<std::uintptr_t>(item), &text)) return;
+        copyToClipboard(text.c_str(), text.size(), host);
         break;
     }
     default: break;

@@ -127,12 +127,12 @@ void previousTreeReader(Hwnd treeView) {
         for (std::uintptr_t item = first; item != 0;
              item = static_cast<std::uintptr_t>(
                  send(tree, TVM_GETNEXTITEM, TVGN_NEXT, static_cast<LPARAM>(item)))) {
-            char* text = readTreeItemText(treeView, item);
+            std::string text;
+            readTreeItemText(treeView, item, &text);
             auto* node = new TextNode;
-            node->setText(text != nullptr ? text : "");
+            node->setText(text.c_str());
             node->item = item;
             appendChild(node, parent);
-            delete[] text;
             const auto child = static_cast<std::uintptr_t>(
                 send(tree, TVM_GETNEXTITEM, TVGN_CHILD, static_cast<LPARAM>(item)));
             if (child != 0) siblings(child, node);
@@ -160,8 +160,9 @@ void previousToolbarReader(Hwnd toolbarHandle) {
             ids.push_back(button.idCommand);
         }
     }
+    std::string text;
     for (int id : ids)
-        delete[] readToolbarButtonText(toolbarHandle, id);
+        readToolbarButtonText(toolbarHandle, id, &text);
 }
 
 long countNodes(const TextNode* n) {

@@ -215,19 +215,16 @@ TEST_P(BarReaderTest, RunningApplicationsToolbarReadsEverySecondButton) {
 TEST_P(BarReaderTest, ToolbarButtonTexts) {
     std::string longText(600, 'L');
     Hwnd tb = fake::addToolbar(desktop, top, target, buttons({{7, longText}, {8, "Short"}}));
-    char* text = readToolbarButtonText(tb, 7);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), longText); // read whole, through a block of 601 bytes
-    delete[] text;
+    std::string text;
+    ASSERT_TRUE(readToolbarButtonText(tb, 7, &text));
+    EXPECT_EQ(text, longText); // read whole, through a block of 601 bytes
     EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{260, 601}));
 
-    text = readToolbarButtonText(tb, 99); // a command the toolbar does not know
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), "");
-    delete[] text;
+    ASSERT_TRUE(readToolbarButtonText(tb, 99, &text)); // a command the toolbar does not know
+    EXPECT_EQ(text, "");
 
     desktop.process(target)->openable = false;
-    EXPECT_EQ(readToolbarButtonText(tb, 8), nullptr);
+    EXPECT_FALSE(readToolbarButtonText(tb, 8, &text));
 }
 
 TEST_P(BarReaderTest, ToolbarWithoutButtonsOrUnreadableLeavesTheTree) {
@@ -310,10 +307,9 @@ TEST_P(BarReaderTest, TreeItemRecordInTheTargetsWidth) {
     Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{std::string(300, 't'), {}}});
     std::intptr_t item = 0;
     ASSERT_TRUE(desktop.sendMessage(tv, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &item));
-    char* text = readTreeItemText(tv, static_cast<std::uintptr_t>(item));
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), std::string(259, 't'));
-    delete[] text;
+    std::string text;
+    ASSERT_TRUE(readTreeItemText(tv, static_cast<std::uintptr_t>(item), &text));
+    EXPECT_EQ(text, std::string(259, 't'));
     const std::size_t block = is64() ? 56 + 260 : 300;
     EXPECT_EQ(access.remoteSizes, (std::vector<std::size_t>{block}));
     ASSERT_EQ(access.writes.size(), 1u);
@@ -345,7 +341,8 @@ TEST_P(BarReaderTest, TreeViewWithoutItemsOrUnreadableLeavesTheTree) {
     expectPresetKept(preset);
     std::intptr_t item = 0;
     ASSERT_TRUE(desktop.sendMessage(tv, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &item));
-    EXPECT_EQ(readTreeItemText(tv, static_cast<std::uintptr_t>(item)), nullptr);
+    std::string text;
+    EXPECT_FALSE(readTreeItemText(tv, static_cast<std::uintptr_t>(item), &text));
 
     desktop.process(target)->openable = true;
     desktop.process(target)->allocatable = false;

@@ -306,18 +306,15 @@ TEST_P(ExchangeBatchTest, SingleItemReadersKeepTheirOwnBuffer) {
     Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"only", {}}});
     std::intptr_t item = 0;
     ASSERT_TRUE(desktop.sendMessage(tv, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &item));
-    char* text = readTreeItemText(tv, static_cast<std::uintptr_t>(item));
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), "only");
-    delete[] text;
+    std::string text;
+    ASSERT_TRUE(readTreeItemText(tv, static_cast<std::uintptr_t>(item), &text));
+    EXPECT_EQ(text, "only");
     std::vector<fake::FakeButton> one(1);
     one[0].idCommand = 5;
     one[0].text = "Five";
     Hwnd tb = fake::addToolbar(desktop, top, target, one);
-    text = readToolbarButtonText(tb, 5);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), "Five");
-    delete[] text;
+    ASSERT_TRUE(readToolbarButtonText(tb, 5, &text));
+    EXPECT_EQ(text, "Five");
     EXPECT_EQ(opens(), 2);
     EXPECT_EQ(desktop.remoteBlocks(), 0);
 }

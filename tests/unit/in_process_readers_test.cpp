@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "capture/section_format.h"
 #include "capture_test_support.h"
 
 namespace vantor {
@@ -114,31 +115,28 @@ TEST_F(InProcessReaders, ListBoxGoneBeforeTheFirstItemGivesTheFailureLine) {
 TEST_F(InProcessReaders, EditTextIsReturnedWholeAndTouchesNoReport) {
     std::string longText(70000, 'e');
     longText[12345] = '\n';
-    char* text = readEditText(fake::addEdit(desktop, frame(), pid, longText));
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), longText);
-    delete[] text;
+    std::string text;
+    ASSERT_TRUE(readEditText(fake::addEdit(desktop, frame(), pid, longText), &text));
+    EXPECT_EQ(text, longText);
     EXPECT_EQ(reportNow().text, nullptr);
 }
 
 TEST_F(InProcessReaders, EmptyEditGivesAnEmptyStringAndNoBufferGivesNull) {
     Hwnd edit = fake::addEdit(desktop, frame(), pid, "");
-    char* text = readEditText(edit);
-    ASSERT_NE(text, nullptr);
-    EXPECT_STREQ(text, "");
-    delete[] text;
+    std::string text = "before";
+    ASSERT_TRUE(readEditText(edit, &text));
+    EXPECT_EQ(text, "");
 
     desktop.failLocalAlloc = true;
-    EXPECT_EQ(readEditText(fake::addEdit(desktop, frame(), pid, "lost")), nullptr);
+    EXPECT_FALSE(readEditText(fake::addEdit(desktop, frame(), pid, "lost"), &text));
 }
 
 TEST_F(InProcessReaders, EditGoneGivesAnEmptyString) {
     Hwnd edit = fake::addEdit(desktop, frame(), pid, "soon gone");
     desktop.destroyWindow(edit);
-    char* text = readEditText(edit);
-    ASSERT_NE(text, nullptr);
-    EXPECT_STREQ(text, "");
-    delete[] text;
+    std::string text = "before";
+    ASSERT_TRUE(readEditText(edit, &text));
+    EXPECT_EQ(text, "");
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "capture/capture_ui.h"
 #include "capture/list_view_reader.h"
 #include "capture/report_buffer.h"
+#include "capture/section_format.h"
 #include "platform/win32/win32_hook.h"
 #include "tools/specimen/specimen_contents.h"
 
