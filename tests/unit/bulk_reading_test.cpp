@@ -660,6 +660,62 @@ TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
     }
 }
 
+// The section model itself, not only the report: both paths give the same items, depths, handles and
+// texts (short and empty ones included), and say which path they took.
+TEST_P(BulkReadingTest, BothPathsFillTheSameSectionModel) {
+    Hwnd tv = fake::addTreeView(
+        desktop, top, target,
+        {FakeTreeItem{"根", {FakeTreeItem{"", {FakeTreeItem{"葉", {}}}}, FakeTreeItem{"y", {}}}},
+         FakeTreeItem{"Z2", {}}});
+    BulkTreeTarget t = treeTarget(tv, {"根", "", "葉", "y", "Z2"});
+    library.bulkAnswer = [&t](const wire::BulkRequest& q, std::uint32_t s) { return t.answer(q, s); };
+    auto flat = [](const SectionModel& m) {
+        std::string out;
+        for (const SectionItem& i : m.items)
+            out += std::to_string(i.depth) + ":" + std::to_string(i.handle) + ":" + i.text + "\n";
+        return out;
+    };
+    setBulkReadingAllowed(false);
+    SectionModel cross;
+    readTreeViewSection(tv, &cross);
+    setBulkReadingAllowed(true);
+    SectionModel bulk;
+    readTreeViewSection(tv, &bulk);
+    ASSERT_EQ(cross.items.size(), 5u);
+    EXPECT_EQ(cross.items[2].text, "葉");
+    EXPECT_EQ(cross.items[2].depth, 2);
+    EXPECT_EQ(flat(bulk), flat(cross));
+    EXPECT_EQ(cross.path, SectionPath::CrossProcess);
+    EXPECT_EQ(bulk.path, is64() ? SectionPath::Bulk : SectionPath::CrossProcess);
+    EXPECT_EQ(bulk.status, SectionStatus::Read);
+
+    const std::vector<std::string> texts = {"alpha", "b", "", std::string(400, 'w')};
+    Hwnd lb = fake::addListBox(desktop, top, target, texts);
+    library.bulkAnswer = [&texts](const wire::BulkRequest& q, std::uint32_t s) {
+        std::vector<std::uint8_t> records(2048);
+        BulkWriter w(records.data(), records.size());
+        wire::BulkAnswer a = answerHeader(s, wire::kBulkDone);
+        a.columns = 1;
+        a.rows = static_cast<std::int32_t>(texts.size());
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            w.put(static_cast<std::int32_t>(i));
+            w.text(texts[i].data(), static_cast<std::uint32_t>(texts[i].size()));
+            ++a.records;
+        }
+        a.next = texts.size();
+        return answerBytes(q, a, records, w.used());
+    };
+    SectionModel listBulk;
+    readListBoxSection(lb, &listBulk);
+    setBulkReadingAllowed(false);
+    SectionModel listHere;
+    readListBoxSection(lb, &listHere);
+    EXPECT_EQ(flat(listBulk), flat(listHere));
+    EXPECT_EQ(flat(listHere), "0:0:alpha\n0:0:b\n0:0:\n0:0:" + texts[3] + "\n");
+    EXPECT_EQ(listBulk.path, is64() ? SectionPath::Bulk : SectionPath::Messages);
+    EXPECT_EQ(listHere.path, SectionPath::Messages);
+}
+
 TEST_P(BulkReadingTest, TreeViewEndsAtALoopBackAGoneControlOrABadDepth) {
     if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
     Hwnd tv = fake::addTreeView(desktop, top, target,
