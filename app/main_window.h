@@ -10,9 +10,7 @@ namespace vantor {
 // Private message of the main window: a capture worker's request (app/capture_ui_win32.cpp), carried out
 // on the user-interface thread; lParam points at the request.
 constexpr UINT kCaptureUiMessage = WM_APP + 1;
-// Private message of the main window: a monitoring pass's request (app/monitor_host.cpp); wParam is its
-// kind, lParam points at its data.
-constexpr UINT kMonitorRequestMessage = WM_APP + 2;
+// WM_APP + 2 is the monitoring pass's request (kMonitorRequestMessage, app/monitor_host.h).
 
 void registerMainWindowClass(HINSTANCE instance);
 // Creates, centres and shows the main window and registers the hot keys; false when it cannot be created.

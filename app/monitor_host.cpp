@@ -17,7 +17,6 @@
 #include "app/app_globals.h"
 #include "app/capture_thread.h"
 #include "app/dialogs.h"
-#include "app/main_window.h"
 #include "app/resource.h"
 #include "app/settings.h"
 #include "app/panes/output_pane.h"

@@ -10,6 +10,9 @@ namespace vantor {
 
 // The main window's monitoring timer.
 constexpr UINT_PTR kMonitorTimerId = 100;
+// Private message of the main window: a monitoring pass's request; wParam is its kind, lParam points at its
+// data.
+constexpr UINT kMonitorRequestMessage = WM_APP + 2;
 
 // Menu command (window null: the window list's selected row) and hot key (the foreground window).
 void startMonitoringCommand(HWND window);

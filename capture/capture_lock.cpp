@@ -5,8 +5,6 @@
 #include <atomic>
 #include <mutex>
 
-#include "capture/capture_state.h"
-
 namespace vantor {
 
 struct CaptureState {
