@@ -11,7 +11,7 @@
 #include "app/dialog_rules.h"
 #include "app/dialogs.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
+#include "platform/win32/scoped_win.h"
 
 namespace vantor {
 

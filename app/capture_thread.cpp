@@ -9,7 +9,7 @@
 
 #include "app/app_globals.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
+#include "platform/win32/scoped_win.h"
 #include "app/settings.h"
 #include "triggers/capture_commands.h"
 #include "app/capture_timing.h"
@@ -36,12 +36,12 @@ class Win32CommandHost : public CommandHost {
 
     bool startCaptureThread(Hwnd window) override {
         Hwnd* arg = new Hwnd(window);
-        HANDLE thread = CreateThread(nullptr, 0, captureThreadProc, arg, 0, nullptr);
-        if (thread == nullptr) {
+        // The thread runs on by itself: its handle is not needed.
+        ScopedHandle thread(CreateThread(nullptr, 0, captureThreadProc, arg, 0, nullptr));
+        if (!thread) {
             delete arg;
             return false;
         }
-        CloseHandle(thread);
         return true;
     }
 

@@ -9,7 +9,7 @@
 #include "app/app_globals.h"
 #include "app/main_window.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
+#include "platform/win32/scoped_win.h"
 #include "app/settings.h"
 #include "capture/read_path.h"
 #include "app/tray.h"

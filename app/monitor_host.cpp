@@ -22,6 +22,7 @@
 #include "app/panes/output_pane.h"
 #include "app/panes/section_toolbar.h"
 #include "app/panes/window_list.h"
+#include "platform/win32/scoped_win.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "triggers/monitoring.h"
@@ -130,10 +131,9 @@ class Win32MonitorHost : public MonitorHost {
         }
     }
     bool startPassThread() override {
-        HANDLE thread = CreateThread(nullptr, 0, passThreadProc, nullptr, 0, nullptr);
-        if (thread == nullptr) return false;
-        CloseHandle(thread);
-        return true;
+        // The pass runs on by itself: its handle is not needed.
+        ScopedHandle thread(CreateThread(nullptr, 0, passThreadProc, nullptr, 0, nullptr));
+        return static_cast<bool>(thread);
     }
     std::vector<Hwnd> takeWatchedControls() override {
         std::vector<Hwnd> watched;

@@ -8,6 +8,7 @@
 
 #include "app/commands.h"
 #include "app/resource.h"
+#include "platform/win32/scoped_win.h"
 
 namespace vantor {
 
@@ -35,6 +36,8 @@ UINT trayRecordSize() {
 }
 
 bool addTrayIcon(TrayIcon* owner, HWND window, HICON icon, UINT id) {
+    // The shell keeps its own copy of the icon.
+    const ScopedIcon owned(icon);
     NOTIFYICONDATAA data;
     prepare(&data, window, id);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -42,7 +45,6 @@ bool addTrayIcon(TrayIcon* owner, HWND window, HICON icon, UINT id) {
     data.hIcon = icon;
     lstrcpynA(data.szTip, "Vantor", 64);
     const bool added = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
-    if (icon != nullptr) DestroyIcon(icon);
     if (added) ++owner->iconCount;
     return added;
 }

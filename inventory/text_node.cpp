@@ -11,21 +11,15 @@ WindowNode* windowRoot = nullptr;
 
 namespace {
 
-// An owned copy of at most n bytes of s, stopping at a zero byte; null s gives the empty string.
-char* copyText(const char* s, std::size_t n) {
-    std::size_t length = 0;
-    if (s != nullptr) {
-        const void* zero = std::memchr(s, '\0', n);
-        length = zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - s) : n;
-    }
-    char* copy = new char[length + 1];
-    if (length > 0) std::memcpy(copy, s, length);
-    copy[length] = '\0';
-    return copy;
+// At most n bytes of s, stopping at a zero byte; null s gives the empty string.
+std::string copyText(const char* s, std::size_t n) {
+    if (s == nullptr) return std::string();
+    const void* zero = std::memchr(s, '\0', n);
+    return std::string(s, zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - s) : n);
 }
 
-char* copyWhole(const char* s) {
-    return copyText(s, s != nullptr ? std::strlen(s) : 0);
+std::string copyWhole(const char* s) {
+    return s != nullptr ? std::string(s) : std::string();
 }
 
 // Takes node out of its parent's child chain, keeping every remaining link consistent.
@@ -50,39 +44,29 @@ void unlink(TextNode* node) {
 
 } // namespace
 
-TextNode::TextNode() : text(copyWhole(nullptr)) {}
+TextNode::TextNode() : text("") {}
 
-TextNode::~TextNode() {
-    delete[] text;
-}
+TextNode::~TextNode() = default;
 
+// The text is copied before the old one goes: s may point into it.
 void TextNode::setText(const char* s) {
-    char* copy = copyWhole(s);
-    delete[] text;
-    text = copy;
+    textHeld = copyWhole(s);
+    text = textHeld.c_str();
 }
 
 void TextNode::setText(const char* s, std::size_t n) {
-    char* copy = copyText(s, n);
-    delete[] text;
-    text = copy;
-}
-
-WindowNode::~WindowNode() {
-    delete[] className;
-    delete[] title;
+    textHeld = copyText(s, n);
+    text = textHeld.c_str();
 }
 
 void WindowNode::setClassName(const char* s) {
-    char* copy = copyWhole(s);
-    delete[] className;
-    className = copy;
+    classNameHeld = copyWhole(s);
+    className = classNameHeld.c_str();
 }
 
 void WindowNode::setTitle(const char* s) {
-    char* copy = copyWhole(s);
-    delete[] title;
-    title = copy;
+    titleHeld = copyWhole(s);
+    title = titleHeld.c_str();
 }
 
 TextNode* appendChild(TextNode* node, TextNode* parent) {

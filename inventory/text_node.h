@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -14,7 +15,7 @@ struct TextNode {
     TextNode* firstChild = nullptr;
     TextNode* prev = nullptr;
     TextNode* next = nullptr;
-    char* text;              // owned; an empty string after construction, never null
+    const char* text;        // the node's text (held by the node); empty after construction, never null
     std::int32_t value = 0;  // chosen by the creator (menu command id, -1 for a sub-menu, tab index)
     std::uintptr_t item = 0; // chosen by the creator (tree-view item handle)
     Hwnd window{};
@@ -28,16 +29,22 @@ struct TextNode {
     void setText(const char* s);
     // The same for at most n bytes of s.
     void setText(const char* s, std::size_t n);
+
+  private:
+    std::string textHeld;
 };
 
 struct WindowNode : TextNode {
-    char* className = nullptr; // owned; null until set
-    char* title = nullptr;     // owned; null until set
+    const char* className = nullptr; // held by the node; null until set
+    const char* title = nullptr;     // held by the node; null until set
 
     WindowNode() = default;
-    ~WindowNode() override;
     void setClassName(const char* s);
     void setTitle(const char* s);
+
+  private:
+    std::string classNameHeld;
+    std::string titleHeld;
 };
 
 // Links node as the last child of parent; returns node, or null (linking nothing) when parent is null.

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace vantor {
 namespace win32 {
 
@@ -21,12 +23,13 @@ struct SessionOnlySecurity {
 
 // Builds b in place (the descriptor points into it). False when the token names no logon session.
 inline bool buildSessionOnly(SessionOnlySecurity* b) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+    ScopedHandle token(opened);
     DWORD groupBytes[1024]; // 4 KB of TOKEN_GROUPS
     DWORD length = 0;
     PSID logon = nullptr;
-    if (GetTokenInformation(token, TokenGroups, groupBytes, sizeof groupBytes, &length)) {
+    if (GetTokenInformation(token.get(), TokenGroups, groupBytes, sizeof groupBytes, &length)) {
         const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(groupBytes);
         for (DWORD i = 0; i < groups->GroupCount && logon == nullptr; ++i)
             if ((groups->Groups[i].Attributes & SE_GROUP_LOGON_ID) == SE_GROUP_LOGON_ID)
@@ -39,7 +42,6 @@ inline bool buildSessionOnly(SessionOnlySecurity* b) {
                        AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, logon) &&
                        InitializeSecurityDescriptor(&b->descriptor, SECURITY_DESCRIPTOR_REVISION) &&
                        SetSecurityDescriptorDacl(&b->descriptor, TRUE, acl, FALSE);
-    CloseHandle(token);
     if (!built) return false;
     b->attributes.nLength = sizeof b->attributes;
     b->attributes.lpSecurityDescriptor = &b->descriptor;

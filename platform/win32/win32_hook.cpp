@@ -8,6 +8,7 @@
 #include "platform/hook_library.h"
 #include "platform/menu_snapshot.h"
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_impl.h"
 #include "platform/win32/win32_platform.h"
@@ -46,27 +47,25 @@ class HookLibraryWin32 : public HookLibrary {
         char path[MAX_PATH * 2];
         lstrcpynA(path, directory, MAX_PATH);
         lstrcatA(path, "\\msghook.dll");
-        module_ = LoadLibraryA(path);
-        if (module_ == nullptr) return false;
-        set_ = exportOf<HookCall>(module_, "SetHook");
-        free_ = exportOf<HookCall>(module_, "FreeHook");
-        pop_ = exportOf<PopCall>(module_, "PopMessage");
-        request_ = exportOf<RequestCall>(module_, "RequestMenuBar");
-        dropped_ = exportOf<DroppedCall>(module_, "DroppedCount");
-        bulkBegin_ = exportOf<BulkBeginCall>(module_, "BulkBegin");
-        bulkEnd_ = exportOf<BulkEndCall>(module_, "BulkEnd");
-        bulkChunk_ = exportOf<BulkChunkCall>(module_, "BulkChunk");
+        module_.reset(LoadLibraryA(path));
+        if (!module_) return false;
+        const HMODULE m = module_.get();
+        set_ = exportOf<HookCall>(m, "SetHook");
+        free_ = exportOf<HookCall>(m, "FreeHook");
+        pop_ = exportOf<PopCall>(m, "PopMessage");
+        request_ = exportOf<RequestCall>(m, "RequestMenuBar");
+        dropped_ = exportOf<DroppedCall>(m, "DroppedCount");
+        bulkBegin_ = exportOf<BulkBeginCall>(m, "BulkBegin");
+        bulkEnd_ = exportOf<BulkEndCall>(m, "BulkEnd");
+        bulkChunk_ = exportOf<BulkChunkCall>(m, "BulkChunk");
         return set_ != nullptr && free_ != nullptr && pop_ != nullptr;
     }
     void unload() {
         EnterCriticalSection(&lock_);
-        if (view_ != nullptr) UnmapViewOfFile(view_);
-        if (mapping_ != nullptr) CloseHandle(mapping_);
-        view_ = nullptr;
-        mapping_ = nullptr;
+        view_.reset();
+        mapping_.reset();
         LeaveCriticalSection(&lock_);
-        if (module_ != nullptr) FreeLibrary(module_);
-        module_ = nullptr;
+        module_.reset();
         set_ = free_ = nullptr;
         pop_ = nullptr;
         request_ = nullptr;
@@ -82,7 +81,7 @@ class HookLibraryWin32 : public HookLibrary {
         if (free_ != nullptr) free_();
     }
     unsigned long dropped() { return dropped_ != nullptr ? dropped_() : 0; }
-    bool loaded() const { return module_ != nullptr; }
+    bool loaded() const { return static_cast<bool>(module_); }
 
     int popMessage(wire::HookRecord* buf, int cap) override { return pop_ != nullptr ? pop_(buf, cap) : 0; }
     void debugOutput(const char* text) override { OutputDebugStringA(text); }
@@ -91,8 +90,7 @@ class HookLibraryWin32 : public HookLibrary {
     // "menu" is its id), hung, or left a request unanswered a short while ago.
     void requestMenuBar(HWND window) {
         if (request_ == nullptr) {
-            setProblem(module_ == nullptr ? "msghook.dll is not loaded"
-                                          : "msghook.dll has no RequestMenuBar");
+            setProblem(!module_ ? "msghook.dll is not loaded" : "msghook.dll has no RequestMenuBar");
             return;
         }
         if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) return;
@@ -218,17 +216,16 @@ class HookLibraryWin32 : public HookLibrary {
     // Copies and checks the snapshots of the section (platform/menu_snapshot.h). False without the library
     // or the section, with the reason left for --verbose. Caller holds lock_.
     bool loadSnapshots() {
-        if (module_ == nullptr) {
+        if (!module_) {
             setProblemLocked("msghook.dll is not loaded");
             return false;
         }
-        if (view_ == nullptr) {
-            mapping_ = OpenFileMappingA(FILE_MAP_READ, FALSE, wire::kHookSectionName);
-            if (mapping_ != nullptr)
-                view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(wire::HookSection));
-            if (view_ == nullptr) {
-                if (mapping_ != nullptr) CloseHandle(mapping_);
-                mapping_ = nullptr;
+        if (!view_) {
+            mapping_.reset(OpenFileMappingA(FILE_MAP_READ, FALSE, wire::kHookSectionName));
+            if (mapping_)
+                view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, sizeof(wire::HookSection)));
+            if (!view_) {
+                mapping_.reset();
                 setProblemLocked(
                     "the hook library's section could not be opened (its name may be held by another "
                     "object)");
@@ -237,14 +234,14 @@ class HookLibraryWin32 : public HookLibrary {
         }
         if (!snapshots_) snapshots_.reset(new (std::nothrow) SnapshotSet());
         if (!snapshots_) return false;
-        snapshots_->load(view_, sizeof(wire::HookSection));
+        snapshots_->load(view_.get(), sizeof(wire::HookSection));
         loadedAt_ = GetTickCount() | 1;
         requestsAtLoad_ = requestsMade_;
         return true;
     }
 
     CRITICAL_SECTION lock_;
-    HMODULE module_ = nullptr;
+    ScopedLibrary module_;
     HookCall set_ = nullptr;
     HookCall free_ = nullptr;
     PopCall pop_ = nullptr;
@@ -255,8 +252,8 @@ class HookLibraryWin32 : public HookLibrary {
     BulkChunkCall bulkChunk_ = nullptr;
     DWORD bulkUnanswered_ = 0;
     DWORD bulkUnansweredAt_ = 0;
-    HANDLE mapping_ = nullptr;
-    void* view_ = nullptr;
+    ScopedHandle mapping_;
+    ScopedView view_;
     std::unique_ptr<SnapshotSet> snapshots_;
     DWORD loadedAt_ = 0;
     unsigned requestsMade_ = 0;

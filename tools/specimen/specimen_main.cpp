@@ -5,6 +5,7 @@
 //
 // Threads: WinMain runs on the user-interface thread; exitAfterThread runs on its own thread and touches
 // nothing but the process exit.
+#include "platform/win32/scoped_win.h"
 #include "specimen.h"
 #include "specimen_contents.h"
 
@@ -48,11 +49,9 @@ DWORD WINAPI exitAfterThread(LPVOID param) {
 }
 
 bool startExitTimer(int ms) {
-    HANDLE thread = CreateThread(nullptr, 0, exitAfterThread,
-                                 reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(ms)), 0, nullptr);
-    if (thread == nullptr) return false;
-    CloseHandle(thread);
-    return true;
+    const ScopedHandle thread(CreateThread(nullptr, 0, exitAfterThread,
+                                           reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(ms)), 0, nullptr));
+    return static_cast<bool>(thread);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Owners of Win32 handles and blocks: each releases what it holds when it goes out of scope, so that no
-// path of the code that acquires one needs its own release call. Any thread; an owner itself is not
-// shared between threads.
+// path of the code that acquires one needs its own release call. Kept with the platform, the lowest layer,
+// so that the platform, the hook library and the application all use the same owners. Any thread; an owner
+// itself is not shared between threads.
 #pragma once
 
 #include <windows.h>
@@ -41,9 +42,17 @@ struct GlobalFreeRelease {
 struct FreeLibraryRelease {
     void operator()(HMODULE h) const { FreeLibrary(h); }
 };
+struct UnmapViewRelease {
+    void operator()(const void* view) const { UnmapViewOfFile(view); }
+};
+struct DestroyIconRelease {
+    void operator()(HICON h) const { DestroyIcon(h); }
+};
 
 using ScopedHandle = Scoped<HANDLE, CloseHandleRelease>;
 using ScopedGlobal = Scoped<HGLOBAL, GlobalFreeRelease>;
 using ScopedLibrary = Scoped<HMODULE, FreeLibraryRelease>;
+using ScopedView = Scoped<const void*, UnmapViewRelease>;
+using ScopedIcon = Scoped<HICON, DestroyIconRelease>;
 
 } // namespace vantor
