@@ -14,7 +14,6 @@
 
 #include "capture/bulk_session.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
 #include "capture/remote_buffer.h"
 #include "capture/section_format.h"
 #include "capture/section_tree.h"

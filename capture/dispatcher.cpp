@@ -6,7 +6,6 @@
 // added-menu capture in between cannot replace what a reader has just read.
 #include "capture/dispatcher.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>

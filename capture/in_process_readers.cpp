@@ -4,7 +4,6 @@
 // lock is never held while a message is sent (capture/capture_lock.h).
 #include "capture/in_process_readers.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -8,7 +8,6 @@
 #include "capture/list_view_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
 #include "capture/capture_ui.h"
 #include "capture/report_buffer.h"
 #include "capture/section_format.h"
