@@ -196,6 +196,25 @@ TEST_F(Dispatcher, TreeViewWithoutItemsGetsItsHeaderAndTheFailureLineInBothKinds
     EXPECT_EQ(ui.buttons[0], std::make_pair(std::string("TreeView"), 1));
 }
 
+TEST_F(Dispatcher, TwoCapturesOneAfterTheOtherCarryNothingOver) {
+    Hwnd first = topLevel();
+    fake::addTreeView(desktop, first, pid, {{"Kept tree item", {}}});
+    fake::addStatusBar(desktop, first, pid, {"Kept part"});
+    captureWindow(first, true);
+    ASSERT_EQ(reportText(), "\n■ ツリーコントロール情報 [SysTreeView32]\r\nKept tree item\r\n"
+                            "\n■ ステータスバー情報 [msctls_statusbar32]\r\nKept part\r\n");
+    reportNow().clear();
+    // The same kinds with nothing to read: each section says so, none shows what the first capture read.
+    Hwnd second = topLevel("OtherFrame", "Other");
+    fake::addTreeView(desktop, second, pid, {});
+    fake::addStatusBar(desktop, second, pid, {});
+    fake::addToolbar(desktop, second, pid, {});
+    captureWindow(second, true);
+    EXPECT_EQ(reportText(), std::string("\n■ ツリーコントロール情報 [SysTreeView32]\r\n") + kFailureText +
+                                "\n■ ステータスバー情報 [msctls_statusbar32]\r\n" + kFailureText +
+                                "\n■ ツールバー情報 [ToolbarWindow32]\r\n" + kFailureText);
+}
+
 TEST_F(Dispatcher, TreeViewItemsArePrintedWithoutValues) {
     Hwnd frame = topLevel();
     fake::addTreeView(desktop, frame, pid, {{"Root", {{"Leaf", {}}, {"x", {{"Deep", {}}}}}}, {"Other", {}}});
