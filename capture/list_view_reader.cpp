@@ -338,13 +338,15 @@ struct BulkRows {
 };
 
 // Appends the lines of a chunk's rows (the format reader has checked their indices against the request and
-// given each row the chunk's own number of cells).
-void appendRows(const BulkChunk& c, const std::string& separator, bool* obtained) {
+// given each row the chunk's own number of cells). The texts are moved out of the chunk: only its row list's
+// size and `next` are used afterwards.
+void appendRows(BulkChunk& c, const std::string& separator, bool* obtained) {
     std::vector<SectionRow> rows(c.rowList.size());
     for (std::size_t r = 0; r < c.rowList.size(); ++r) {
-        const BulkRow& row = c.rowList[r];
-        for (const BulkText& cell : row.cells)
-            rows[r].cells.push_back(chunkText(cell));
+        BulkRow& row = c.rowList[r];
+        rows[r].cells.reserve(row.cells.size());
+        for (BulkText& cell : row.cells)
+            rows[r].cells.push_back(cell.unchanged ? std::string() : std::move(cell.text));
         if (row.cells.size() > 1 || (row.cells.size() == 1 && rows[r].cells[0].size() >= kMinText))
             *obtained = true;
     }
