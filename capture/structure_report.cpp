@@ -1,9 +1,11 @@
-// The structure report of a window and its descendants. Lines are built in growable strings, so neither
-// the depth of nesting nor the length of a title or an edit control's text is bounded; each line is
-// appended to the report in one locked region (capture/capture_lock.h). Capture worker thread.
+// The window outline (a window and its descendants, depth first) and the structure report formatted from
+// it. Lines are built in growable strings, so neither the depth of nesting nor the length of a title or an
+// edit control's text is bounded; each line is appended to the report in one locked region
+// (capture/capture_lock.h). Capture worker thread (the outline without edit texts: any thread).
 #include "capture/structure_report.h"
 
 #include <string>
+#include <vector>
 
 #include "capture/capture_lock.h"
 #include "capture/in_process_readers.h"
@@ -22,43 +24,61 @@ void appendLine(const std::string& line) {
     hold.report().append(line.data(), line.size());
 }
 
-// Appends `"title" className` of the window to line; the class name is also left in className.
-void appendTitleAndClass(Hwnd window, char (&className)[256], std::string* line) {
+void readEntry(Hwnd window, int depth, bool editTexts, WindowOutlineEntry* entry) {
+    char className[256] = {};
     char title[256] = {};
     ws().className(window, className, sizeof className);
     ws().windowText(window, title, sizeof title);
-    *line += '"';
-    *line += title;
-    *line += "\" ";
-    *line += className;
+    entry->window = window;
+    entry->depth = depth;
+    entry->title = title;
+    entry->className = className;
+    entry->editLike = isEditLikeClass(className);
+    if (editTexts && entry->editLike) readEditText(window, &entry->text);
 }
 
-// One descendant: indentation, "+ ", the quoted title, the class name and, for edit-like classes, the whole
-// text in square brackets.
-void writeChildLine(Hwnd child, const std::string& indentation) {
-    char className[256] = {};
-    std::string line = indentation + "+ ";
-    appendTitleAndClass(child, className, &line);
-    if (isEditLikeClass(className)) {
-        std::string text;
-        readEditText(child, &text);
-        line += " [";
-        line += text;
-        line += "]";
-    }
-    line += "\n";
-    appendLine(line);
-}
-
-void writeChildren(Hwnd window, const std::string& indentation) {
+void readChildren(Hwnd window, int depth, bool editTexts, std::vector<WindowOutlineEntry>* entries) {
     ChildWalk children(window);
     for (Hwnd child = children.next(); !isNull(child); child = children.next()) {
-        writeChildLine(child, indentation);
-        writeChildren(child, childIndentation(indentation.c_str()));
+        entries->emplace_back();
+        readEntry(child, depth, editTexts, &entries->back());
+        readChildren(child, depth + 1, editTexts, entries);
     }
 }
 
 } // namespace
+
+void readWindowOutline(Hwnd window, bool withSelf, bool editTexts, std::vector<WindowOutlineEntry>* entries) {
+    entries->clear();
+    if (withSelf) {
+        entries->emplace_back();
+        readEntry(window, 0, editTexts, &entries->back());
+    }
+    readChildren(window, 1, editTexts, entries);
+}
+
+std::string outlineIndentation(const char* indentation, int depth) {
+    std::string out = indentation != nullptr ? indentation : "";
+    out.append(2 * static_cast<std::size_t>(depth), ' ');
+    return out;
+}
+
+void formatStructureLine(const WindowOutlineEntry& entry, const char* indentation, std::string* out) {
+    if (entry.depth > 0) {
+        *out += outlineIndentation(indentation, entry.depth);
+        *out += "+ ";
+    }
+    *out += '"';
+    *out += entry.title;
+    *out += "\" ";
+    *out += entry.className;
+    if (entry.depth > 0 && entry.editLike) {
+        *out += " [";
+        *out += entry.text;
+        *out += "]";
+    }
+    *out += "\n";
+}
 
 bool isEditLikeClass(const char* className) {
     static const char* const kEditLike[] = {"Edit",      "TEdit",     "RICHEDIT",
@@ -70,20 +90,19 @@ bool isEditLikeClass(const char* className) {
 }
 
 std::string childIndentation(const char* indentation) {
-    return indentation != nullptr ? std::string(indentation) + "  " : std::string("  ");
+    return outlineIndentation(indentation, 1);
 }
 
 void writeStructureReport(Hwnd window, const char* indentation) {
-    if (indentation != nullptr) {
-        writeChildren(window, childIndentation(indentation));
-        return;
+    // Read whole first, then appended a line per locked region as before.
+    std::vector<WindowOutlineEntry> entries;
+    readWindowOutline(window, indentation == nullptr, true, &entries);
+    std::string line;
+    for (const WindowOutlineEntry& entry : entries) {
+        line = entry.depth == 0 ? kHeader : "";
+        formatStructureLine(entry, indentation, &line);
+        appendLine(line);
     }
-    char className[256] = {};
-    std::string top = kHeader;
-    appendTitleAndClass(window, className, &top);
-    top += "\n";
-    appendLine(top);
-    writeChildren(window, childIndentation(nullptr));
 }
 
 } // namespace vantor

@@ -13,6 +13,38 @@ using testing_support::EngineTest;
 
 class StructureReport : public EngineTest {};
 
+// The line formatter against hand-written outline entries: the window itself, a deep edit-like entry with
+// an empty and with a long text, a one-byte title, and a walk below a given indentation.
+TEST(StructureLine, FormatsEntriesByDepthClassAndIndentation) {
+    WindowOutlineEntry self;
+    self.title = "Notes";
+    self.className = "Edit"; // the window itself never shows a text
+    self.editLike = true;
+    self.text = "ignored";
+    WindowOutlineEntry edit;
+    edit.depth = 2;
+    edit.title = "x";
+    edit.className = "Edit";
+    edit.editLike = true;
+    WindowOutlineEntry plain;
+    plain.depth = 1;
+    plain.className = "Button";
+    plain.text = "not edit-like";
+    std::string out;
+    formatStructureLine(self, nullptr, &out);
+    formatStructureLine(edit, nullptr, &out);
+    edit.text = std::string(5000, 'e');
+    formatStructureLine(edit, "> ", &out);
+    formatStructureLine(plain, "> ", &out);
+    EXPECT_EQ(out, "\"Notes\" Edit\n"
+                   "    + \"x\" Edit []\n"
+                   "> "
+                   "    + \"x\" Edit [" +
+                       std::string(5000, 'e') +
+                       "]\n"
+                       ">   + \"\" Button\n");
+}
+
 TEST_F(StructureReport, WorkedExample) {
     // The edit controls have empty window titles; their text is what WM_GETTEXT answers.
     Hwnd notes = desktop.addWindow(Hwnd{}, "NotesWnd", "Notes", pid);
