@@ -16,14 +16,14 @@ std::atomic<bool> allowedFlag{true};
 
 // The in-target path: the whole tree walked by the target and handed out in chunks. False when the first
 // chunk does not come or hold up (nothing is kept then); a later chunk that fails leaves *taken items.
-bool readInTarget(Hwnd window, const AccessibleLimits& limits, AccessibleTree* out, bool* whole) {
+bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t start, AccessibleTree* out,
+                  bool* whole) {
     *whole = false;
     BulkSession session(window);
     if (!session.open()) return false;
     wire::BulkRequest q{};
     q.kind = wire::kBulkAccessible;
     std::int64_t before = -1;
-    const std::uint64_t start = bulkNowMs();
     for (;;) {
         BulkChunk chunk;
         const bool first = q.from == 0;
@@ -41,7 +41,7 @@ bool readInTarget(Hwnd window, const AccessibleLimits& limits, AccessibleTree* o
         }
         if (chunk.status == wire::kBulkGone) return !first;
         // A target that hands its chunks out slowly is held to the same bound as a walk.
-        if (bulkNowMs() - start >= 2 * limits.maxMs) {
+        if (bulkNowMs() - start >= limits.maxMs) {
             out->cut |= kAccessibleCutTime;
             *whole = true;
             return true;
@@ -76,8 +76,17 @@ bool readAccessible(Hwnd window, AccessibleModel* out) {
     if (!accessibilityAllowed()) return false;
     if (accessibility().ask(window) != AccessibleAnswer::Object) return false;
     const AccessibleLimits limits = accessibleLimits();
+    // One time bound for the whole read: what the target's side took is not given again to the walk across
+    // processes (a target that did not answer in time is likely not to answer that walk either).
+    const std::uint64_t start = bulkNowMs();
+    AccessibleLimits rest = limits;
+    auto remaining = [&]() {
+        const std::uint64_t spent = bulkNowMs() - start;
+        rest.maxMs = spent < limits.maxMs ? limits.maxMs - spent : 0;
+        return rest.maxMs > 0;
+    };
     bool whole = false;
-    if (readInTarget(window, limits, &out->tree, &whole)) {
+    if (readInTarget(window, limits, start, &out->tree, &whole)) {
         if (whole) {
             reportReadPath(window, "accessible", ReadPath::Bulk);
             return true;
@@ -85,7 +94,9 @@ bool readAccessible(Hwnd window, AccessibleModel* out) {
         // The rest across processes: the same walk, from the first item not yet read.
         AccessibleTree across;
         const std::size_t have = out->tree.items.size();
-        if (!accessibility().walk(window, limits, &across) || across.items.size() < have)
+        if (!remaining())
+            across.cut |= kAccessibleCutTime;
+        else if (!accessibility().walk(window, rest, &across) || across.items.size() < have)
             across.cut |= kAccessibleCutFailed;
         for (std::size_t i = have; i < across.items.size(); ++i)
             out->tree.items.push_back(std::move(across.items[i]));
@@ -94,7 +105,10 @@ bool readAccessible(Hwnd window, AccessibleModel* out) {
         return true;
     }
     out->tree = AccessibleTree{};
-    if (!accessibility().walk(window, limits, &out->tree)) out->tree.cut |= kAccessibleCutFailed;
+    if (!remaining())
+        out->tree.cut |= kAccessibleCutTime;
+    else if (!accessibility().walk(window, rest, &out->tree))
+        out->tree.cut |= kAccessibleCutFailed;
     reportReadPath(window, "accessible", ReadPath::CrossProcess);
     return true;
 }
