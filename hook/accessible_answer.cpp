@@ -76,7 +76,11 @@ std::size_t answerAccessibleRequest(void* control, const wire::BulkRequest& q, w
     }
     a->rows = static_cast<std::int32_t>(kept.items.size());
     a->next = i;
-    if (a->status == wire::kBulkDone) a->flags = kept.cut;
+    if (a->status == wire::kBulkDone) {
+        a->flags = kept.cut;
+        kept = AccessibleTree{}; // handed out whole: nothing of it stays in the target
+        keptWindow = nullptr;
+    }
     return w.used();
 }
 

@@ -71,13 +71,8 @@ bool FakeAccessibility::walk(Hwnd window, const AccessibleLimits& limits, Access
 std::string FakeAccessibility::toAnsi(const std::u16string& text) {
     std::string out;
     iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    // Unit by unit, as the system converts: each half of a surrogate pair becomes a '?' of its own.
     for (std::size_t i = 0; i < text.size(); ++i) {
-        // A surrogate pair is one character, which code page 932 never holds.
-        if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) {
-            out += '?';
-            ++i;
-            continue;
-        }
         char in[2] = {static_cast<char>(text[i] & 0xFF), static_cast<char>(text[i] >> 8)};
         char buf[8];
         char* src = in;

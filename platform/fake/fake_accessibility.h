@@ -2,7 +2,7 @@
 // it (nodes by index, so that a child can name an ancestor and the tree can loop), simple elements, a clock
 // that each call moves on (and a node whose calls take long, as a target that stops answering), and the
 // count of objects held, which must come back to zero. Texts convert to code page 932 as the system does,
-// with '?' for a character that code page lacks. Test thread only.
+// with '?' for each UTF-16 unit that code page lacks. Test thread only.
 #pragma once
 
 #include <cstdint>
