@@ -35,7 +35,7 @@ void walkWindow(HWND window) {
         root != nullptr) {
         AccessibleLimits limits;
         limits.maxMs = kWalkMs;
-        win32::AccessibleObjects nodes;
+        win32::AccessibleObjects nodes(true);
         walkAccessible(nodes, reinterpret_cast<AccessibleNodes::Node>(root), limits, &kept);
         root->Release();
     } else {

@@ -35,6 +35,9 @@ inline std::u16string takeBstr(BSTR text) {
 
 class AccessibleObjects : public AccessibleNodes {
   public:
+    // withRoleAndState: also ask each item's role and state. The report shows neither, so the walk across
+    // processes, where each question is a marshalled call, leaves them out (0).
+    explicit AccessibleObjects(bool withRoleAndState) : roleAndState_(withRoleAndState) {}
     static IAccessible* object(Node n) { return reinterpret_cast<IAccessible*>(n); }
 
     bool children(Node node, std::vector<Child>* out) override {
@@ -68,6 +71,7 @@ class AccessibleObjects : public AccessibleNodes {
         if (SUCCEEDED(object(node)->get_accName(self, &text))) out->name = takeBstr(text);
         text = nullptr;
         if (SUCCEEDED(object(node)->get_accValue(self, &text))) out->value = takeBstr(text);
+        if (!roleAndState_) return;
         VARIANT v;
         VariantInit(&v);
         if (SUCCEEDED(object(node)->get_accRole(self, &v)) && v.vt == VT_I4)
@@ -87,6 +91,9 @@ class AccessibleObjects : public AccessibleNodes {
     }
     void release(Node node) override { object(node)->Release(); }
     std::uint64_t nowMs() override { return GetTickCount64(); }
+
+  private:
+    bool roleAndState_;
 };
 
 } // namespace win32

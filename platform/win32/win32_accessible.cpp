@@ -50,7 +50,7 @@ DWORD WINAPI walkThread(void* param) {
             job->found = true;
         }
         if (job->answer == 0) {
-            AccessibleObjects nodes;
+            AccessibleObjects nodes(false);
             walkAccessible(nodes, reinterpret_cast<AccessibleNodes::Node>(root), job->limits, &job->tree,
                            &job->guard);
         }
