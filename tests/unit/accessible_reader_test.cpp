@@ -228,6 +228,7 @@ TEST_F(AccessibleTest, TheBulkReaderRefusesItemsThatDoNotFollowTheRequest) {
     target.tree.items[2].depth = 3; // two levels below the item before
     bytes = target.answer(q, 7);
     EXPECT_FALSE(readBulkAccessibleChunk(bytes.data(), bytes.size(), q, -1, 64, &chunk));
+    target.tree.items[1].depth = 0;
     target.tree.items[2].depth = 0;
     q.from = 1; // the answer claims to start where it was not asked to
     bytes = target.answer(q, 7);
