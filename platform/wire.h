@@ -343,7 +343,8 @@ constexpr std::uint32_t kBulkListView = 1;
 constexpr std::uint32_t kBulkTreeView = 2;
 constexpr std::uint32_t kBulkListBox = 3;  // items as one-column rows; titles none
 constexpr std::uint32_t kBulkComboBox = 4; // the same for a combo box's list
-constexpr std::uint32_t kBulkAccessible = 5; // a window's accessible tree, walked whole at `from` 0
+// A window's accessible tree, walked whole at `from` 0.
+constexpr std::uint32_t kBulkAccessible = 5;
 // BulkRequest::flags
 constexpr std::uint32_t kBulkSelectedOnly = 1; // list view: only the selected rows
 // BulkAnswer::status

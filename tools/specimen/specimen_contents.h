@@ -114,6 +114,7 @@ struct AccessibleEntry {
     const char16_t* name;
     const char16_t* value;
 };
+// clang-format off: one item per line, as the tree reads
 constexpr AccessibleEntry kAccessibleTree[] = {
     {0, u"果物", u""},
     {1, u"りんご", u""},
@@ -129,6 +130,7 @@ constexpr AccessibleEntry kAccessibleTree[] = {
     {3, u"段3", u""},
     {4, u"段4", u""},
 };
+// clang-format on
 constexpr int kAccessibleEntryCount = static_cast<int>(sizeof(kAccessibleTree) / sizeof(kAccessibleTree[0]));
 constexpr char16_t kAccessibleManyGroup[] = u"多数";
 constexpr int kAccessibleNormal = 0;
