@@ -114,7 +114,8 @@ struct AccessibleEntry {
     const char16_t* name;
     const char16_t* value;
 };
-// clang-format off: one item per line, as the tree reads
+// One item per line, as the tree reads.
+// clang-format off
 constexpr AccessibleEntry kAccessibleTree[] = {
     {0, u"果物", u""},
     {1, u"りんご", u""},
