@@ -15,7 +15,8 @@ namespace {
 std::atomic<bool> allowedFlag{true};
 
 // The in-target path: the whole tree walked by the target and handed out in chunks. False when the first
-// chunk does not come or hold up (nothing is kept then); a later chunk that fails leaves *taken items.
+// chunk does not come or hold up (nothing is kept then); a later chunk that fails keeps the items so far
+// (*whole stays false, and the caller reads the rest across processes).
 bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t start, AccessibleTree* out,
                   bool* whole) {
     *whole = false;
