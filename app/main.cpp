@@ -11,6 +11,7 @@
 #include "app/resource.h"
 #include "platform/win32/scoped_win.h"
 #include "app/settings.h"
+#include "capture/accessible_reader.h"
 #include "capture/read_path.h"
 #include "app/tray.h"
 #include "capture/capture_lock.h"
@@ -164,6 +165,7 @@ int runVantor(HINSTANCE instance) {
     std::snprintf(settingsPath, sizeof settingsPath, "%s\\vantor.ini", directory);
     loadSettings(settingsPath);
     setBulkReadingAllowed(!settings.forceCrossProcess);
+    setAccessibilityAllowed(settings.accessibility);
     if (anotherInstanceRuns()) return 0;
     moduleInstance = instance;
     hookEvent.reset(CreateEventA(win32::sessionOnlyAttributes(), FALSE, FALSE, "MsgHook-Test-Event-Name"));

@@ -168,6 +168,8 @@ void applyLine(const char* line, Settings* s) {
         s->multipleStartup = true;
     } else if (startsWithNoCase(line, "ForceCrossProcess=1")) {
         s->forceCrossProcess = true;
+    } else if (startsWithNoCase(line, "Accessibility=0")) {
+        s->accessibility = false;
     } else if (startsWithNoCase(line, "ListWidth=")) {
         std::int32_t* const fields[] = {&s->listWidth};
         scanInts(line, "ListWidth=", fields, 1);
@@ -218,6 +220,7 @@ void setDefaults(Settings* s) {
     s->captureContextMenu = defaults.captureContextMenu;
     s->multipleStartup = defaults.multipleStartup;
     s->forceCrossProcess = defaults.forceCrossProcess;
+    s->accessibility = defaults.accessibility;
 }
 
 // Writes the nine lines; false when any write fails.
@@ -243,6 +246,7 @@ bool writeLines(std::FILE* f, const Settings& s) {
     // Written only when set: it is a key for comparisons and for targets where reading inside them is
     // unwanted.
     if (s.forceCrossProcess) ok &= std::fputs("ForceCrossProcess=1" VANTOR_EOL, f) >= 0;
+    if (!s.accessibility) ok &= std::fputs("Accessibility=0" VANTOR_EOL, f) >= 0;
     return ok;
 }
 

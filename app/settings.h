@@ -29,6 +29,8 @@ struct Settings {
     // ForceCrossProcess=1: list views and tree views are read across processes only, never through the hook
     // library inside the target.
     bool forceCrossProcess = false;
+    // Accessibility=0: windows that draw their items themselves are not asked for their accessible objects.
+    bool accessibility = true;
     std::int32_t monitorInterval = 10; // units of 100 ms, never stored
     bool appendOnUpdate = false;       // never stored
 };

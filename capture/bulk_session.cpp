@@ -145,4 +145,14 @@ bool BulkSession::treeChunk(const wire::BulkRequest& request, BulkChunk* out) {
     return taken;
 }
 
+bool BulkSession::accessibleChunk(const wire::BulkRequest& request, std::int64_t before,
+                                  std::uint32_t maxDepth, BulkChunk* out) {
+    wire::BulkRequest posted = request;
+    const std::size_t n = ask(&posted);
+    if (n == 0) return false; // ask gave the reason
+    const bool taken = readBulkAccessibleChunk(answer_.data(), n, posted, before, maxDepth, out);
+    lastLeaveReason = answerReason(answer_, n, taken, *out);
+    return taken;
+}
+
 } // namespace vantor

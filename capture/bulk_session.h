@@ -35,6 +35,9 @@ class BulkSession {
     // readBulkTreeChunk), or the target refused the request.
     bool listChunk(const wire::BulkRequest& request, bool first, BulkChunk* out);
     bool treeChunk(const wire::BulkRequest& request, BulkChunk* out);
+    // An accessible tree's chunk; before: the depth of the item before it (-1 for none).
+    bool accessibleChunk(const wire::BulkRequest& request, std::int64_t before, std::uint32_t maxDepth,
+                         BulkChunk* out);
 
   private:
     std::size_t ask(wire::BulkRequest* request);

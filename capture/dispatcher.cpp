@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/accessible_reader.h"
 #include "capture/bar_readers.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_state.h"
@@ -127,6 +128,24 @@ void writeMenuSection(Hwnd window) {
     captureUi().addSectionButton("Menu", line);
 }
 
+// A window no other reader knows that exposes an accessible object of its own: its tree, read before the
+// header is written, so that a window without one adds nothing.
+constexpr char kAccessibleHeader[] = "\n■ アクセシビリティ情報 [%s]\r\n";
+
+void writeAccessibleSection(Hwnd window, const char* className, bool full) {
+    AccessibleModel model;
+    if (!readAccessible(window, &model)) return;
+    const std::string text = formatAccessible(model);
+    int line = 0;
+    {
+        CaptureLock hold;
+        hold.report().appendFormat(kAccessibleHeader, className);
+        line = hold.report().lineCount - 1;
+        hold.report().append(text.data(), text.size());
+    }
+    if (full) captureUi().addSectionButton("Accessible", line);
+}
+
 } // namespace
 
 void captureWindow(Hwnd window, bool full) {
@@ -141,6 +160,8 @@ void captureWindow(Hwnd window, bool full) {
         writeEditSection(window, className);
     } else if (kind == ControlKind::Static && !full) {
         writeStaticSection(window);
+    } else if (kind == ControlKind::Other) {
+        writeAccessibleSection(window, className, full);
     }
     if (!full) return;
     writeMenuSection(window);

@@ -10,7 +10,9 @@ target_compile_options(vantor_app_core PRIVATE ${VANTOR_CP932})
 
 file(GLOB VANTOR_WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(vantor_platform_win32 STATIC ${VANTOR_WIN32_PLATFORM_SOURCES})
-target_link_libraries(vantor_platform_win32 PUBLIC vantor_core user32 gdi32 comctl32 comdlg32 shell32 kernel32)
+# uuid before oleacc: oleacc's import library defines IID_IAccessible as a code stub (the code defines its own
+# id too).
+target_link_libraries(vantor_platform_win32 PUBLIC vantor_core user32 gdi32 comctl32 comdlg32 shell32 uuid oleacc ole32 oleaut32 kernel32)
 target_compile_options(vantor_platform_win32 PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
 
 # The application manifests of the two programs (app/version.rc and tools/cli/version.rc embed them): common
@@ -44,15 +46,17 @@ function(vantor_program name dir)
 endfunction()
 
 # msghook.dll, the hook library loaded into other applications (hook/): beside vantor.exe and vantor-cli.exe
-# in bin/. It links nothing of the program but the cross-process layouts of platform/wire.h.
+# in bin/. It links nothing of the program but the cross-process layouts of platform/wire.h and the accessible
+# walk (platform/accessible.cpp).
 add_library(msghook SHARED ${PROJECT_SOURCE_DIR}/hook/msghook.cpp ${PROJECT_SOURCE_DIR}/hook/bulk_answer.cpp
+  ${PROJECT_SOURCE_DIR}/hook/accessible_answer.cpp ${PROJECT_SOURCE_DIR}/platform/accessible.cpp
   ${PROJECT_SOURCE_DIR}/hook/msghook.rc)
 set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
 target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(msghook PRIVATE user32 kernel32)
+target_link_libraries(msghook PRIVATE user32 uuid oleacc ole32 oleaut32 kernel32)
 target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
 
-vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
+vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI LIBS uuid oleacc ole32 oleaut32)
 vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_app_core)
 add_dependencies(vantor-cli msghook)
 

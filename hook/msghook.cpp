@@ -18,6 +18,7 @@
 // PopMessage and RequestMenuBar on any thread of the program.
 // wire.h names its message constants like the SDK's macros: it comes before <windows.h>, and below the
 // SDK's macros (equal to wire.h's values, checked in platform/win32/wire_check.cpp) are used.
+#include "hook/accessible_answer.h"
 #include "hook/bulk_answer.h"
 #include "platform/bulk_format.h"
 #include "platform/wire.h"
@@ -509,7 +510,9 @@ void answerBulk(HWND window, std::uint32_t sequence) {
     if (q.sequence != sequence || reinterpret_cast<ULONG_PTR>(window) != q.control) return;
     wire::BulkAnswer a{};
     const std::size_t used =
-        vantor::hook::answerBulkRequest(window, q, &a, answerRecords, sizeof answerRecords);
+        q.kind == wire::kBulkAccessible
+            ? vantor::hook::answerAccessibleRequest(window, q, &a, answerRecords, sizeof answerRecords)
+            : vantor::hook::answerBulkRequest(window, q, &a, answerRecords, sizeof answerRecords);
     a.used = static_cast<std::uint32_t>(used);
     a.checksum = vantor::bulkAnswerChecksum(q, a, answerRecords);
     std::memcpy(bulk->data, answerRecords, used);

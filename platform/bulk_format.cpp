@@ -27,6 +27,17 @@ class Cursor {
         at_ += length;
         return true;
     }
+    bool wide(std::u16string* out) {
+        std::uint32_t units = 0;
+        if (!get(&units) || (n_ - at_) / 2 < units) return false;
+        out->resize(units);
+        for (char16_t& c : *out) {
+            std::uint16_t u = 0;
+            get(&u);
+            c = static_cast<char16_t>(u);
+        }
+        return true;
+    }
     bool atEnd() const { return at_ == n_; }
 
   private:
@@ -128,7 +139,41 @@ bool readTree(const void* answer, std::size_t size, const wire::BulkRequest& q, 
     return true;
 }
 
+bool readAccessible(const void* answer, std::size_t size, const wire::BulkRequest& q, std::int64_t before,
+                    std::uint32_t maxDepth, BulkChunk* out) {
+    wire::BulkAnswer h;
+    if (!readHeader(answer, size, q, &h) || h.status == wire::kBulkDepthEnd || h.rows < 0) return false;
+    if (h.records > h.used / 20) return false; // depth, role, state and two lengths: 20 bytes at least
+    const std::uint64_t rows = static_cast<std::uint64_t>(h.rows);
+    if (q.from > rows || h.next != q.from + h.records || h.next > rows) return false;
+    if (h.status == wire::kBulkMore && (h.records == 0 || h.next >= rows || h.flags != 0)) return false;
+    if (h.status == wire::kBulkDone && h.next != rows) return false;
+    const std::uint32_t cutBits = kAccessibleCutDepth | kAccessibleCutCount | kAccessibleCutLoop |
+                                  kAccessibleCutTime | kAccessibleCutFailed;
+    if ((h.flags & ~cutBits) != 0) return false;
+    Cursor c(recordsOf(answer), h.used);
+    out->accessible.resize(h.records);
+    for (AccessibleItem& item : out->accessible) {
+        if (!c.get(&item.depth) || !c.get(&item.role) || !c.get(&item.state) || !c.wide(&item.name) ||
+            !c.wide(&item.value))
+            return false;
+        if (item.depth >= maxDepth || static_cast<std::int64_t>(item.depth) > before + 1) return false;
+        before = item.depth;
+    }
+    if (!c.atEnd()) return false;
+    copyHeader(h, out);
+    return true;
+}
+
 } // namespace
+
+bool readBulkAccessibleChunk(const void* answer, std::size_t size, const wire::BulkRequest& request,
+                             std::int64_t before, std::uint32_t maxDepth, BulkChunk* out) {
+    *out = BulkChunk{};
+    if (readAccessible(answer, size, request, before, maxDepth, out)) return true;
+    *out = BulkChunk{};
+    return false;
+}
 
 bool readBulkListChunk(const void* answer, std::size_t size, const wire::BulkRequest& request, bool first,
                        BulkChunk* out) {

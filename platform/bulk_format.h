@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/accessible.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -109,10 +110,28 @@ struct BulkChunk {
     std::int32_t rows = 0;
     std::int32_t columns = 0;
     std::uint64_t next = 0;
-    std::vector<BulkText> titles; // list view, first chunk
-    std::vector<BulkRow> rowList; // list view
-    std::vector<BulkItem> items;  // tree view
+    std::vector<BulkText> titles;           // list view, first chunk
+    std::vector<BulkRow> rowList;           // list view
+    std::vector<BulkItem> items;            // tree view
+    std::vector<AccessibleItem> accessible; // accessible tree
 };
+
+// Appends an accessible item's record (depth, role, state, name, value); false, with the writer as it was,
+// when it does not fit.
+inline bool putAccessibleItem(BulkWriter& w, const AccessibleItem& item) {
+    const std::size_t mark = w.used();
+    auto wide = [&w](const std::u16string& t) {
+        const auto units = static_cast<std::uint32_t>(t.size());
+        if (t.size() > 0x3FFFFFFF || !w.put(units)) return false;
+        for (char16_t c : t)
+            if (!w.put(static_cast<std::uint16_t>(c))) return false;
+        return true;
+    };
+    if (w.put(item.depth) && w.put(item.role) && w.put(item.state) && wide(item.name) && wide(item.value))
+        return true;
+    w.rewind(mark);
+    return false;
+}
 
 // Reads a list-view (list-box, combo-box) answer of `size` bytes (a BulkAnswer and its records) to `request`
 // (as posted, with its sequence). False when anything does not hold: header, checksum, status, column count
@@ -127,5 +146,11 @@ bool readBulkListChunk(const void* answer, std::size_t size, const wire::BulkReq
 // kBulkMore only with items.
 bool readBulkTreeChunk(const void* answer, std::size_t size, const wire::BulkRequest& request,
                        BulkChunk* out);
+// The same for an accessible-tree answer: items from index request.from on, `next` just past them and not
+// past `rows` (kBulkMore with items and some left, kBulkDone at the end), each depth below maxDepth and at
+// most one deeper than the item before (`before`: the depth of the previous chunk's last item, -1 for the
+// first chunk), cut bits (in `flags`) only in the last chunk.
+bool readBulkAccessibleChunk(const void* answer, std::size_t size, const wire::BulkRequest& request,
+                             std::int64_t before, std::uint32_t maxDepth, BulkChunk* out);
 
 } // namespace vantor

@@ -343,6 +343,8 @@ constexpr std::uint32_t kBulkListView = 1;
 constexpr std::uint32_t kBulkTreeView = 2;
 constexpr std::uint32_t kBulkListBox = 3;  // items as one-column rows; titles none
 constexpr std::uint32_t kBulkComboBox = 4; // the same for a combo box's list
+// A window's accessible tree, walked whole at `from` 0.
+constexpr std::uint32_t kBulkAccessible = 5;
 // BulkRequest::flags
 constexpr std::uint32_t kBulkSelectedOnly = 1; // list view: only the selected rows
 // BulkAnswer::status
@@ -371,6 +373,11 @@ struct BulkRequest {
 //   `columns` texts;
 // - tree view: items in walk order, each a uint64 item handle, a uint32 depth (0 for top-level items) and
 //   its text.
+// - accessible tree: the first request (`from` 0) walks the window's tree inside the target and keeps it
+//   there; every chunk hands out its items from index `from` on, each a uint32 depth, role and state and
+//   two wide texts (name, value). `rows` is the tree's item count, `next` the index after the chunk's last
+//   item, and `flags` of the last chunk the walk's cut bits (platform/accessible.h). A wide text is a uint32
+//   count of UTF-16 units followed by twice that many bytes.
 // A text is a uint32 length (kBulkUnchanged: the control answered FALSE and wrote nothing, an empty text)
 // followed by that many bytes, no NUL.
 struct BulkAnswer {

@@ -26,7 +26,7 @@ using vantor::apptest::waitUntil;
 
 namespace {
 
-const char kDoneTail[] = "末尾\r\n"; // the last line of a finished specimen report
+const char kDoneTail[] = "段4\r\n"; // the last line of a finished specimen report (its accessible section)
 constexpr size_t kSpecimenButtons = 11;
 constexpr DWORD kCaptureLimitMs = 900000;
 constexpr DWORD kPollMs = 200;

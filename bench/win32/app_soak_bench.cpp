@@ -30,7 +30,7 @@ namespace {
 const char kStatusRow[] = "  + \"\" [msctls_statusbar32]";
 const char kListViewRow[] = "  + \"\" [SysListView32]";
 const char kSpecimenRow[] = "Vantor Specimen [VantorSpecimen]";
-const char kDoneTail[] = "末尾\r\n"; // the last line of a finished specimen report
+const char kDoneTail[] = "段4\r\n"; // the last line of a finished specimen report (its accessible section)
 constexpr int kStopMonitorCommand = 32792;
 constexpr double kMb = 1024.0 * 1024.0;
 

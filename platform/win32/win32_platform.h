@@ -18,6 +18,11 @@ namespace vantor {
 // Makes the Win32 window system, process access and system services the current platform.
 void installWin32Platform();
 
+namespace win32 {
+// Makes the Win32 accessible objects current (platform/accessible.h); part of installWin32Platform.
+void installWin32Accessibility();
+} // namespace win32
+
 inline HWND toNative(Hwnd w) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
 }

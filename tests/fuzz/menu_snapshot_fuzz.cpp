@@ -66,6 +66,23 @@ void checkChunk(bool ok, const vantor::BulkChunk& c, std::size_t size) {
     if (bytes > size) __builtin_trap();
 }
 
+// An accepted accessible chunk: depths below the bound, none more than one below the item before, texts
+// within the answer's bytes.
+void checkAccessible(bool ok, const vantor::BulkChunk& c, std::size_t size) {
+    if (!ok) {
+        if (!c.accessible.empty()) __builtin_trap();
+        return;
+    }
+    std::int64_t before = -1;
+    std::size_t bytes = 0;
+    for (const vantor::AccessibleItem& item : c.accessible) {
+        if (item.depth >= 64 || static_cast<std::int64_t>(item.depth) > before + 1) __builtin_trap();
+        before = item.depth;
+        bytes += 2 * (item.name.size() + item.value.size());
+    }
+    if (bytes > size) __builtin_trap();
+}
+
 void bulk(std::uint8_t mode, std::uint32_t sequence, const std::uint8_t* data, std::size_t size) {
     std::unique_ptr<std::uint8_t[]> answer(new std::uint8_t[size > 0 ? size : 1]);
     if (size > 0) std::memcpy(answer.get(), data, size);
@@ -91,6 +108,15 @@ void bulk(std::uint8_t mode, std::uint32_t sequence, const std::uint8_t* data, s
     checkChunk(vantor::readBulkListChunk(answer.get(), size, q, false, &c), c, size);
     q.kind = wire::kBulkTreeView;
     checkChunk(vantor::readBulkTreeChunk(answer.get(), size, q, &c), c, size);
+    // The accessible reader, with the answer sealed for its own request when the mode asks for a seal.
+    q.kind = wire::kBulkAccessible;
+    if ((mode & 12) == 12 && size >= sizeof(wire::BulkAnswer)) { // `used` was set to the bytes there are
+        wire::BulkAnswer a;
+        std::memcpy(&a, answer.get(), sizeof a);
+        const std::uint32_t sum = vantor::bulkAnswerChecksum(q, a, answer.get() + sizeof(wire::BulkAnswer));
+        std::memcpy(answer.get() + offsetof(wire::BulkAnswer, checksum), &sum, 4);
+    }
+    checkAccessible(vantor::readBulkAccessibleChunk(answer.get(), size, q, -1, 64, &c), c, size);
 }
 
 } // namespace

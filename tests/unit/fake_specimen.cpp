@@ -126,6 +126,8 @@ SpecimenWindows addSpecimen(FakeDesktop& d, std::uint32_t pid, const SpecimenLay
     char longPart[sp::kLongStatusPartLength + 1];
     sp::longStatusPart(longPart);
     w.longStatusBar = addStatusBar(d, w.top, pid, {longPart, sp::kLongStatusTail});
+    // Its items are accessible objects only, which this desktop does not have.
+    w.grid = d.addWindow(w.top, sp::kGridClass, "", pid);
     return w;
 }
 

@@ -23,7 +23,7 @@ struct SpecimenLayout {
 // The windows of one specimen, as addSpecimen made them.
 struct SpecimenWindows {
     Hwnd top, toolbar, appsToolbar, listView, listBox, comboBox, comboEdit, treeView, tabControl, edit, stat,
-        button, frame, panel, panelStatusBar, statusBar, longStatusBar;
+        button, frame, panel, panelStatusBar, statusBar, longStatusBar, grid;
     Hmenu menuBar;
 };
 

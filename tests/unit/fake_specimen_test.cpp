@@ -114,7 +114,7 @@ TEST_F(FakeSpecimenTest, ChildrenInZOrderWithTheirClasses) {
         EXPECT_EQ(ws().parent(kids[static_cast<std::size_t>(i)]), w.top);
     }
     EXPECT_EQ(kids.front(), w.toolbar);
-    EXPECT_EQ(kids.back(), w.longStatusBar);
+    EXPECT_EQ(kids.back(), w.grid);
     EXPECT_EQ(titleOf(w.appsToolbar), sp::kAppsToolbarText);
     EXPECT_EQ(titleOf(w.button), sp::kButtonText);
     EXPECT_EQ(titleOf(w.frame), sp::kFrameText);

@@ -329,6 +329,23 @@ TEST_F(SettingsFile, ForceCrossProcessIsReadAndWrittenOnlyWhenSet) {
     EXPECT_TRUE(back.forceCrossProcess);
 }
 
+TEST_F(SettingsFile, AccessibilityIsOnUnlessTurnedOffAndWrittenOnlyWhenOff) {
+    EXPECT_TRUE(load("").accessibility);
+    EXPECT_FALSE(load("Accessibility=0\r\n").accessibility);
+    EXPECT_TRUE(load("Accessibility=1\r\n").accessibility);
+    Settings s = load("");
+    ASSERT_TRUE(saveSettings(path.c_str(), s));
+    EXPECT_EQ(readFile(path).find("Accessibility"), std::string::npos);
+    s.accessibility = false;
+    ASSERT_TRUE(saveSettings(path.c_str(), s));
+    const std::string text = readFile(path);
+    EXPECT_EQ(text.substr(text.size() - std::strlen("MultipleStartup=0\r\nAccessibility=0\r\n")),
+              "MultipleStartup=0\r\nAccessibility=0\r\n");
+    Settings back;
+    loadSettings(path.c_str(), &back);
+    EXPECT_FALSE(back.accessibility);
+}
+
 TEST_F(SettingsFile, LaterLinesWinAndUnknownLinesAreIgnored) {
     const Settings s = load("; comment\r\n[Section]\r\n ListWidth=5\r\nListWidth =6\r\nListWidth=7\r\n"
                             "EditFontFace=One\r\nEditFontFace=Two\r\nListSeparator=;\r\nListSeparator=,\r\n");

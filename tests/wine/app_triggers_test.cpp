@@ -258,7 +258,7 @@ TEST(AppTriggers, RepeatedCapturesLeaveTheSectionToolbarsStringListAsItWas) {
     ASSERT_TRUE(vantor.start(makeVantorDirectory("repeated-captures")));
     const int row = vantor.rowOf(kSpecimenRow);
     ASSERT_GE(row, 0);
-    const std::string tail = "末尾\r\n"; // the specimen report's last line
+    const std::string tail = "段4\r\n"; // the specimen report's last line (its accessible section's)
     for (int i = 0; i < 3; ++i) {
         vantor.unselectRow(row);
         // The pane is emptied first, so that a finished report in it is this capture's.

@@ -136,11 +136,11 @@ expect_paths() {
     local name=$1 path=$2 what=$3 lines
     lines=$(tr -d '\r' <"$work/$name.err" | grep -v '^vantor-cli: menu bar of ')
     local reader
-    for reader in "list view" "list box" "combo box" "tree view"; do
+    for reader in "list view" "list box" "combo box" "tree view" "accessible"; do
         grep -q -x -E "vantor-cli: $reader 0x[0-9A-F]+ read $path" <<<"$lines" ||
             fail "$what: stderr should name the $path path of the $reader: $lines"
     done
-    [ "$(wc -l <<<"$lines")" -eq 4 ] || fail "$what: stderr should have four lines: $lines"
+    [ "$(wc -l <<<"$lines")" -eq 5 ] || fail "$what: stderr should have five lines: $lines"
 }
 run_cli "$cli" bulk capture --title "$title" --verbose
 expect_rc 0 "capture --verbose" bulk
@@ -183,6 +183,55 @@ run_cli "$cli" wide-cross capture --title "$title wide" --cross-process
 cmp -s "$work/wide-bulk.out" "$work/wide-cross.out" ||
     fail "2,000 rows of four columns: the reports of the two paths differ"
 [ "$(grep -a -c $'\t' "$work/wide-bulk.out")" -ge 2001 ] || fail "2,000 rows of four columns: rows are missing"
+
+# 1d. The self-drawn control's accessible objects (its section is the report's last): a tree that loops keeps
+#     every item once and ends with the failure line; an answer to WM_GETOBJECT that is no object, and a
+#     target that stops answering in the middle of the walk, give the header and the failure line (the
+#     capture ends: the walk is bounded in time); Accessibility=0 leaves the section out.
+accessible_header=$'\n■ アクセシビリティ情報 [VantorSpecimenGrid]\r\n'
+accessible_items=$'果物\r\n  + りんご\r\n  + みかん\r\n  + 数量 = 3\r\n  + 笑顔 ??\r\n野菜\r\n  + にんじん\r\n'
+accessible_items+=$'深い枝\r\n  + 段1\r\n    + 段2\r\n      + 段3\r\n        + 段4\r\n'
+failure_line=$'情報をうまく取得できませんでした\r\n'
+# The report from the accessible section's header on (code page 932 in, UTF-8 out).
+accessible_section() {
+    local marker offset
+    marker=$(printf '■ アクセシビリティ情報' | iconv -f UTF-8 -t CP932)
+    offset=$(grep -a -b -o -F "$marker" "$1" | tail -n 1 | cut -d: -f1)
+    [ -n "$offset" ] && tail -c +"$offset" "$1" | iconv -f CP932 -t UTF-8
+}
+expect_section() {
+    local name=$1 wanted=$2 what=$3
+    [ "$(accessible_section "$work/$name.out"; echo .)" = "$wanted." ] ||
+        fail "$what: the accessible section reads: $(accessible_section "$work/$name.out" | cat -A | head -c 600)"
+}
+expect_section tab "$accessible_header$accessible_items" "the self-drawn control"
+# A specimen per capture: one that stopped answering would not be asked again.
+for mode in 1 2 3; do
+    for path in bulk cross; do
+        start_specimen "$title acc $mode $path" --accessible-mode "$mode"
+        extra=()
+        [ "$path" = cross ] && extra=(--cross-process)
+        run_cli "$cli" "acc-$mode-$path" capture --title "$title acc $mode $path" "${extra[@]}"
+        expect_rc 0 "accessible mode $mode ($path)" "acc-$mode-$path"
+        case $mode in
+        1) expect_section "acc-$mode-$path" "$accessible_header$accessible_items$failure_line" "a looping tree ($path)" ;;
+        *) expect_section "acc-$mode-$path" "$accessible_header$failure_line" "accessible mode $mode ($path)" ;;
+        esac
+    done
+done
+end_specimens
+start_specimen "$title"
+mkdir -p "$work/noacc"
+cp "$cli" "$work/noacc/vantor-cli.exe"
+cp "$(dirname "$cli_exe")/msghook.dll" "$work/noacc/msghook.dll"
+printf 'Accessibility=0\r\n' >"$work/noacc/vantor.ini"
+run_cli "$work/noacc/vantor-cli.exe" noacc capture --title "$title"
+expect_rc 0 "capture with Accessibility=0" noacc
+marker=$(printf '■ アクセシビリティ情報' | iconv -f UTF-8 -t CP932)
+offset=$(grep -a -b -o -F "$marker" "$expected/specimen_tab.txt" | tail -n 1 | cut -d: -f1)
+if ! cmp -s "$work/noacc.out" <(head -c "$((offset - 1))" "$expected/specimen_tab.txt"); then
+    fail "capture with Accessibility=0: the report is not specimen_tab.txt without its accessible section"
+fi
 
 # 2. list: "title [class]" lines in z-order; the window shown last is on top, so it comes first.
 start_specimen "$title 2"

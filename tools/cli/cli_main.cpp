@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/settings.h"
+#include "capture/accessible_reader.h"
 #include "capture/read_path.h"
 #include "capture/capture_state.h"
 #include "capture/menu_capture.h"
@@ -55,6 +56,7 @@ int run(const Arguments& args) {
     settingsPathBesideExe(settingsPath, sizeof settingsPath);
     loadSettings(settingsPath);
     setBulkReadingAllowed(!settings.forceCrossProcess && !args.crossProcess);
+    setAccessibilityAllowed(settings.accessibility);
     if (args.verbose) {
         setReadPathObserver(&printReadPath);
         setMenuProblemObserver(&printMenuProblem);

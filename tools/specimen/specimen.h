@@ -21,6 +21,8 @@ struct Options {
     int changeEveryMs;   // status bar part 1 and list-view cell (0, 1) take a new text this often
     const char* title;   // window title of the top-level window
     int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
+    int accessibleItems; // --accessible-items N: a group of N more items in the self-drawn control
+    int accessibleMode;  // --accessible-mode: kAccessible* of specimen_contents.h
 };
 
 // The options the running specimen was started with; set once in WinMain before any window exists.
@@ -34,6 +36,7 @@ bool parseOptions(int argc, char** argv, Options* out);
 bool registerMainWindowClass(HINSTANCE instance);
 bool registerFrameClass(HINSTANCE instance);
 bool registerPanelClass(HINSTANCE instance);
+bool registerGridClass(HINSTANCE instance); // the self-drawn control with accessible objects
 
 // Creates the top-level window with all its children and its menu bar; null on failure.
 HWND createMainWindow(HINSTANCE instance);

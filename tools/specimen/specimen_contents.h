@@ -34,7 +34,9 @@
 //         +- msctls_statusbar32  kIdPanelStatusBar  parts kPanelStatusParts
 //  12  msctls_statusbar32     kIdStatusBar      parts kStatusParts
 //  13  msctls_statusbar32     kIdLongStatusBar  part 0 by longStatusPart(), part 1 kLongStatusTail
-//  14  ListBox                kIdOwnerDrawnList only with --owner-drawn N (N > 0): owner-drawn without
+//  14  kGridClass             kIdGrid           draws its items itself, no child windows; its accessible
+//                                               objects hold kAccessibleTree (see there)
+//  15  ListBox                kIdOwnerDrawnList only with --owner-drawn N (N > 0): owner-drawn without
 //                                               LBS_HASSTRINGS, N items whose item data point at the
 //                                               records of kOwnerDrawnItems it draws
 //
@@ -56,6 +58,7 @@ constexpr char kWindowTitle[] = "Vantor Specimen";
 constexpr char kWindowClass[] = "VantorSpecimen";
 constexpr char kFrameClass[] = "VantorSpecimenFrame";
 constexpr char kPanelClass[] = "VantorSpecimenPanel";
+constexpr char kGridClass[] = "VantorSpecimenGrid";
 
 // Child window identifiers (GetDlgCtrlID).
 constexpr int kIdToolbar = 1001;
@@ -74,6 +77,7 @@ constexpr int kIdPanelStatusBar = 1013;
 constexpr int kIdStatusBar = 1014;
 constexpr int kIdLongStatusBar = 1015;
 constexpr int kIdOwnerDrawnList = 1016;
+constexpr int kIdGrid = 1017;
 
 // The direct children of the top-level window, in z-order.
 struct ChildWindow {
@@ -94,8 +98,46 @@ constexpr ChildWindow kChildren[] = {
     {kIdFrame, kFrameClass},
     {kIdStatusBar, "msctls_statusbar32"},
     {kIdLongStatusBar, "msctls_statusbar32"},
+    {kIdGrid, kGridClass},
 };
 constexpr int kChildCount = static_cast<int>(sizeof(kChildren) / sizeof(kChildren[0]));
+
+// ---- The self-drawn control's accessible objects ---------------------------------------------------------
+// Pre-order list of the items below the control's own object (level 0: its children), UTF-16 texts: groups
+// with items, Japanese names, a value, an empty name, a text outside code page 932 (U+1F600) and a deep
+// branch. --accessible-items N adds a group kAccessibleManyGroup with N items "項目 1" to "項目 N";
+// --accessible-mode kAccessibleLoop gives the deepest item the first group as a child again (the tree
+// loops), kAccessibleBadAnswer answers WM_GETOBJECT with a value that is no object, kAccessibleHung stops
+// the user-interface thread at the first question about an item.
+struct AccessibleEntry {
+    int level;
+    const char16_t* name;
+    const char16_t* value;
+};
+// One item per line, as the tree reads.
+// clang-format off
+constexpr AccessibleEntry kAccessibleTree[] = {
+    {0, u"果物", u""},
+    {1, u"りんご", u""},
+    {1, u"みかん", u""},
+    {1, u"数量", u"3"},
+    {1, u"", u""},
+    {1, u"笑顔 \U0001F600", u""},
+    {0, u"野菜", u""},
+    {1, u"にんじん", u""},
+    {0, u"深い枝", u""},
+    {1, u"段1", u""},
+    {2, u"段2", u""},
+    {3, u"段3", u""},
+    {4, u"段4", u""},
+};
+// clang-format on
+constexpr int kAccessibleEntryCount = static_cast<int>(sizeof(kAccessibleTree) / sizeof(kAccessibleTree[0]));
+constexpr char16_t kAccessibleManyGroup[] = u"多数";
+constexpr int kAccessibleNormal = 0;
+constexpr int kAccessibleLoop = 1;
+constexpr int kAccessibleBadAnswer = 2;
+constexpr int kAccessibleHung = 3;
 
 // ---- Menu bar -------------------------------------------------------------------------------------------
 // Pre-order list: an entry of kind Popup opens a pop-up that holds the following entries of level + 1.

@@ -10,6 +10,7 @@
 #include "specimen_contents.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -25,7 +26,9 @@ Options options = {kListViewDefaultRows,
                    -1,
                    -1,
                    kWindowTitle,
-                   0};
+                   0,
+                   0,
+                   kAccessibleNormal};
 
 namespace {
 
@@ -81,6 +84,10 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.contextMenuAfterMs);
         } else if (strcmp(name, "--change-every") == 0) {
             ok = parseCount(value, &parsed.changeEveryMs) && parsed.changeEveryMs > 0;
+        } else if (strcmp(name, "--accessible-items") == 0) {
+            ok = parseCount(value, &parsed.accessibleItems);
+        } else if (strcmp(name, "--accessible-mode") == 0) {
+            ok = parseCount(value, &parsed.accessibleMode) && parsed.accessibleMode <= kAccessibleHung;
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;
@@ -103,9 +110,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     if (!registerMainWindowClass(instance) || !registerFrameClass(instance) ||
-        !registerPanelClass(instance)) {
+        !registerPanelClass(instance) || !registerGridClass(instance)) {
         return kExitStartFailed;
     }
+    // The self-drawn control hands its accessible objects out through COM.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(com)) return kExitStartFailed;
     if (options.exitAfterMs >= 0 && !startExitTimer(options.exitAfterMs)) return kExitStartFailed;
 
     HWND window = createMainWindow(instance);

@@ -43,6 +43,7 @@ constexpr Box kStaticBox = {8, 284, 200, 22};
 constexpr Box kButtonBox = {216, 282, 100, 28};
 constexpr Box kFrameBox = {8, 320, 984, 250};
 constexpr Box kOwnerDrawnBox = {324, 278, 164, 36};
+constexpr Box kGridBox = {8, 572, 300, 18};
 
 HWND createChild(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, Box box,
                  int id) {
@@ -108,6 +109,11 @@ bool createStatusBars(HWND window) {
     return true;
 }
 
+// The self-drawn control with its accessible objects, after the status bars.
+bool createGrid(HWND window) {
+    return createChild(window, WS_EX_CLIENTEDGE, kGridClass, "", 0, kGridBox, kIdGrid) != nullptr;
+}
+
 // Only with --owner-drawn: the last child, so that the others keep their places in the z-order.
 bool createOwnerDrawnList(HWND window) {
     if (options.ownerDrawnItems <= 0) return true;
@@ -121,7 +127,7 @@ bool createOwnerDrawnList(HWND window) {
 LRESULT onCreate(HWND window) {
     // The order of these calls is the z-order of the children (see specimen_contents.h).
     if (!createBars(window) || !createLists(window) || !createPlainControls(window) ||
-        !createStatusBars(window) || !createOwnerDrawnList(window)) {
+        !createStatusBars(window) || !createGrid(window) || !createOwnerDrawnList(window)) {
         return -1;
     }
     if (options.hangAfterMs >= 0)

@@ -1,0 +1,139 @@
+// Reading and formatting a window's accessible tree (see capture/accessible_reader.h).
+#include "capture/accessible_reader.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "capture/bulk_session.h"
+#include "capture/capture_state.h"
+#include "capture/read_path.h"
+
+namespace vantor {
+
+namespace {
+
+std::atomic<bool> allowedFlag{true};
+
+// The in-target path: the whole tree walked by the target and handed out in chunks. False when the first
+// chunk does not come or hold up (nothing is kept then); a later chunk that fails keeps the items so far
+// (*whole stays false, and the caller reads the rest across processes).
+bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t start, AccessibleTree* out,
+                  bool* whole) {
+    *whole = false;
+    BulkSession session(window);
+    if (!session.open()) return false;
+    wire::BulkRequest q{};
+    q.kind = wire::kBulkAccessible;
+    std::int64_t before = -1;
+    for (;;) {
+        BulkChunk chunk;
+        const bool first = q.from == 0;
+        if (!session.accessibleChunk(q, before, limits.maxDepth, &chunk)) return !first;
+        // The item count stays that of the first answer, and within the bound the program walks with.
+        if (static_cast<std::uint32_t>(chunk.rows) > limits.maxItems || (!first && chunk.rows != q.rows))
+            return !first;
+        for (AccessibleItem& item : chunk.accessible)
+            out->items.push_back(std::move(item));
+        if (!out->items.empty()) before = out->items.back().depth;
+        if (chunk.status == wire::kBulkDone) {
+            out->cut |= chunk.flags;
+            *whole = true;
+            return true;
+        }
+        if (chunk.status == wire::kBulkGone) return !first;
+        // A target that hands its chunks out slowly is held to the same bound as a walk.
+        if (bulkNowMs() - start >= limits.maxMs) {
+            out->cut |= kAccessibleCutTime;
+            *whole = true;
+            return true;
+        }
+        q.from = chunk.next;
+        q.rows = chunk.rows;
+    }
+}
+
+void appendAnsi(std::string* line, const std::u16string& text) {
+    *line += accessibility().toAnsi(text);
+}
+
+} // namespace
+
+void setAccessibilityAllowed(bool allowed) {
+    allowedFlag = allowed;
+}
+
+bool accessibilityAllowed() {
+    return allowedFlag;
+}
+
+AccessibleLimits accessibleLimits() {
+    AccessibleLimits limits;
+    limits.maxMs = kMessageTimeoutMs;
+    return limits;
+}
+
+bool readAccessible(Hwnd window, AccessibleModel* out) {
+    *out = AccessibleModel{};
+    if (!accessibilityAllowed()) return false;
+    if (accessibility().ask(window) != AccessibleAnswer::Object) return false;
+    const AccessibleLimits limits = accessibleLimits();
+    // One time bound for the whole read: what the target's side took is not given again to the walk across
+    // processes (a target that did not answer in time is likely not to answer that walk either).
+    const std::uint64_t start = bulkNowMs();
+    AccessibleLimits rest = limits;
+    auto remaining = [&]() {
+        const std::uint64_t spent = bulkNowMs() - start;
+        rest.maxMs = spent < limits.maxMs ? limits.maxMs - spent : 0;
+        return rest.maxMs > 0;
+    };
+    bool whole = false;
+    if (readInTarget(window, limits, start, &out->tree, &whole)) {
+        if (whole) {
+            reportReadPath(window, "accessible", ReadPath::Bulk);
+            return true;
+        }
+        // The rest across processes: the same walk, from the first item not yet read.
+        AccessibleTree across;
+        const std::size_t have = out->tree.items.size();
+        if (!remaining())
+            across.cut |= kAccessibleCutTime;
+        else if (!accessibility().walk(window, rest, &across) || across.items.size() < have)
+            across.cut |= kAccessibleCutFailed;
+        for (std::size_t i = have; i < across.items.size(); ++i)
+            out->tree.items.push_back(std::move(across.items[i]));
+        out->tree.cut |= across.cut;
+        reportReadPath(window, "accessible", ReadPath::BulkThenCrossProcess);
+        return true;
+    }
+    out->tree = AccessibleTree{};
+    if (!remaining())
+        out->tree.cut |= kAccessibleCutTime;
+    else if (!accessibility().walk(window, rest, &out->tree))
+        out->tree.cut |= kAccessibleCutFailed;
+    reportReadPath(window, "accessible", ReadPath::CrossProcess);
+    return true;
+}
+
+std::string formatAccessible(const AccessibleModel& model) {
+    std::string text;
+    const std::vector<AccessibleItem>& items = model.tree.items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const AccessibleItem& item = items[i];
+        const bool hasChildren = i + 1 < items.size() && items[i + 1].depth > item.depth;
+        if (item.name.empty() && item.value.empty() && !hasChildren) continue;
+        if (item.depth > 0) {
+            text.append(2 * static_cast<std::size_t>(item.depth), ' ');
+            text += "+ ";
+        }
+        appendAnsi(&text, item.name);
+        if (!item.value.empty() && item.value != item.name) {
+            if (!item.name.empty()) text += " = ";
+            appendAnsi(&text, item.value);
+        }
+        text += "\r\n";
+    }
+    if (model.tree.cut != 0) text.append(kFailureLine, std::strlen(kFailureLine));
+    return text;
+}
+
+} // namespace vantor
