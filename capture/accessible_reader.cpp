@@ -7,6 +7,7 @@
 #include "capture/bulk_session.h"
 #include "capture/capture_state.h"
 #include "capture/read_path.h"
+#include "capture/section_format.h"
 
 namespace vantor {
 
