@@ -52,6 +52,36 @@ target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(msghook PRIVATE user32 kernel32)
 target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
 
+# The 32-bit build (i686 toolchain): the 32-bit host that a 64-bit program starts beside it to hook the
+# 32-bit processes of the desktop with this build's msghook.dll (hook/host32.cpp).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_executable(vantor-host32 WIN32 ${PROJECT_SOURCE_DIR}/hook/host32.cpp)
+  target_include_directories(vantor-host32 PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(vantor-host32 PRIVATE ${VANTOR_WARNINGS})
+endif()
+
+# The 64-bit build also builds the program for 32-bit Windows in i686/ (the programs, not its tests), and
+# puts the 32-bit pieces beside vantor.exe: msghook32.dll, vantor-host32.exe, and specimen32.exe for the
+# tests. Without the i686 compiler the 64-bit program is built alone (it then reads 32-bit programs across
+# processes only).
+find_program(VANTOR_I686_CXX i686-w64-mingw32-g++-posix)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND VANTOR_I686_CXX)
+  include(ExternalProject)
+  set(VANTOR_I686_DIR ${CMAKE_BINARY_DIR}/i686)
+  ExternalProject_Add(vantor_i686
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${VANTOR_I686_DIR}
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DVANTOR_WERROR=${VANTOR_WERROR}
+      -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${VANTOR_I686_DIR} --target vantor vantor-cli msghook vantor-host32 specimen
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTOR_I686_DIR}/bin/msghook.dll ${CMAKE_BINARY_DIR}/bin/msghook32.dll
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTOR_I686_DIR}/bin/vantor-host32.exe ${CMAKE_BINARY_DIR}/bin/vantor-host32.exe
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTOR_I686_DIR}/bin/specimen.exe ${CMAKE_BINARY_DIR}/bin/specimen32.exe
+    USES_TERMINAL_BUILD OFF)
+endif()
+
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI)
 vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_app_core)
 add_dependencies(vantor-cli msghook)

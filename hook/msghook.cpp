@@ -506,7 +506,8 @@ void answerBulk(HWND window, std::uint32_t sequence) {
     if (!openBulk()) return;
     wire::BulkRequest q;
     std::memcpy(&q, &bulk->request, sizeof q);
-    if (q.sequence != sequence || reinterpret_cast<ULONG_PTR>(window) != q.control) return;
+    // The window in its low 32 bits, all a user handle carries: a 64-bit program asks a 32-bit target too.
+    if (q.sequence != sequence || low32(window) != static_cast<std::uint32_t>(q.control)) return;
     wire::BulkAnswer a{};
     const std::size_t used =
         vantor::hook::answerBulkRequest(window, q, &a, answerRecords, sizeof answerRecords);
@@ -616,38 +617,41 @@ __declspec(dllexport) DWORD WINAPI DroppedCount() {
         InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->dropped), 0, 0));
 }
 
+// Posts the menu-bar request to window and waits at most timeoutMs for its answer. The request hook must be
+// on the window's thread already: RequestMenuBar sets it, and for a 32-bit window of a 64-bit program the
+// 32-bit host does (hook/host32.cpp).
+__declspec(dllexport) BOOL WINAPI AskMenuBar(HWND window, DWORD timeoutMs) {
+    if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
+    if (answerEvent == nullptr)
+        answerEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kHookAnswerEventName);
+    if (answerEvent == nullptr) return FALSE;
+    // The number needs no mutex: a program holding the queue's mutex must not keep menu bars from being read.
+    auto* counter = reinterpret_cast<volatile LONG*>(&section->requestSequence);
+    auto sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
+    if (sequence == 0) sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
+    if (sequence == 0 || !PostMessageA(window, menuBarRequest, sequence, 0)) return FALSE;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const auto seen = static_cast<std::uint32_t>(
+            InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence), 0, 0));
+        if (seen == sequence) return TRUE;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs) return FALSE;
+        WaitForSingleObject(answerEvent, timeoutMs - spent);
+    }
+}
+
 // Asks window's thread for a snapshot of its menu bar and waits for the answer at most timeoutMs. The
 // WH_GETMESSAGE hook that answers is set on that thread alone and removed again before returning.
 __declspec(dllexport) BOOL WINAPI RequestMenuBar(HWND window, DWORD timeoutMs) {
     if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return FALSE;
-    if (answerEvent == nullptr)
-        answerEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kHookAnswerEventName);
-    if (answerEvent == nullptr) return FALSE;
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
     if (hook == nullptr) return FALSE;
-    // The number needs no mutex: a program holding the queue's mutex must not keep menu bars from being read.
-    auto* counter = reinterpret_cast<volatile LONG*>(&section->requestSequence);
-    auto sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
-    if (sequence == 0) sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
-    bool answered = false;
-    if (sequence != 0 && PostMessageA(window, menuBarRequest, sequence, 0)) {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            const auto seen = static_cast<std::uint32_t>(
-                InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence), 0, 0));
-            if (seen == sequence) {
-                answered = true;
-                break;
-            }
-            const DWORD spent = GetTickCount() - start;
-            if (spent >= timeoutMs) break;
-            WaitForSingleObject(answerEvent, timeoutMs - spent);
-        }
-    }
+    const BOOL answered = AskMenuBar(window, timeoutMs);
     UnhookWindowsHookEx(hook);
-    return answered ? TRUE : FALSE;
+    return answered;
 }
 
 // Sets the WH_GETMESSAGE hook on control's thread for one bulk read; null when it cannot be set. The

@@ -64,7 +64,7 @@ HWND childWithId(HWND parent, int id, const char* className) {
     } search{id, className, nullptr};
     EnumChildWindows(
         parent,
-        [](HWND w, LPARAM p) -> BOOL {
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
             Search* s = reinterpret_cast<Search*>(p);
             char cls[256] = "";
             GetClassNameA(w, cls, sizeof cls);
