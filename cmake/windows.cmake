@@ -51,6 +51,10 @@ set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
 target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(msghook PRIVATE user32 kernel32)
 target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The exports under their plain names (not SetHook@0), as GetProcAddress asks for them in both widths.
+  target_link_options(msghook PRIVATE -Wl,--kill-at)
+endif()
 
 # The 32-bit build (i686 toolchain): the 32-bit host that a 64-bit program starts beside it to hook the
 # 32-bit processes of the desktop with this build's msghook.dll (hook/host32.cpp).
