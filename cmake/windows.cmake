@@ -126,7 +126,14 @@ endif()
 if(TARGET vantor-cli AND TARGET specimen)
   add_test(NAME wine.cli COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
-  set_tests_properties(wine.cli PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+  set_tests_properties(wine.cli PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK cli_specimen)
+  # The same with the 32-bit specimen (its end-to-end sections); the two share the specimen's title.
+  if(TARGET vantor_i686)
+    add_test(NAME wine.cli32 COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_test.sh ${VANTOR_HARNESS}
+      ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> ${CMAKE_BINARY_DIR}/bin/specimen32.exe
+      ${PROJECT_SOURCE_DIR}/tests/wine/expected 32)
+    set_tests_properties(wine.cli32 PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK cli_specimen)
+  endif()
 endif()
 # Capture benchmarks (bench/win32/capture_bench*.cpp, one program each): run by hand under the harness.
 file(GLOB VANTOR_CAPTURE_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/capture_bench*.cpp)
@@ -172,6 +179,9 @@ if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   target_link_libraries(vantor_app_wine_tests PRIVATE vantor_wine_driver gtest gtest_main comctl32 shell32)
   target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor_app_wine_tests vantor specimen)
+  if(TARGET vantor_i686)
+    add_dependencies(vantor_app_wine_tests vantor_i686)
+  endif()
   if(TARGET vantor-cli)
     add_dependencies(vantor_app_wine_tests vantor-cli)
   endif()
