@@ -51,7 +51,8 @@ bool loadLibrary() {
     lstrcpyA(slash, wire::kHook32LibraryName);
     host.library = LoadLibraryA(path);
     if (host.library == nullptr) return false;
-    host.setHook = exportOf<HookCall>(host.library, "SetHook");
+    // Beside the program's library, whose hooks hold the chains they share (see SetHookAlongside).
+    host.setHook = exportOf<HookCall>(host.library, "SetHookAlongside");
     host.freeHook = exportOf<HookCall>(host.library, "FreeHook");
     host.begin = exportOf<BeginCall>(host.library, "BulkBegin");
     host.end = exportOf<EndCall>(host.library, "BulkEnd");

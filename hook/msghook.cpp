@@ -79,6 +79,7 @@ UINT bulkRequest = 0;
 // Per process of a host (the program): its hooks. SetHook/FreeHook only.
 HHOOK filterHook = nullptr;
 HHOOK cbtHook = nullptr;
+HWINEVENTHOOK createHook = nullptr;
 
 bool openShared() {
     if (opened != 0) return section != nullptr;
@@ -474,6 +475,23 @@ LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// ---- Window creation beside a library of the other pointer width (EVENT_OBJECT_CREATE) ------------------
+
+// The same as cbtProc for the library of the 32-bit host (SetHookAlongside): a window event hook is called
+// on its own, not in a chain that a hook of the other width could end. Called in the target's process only
+// for the creation of windows (the event range is the one event).
+void CALLBACK createdProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (event != EVENT_OBJECT_CREATE || object != OBJID_WINDOW || child != CHILDID_SELF || window == nullptr)
+        return;
+    if (!openShared() || isHostProcess(GetCurrentProcessId())) return;
+    const HookRecord r{low32(window), WM_CREATE, 0, 0};
+    queueRecords(&r, 1);
+    if (GetClassLongA(window, GCW_ATOM) == 0x8000) { // "#32768"
+        menuWindowCreated();
+        nudgeMenuLoop(window);
+    }
+}
+
 // ---- Bulk reading (answered by the WH_GETMESSAGE hook below) ------------------------------------------
 
 // The bulk section, opened in a process the first time it answers (or, in the program, asks).
@@ -587,10 +605,25 @@ __declspec(dllexport) void WINAPI SetHook() {
     cbtHook = SetWindowsHookExA(WH_CBT, cbtProc, dllInstance, 0);
 }
 
+// SetHook for a library beside one of the other pointer width (the 32-bit host's beside a 64-bit program).
+// The system calls a chain of global hooks from its newest hook on, and where the newest is of the other
+// width (its library cannot be loaded) the call ends there (so Wine does): the WH_SYSMSGFILTER and WH_CBT
+// chains stay the program's library's. This library takes the menu loops from WH_MSGFILTER, which the menu
+// loop calls after the WH_SYSMSGFILTER chain, and window creations from a window event hook.
+__declspec(dllexport) void WINAPI SetHookAlongside() {
+    if (filterHook != nullptr || !openShared()) return;
+    registerHost(GetCurrentProcessId(), true);
+    filterHook = SetWindowsHookExA(WH_MSGFILTER, filterProc, dllInstance, 0);
+    createHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, dllInstance, createdProc, 0, 0,
+                                 WINEVENT_INCONTEXT | WINEVENT_SKIPOWNPROCESS);
+}
+
 __declspec(dllexport) void WINAPI FreeHook() {
     if (filterHook != nullptr) UnhookWindowsHookEx(filterHook);
     if (cbtHook != nullptr) UnhookWindowsHookEx(cbtHook);
+    if (createHook != nullptr) UnhookWinEvent(createHook);
     filterHook = cbtHook = nullptr;
+    createHook = nullptr;
     if (section != nullptr) registerHost(GetCurrentProcessId(), false);
 }
 
