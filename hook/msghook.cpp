@@ -6,7 +6,9 @@
 // through a posted registered message seen by a WH_GETMESSAGE hook set only for the length of the request.
 // Menus are snapshotted into the section inside their own process, where the menu functions answer.
 // BulkBegin / BulkChunk / BulkEnd read a list view or tree view inside its process the same way, one chunk
-// of texts per posted request, into a second named section (platform/wire.h, BulkSection).
+// of texts per posted request, into a second named section (platform/wire.h, BulkSection). AskMenuBar posts
+// a menu-bar request to a thread whose request hook another process set (the 32-bit host, hook/host32.cpp,
+// for a 32-bit window of a 64-bit program); SetHookAlongside is the host's SetHook.
 //
 // Inside a target every hook procedure filters on its code first and returns at once otherwise, waits at
 // most kLockWaitMs (10 ms) for the mutex (a record that cannot be queued is dropped and counted), allocates
