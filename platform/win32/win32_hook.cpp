@@ -182,7 +182,12 @@ class HookLibraryWin32 : public HookLibrary {
         else
             hook.own = bulkBegin_(window);
         if (hook.own == nullptr && hook.hostNumber == 0) return nullptr;
-        return new (std::nothrow) BulkHook(hook);
+        auto* session = new (std::nothrow) BulkHook(hook);
+        if (session == nullptr) { // no session to end it with: the hook goes now
+            if (hook.own != nullptr) bulkEnd_(hook.own);
+            win32::host32Unhook(hook.hostNumber);
+        }
+        return session;
     }
     std::size_t bulkChunk(void* session, Hwnd control, const wire::BulkRequest& request,
                           std::uint32_t* sequence, std::uint8_t* out, std::size_t cap) override {
