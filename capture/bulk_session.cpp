@@ -31,15 +31,16 @@ bool leave(const char* why) {
     return false;
 }
 
-// The target must have this program's pointer width: msghook.dll is loaded only into such processes.
-bool sameWidth(Hwnd control) {
+// The target's pointer width must be one the library reaches: the program's own, or 32 bits while the
+// 32-bit host runs beside a 64-bit program (its library is the one loaded there).
+bool reachableWidth(Hwnd control) {
     std::uint32_t pid = 0;
     if (ws().windowThreadProcessId(control, &pid) == 0) return false;
     Hproc process{};
     if (!procs().openProcess(pid, &process)) return false;
     const int bits = procs().pointerBits(process);
     procs().closeProcess(process);
-    return bits == static_cast<int>(sizeof(void*) * 8);
+    return bits != 0 && hookLibrary().bulkReaches(bits);
 }
 
 } // namespace
@@ -89,7 +90,7 @@ bool BulkSession::open() {
     if (!bulkReadingAllowed()) return leave("forced by --cross-process or ForceCrossProcess=1");
     if (isNull(control_)) return leave("no control");
     if (!hookLibrary().bulkAvailable()) return leave("msghook.dll is not loaded");
-    if (!sameWidth(control_)) return leave("the target has another pointer width");
+    if (!reachableWidth(control_)) return leave("the target has another pointer width");
     session_ = hookLibrary().bulkBegin(control_);
     if (session_ == nullptr)
         return leave(

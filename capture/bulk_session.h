@@ -28,8 +28,8 @@ class BulkSession {
     BulkSession(const BulkSession&) = delete;
     BulkSession& operator=(const BulkSession&) = delete;
 
-    // Sets the request hook when the bulk path may be tried for the control: allowed, a target of this
-    // program's pointer width, and a library that takes the request.
+    // Sets the request hook when the bulk path may be tried for the control: allowed, a target of a pointer
+    // width the library reaches (platform/hook_library.h), and a library that takes the request.
     bool open();
     // One chunk: false when no answer came, or the answer is malformed (as read by readBulkListChunk /
     // readBulkTreeChunk), or the target refused the request.

@@ -55,6 +55,40 @@ set_target_properties(msghook PROPERTIES PREFIX "" OUTPUT_NAME msghook)
 target_include_directories(msghook PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(msghook PRIVATE user32 uuid oleacc ole32 oleaut32 kernel32)
 target_compile_options(msghook PRIVATE ${VANTOR_WARNINGS})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The exports under their plain names (not SetHook@0), as GetProcAddress asks for them in both widths.
+  target_link_options(msghook PRIVATE -Wl,--kill-at)
+endif()
+
+# The 32-bit build (i686 toolchain): the 32-bit host that a 64-bit program starts beside it to hook the
+# 32-bit processes of the desktop with this build's msghook.dll (hook/host32.cpp).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_executable(vantor-host32 WIN32 ${PROJECT_SOURCE_DIR}/hook/host32.cpp)
+  target_include_directories(vantor-host32 PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(vantor-host32 PRIVATE ${VANTOR_WARNINGS})
+endif()
+
+# The 64-bit build also builds the program for 32-bit Windows in i686/ (the programs, not its tests), and
+# puts the 32-bit pieces beside vantor.exe: msghook32.dll, vantor-host32.exe, and specimen32.exe for the
+# tests. Without the i686 compiler the 64-bit program is built alone (it then reads 32-bit programs across
+# processes only).
+find_program(VANTOR_I686_CXX i686-w64-mingw32-g++-posix)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND VANTOR_I686_CXX)
+  include(ExternalProject)
+  set(VANTOR_I686_DIR ${CMAKE_BINARY_DIR}/i686)
+  ExternalProject_Add(vantor_i686
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${VANTOR_I686_DIR}
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DVANTOR_WERROR=${VANTOR_WERROR}
+      -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${VANTOR_I686_DIR} --target vantor vantor-cli msghook vantor-host32 specimen
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTOR_I686_DIR}/bin/msghook.dll ${CMAKE_BINARY_DIR}/bin/msghook32.dll
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTOR_I686_DIR}/bin/vantor-host32.exe ${CMAKE_BINARY_DIR}/bin/vantor-host32.exe
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTOR_I686_DIR}/bin/specimen.exe ${CMAKE_BINARY_DIR}/bin/specimen32.exe
+    USES_TERMINAL_BUILD OFF)
+endif()
 
 vantor_program(specimen ${PROJECT_SOURCE_DIR}/tools/specimen GUI LIBS uuid oleacc ole32 oleaut32)
 vantor_program(vantor-cli ${PROJECT_SOURCE_DIR}/tools/cli LIBS vantor_app_core)
@@ -96,7 +130,14 @@ endif()
 if(TARGET vantor-cli AND TARGET specimen)
   add_test(NAME wine.cli COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
-  set_tests_properties(wine.cli PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+  set_tests_properties(wine.cli PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK cli_specimen)
+  # The same with the 32-bit specimen (its end-to-end sections); the two share the specimen's title.
+  if(TARGET vantor_i686)
+    add_test(NAME wine.cli32 COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_test.sh ${VANTOR_HARNESS}
+      ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> ${CMAKE_BINARY_DIR}/bin/specimen32.exe
+      ${PROJECT_SOURCE_DIR}/tests/wine/expected 32)
+    set_tests_properties(wine.cli32 PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK cli_specimen)
+  endif()
 endif()
 # Capture benchmarks (bench/win32/capture_bench*.cpp, one program each): run by hand under the harness.
 file(GLOB VANTOR_CAPTURE_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win32/capture_bench*.cpp)
@@ -142,6 +183,9 @@ if(VANTOR_APP_WINE_TEST_SOURCES AND TARGET vantor AND TARGET specimen)
   target_link_libraries(vantor_app_wine_tests PRIVATE vantor_wine_driver gtest gtest_main comctl32 shell32)
   target_compile_options(vantor_app_wine_tests PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(vantor_app_wine_tests vantor specimen)
+  if(TARGET vantor_i686)
+    add_dependencies(vantor_app_wine_tests vantor_i686)
+  endif()
   if(TARGET vantor-cli)
     add_dependencies(vantor_app_wine_tests vantor-cli)
   endif()

@@ -6,7 +6,9 @@
 // through a posted registered message seen by a WH_GETMESSAGE hook set only for the length of the request.
 // Menus are snapshotted into the section inside their own process, where the menu functions answer.
 // BulkBegin / BulkChunk / BulkEnd read a list view or tree view inside its process the same way, one chunk
-// of texts per posted request, into a second named section (platform/wire.h, BulkSection).
+// of texts per posted request, into a second named section (platform/wire.h, BulkSection). AskMenuBar posts
+// a menu-bar request to a thread whose request hook another process set (the 32-bit host, hook/host32.cpp,
+// for a 32-bit window of a 64-bit program); SetHookAlongside is the host's SetHook.
 //
 // Inside a target every hook procedure filters on its code first and returns at once otherwise, waits at
 // most kLockWaitMs (10 ms) for the mutex (a record that cannot be queued is dropped and counted), allocates
@@ -80,6 +82,7 @@ UINT bulkRequest = 0;
 // Per process of a host (the program): its hooks. SetHook/FreeHook only.
 HHOOK filterHook = nullptr;
 HHOOK cbtHook = nullptr;
+HWINEVENTHOOK createHook = nullptr;
 
 bool openShared() {
     if (opened != 0) return section != nullptr;
@@ -475,6 +478,23 @@ LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// ---- Window creation beside a library of the other pointer width (EVENT_OBJECT_CREATE) ------------------
+
+// The same as cbtProc for the library of the 32-bit host (SetHookAlongside): a window event hook is called
+// on its own, not in a chain that a hook of the other width could end. Called in the target's process only
+// for the creation of windows (the event range is the one event).
+void CALLBACK createdProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (event != EVENT_OBJECT_CREATE || object != OBJID_WINDOW || child != CHILDID_SELF || window == nullptr)
+        return;
+    if (!openShared() || isHostProcess(GetCurrentProcessId())) return;
+    const HookRecord r{low32(window), WM_CREATE, 0, 0};
+    queueRecords(&r, 1);
+    if (GetClassLongA(window, GCW_ATOM) == 0x8000) { // "#32768"
+        menuWindowCreated();
+        nudgeMenuLoop(window);
+    }
+}
+
 // ---- Bulk reading (answered by the WH_GETMESSAGE hook below) ------------------------------------------
 
 // The bulk section, opened in a process the first time it answers (or, in the program, asks).
@@ -507,7 +527,8 @@ void answerBulk(HWND window, std::uint32_t sequence) {
     if (!openBulk()) return;
     wire::BulkRequest q;
     std::memcpy(&q, &bulk->request, sizeof q);
-    if (q.sequence != sequence || reinterpret_cast<ULONG_PTR>(window) != q.control) return;
+    // The window in its low 32 bits, all a user handle carries: a 64-bit program asks a 32-bit target too.
+    if (q.sequence != sequence || low32(window) != static_cast<std::uint32_t>(q.control)) return;
     wire::BulkAnswer a{};
     const std::size_t used =
         q.kind == wire::kBulkAccessible
@@ -589,10 +610,25 @@ __declspec(dllexport) void WINAPI SetHook() {
     cbtHook = SetWindowsHookExA(WH_CBT, cbtProc, dllInstance, 0);
 }
 
+// SetHook for a library beside one of the other pointer width (the 32-bit host's beside a 64-bit program).
+// The system calls a chain of global hooks from its newest hook on, and where the newest is of the other
+// width (its library cannot be loaded) the call ends there (so Wine does): the WH_SYSMSGFILTER and WH_CBT
+// chains stay the program's library's. This library takes the menu loops from WH_MSGFILTER, which the menu
+// loop calls after the WH_SYSMSGFILTER chain, and window creations from a window event hook.
+__declspec(dllexport) void WINAPI SetHookAlongside() {
+    if (filterHook != nullptr || !openShared()) return;
+    registerHost(GetCurrentProcessId(), true);
+    filterHook = SetWindowsHookExA(WH_MSGFILTER, filterProc, dllInstance, 0);
+    createHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, dllInstance, createdProc, 0, 0,
+                                 WINEVENT_INCONTEXT | WINEVENT_SKIPOWNPROCESS);
+}
+
 __declspec(dllexport) void WINAPI FreeHook() {
     if (filterHook != nullptr) UnhookWindowsHookEx(filterHook);
     if (cbtHook != nullptr) UnhookWindowsHookEx(cbtHook);
+    if (createHook != nullptr) UnhookWinEvent(createHook);
     filterHook = cbtHook = nullptr;
+    createHook = nullptr;
     if (section != nullptr) registerHost(GetCurrentProcessId(), false);
 }
 
@@ -619,38 +655,41 @@ __declspec(dllexport) DWORD WINAPI DroppedCount() {
         InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->dropped), 0, 0));
 }
 
+// Posts the menu-bar request to window and waits at most timeoutMs for its answer. The request hook must be
+// on the window's thread already: RequestMenuBar sets it, and for a 32-bit window of a 64-bit program the
+// 32-bit host does (hook/host32.cpp).
+__declspec(dllexport) BOOL WINAPI AskMenuBar(HWND window, DWORD timeoutMs) {
+    if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
+    if (answerEvent == nullptr)
+        answerEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kHookAnswerEventName);
+    if (answerEvent == nullptr) return FALSE;
+    // The number needs no mutex: a program holding the queue's mutex must not keep menu bars from being read.
+    auto* counter = reinterpret_cast<volatile LONG*>(&section->requestSequence);
+    auto sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
+    if (sequence == 0) sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
+    if (sequence == 0 || !PostMessageA(window, menuBarRequest, sequence, 0)) return FALSE;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const auto seen = static_cast<std::uint32_t>(
+            InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence), 0, 0));
+        if (seen == sequence) return TRUE;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs) return FALSE;
+        WaitForSingleObject(answerEvent, timeoutMs - spent);
+    }
+}
+
 // Asks window's thread for a snapshot of its menu bar and waits for the answer at most timeoutMs. The
 // WH_GETMESSAGE hook that answers is set on that thread alone and removed again before returning.
 __declspec(dllexport) BOOL WINAPI RequestMenuBar(HWND window, DWORD timeoutMs) {
     if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return FALSE;
-    if (answerEvent == nullptr)
-        answerEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kHookAnswerEventName);
-    if (answerEvent == nullptr) return FALSE;
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
     if (hook == nullptr) return FALSE;
-    // The number needs no mutex: a program holding the queue's mutex must not keep menu bars from being read.
-    auto* counter = reinterpret_cast<volatile LONG*>(&section->requestSequence);
-    auto sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
-    if (sequence == 0) sequence = static_cast<std::uint32_t>(InterlockedIncrement(counter));
-    bool answered = false;
-    if (sequence != 0 && PostMessageA(window, menuBarRequest, sequence, 0)) {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            const auto seen = static_cast<std::uint32_t>(
-                InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence), 0, 0));
-            if (seen == sequence) {
-                answered = true;
-                break;
-            }
-            const DWORD spent = GetTickCount() - start;
-            if (spent >= timeoutMs) break;
-            WaitForSingleObject(answerEvent, timeoutMs - spent);
-        }
-    }
+    const BOOL answered = AskMenuBar(window, timeoutMs);
     UnhookWindowsHookEx(hook);
-    return answered ? TRUE : FALSE;
+    return answered;
 }
 
 // Sets the WH_GETMESSAGE hook on control's thread for one bulk read; null when it cannot be set. The

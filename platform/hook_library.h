@@ -32,6 +32,9 @@ class HookLibrary {
     // it returns the bytes copied, 0 when no answer came within the message time-out. The answer is
     // untrusted (platform/bulk_format.h). bulkEnd removes the hook.
     virtual bool bulkAvailable() { return false; } // a library with the bulk exports is loaded
+    // A target of this pointer width can be asked: the program's own, or 32 bits while the 32-bit host
+    // runs beside a 64-bit program.
+    virtual bool bulkReaches(int pointerBits) { return pointerBits == static_cast<int>(sizeof(void*) * 8); }
     virtual void* bulkBegin(Hwnd) { return nullptr; }
     virtual std::size_t bulkChunk(void* session, Hwnd control, const wire::BulkRequest& request,
                                   std::uint32_t* sequence, std::uint8_t* out, std::size_t cap) {

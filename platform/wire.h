@@ -404,5 +404,23 @@ static_assert(sizeof(BulkRequest) == 32 && offsetof(BulkRequest, from) == 24, "b
 static_assert(sizeof(BulkAnswer) == 48 && offsetof(BulkAnswer, next) == 40, "bulk answer");
 static_assert(offsetof(BulkSection, answer) == 40 && offsetof(BulkSection, data) == 88, "bulk section");
 
+// ---- The 32-bit host ---------------------------------------------------------------------------------
+// A 64-bit program cannot load its library into 32-bit processes. It starts kHost32Program from its own
+// folder with its process id as the only argument; the host loads kHook32LibraryName from the same folder,
+// sets that library's global hooks for the 32-bit processes of the desktop (their records and snapshots go
+// into the same sections, whose layouts above do not depend on the pointer width) and makes a message-only
+// window of class kHost32ClassName titled with the program's id in decimal. The host ends when the program
+// ends or closes that window.
+constexpr char kHost32Program[] = "vantor-host32.exe";
+constexpr char kHook32LibraryName[] = "msghook32.dll";
+constexpr char kHost32ClassName[] = "VantorHost32";
+// Sent to the host's window. kHostHookWindow: wParam the low 32 bits of a window of a 32-bit process; the
+// host sets the request hook on that window's thread and answers a number for kHostUnhook (0: not set).
+// kHostUnhook: wParam that number; the host removes the hook. Requests and answers then go through the
+// sections as for a target of the program's own width.
+constexpr std::uint32_t kHostHookWindow = 0x8000 + 0x56; // WM_APP-based, private to the host's window
+constexpr std::uint32_t kHostUnhook = 0x8000 + 0x57;
+constexpr std::uint32_t kHostMaxHooks = 16; // request hooks one host holds at once
+
 } // namespace wire
 } // namespace vantor

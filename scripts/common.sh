@@ -5,14 +5,16 @@ build_root=${VANTOR_BUILD_ROOT:-$root/build}
 harness=$root/tests/wine/harness.sh
 jobs=2
 
-# True when a tool, GoogleTest's sources or the Japanese locale is missing.
+# True when a tool, GoogleTest's sources, the 32-bit Wine loader or the Japanese locale is missing.
 needs_setup() {
     local tool
-    for tool in cmake ninja g++ clang++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver Xvfb \
-        xdotool iconv import zip unzip sha256sum; do
+    for tool in cmake ninja g++ clang++ x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres \
+        i686-w64-mingw32-g++-posix i686-w64-mingw32-windres wine wineserver Xvfb xdotool iconv import zip unzip \
+        sha256sum; do
         command -v "$tool" >/dev/null || return 0
     done
     [ -f /usr/src/googletest/CMakeLists.txt ] || return 0
+    [ -x /usr/lib/wine/wine ] || return 0
     ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'
 }
 

@@ -1,6 +1,10 @@
 // Benchmark of what msghook.dll costs other applications and how fast a menu reaches vantor.exe's pane, run
 // by hand under the Wine harness:
 //   tests/wine/harness.sh run BUILD build/bin/bench_app_hook_bench.exe [--sends N] [--posts N] [--rounds R]
+//       [--target EXE] [--menus N]
+// --target names the program measured in step 1 (run with --measure): by default this one; the 32-bit
+// build of this benchmark (build/win/i686/bin/bench_app_hook_bench.exe) measures a 32-bit program, whose
+// hooks come from the 32-bit host beside vantor.exe. --menus 0 leaves out step 2.
 // 1. Cost: a separate GUI process (this program with --measure) sends N messages to its own window and posts
 //    and retrieves N messages, with no hook set and with vantor.exe running (its hooks set), the two in
 //    turn for R rounds (best round of each), and once with a global pass-on WH_CALLWNDPROC hook
@@ -26,6 +30,8 @@ using vantor::apptest::Vantor;
 using vantor::apptest::waitUntil;
 
 namespace {
+
+std::string targetExe; // the program measured; empty: this one
 
 double seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER f;
@@ -78,8 +84,8 @@ Cost runTarget(int sends, int posts) {
     DeleteFileA(out.c_str());
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string line = "\"" + std::string(self) + "\" --measure " + std::to_string(sends) + " " +
-                       std::to_string(posts) + " \"" + out + "\"";
+    std::string line = "\"" + (targetExe.empty() ? std::string(self) : targetExe) + "\" --measure " +
+                       std::to_string(sends) + " " + std::to_string(posts) + " \"" + out + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -228,6 +234,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--posts") == 0) posts = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--menus") == 0) menus = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--target") == 0) targetExe = argv[i + 1];
     }
     std::printf("load average at start: %.2f\n", loadAverage());
     // The two conditions alternate round by round, so that a change in the machine's load between them
@@ -257,7 +264,7 @@ int main(int argc, char** argv) {
     } else {
         std::printf("the pass-on hook could not be set\n");
     }
-    measureLatency(menus);
+    if (menus > 0) measureLatency(menus);
     std::printf("load average at end: %.2f\n", loadAverage());
     return 0;
 }

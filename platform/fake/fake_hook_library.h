@@ -35,6 +35,9 @@ class FakeHookLibrary : public HookLibrary {
     void debugOutput(const char* text) override { debug.push_back(text); }
 
     bool bulkAvailable() override { return static_cast<bool>(bulkAnswer); }
+    bool bulkReaches(int pointerBits) override {
+        return HookLibrary::bulkReaches(pointerBits) || (pointerBits != 0 && pointerBits == alsoReaches);
+    }
     void* bulkBegin(Hwnd control) override {
         begun.push_back(control);
         if (!bulkAnswer || refuseBegin) return nullptr;
@@ -64,6 +67,7 @@ class FakeHookLibrary : public HookLibrary {
 
     std::function<std::vector<std::uint8_t>(const wire::BulkRequest&, std::uint32_t)> bulkAnswer;
     bool refuseBegin = false;                // bulkBegin answers null even with bulkAnswer set
+    int alsoReaches = 0;                     // a pointer width reached besides the program's (a 32-bit host)
     std::vector<Hwnd> begun;                 // every control bulkBegin was asked for
     std::vector<wire::BulkRequest> requests; // every chunk asked for, with its sequence
     std::uint32_t lastSequence = 0;

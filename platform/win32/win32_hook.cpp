@@ -3,6 +3,8 @@
 // copied into memory of this process and checked whole there by the portable reader
 // (platform/menu_snapshot.h), without waiting for the section's mutex: the section is writable by any
 // process and trusted in nothing. Every failure to read a menu leaves a one-line reason for --verbose.
+// A 64-bit program reaches 32-bit targets through the 32-bit host (platform/win32/win32_host32.h), which
+// sets the request hooks there; the requests are posted and answered as for a target of its own width.
 //
 // Threads: loading and unloading on the main thread; the snapshot functions on any thread (one lock).
 #include "platform/hook_library.h"
@@ -10,6 +12,7 @@
 
 #include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_hook.h"
+#include "platform/win32/win32_host32.h"
 #include "platform/win32/win32_impl.h"
 #include "platform/win32/win32_platform.h"
 
@@ -24,6 +27,7 @@ namespace {
 using HookCall = void(WINAPI*)();
 using PopCall = int(WINAPI*)(wire::HookRecord*, int);
 using RequestCall = BOOL(WINAPI*)(HWND, DWORD);
+using AskCall = BOOL(WINAPI*)(HWND, DWORD);
 using DroppedCall = DWORD(WINAPI*)();
 using BulkBeginCall = void*(WINAPI*)(HWND);
 using BulkEndCall = void(WINAPI*)(void*);
@@ -38,6 +42,12 @@ template <typename F> F exportOf(HMODULE library, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
+// A bulk read's request hook: the library's own, or one the 32-bit host set (its number).
+struct BulkHook {
+    void* own;
+    std::uint32_t hostNumber;
+};
+
 // The loaded library, its exports, and the state of the snapshot reader.
 class HookLibraryWin32 : public HookLibrary {
   public:
@@ -46,6 +56,7 @@ class HookLibraryWin32 : public HookLibrary {
     bool load(const char* directory) {
         char path[MAX_PATH * 2];
         lstrcpynA(path, directory, MAX_PATH);
+        lstrcpynA(directory_, directory, MAX_PATH);
         lstrcatA(path, "\\msghook.dll");
         module_.reset(LoadLibraryA(path));
         if (!module_) return false;
@@ -54,6 +65,7 @@ class HookLibraryWin32 : public HookLibrary {
         free_ = exportOf<HookCall>(m, "FreeHook");
         pop_ = exportOf<PopCall>(m, "PopMessage");
         request_ = exportOf<RequestCall>(m, "RequestMenuBar");
+        ask_ = exportOf<AskCall>(m, "AskMenuBar");
         dropped_ = exportOf<DroppedCall>(m, "DroppedCount");
         bulkBegin_ = exportOf<BulkBeginCall>(m, "BulkBegin");
         bulkEnd_ = exportOf<BulkEndCall>(m, "BulkEnd");
@@ -69,16 +81,21 @@ class HookLibraryWin32 : public HookLibrary {
         set_ = free_ = nullptr;
         pop_ = nullptr;
         request_ = nullptr;
+        ask_ = nullptr;
         dropped_ = nullptr;
         bulkBegin_ = nullptr;
         bulkEnd_ = nullptr;
         bulkChunk_ = nullptr;
     }
+    // The 32-bit host comes and goes with the hooks.
     void setHook() {
-        if (set_ != nullptr) set_();
+        if (set_ == nullptr) return;
+        set_();
+        win32::startHost32(directory_);
     }
     void freeHook() {
         if (free_ != nullptr) free_();
+        win32::stopHost32();
     }
     unsigned long dropped() { return dropped_ != nullptr ? dropped_() : 0; }
     bool loaded() const { return static_cast<bool>(module_); }
@@ -108,11 +125,16 @@ class HookLibraryWin32 : public HookLibrary {
             setProblem("the window left a menu bar request unanswered less than 30 s ago");
             return;
         }
+        const bool viaHost = win32::isOtherWidthWindow(window);
+        if (viaHost && (ask_ == nullptr || !win32::host32Running())) {
+            setProblem("the window is 32-bit and the 32-bit host (vantor-host32.exe) does not run");
+            return;
+        }
         setProblem("");
         EnterCriticalSection(&lock_);
         ++requestsMade_; // a fresh snapshot is coming: the copies are not reused past it
         LeaveCriticalSection(&lock_);
-        if (request_(window, kMessageTimeoutMs)) return;
+        if (viaHost ? askThroughHost(window) : request_(window, kMessageTimeoutMs)) return;
         char why[160];
         std::snprintf(why, sizeof why,
                       "the hook library could not ask the window's thread, or it did not answer within %u ms",
@@ -136,6 +158,10 @@ class HookLibraryWin32 : public HookLibrary {
     bool bulkAvailable() override {
         return bulkBegin_ != nullptr && bulkEnd_ != nullptr && bulkChunk_ != nullptr;
     }
+    bool bulkReaches(int pointerBits) override {
+        if (pointerBits == static_cast<int>(sizeof(void*) * 8)) return true;
+        return pointerBits == 32 && win32::host32Running();
+    }
     void* bulkBegin(Hwnd control) override {
         if (bulkBegin_ == nullptr || bulkEnd_ == nullptr || bulkChunk_ == nullptr) return nullptr;
         const HWND window = toNative(control);
@@ -148,7 +174,18 @@ class HookLibraryWin32 : public HookLibrary {
             thread == bulkUnanswered_ && GetTickCount() - bulkUnansweredAt_ < kUnansweredPauseMs;
         LeaveCriticalSection(&lock_);
         if (paused) return nullptr;
-        return bulkBegin_(window);
+        BulkHook hook{nullptr, 0};
+        if (win32::isOtherWidthWindow(window))
+            hook.hostNumber = win32::host32HookThreadOf(window);
+        else
+            hook.own = bulkBegin_(window);
+        if (hook.own == nullptr && hook.hostNumber == 0) return nullptr;
+        auto* session = new (std::nothrow) BulkHook(hook);
+        if (session == nullptr) { // no session to end it with: the hook goes now
+            if (hook.own != nullptr) bulkEnd_(hook.own);
+            win32::host32Unhook(hook.hostNumber);
+        }
+        return session;
     }
     std::size_t bulkChunk(void* session, Hwnd control, const wire::BulkRequest& request,
                           std::uint32_t* sequence, std::uint8_t* out, std::size_t cap) override {
@@ -167,7 +204,11 @@ class HookLibraryWin32 : public HookLibrary {
         return n;
     }
     void bulkEnd(void* session) override {
-        if (session != nullptr && bulkEnd_ != nullptr) bulkEnd_(session);
+        if (session == nullptr) return;
+        auto* hook = static_cast<BulkHook*>(session);
+        if (hook->own != nullptr && bulkEnd_ != nullptr) bulkEnd_(hook->own);
+        win32::host32Unhook(hook->hostNumber);
+        delete hook;
     }
 
     // The item count of menu: the snapshots are copied and checked anew for each menu asked for, and its
@@ -206,6 +247,16 @@ class HookLibraryWin32 : public HookLibrary {
     }
 
   private:
+    // The menu-bar request of a 32-bit window: the host sets the request hook on its thread for the
+    // length of the request.
+    bool askThroughHost(HWND window) {
+        const std::uint32_t number = win32::host32HookThreadOf(window);
+        if (number == 0) return false;
+        const bool answered = ask_(window, kMessageTimeoutMs) != FALSE;
+        win32::host32Unhook(number);
+        return answered;
+    }
+
     void setProblem(const char* text) {
         EnterCriticalSection(&lock_);
         setProblemLocked(text);
@@ -246,6 +297,8 @@ class HookLibraryWin32 : public HookLibrary {
     HookCall free_ = nullptr;
     PopCall pop_ = nullptr;
     RequestCall request_ = nullptr;
+    AskCall ask_ = nullptr;
+    char directory_[MAX_PATH] = "";
     DroppedCall dropped_ = nullptr;
     BulkBeginCall bulkBegin_ = nullptr;
     BulkEndCall bulkEnd_ = nullptr;

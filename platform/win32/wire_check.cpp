@@ -132,6 +132,18 @@ static_assert(sizeof(wire::SnapshotItem::subMenu) >= sizeof(HMENU) &&
               "wire.h: snapshot handles");
 static_assert(sizeof(wire::SnapshotItem::text) == sizeof(MenuItem::text), "wire.h: snapshot item text");
 
+// The named sections and the records in them have one layout in both pointer widths: the 64-bit program
+// reads what msghook32.dll writes inside 32-bit processes. This file is built by both compilers (the
+// 64-bit build and its i686 part), each checking the same sizes and offsets.
+static_assert(sizeof(wire::MenuSnapshot) == 140832 && offsetof(wire::MenuSnapshot, items) == 1568 &&
+                  offsetof(wire::SnapshotItem, text) == 16,
+              "wire.h: MenuSnapshot in both widths");
+static_assert(sizeof(wire::HookSection) == 1131128 && offsetof(wire::HookSection, slots) == 4472,
+              "wire.h: HookSection in both widths");
+static_assert(sizeof(wire::BulkSection) == 524376 && offsetof(wire::BulkRequest, control) == 8 &&
+                  offsetof(wire::BulkAnswer, checksum) == 36,
+              "wire.h: BulkSection in both widths");
+
 // Message box flags and answers of platform.h.
 static_assert(kMbOk == MB_OK && kMbYesNo == MB_YESNO, "platform.h: message box buttons");
 static_assert(kMbIconExclamation == MB_ICONEXCLAMATION && kMbIconQuestion == MB_ICONQUESTION,

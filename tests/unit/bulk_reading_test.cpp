@@ -142,6 +142,20 @@ TEST_P(BulkReadingTest, ListViewReportIsTheSameOnBothPaths) {
     }
 }
 
+// A 64-bit program with the 32-bit host beside it reaches a 32-bit target through the host's library: the
+// same report, asked in the same chunks.
+TEST_P(BulkReadingTest, TargetOfAnotherWidthIsReadInsideItWhereTheLibraryReachesIt) {
+    if (is64()) GTEST_SKIP() << "a target of the program's own width";
+    library.alsoReaches = 32;
+    Hwnd lv = list({"名前", "#"}, {{"りんご", "1"}, {"みかん", "2"}, {"x", "3"}});
+    const auto both = bothPaths(lv, false);
+    EXPECT_EQ(both.first, "名前\t\r\nりんご\t1\r\nみかん\t2\r\nx\t3\r\n");
+    EXPECT_EQ(both.second, both.first);
+    EXPECT_EQ(library.begun, std::vector<Hwnd>{lv});
+    EXPECT_EQ(library.requests.size(), 2u); // rows 0-1, 2
+    EXPECT_EQ(paths.back(), "list view: bulk");
+}
+
 TEST_P(BulkReadingTest, SingleColumnAndEmptyListRulesHoldOnTheBulkPath) {
     Hwnd shortOnly = list({"Col"}, {{"x"}, {""}, {"y"}});
     auto both = bothPaths(shortOnly, false);

@@ -1,8 +1,10 @@
 // vantor.exe end to end with msghook.dll: another application's context menu (a sub-menu, a separator, a
 // greyed item and an item added while the menu is initialised) becomes one added-menu section with its
 // "Menu" button when CaptureContextMenu=1, and nothing with 0 (its records are then taken and dropped);
-// vantor.exe ended without FreeHook leaves other applications running; vantor.exe without msghook.dll beside
-// it still runs and captures.
+// vantor.exe ended without FreeHook leaves other applications running, and its 32-bit host ends within a
+// second; vantor.exe without msghook.dll beside it still runs and captures. The context menu and the ending
+// without FreeHook are checked with the 64-bit and the 32-bit specimen (the latter's menus through
+// msghook32.dll, which the 32-bit host loads).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -83,11 +85,26 @@ bool hasMenuButton(const Vantor& vantor) {
     return false;
 }
 
-TEST(AppHook, ContextMenuOfAnotherApplicationIsAddedOnceWithItsMenuButton) {
+// The 32-bit host vantor.exe started (its window is titled with vantor.exe's process id), opened for
+// waiting; null when none runs after 10 s.
+HANDLE hostOf(const Vantor& vantor) {
+    const std::string title = std::to_string(vantor.program.info.dwProcessId);
+    HWND window = nullptr;
+    waitUntil([&] { return (window = FindWindowExA(HWND_MESSAGE, nullptr, "VantorHost32", title.c_str())); },
+              10000);
+    return window != nullptr ? OpenProcess(SYNCHRONIZE, FALSE, processOf(window)) : nullptr;
+}
+
+// Each test with the specimen of either pointer width (the parameter names its program).
+class AppHookWidths : public ::testing::TestWithParam<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Specimens, AppHookWidths, ::testing::Values("specimen.exe", "specimen32.exe"));
+
+TEST_P(AppHookWidths, ContextMenuOfAnotherApplicationIsAddedOnceWithItsMenuButton) {
     Vantor vantor;
     ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-on"), "CaptureContextMenu=1\r\n"));
     EXPECT_EQ(vantor.paneText(), "");
     Specimen specimen;
+    specimen.exe = GetParam();
     ASSERT_TRUE(specimen.start("--context-menu-after " + std::to_string(kMenuAfterMs)));
 
     EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == kContextMenuSection; }, 10000));
@@ -119,13 +136,19 @@ TEST(AppHook, ContextMenuWithTheSettingOffAddsNothingAndLeavesNoRecordBehind) {
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
-TEST(AppHook, VantorEndedWithoutFreeHookLeavesOtherApplicationsRunning) {
+TEST_P(AppHookWidths, VantorEndedWithoutFreeHookLeavesOtherApplicationsRunning) {
     Vantor vantor;
     ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
+    HANDLE host = hostOf(vantor);
+    ASSERT_NE(host, nullptr);
     ASSERT_TRUE(TerminateProcess(vantor.program.info.hProcess, 9)); // no FreeHook, no clean-up
+    // The host watches vantor.exe and ends with it, taking its hooks in the 32-bit programs with it.
+    EXPECT_EQ(WaitForSingleObject(host, 1000), WAIT_OBJECT_0);
+    CloseHandle(host);
     ASSERT_EQ(vantor.program.waitExit(5000), 9);
     // A program that opens and closes a menu and creates windows afterwards still answers and ends normally.
     Specimen specimen;
+    specimen.exe = GetParam();
     ASSERT_TRUE(
         specimen.start("--context-menu-after 300 --exit-after " + std::to_string(300 + kMenuShownMs + 1500)));
     Sleep(300 + kMenuShownMs + 300);
@@ -136,6 +159,7 @@ TEST(AppHook, VantorEndedWithoutFreeHookLeavesOtherApplicationsRunning) {
     Vantor again;
     ASSERT_TRUE(again.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
     Specimen next;
+    next.exe = GetParam();
     ASSERT_TRUE(next.start("--context-menu-after 500"));
     EXPECT_TRUE(waitUntil([&] { return again.paneText() == kContextMenuSection; }, 10000));
     EXPECT_EQ(again.exitByMenu(), 0);
@@ -157,6 +181,42 @@ TEST(AppHook, WithoutTheHookLibraryVantorRunsAndCaptures) {
     EXPECT_NE(text.find("\n■ リストコントロール情報 [SysListView32]\r\n"), std::string::npos);
     // Without the library the specimen's menus cannot be read under Wine, and the section says so.
     EXPECT_NE(text.find("■ メニュー情報\r\n情報をうまく取得できませんでした\r\n"), std::string::npos);
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
+// Without msghook32.dll and vantor-host32.exe beside it, vantor.exe reads a 64-bit program as before (its
+// menu bar through msghook.dll) and a 32-bit one across processes (its menu bar then unread under Wine).
+TEST(AppHook, WithoutThe32BitPiecesVantorCapturesBothWidths) {
+    Specimen wide;
+    ASSERT_TRUE(wide.start("--title \"Vantor Specimen 64\""));
+    Specimen narrow;
+    narrow.exe = "specimen32.exe";
+    ASSERT_TRUE(narrow.start("--title \"Vantor Specimen 32\""));
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("no-32", true, false)));
+    const auto capture = [&](const char* title) {
+        const int row = vantor.rowOf(std::string(title) + " [VantorSpecimen]");
+        EXPECT_GE(row, 0) << title;
+        if (row < 0 || !vantor.selectRow(row)) return std::string();
+        const std::string first = std::string("■ ウインドウの構成\n\"") + title + "\" VantorSpecimen\n";
+        waitUntil(
+            [&] {
+                const std::string text = vantor.paneText();
+                return text.rfind(first, 0) == 0 && text.find("\n■ ステータスバー情報") != std::string::npos;
+            },
+            20000);
+        return vantor.paneText();
+    };
+    const std::string narrowText = capture("Vantor Specimen 32");
+    EXPECT_NE(narrowText.find("■ メニュー情報\r\n情報をうまく取得できませんでした\r\n"), std::string::npos);
+    EXPECT_NE(narrowText.find("\n■ リストコントロール情報 [SysListView32]\r\n"), std::string::npos);
+    EXPECT_NE(narrowText.find("\n■ ステータスバー情報"), std::string::npos) << narrowText.substr(0, 80);
+    const std::string wideText = capture("Vantor Specimen 64");
+    EXPECT_NE(wideText.find("■ メニュー情報\r\nファイル(&F)\r\n"), std::string::npos)
+        << wideText.substr(0, 400);
+    EXPECT_EQ(FindWindowExA(HWND_MESSAGE, nullptr, "VantorHost32",
+                            std::to_string(vantor.program.info.dwProcessId).c_str()),
+              nullptr);
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 

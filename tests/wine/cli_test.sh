@@ -14,7 +14,11 @@
 # hung specimen cannot answer the request: its menu section holds the failure line, and the capture goes on.
 # Also checked: list (format and z-order), --handle and --out, the specimen exiting in the middle of a
 # capture, and every error exit code.
-#   cli_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE EXPECTED_DIR
+# With WIDTH 32 the specimen is the 32-bit build: the same reports come through msghook32.dll and the 32-bit
+# host (vantor-host32.exe) beside vantor-cli, and across processes; without the 32-bit pieces its controls are
+# read across processes. Sections 2 to 7, which do not depend on the target's width, run with 64 only. With
+# 64 the 64-bit specimen also gives its full report without the 32-bit pieces.
+#   cli_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE EXPECTED_DIR [WIDTH]
 # Runs as a ctest test inside the Wine fixture (the environment is started already).
 set -u
 harness=$1
@@ -22,6 +26,7 @@ build_dir=$2
 cli_exe=$3
 specimen=$4
 expected=$5
+width=${6:-64}
 
 failures=0
 fail() {
@@ -36,9 +41,9 @@ eval "$(bash "$harness" env "$build_dir")" || {
 
 # Private copies of vantor-cli, each with its own directory and so its own vantor.ini (or none); the build's
 # bin directory is shared with the application, which keeps its own vantor.ini there.
-work=$build_dir/cli-test
+work=$build_dir/cli-test-$width
 rm -rf "$work"
-mkdir -p "$work/tab" "$work/semicolon" "$work/out" "$work/nohook" "$work/forced"
+mkdir -p "$work/tab" "$work/semicolon" "$work/out" "$work/nohook" "$work/forced" "$work/no32"
 cp "$cli_exe" "$work/tab/vantor-cli.exe"
 cp "$cli_exe" "$work/semicolon/vantor-cli.exe"
 # The hook library beside each copy, as it is installed beside vantor-cli.exe.
@@ -50,6 +55,13 @@ cp "$cli_exe" "$work/nohook/vantor-cli.exe"
 cp "$cli_exe" "$work/forced/vantor-cli.exe"
 cp "$(dirname "$cli_exe")/msghook.dll" "$work/forced/msghook.dll"
 printf 'ForceCrossProcess=1\r\n' >"$work/forced/vantor.ini"
+# The 32-bit pieces beside the copies with the hook library, but for no32 (msghook.dll alone).
+cp "$(dirname "$cli_exe")/msghook.dll" "$cli_exe" "$work/no32/"
+for piece in msghook32.dll vantor-host32.exe; do
+    for copy in tab semicolon forced; do
+        cp "$(dirname "$cli_exe")/$piece" "$work/$copy/$piece" || fail "no $piece beside $cli_exe"
+    done
+done
 cli=$work/tab/vantor-cli.exe
 semicolon_cli=$work/semicolon/vantor-cli.exe
 
@@ -231,6 +243,35 @@ marker=$(printf '■ アクセシビリティ情報' | iconv -f UTF-8 -t CP932)
 offset=$(grep -a -b -o -F "$marker" "$expected/specimen_tab.txt" | tail -n 1 | cut -d: -f1)
 if ! cmp -s "$work/noacc.out" <(head -c "$((offset - 1))" "$expected/specimen_tab.txt"); then
     fail "capture with Accessibility=0: the report is not specimen_tab.txt without its accessible section"
+fi
+
+# 1e. Without the 32-bit pieces: a 64-bit specimen as before (bulk, its menu bar read), a 32-bit one across
+#     processes with its menu section holding the failure line (a specimen of its own: the section keeps the
+#     snapshots of menus read before). Then no host is left running in this prefix: each vantor-cli ended
+#     its host with its hooks.
+no32_title=$title
+[ "$width" = 32 ] && no32_title="$title no32" && start_specimen "$no32_title"
+run_cli "$work/no32/vantor-cli.exe" no32 capture --title "$no32_title" --verbose
+expect_rc 0 "capture without the 32-bit pieces" no32
+if [ "$width" = 64 ]; then
+    expect_report "$work/no32.out" "$expected/specimen_tab.txt" "capture without the 32-bit pieces"
+    expect_paths no32 bulk "capture without the 32-bit pieces"
+else
+    expect_paths no32 'cross-process \(the target has another pointer width\)' "capture without the 32-bit pieces"
+    cmp -s <(from_toolbars "$work/no32.out") <(from_toolbars "$expected/specimen_tab.txt") ||
+        fail "capture without the 32-bit pieces: the controls' sections differ from specimen_tab.txt"
+    [ "$(iconv -f CP932 -t UTF-8 "$work/no32.out" | grep -A1 -x $'■ メニュー情報\r' | tail -n 1 | tr -d '\r')" = \
+        "情報をうまく取得できませんでした" ] || fail "capture without the 32-bit pieces: no menu failure line"
+fi
+for pid in $(pgrep -x vantor-host32.e); do
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -q -x "WINEPREFIX=$WINEPREFIX" &&
+        fail "a vantor-host32.exe ($pid) is left running after vantor-cli ended"
+done
+if [ "$width" = 32 ]; then
+    end_specimens
+    [ "$failures" -gt 0 ] && { echo "$failures check(s) failed"; exit 1; }
+    echo "all vantor-cli checks of the 32-bit specimen passed"
+    exit 0
 fi
 
 # 2. list: "title [class]" lines in z-order; the window shown last is on top, so it comes first.

@@ -2,8 +2,8 @@
 # The release package as a Windows user gets it: scripts/package makes the zip from this build directory, and
 # the test checks its checksum file, unpacks it into a fresh directory and runs the programs from there: the
 # version number of the file VERSION in the zip's name, in vantor-cli --version and in the version resources
-# of the three files, the manifest of each program, vantor-cli's report of the specimen (byte for byte the
-# expected report, so msghook.dll beside it works too), and vantor.exe started and ended through its File
+# of the three files, the manifest of each program, vantor-cli's report of the specimen in both widths (byte
+# for byte the expected report, so msghook.dll and the 32-bit pieces beside it work too), and vantor.exe started and ended through its File
 # menu with the keyboard (it then writes vantor.ini into the unpacked folder).
 #   package_test.sh HARNESS BUILD_DIR SOURCE_DIR SPECIMEN_EXE EXPECTED_DIR
 # Runs as a ctest test inside the Wine fixture (the environment is started already).
@@ -54,8 +54,8 @@ fi
 unzip -q "$zip" -d "$work/unpacked" || fail "the zip does not unpack"
 dir=$work/unpacked/$name
 listing=$(cd "$work/unpacked" && find . -type f | sort)
-wanted=$(printf './%s/%s\n' "$name" LICENSE.txt "$name" msghook.dll "$name" user-guide-ja.txt \
-    "$name" vantor-cli.exe "$name" vantor.exe)
+wanted=$(printf './%s/%s\n' "$name" LICENSE.txt "$name" msghook.dll "$name" msghook32.dll \
+    "$name" user-guide-ja.txt "$name" vantor-cli.exe "$name" vantor-host32.exe "$name" vantor.exe | sort)
 [ "$listing" = "$wanted" ] || fail "the zip holds: $(tr '\n' ' ' <<<"$listing"); expected: $(tr '\n' ' ' <<<"$wanted")"
 grep -q 'Permission is hereby granted' "$dir/LICENSE.txt" 2>/dev/null || fail "LICENSE.txt is not the licence"
 [ "$(head -n 1 "$dir/user-guide-ja.txt" 2>/dev/null)" = $'\357\273\277# Vantor 使い方ガイド\r' ] ||
@@ -78,23 +78,26 @@ done
 
 # 4. vantor-cli from the unpacked folder against the specimen: the expected report of tests/wine/expected,
 #    whose specimen is titled "CLI 標本" (the only difference is that title, in the report's second line).
+#    The same with the 32-bit specimen, read through the unpacked msghook32.dll and vantor-host32.exe.
 title='Package 標本'
-wine "$specimen" --title "$title" </dev/null >/dev/null 2>&1 &
-specimen_pid=$!
-for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && break
-    sleep 0.1
-done
-wine "$dir/vantor-cli.exe" capture --title "$title" </dev/null >"$work/report.txt" 2>"$work/report.err"
-rc=$?
-[ "$rc" -eq 0 ] || fail "vantor-cli capture: exit code $rc ($(head -c 300 "$work/report.err"))"
 LC_ALL=C sed '2s/^"CLI /"Package /' "$expected/specimen_tab.txt" >"$work/expected.txt"
-if ! cmp -s "$work/expected.txt" "$work/report.txt"; then
-    fail "the unpacked vantor-cli's report differs from specimen_tab.txt (< expected, > actual)"
-    diff <(iconv -f CP932 -t UTF-8 "$work/expected.txt") <(iconv -f CP932 -t UTF-8 "$work/report.txt" 2>&1) | head -n 20
-fi
-kill "$specimen_pid" 2>/dev/null
-wait "$specimen_pid" 2>/dev/null
+for program in "$specimen" "$(dirname "$specimen")/specimen32.exe"; do
+    wine "$program" --title "$title" </dev/null >/dev/null 2>&1 &
+    specimen_pid=$!
+    for ((i = 0; i < 300; i++)); do
+        xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    wine "$dir/vantor-cli.exe" capture --title "$title" </dev/null >"$work/report.txt" 2>"$work/report.err"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "vantor-cli capture of $(basename "$program"): exit code $rc ($(head -c 300 "$work/report.err"))"
+    if ! cmp -s "$work/expected.txt" "$work/report.txt"; then
+        fail "the unpacked vantor-cli's report of $(basename "$program") differs from specimen_tab.txt (< expected, > actual)"
+        diff <(iconv -f CP932 -t UTF-8 "$work/expected.txt") <(iconv -f CP932 -t UTF-8 "$work/report.txt" 2>&1) | head -n 20
+    fi
+    kill "$specimen_pid" 2>/dev/null
+    wait "$specimen_pid" 2>/dev/null
+done
 
 # 5. vantor.exe from the unpacked folder, ended through its File menu ("ファイル(&F)", "終了(&X)"): the
 #    caption clicked and the X input focus given to it, then Alt+F and X.

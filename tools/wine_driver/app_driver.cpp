@@ -64,7 +64,7 @@ HWND childWithId(HWND parent, int id, const char* className) {
     } search{id, className, nullptr};
     EnumChildWindows(
         parent,
-        [](HWND w, LPARAM p) -> BOOL {
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
             Search* s = reinterpret_cast<Search*>(p);
             char cls[256] = "";
             GetClassNameA(w, cls, sizeof cls);
@@ -126,15 +126,23 @@ std::string binDirectory() {
     return path;
 }
 
-std::string makeVantorDirectory(const char* name, bool withHookLibrary) {
+std::string makeVantorDirectory(const char* name, bool withHookLibrary, bool with32BitPieces) {
     const std::string dir = binDirectory() + "\\app-test-" + name;
     CreateDirectoryA(dir.c_str(), nullptr);
     DeleteFileA((dir + "\\vantor.ini").c_str());
     CopyFileA((binDirectory() + "\\vantor.exe").c_str(), (dir + "\\vantor.exe").c_str(), FALSE);
-    if (withHookLibrary)
-        CopyFileA((binDirectory() + "\\msghook.dll").c_str(), (dir + "\\msghook.dll").c_str(), FALSE);
-    else
-        DeleteFileA((dir + "\\msghook.dll").c_str());
+    const struct {
+        const char* file;
+        bool wanted;
+    } pieces[] = {{"msghook.dll", withHookLibrary},
+                  {"msghook32.dll", withHookLibrary && with32BitPieces},
+                  {"vantor-host32.exe", withHookLibrary && with32BitPieces}};
+    for (const auto& piece : pieces) {
+        if (piece.wanted)
+            CopyFileA((binDirectory() + "\\" + piece.file).c_str(), (dir + "\\" + piece.file).c_str(), FALSE);
+        else
+            DeleteFileA((dir + "\\" + piece.file).c_str());
+    }
     return dir;
 }
 
@@ -364,7 +372,7 @@ bool Vantor::startMonitoring(HWND target, const char* interval) const {
 }
 
 bool Specimen::start(const std::string& arguments) {
-    if (!startProgram(binDirectory() + "\\specimen.exe", arguments, &program)) return false;
+    if (!startProgram(binDirectory() + "\\" + exe, arguments, &program)) return false;
     const DWORD pid = program.info.dwProcessId;
     // Visible once its windows are all made and filled.
     return waitUntil(

@@ -29,8 +29,9 @@ struct Program {
 // The directory of the test driver (bin/ of the build), without a trailing backslash.
 std::string binDirectory();
 // A fresh empty directory for one start of vantor.exe holding a copy of it; name distinguishes tests.
-// msghook.dll is copied beside it unless withHookLibrary is false.
-std::string makeVantorDirectory(const char* name, bool withHookLibrary = true);
+// msghook.dll is copied beside it unless withHookLibrary is false, and the 32-bit pieces (msghook32.dll,
+// vantor-host32.exe) unless either is false.
+std::string makeVantorDirectory(const char* name, bool withHookLibrary = true, bool with32BitPieces = true);
 bool startProgram(const std::string& exe, const std::string& arguments, Program* out);
 
 // The running vantor.exe of one test and the windows of its main window.
@@ -80,10 +81,12 @@ struct Vantor {
     bool setRowState(int row, UINT state, UINT mask);
 };
 
-// The specimen application, with options such as "--hang-after 500".
+// The specimen application, with options such as "--hang-after 500"; exe names its build in bin/
+// ("specimen32.exe": the 32-bit one).
 struct Specimen {
     Program program;
     HWND window = nullptr;
+    std::string exe = "specimen.exe";
     bool start(const std::string& arguments = "");
 };
 
