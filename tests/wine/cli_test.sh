@@ -235,7 +235,9 @@ end_specimens
 start_specimen "$title"
 mkdir -p "$work/noacc"
 cp "$cli" "$work/noacc/vantor-cli.exe"
-cp "$(dirname "$cli_exe")/msghook.dll" "$work/noacc/msghook.dll"
+for piece in msghook.dll msghook32.dll vantor-host32.exe; do
+    [ -f "$(dirname "$cli_exe")/$piece" ] && cp "$(dirname "$cli_exe")/$piece" "$work/noacc/$piece"
+done
 printf 'Accessibility=0\r\n' >"$work/noacc/vantor.ini"
 run_cli "$work/noacc/vantor-cli.exe" noacc capture --title "$title"
 expect_rc 0 "capture with Accessibility=0" noacc
