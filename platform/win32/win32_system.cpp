@@ -38,6 +38,7 @@ void installWin32Platform() {
     static win32::ProcessAccessWin32 processes;
     static win32::SystemServicesWin32 system;
     setPlatform(Platform{&windows, &processes, &system});
+    win32::installWideWindows();
 }
 
 } // namespace vantor
