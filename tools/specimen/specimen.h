@@ -21,6 +21,7 @@ struct Options {
     int changeEveryMs;   // status bar part 1 and list-view cell (0, 1) take a new text this often
     const char* title;   // window title of the top-level window
     int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
+    bool unicodeWindow;  // --unicode-window: also the Unicode window (specimen_unicode.h)
 };
 
 // The options the running specimen was started with; set once in WinMain before any window exists.
@@ -28,15 +29,19 @@ extern Options options;
 
 // Parses argv (code page 932 texts) into out, starting from the defaults; returns false for an unknown
 // option, a missing value, a value that is not a non-negative number, or --columns other than 3 or 4.
+// --unicode-window takes no value.
 bool parseOptions(int argc, char** argv, Options* out);
 
 // Window classes: each registers its class with the instance; false when registration fails.
 bool registerMainWindowClass(HINSTANCE instance);
 bool registerFrameClass(HINSTANCE instance);
 bool registerPanelClass(HINSTANCE instance);
+bool registerUnicodeWindowClass(HINSTANCE instance);
 
 // Creates the top-level window with all its children and its menu bar; null on failure.
 HWND createMainWindow(HINSTANCE instance);
+// The Unicode window with its children, shown; null on failure (specimen_unicode.cpp).
+HWND createUnicodeWindow(HINSTANCE instance);
 
 // Builders for the controls' contents (specimen_controls.cpp).
 HMENU buildMenuBar();

@@ -24,7 +24,8 @@ Options options = {kListViewDefaultRows,
                    -1,
                    -1,
                    kWindowTitle,
-                   0};
+                   0,
+                   false};
 
 namespace {
 
@@ -82,12 +83,15 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.contextMenuAfterMs);
         } else if (strcmp(name, "--change-every") == 0) {
             ok = parseCount(value, &parsed.changeEveryMs) && parsed.changeEveryMs > 0;
+        } else if (strcmp(name, "--unicode-window") == 0) {
+            parsed.unicodeWindow = true;
+            continue; // the one option without a value
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;
         }
         if (!ok) return false;
-        ++i; // every option takes one value
+        ++i; // every other option takes one value
     }
     *out = parsed;
     return true;
@@ -104,7 +108,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     if (!registerMainWindowClass(instance) || !registerFrameClass(instance) ||
-        !registerPanelClass(instance)) {
+        !registerPanelClass(instance) || !registerUnicodeWindowClass(instance)) {
         return kExitStartFailed;
     }
     if (options.exitAfterMs >= 0 && !startExitTimer(options.exitAfterMs)) return kExitStartFailed;
@@ -113,6 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     if (window == nullptr) return kExitStartFailed;
     ShowWindow(window, show == 0 ? SW_SHOWNORMAL : show);
     UpdateWindow(window);
+    if (options.unicodeWindow && createUnicodeWindow(instance) == nullptr) return kExitStartFailed;
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
