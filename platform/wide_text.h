@@ -29,10 +29,16 @@ class WideWindowSystem {
     // WideCharToMultiByte to the ANSI code page, as the system answers an ANSI message of a Unicode window
     // (its default character for what the code page lacks).
     virtual std::string toAnsi(const std::u16string& text) = 0;
+    // MultiByteToWideChar from the ANSI code page: the texts read through the ANSI messages as UTF-16.
+    virtual std::u16string fromAnsi(const std::string& text) = 0;
 };
 
 // The wide window system in use; null until one is installed.
 WideWindowSystem* wideWindows();
 void setWideWindows(WideWindowSystem* w);
+
+// Code page 932 text (as the ANSI paths read it) as UTF-8, through the installed wide window system; empty
+// when none is installed.
+std::string utf8FromAnsi(const std::string& text);
 
 } // namespace vantor

@@ -208,6 +208,8 @@ class FakeDesktop : public WindowSystem,
     bool menuItemTextW(Hmenu m, int position, std::u16string* out) override;
     // UTF-16 to code page 932 with '?' for what the code page lacks (the system's default character).
     std::string toAnsi(const std::u16string& text) override;
+    // Code page 932 to UTF-16 (bytes it cannot map: U+FFFD).
+    std::u16string fromAnsi(const std::string& text) override;
 
     // --- ProcessAccess ---------------------------------------------------------------------------------
     bool openProcess(std::uint32_t pid, Hproc* out) override;

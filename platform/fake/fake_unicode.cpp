@@ -104,6 +104,10 @@ bool FakeDesktop::menuItemTextW(Hmenu m, int position, std::u16string* out) {
     return true;
 }
 
+std::u16string FakeDesktop::fromAnsi(const std::string& text) {
+    return widenCp932(text);
+}
+
 std::string FakeDesktop::toAnsi(const std::u16string& text) {
     return convert("CP932", "UTF-16LE", utf16Bytes(text), "?", true);
 }

@@ -64,6 +64,17 @@ class WideWindowSystemWin32 : public WideWindowSystem {
         WideCharToMultiByte(CP_ACP, 0, wide, count, &ansi[0], bytes, nullptr, nullptr);
         return ansi;
     }
+
+    std::u16string fromAnsi(const std::string& text) override {
+        std::u16string wide;
+        if (text.empty()) return wide;
+        const int count = static_cast<int>(text.size());
+        const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), count, nullptr, 0);
+        if (units <= 0) return wide;
+        wide.resize(static_cast<std::size_t>(units));
+        MultiByteToWideChar(CP_ACP, 0, text.data(), count, reinterpret_cast<wchar_t*>(&wide[0]), units);
+        return wide;
+    }
 };
 
 } // namespace

@@ -2,14 +2,12 @@
 // titles and class names included) is converted from code page 932 to UTF-8 before it is written.
 //
 // Threads: the program's one thread; the encoding is set once before the command runs.
-#include <windows.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
 #include "cli.h"
-#include "platform/unicode_text.h"
+#include "platform/wide_text.h"
 
 namespace vantor {
 namespace cli {
@@ -36,15 +34,8 @@ void printError(const char* format, ...) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-// MultiByteToWideChar of the ANSI code page (932 here), then UTF-8.
 std::string utf8FromCodePage(const std::string& bytes) {
-    if (bytes.empty()) return std::string();
-    const int count = static_cast<int>(bytes.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
-    if (units <= 0) return std::string();
-    std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, reinterpret_cast<wchar_t*>(&wide[0]), units);
-    return utf8FromUtf16(wide);
+    return utf8FromAnsi(bytes);
 }
 
 } // namespace cli
