@@ -26,16 +26,27 @@ static_assert(kLvGetItemW == LVM_GETITEMW && kHdGetItemW == HDM_GETITEMW && kTcG
 static_assert(kSbGetTextW == SB_GETTEXTW && kSbGetTextLengthW == SB_GETTEXTLENGTHW &&
                   kTbGetButtonTextW == TB_GETBUTTONTEXTW,
               "status bar and toolbar W text messages");
-static_assert(offsetof(LVITEMW, pszText) == offsetof(vantor::wire::LvItem64, pszText) &&
-                  offsetof(LVITEMW, cchTextMax) == offsetof(vantor::wire::LvItem64, cchTextMax),
+// The records of this build's pointer width.
+#if defined(_WIN64)
+using LvItem = vantor::wire::LvItem64;
+using HdItem = vantor::wire::HdItem64;
+using TcItem = vantor::wire::TcItem64;
+using TvItem = vantor::wire::TvItem64;
+#else
+using LvItem = vantor::wire::LvItem32;
+using HdItem = vantor::wire::HdItem32;
+using TcItem = vantor::wire::TcItem32;
+using TvItem = vantor::wire::TvItem32;
+#endif
+
+static_assert(offsetof(LVITEMW, pszText) == offsetof(LvItem, pszText) &&
+                  offsetof(LVITEMW, cchTextMax) == offsetof(LvItem, cchTextMax),
               "LVITEMW");
-static_assert(offsetof(HDITEMW, pszText) == offsetof(vantor::wire::HdItem64, pszText) &&
-                  offsetof(HDITEMW, cchTextMax) == offsetof(vantor::wire::HdItem64, cchTextMax),
+static_assert(offsetof(HDITEMW, pszText) == offsetof(HdItem, pszText) &&
+                  offsetof(HDITEMW, cchTextMax) == offsetof(HdItem, cchTextMax),
               "HDITEMW");
-static_assert(sizeof(TCITEMW) == sizeof(vantor::wire::TcItem64) &&
-                  offsetof(TCITEMW, pszText) == offsetof(vantor::wire::TcItem64, pszText),
+static_assert(sizeof(TCITEMW) == sizeof(TcItem) && offsetof(TCITEMW, pszText) == offsetof(TcItem, pszText),
               "TCITEMW");
-static_assert(sizeof(TVITEMW) == sizeof(vantor::wire::TvItem64) &&
-                  offsetof(TVITEMW, pszText) == offsetof(vantor::wire::TvItem64, pszText) &&
-                  offsetof(TVITEMW, hItem) == offsetof(vantor::wire::TvItem64, hItem),
+static_assert(sizeof(TVITEMW) == sizeof(TvItem) && offsetof(TVITEMW, pszText) == offsetof(TvItem, pszText) &&
+                  offsetof(TVITEMW, hItem) == offsetof(TvItem, hItem),
               "TVITEMW");

@@ -11,6 +11,7 @@ namespace specimen {
 // What the command line asked for; counts are totals (see specimen_contents.h), times in milliseconds,
 // -1 where the option was not given.
 struct Options {
+    bool unicodeWindow; // --unicode-window: also the Unicode window (specimen_unicode.h)
     int rows;
     int columns; // list-view columns: kListViewColumnCount (default) or kListViewMaxColumns
     int treeItems;
@@ -21,7 +22,6 @@ struct Options {
     int changeEveryMs;   // status bar part 1 and list-view cell (0, 1) take a new text this often
     const char* title;   // window title of the top-level window
     int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
-    bool unicodeWindow;  // --unicode-window: also the Unicode window (specimen_unicode.h)
 };
 
 // The options the running specimen was started with; set once in WinMain before any window exists.
@@ -36,11 +36,11 @@ bool parseOptions(int argc, char** argv, Options* out);
 bool registerMainWindowClass(HINSTANCE instance);
 bool registerFrameClass(HINSTANCE instance);
 bool registerPanelClass(HINSTANCE instance);
-bool registerUnicodeWindowClass(HINSTANCE instance);
 
 // Creates the top-level window with all its children and its menu bar; null on failure.
 HWND createMainWindow(HINSTANCE instance);
-// The Unicode window with its children, shown; null on failure (specimen_unicode.cpp).
+// The Unicode window with its children (its class registered first), shown; null on failure
+// (specimen_unicode.cpp).
 HWND createUnicodeWindow(HINSTANCE instance);
 
 // Builders for the controls' contents (specimen_controls.cpp).

@@ -15,7 +15,8 @@
 namespace vantor {
 namespace specimen {
 
-Options options = {kListViewDefaultRows,
+Options options = {false,
+                   kListViewDefaultRows,
                    kListViewColumnCount,
                    kTreeDefaultItems,
                    kToolbarDefaultButtons,
@@ -24,8 +25,7 @@ Options options = {kListViewDefaultRows,
                    -1,
                    -1,
                    kWindowTitle,
-                   0,
-                   false};
+                   0};
 
 namespace {
 
@@ -62,6 +62,10 @@ bool parseOptions(int argc, char** argv, Options* out) {
     Options parsed = *out;
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
+        if (strcmp(name, "--unicode-window") == 0) {
+            parsed.unicodeWindow = true;
+            continue; // the one option without a value
+        }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = false;
         if (strcmp(name, "--rows") == 0) {
@@ -83,9 +87,6 @@ bool parseOptions(int argc, char** argv, Options* out) {
             ok = parseCount(value, &parsed.contextMenuAfterMs);
         } else if (strcmp(name, "--change-every") == 0) {
             ok = parseCount(value, &parsed.changeEveryMs) && parsed.changeEveryMs > 0;
-        } else if (strcmp(name, "--unicode-window") == 0) {
-            parsed.unicodeWindow = true;
-            continue; // the one option without a value
         } else if (strcmp(name, "--title") == 0) {
             ok = value != nullptr;
             if (ok) parsed.title = value;
@@ -108,7 +109,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     if (!registerMainWindowClass(instance) || !registerFrameClass(instance) ||
-        !registerPanelClass(instance) || !registerUnicodeWindowClass(instance)) {
+        !registerPanelClass(instance)) {
         return kExitStartFailed;
     }
     if (options.exitAfterMs >= 0 && !startExitTimer(options.exitAfterMs)) return kExitStartFailed;

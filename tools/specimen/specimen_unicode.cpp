@@ -141,9 +141,7 @@ LRESULT CALLBACK unicodeWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
     }
 }
 
-} // namespace
-
-bool registerUnicodeWindowClass(HINSTANCE instance) {
+bool registerClass(HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = unicodeWindowProc;
@@ -154,7 +152,10 @@ bool registerUnicodeWindowClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0;
 }
 
+} // namespace
+
 HWND createUnicodeWindow(HINSTANCE instance) {
+    if (!registerClass(instance)) return nullptr;
     HWND window = CreateWindowExW(0, kClassW, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 680, 320,
                                   nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
