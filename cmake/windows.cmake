@@ -156,6 +156,14 @@ if(TARGET specimen)
   # Runs alone: its specimens come and go, and tests that take "any specimen window" must not catch one.
   set_tests_properties(wine.specimen PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RUN_SERIAL TRUE)
 endif()
+# vantor-cli's --format and --encoding: the UTF-8 report and messages, the defaults' bytes, the refused
+# combinations.
+if(TARGET vantor-cli AND TARGET specimen)
+  # --format and --encoding: the UTF-8 report and messages, the defaults' bytes, the refused combinations.
+  add_test(NAME wine.cli_encoding COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_encoding_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
+  set_tests_properties(wine.cli_encoding PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+endif()
 
 # vantor.exe: the application shell, its resources and its capture thread host (app/) and the panes
 # (app/panes/).

@@ -25,7 +25,7 @@ class ComboBoxControl : public FakeControl {
         switch (msg) {
         case wire::CB_GETCOUNT: *result = static_cast<std::intptr_t>(items.size()); return true;
         case wire::CB_GETLBTEXTLEN:
-            *result = data && valid(wParam) ? itemDataSize(desktop, window) : textLength(wParam);
+            *result = data && valid(wParam) ? itemDataSize(desktop, window) : itemLength(desktop, wParam);
             return true;
         case wire::CB_GETLBTEXT:
             *result = data && valid(wParam) ? putItemData(desktop, window, items[wParam], lParam)
@@ -38,8 +38,8 @@ class ComboBoxControl : public FakeControl {
   private:
     bool valid(std::uintptr_t index) const { return index < items.size(); }
 
-    std::intptr_t textLength(std::uintptr_t index) const {
-        return valid(index) ? static_cast<std::intptr_t>(items[index].size()) : wire::CB_ERR;
+    std::intptr_t itemLength(FakeDesktop& desktop, std::uintptr_t index) const {
+        return valid(index) ? fake::textLength(desktop, items[index]) : wire::CB_ERR;
     }
 
     std::intptr_t text(FakeDesktop& desktop, std::uintptr_t index, std::intptr_t lParam) const {

@@ -8,7 +8,8 @@
 #include <cstdio>
 
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/unicode_text.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -31,15 +32,22 @@ int copyText(const std::string& s, char* buf, int cap) {
 FakeDesktop::FakeDesktop() = default;
 
 FakeDesktop::~FakeDesktop() {
-    if (installed) setPlatform(previous);
+    if (installed) {
+        setPlatform(previous);
+        setWideWindows(previousWide);
+    }
     for (auto& l : locals)
         std::free(l.first);
 }
 
 void FakeDesktop::install() {
-    if (!installed) previous = platform();
+    if (!installed) {
+        previous = platform();
+        previousWide = wideWindows();
+    }
     installed = true;
     setPlatform(Platform{this, this, this});
+    setWideWindows(this);
 }
 
 std::uint32_t FakeDesktop::addProcess(int pointerBits) {
@@ -332,6 +340,7 @@ int FakeDesktop::className(Hwnd w, char* buf, int cap) {
 int FakeDesktop::windowText(Hwnd w, char* buf, int cap) {
     std::lock_guard<std::recursive_mutex> g(lock);
     FakeWindow* fw = window(w);
+    if (fw && fw->unicode) return copyText(toAnsi(utf16FromUtf8(fw->title)), buf, cap);
     return copyText(fw ? fw->title : std::string(), buf, cap);
 }
 
@@ -389,7 +398,11 @@ bool FakeDesktop::menuItem(Hmenu m, int position, MenuItem* out) {
     auto it = menus.find(m);
     if (it == menus.end() || position < 0 || position >= static_cast<int>(it->second.size())) return false;
     const FakeMenuItem& item = it->second[static_cast<std::size_t>(position)];
-    copyText(item.separator ? std::string() : item.text, out->text, sizeof out->text);
+    const bool utf8 = unicodeMenus.count(m) != 0;
+    copyText(item.separator ? std::string()
+             : utf8         ? toAnsi(utf16FromUtf8(item.text))
+                            : item.text,
+             out->text, sizeof out->text);
     out->id = item.id;
     out->subMenu = item.subMenu;
     out->separator = item.separator;
@@ -411,6 +424,16 @@ std::uint32_t FakeDesktop::windowThreadProcessId(Hwnd w, std::uint32_t* pid) {
 
 bool FakeDesktop::sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                               std::intptr_t* result) {
+    return send(w, msg, wParam, lParam, result, wire::isWideQuery(msg));
+}
+
+bool FakeDesktop::sendMessageW(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                               std::intptr_t* result) {
+    return send(w, msg, wParam, lParam, result, true);
+}
+
+bool FakeDesktop::send(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                       std::intptr_t* result, bool wide) {
     if (result) *result = 0;
     if (beforeMessage) beforeMessage(w, msg);
     std::lock_guard<std::recursive_mutex> g(lock);
@@ -428,7 +451,13 @@ bool FakeDesktop::sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, 
         fw->late.push_back(FakeWindow::Pending{msg, wParam, lParam});
         return false;
     }
+    // The text form the answer takes, for the fake controls' text helpers (fake_text.h).
+    const bool outerWide = answerWide, outerUnicode = answerUnicode;
+    answerWide = wide;
+    answerUnicode = fw->unicode;
     deliver(*fw, msg, wParam, lParam, result);
+    answerWide = outerWide;
+    answerUnicode = outerUnicode;
     return true;
 }
 
@@ -437,11 +466,13 @@ void FakeDesktop::deliver(FakeWindow& window, std::uint32_t msg, std::uintptr_t 
     FakeWindow* fw = &window;
     std::intptr_t r = 0;
     if (!fw->control || !fw->control->handle(*this, *fw, msg, wParam, lParam, &r)) {
+        const bool converted = answerWide || answerUnicode;
         switch (msg) {
         case wire::WM_GETTEXT:
-            r = copyText(fw->title, reinterpret_cast<char*>(lParam), static_cast<int>(wParam));
+            r = converted ? getLocalText(*this, "WM_GETTEXT", fw->title, wParam, lParam)
+                          : copyText(fw->title, reinterpret_cast<char*>(lParam), static_cast<int>(wParam));
             break;
-        case wire::WM_GETTEXTLENGTH: r = static_cast<std::intptr_t>(fw->title.size()); break;
+        case wire::WM_GETTEXTLENGTH: r = textLength(*this, fw->title); break;
         case wire::WM_SETTEXT:
             fw->title = lParam ? reinterpret_cast<const char*>(lParam) : "";
             r = 1;

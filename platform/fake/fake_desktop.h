@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/wide_text.h"
 
 namespace vantor {
 namespace fake {
@@ -49,6 +50,10 @@ struct FakeWindow {
     std::uint32_t tid = 0;
     std::unique_ptr<FakeControl> control;
     std::uint32_t style = 0; // GWL_STYLE bits
+    // A Unicode window (IsWindowUnicode): its title and its control's texts are UTF-8 here; the wide
+    // messages answer them as UTF-16 and the ANSI messages as the system converts them (FakeDesktop::toAnsi).
+    // Texts of other windows are code page 932, widened for the wide messages.
+    bool unicode = false;
     // Does not answer in time: every message times out. Like a real window's thread, it still holds the
     // messages sent meanwhile and answers them late, when FakeDesktop::wake delivers them.
     bool hung = false;
@@ -85,7 +90,10 @@ struct FakeProcess {
     RemoteAddr nextAddress = 0;
 };
 
-class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServices {
+class FakeDesktop : public WindowSystem,
+                    public ProcessAccess,
+                    public SystemServices,
+                    public WideWindowSystem {
   public:
     FakeDesktop();
     ~FakeDesktop() override;
@@ -115,6 +123,8 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     // (menuCut true); tests fill them directly.
     std::set<Hwnd> menusClosed;
     std::set<Hmenu> cutMenus;
+    // Menus of a Unicode window: their item texts are UTF-8 (see FakeWindow::unicode).
+    std::set<Hmenu> unicodeMenus;
     // menuOf calls so far (on Win32 each may ask the window's thread for its menu bar and wait for it).
     int menuOfCalls = 0;
     // Called before each message is delivered (after the target is looked up); lets a test make a window
@@ -139,6 +149,10 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     long localRoom(const void* p) const;
     // The pointer width of process pid (64 for an unknown pid).
     int pointerBitsOf(std::uint32_t pid);
+    // How the message being delivered wants its texts: wide (UTF-16 units) or ANSI, and whether the
+    // window's texts are UTF-8 (a Unicode window) or code page 932. Set by sendMessage / sendMessageW.
+    bool answeringWide() const { return answerWide; }
+    bool answeringUnicodeWindow() const { return answerUnicode; }
 
     // --- Accounting --------------------------------------------------------------------------------
     int openProcessHandles() const;
@@ -187,6 +201,16 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     bool sendMessage(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                      std::intptr_t* result) override;
 
+    // --- WideWindowSystem ------------------------------------------------------------------------------
+    bool isUnicodeWindow(Hwnd w) override;
+    bool sendMessageW(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                      std::intptr_t* result) override;
+    bool menuItemTextW(Hmenu m, int position, std::u16string* out) override;
+    // UTF-16 to code page 932 with '?' for what the code page lacks (the system's default character).
+    std::string toAnsi(const std::u16string& text) override;
+    // Code page 932 to UTF-16 (bytes it cannot map: U+FFFD).
+    std::u16string fromAnsi(const std::string& text) override;
+
     // --- ProcessAccess ---------------------------------------------------------------------------------
     bool openProcess(std::uint32_t pid, Hproc* out) override;
     void closeProcess(Hproc p) override;
@@ -212,6 +236,8 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     RemoteAddr allocIn(FakeProcess& p, std::size_t size);
     void deliver(FakeWindow& fw, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                  std::intptr_t* result);
+    bool send(Hwnd w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result,
+              bool wide);
     // Per remote block ever allocated (pid, address): its copies and the control it serves.
     struct BlockUse {
         int writes = 0;
@@ -238,6 +264,9 @@ class FakeDesktop : public WindowSystem, public ProcessAccess, public SystemServ
     int sentCount = 0;
     Platform previous{nullptr, nullptr, nullptr};
     bool installed = false;
+    WideWindowSystem* previousWide = nullptr;
+    bool answerWide = false;
+    bool answerUnicode = false;
 };
 
 } // namespace fake

@@ -5,7 +5,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -20,7 +20,8 @@ class HeaderControl : public FakeControl {
                 std::intptr_t lParam, std::intptr_t* result) override {
         switch (msg) {
         case wire::HDM_GETITEMCOUNT: *result = static_cast<std::intptr_t>(titles.size()); return true;
-        case wire::HDM_GETITEMA: *result = getItem(desktop, window, wParam, lParam); return true;
+        case wire::HDM_GETITEMA:
+        case wire::HDM_GETITEMW: *result = getItem(desktop, window, wParam, lParam); return true;
         default: return false;
         }
     }

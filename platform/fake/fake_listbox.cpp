@@ -24,7 +24,7 @@ class ListBoxControl : public FakeControl {
         switch (msg) {
         case wire::LB_GETCOUNT: *result = static_cast<std::intptr_t>(items.size()); return true;
         case wire::LB_GETTEXTLEN:
-            *result = data && valid(wParam) ? itemDataSize(desktop, window) : textLength(wParam);
+            *result = data && valid(wParam) ? itemDataSize(desktop, window) : itemLength(desktop, wParam);
             return true;
         case wire::LB_GETTEXT:
             *result = data && valid(wParam) ? putItemData(desktop, window, items[wParam], lParam)
@@ -37,8 +37,8 @@ class ListBoxControl : public FakeControl {
   private:
     bool valid(std::uintptr_t index) const { return index < items.size(); }
 
-    std::intptr_t textLength(std::uintptr_t index) const {
-        return valid(index) ? static_cast<std::intptr_t>(items[index].size()) : wire::LB_ERR;
+    std::intptr_t itemLength(FakeDesktop& desktop, std::uintptr_t index) const {
+        return valid(index) ? fake::textLength(desktop, items[index]) : wire::LB_ERR;
     }
 
     // A bad index writes nothing into the buffer.

@@ -7,7 +7,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -36,7 +36,8 @@ class ListViewControl : public FakeControl {
         case wire::LVM_GETNEXTITEM:
             *result = nextItem(static_cast<std::intptr_t>(wParam), lParam);
             return true;
-        case wire::LVM_GETITEMA: *result = getItem(desktop, window, lParam); return true;
+        case wire::LVM_GETITEMA:
+        case wire::LVM_GETITEMW: *result = getItem(desktop, window, lParam); return true;
         default: return false;
         }
     }
@@ -78,10 +79,11 @@ class ListViewControl : public FakeControl {
             return shared;
         }
         auto key = std::make_pair(row, column);
-        auto it = ownTexts.find(key);
-        if (it != ownTexts.end()) return it->second;
+        auto& cache = desktop.answeringWide() ? ownWideTexts : ownTexts;
+        auto it = cache.find(key);
+        if (it != cache.end()) return it->second;
         RemoteAddr a = ownedCopy(desktop, pid, cell(row, column));
-        ownTexts[key] = a;
+        cache[key] = a;
         return a;
     }
 
@@ -121,6 +123,7 @@ class ListViewControl : public FakeControl {
     ListViewOptions options;
     Hwnd header{};
     std::map<std::pair<std::size_t, std::size_t>, RemoteAddr> ownTexts;
+    std::map<std::pair<std::size_t, std::size_t>, RemoteAddr> ownWideTexts; // UTF-16, for LVM_GETITEMW
     RemoteAddr shared = 0;
 };
 

@@ -6,7 +6,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -25,8 +25,10 @@ class StatusBarControl : public FakeControl {
                 std::intptr_t lParam, std::intptr_t* result) override {
         switch (msg) {
         case wire::SB_GETPARTS: *result = getParts(desktop, window, wParam, lParam); return true;
-        case wire::SB_GETTEXTA: *result = getText(desktop, window, wParam, lParam); return true;
-        case wire::SB_GETTEXTLENGTHA: *result = lengthAndType(wParam & 0xFFFF); return true;
+        case wire::SB_GETTEXTA:
+        case wire::SB_GETTEXTW: *result = getText(desktop, window, wParam, lParam); return true;
+        case wire::SB_GETTEXTLENGTHA:
+        case wire::SB_GETTEXTLENGTHW: *result = lengthAndType(desktop, wParam & 0xFFFF); return true;
         default:
             // WM_GETTEXT and friends read and set the text of part 0.
             if (parts.empty()) return false;
@@ -36,12 +38,13 @@ class StatusBarControl : public FakeControl {
 
   private:
     // LOWORD the text's length, HIWORD its drawing type; 0 for a part the bar does not have.
-    std::intptr_t lengthAndType(std::uintptr_t part) const {
+    std::intptr_t lengthAndType(FakeDesktop& desktop, std::uintptr_t part) const {
         if (part >= parts.size()) return 0;
         if (parts[part] == kWritesNothing) return 0;
         std::uint16_t type = part < types.size() ? types[part] : 0;
-        return static_cast<std::intptr_t>((parts[part].size() & 0xFFFF) |
-                                          (static_cast<std::uint32_t>(type) << 16));
+        return static_cast<std::intptr_t>(
+            (static_cast<std::uint32_t>(textLength(desktop, parts[part])) & 0xFFFF) |
+            (static_cast<std::uint32_t>(type) << 16));
     }
 
     std::intptr_t getParts(FakeDesktop& desktop, FakeWindow& window, std::uintptr_t count,
@@ -68,7 +71,7 @@ class StatusBarControl : public FakeControl {
             RemoteAddr at = addressIn(desktop.pointerBitsOf(window.pid), lParam);
             putRemoteTextUnbounded(desktop, window.pid, "SB_GETTEXTA", parts[part], at);
         }
-        return lengthAndType(part);
+        return lengthAndType(desktop, part);
     }
 
     std::vector<std::string> parts;

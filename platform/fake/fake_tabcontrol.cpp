@@ -5,7 +5,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -22,7 +22,8 @@ class TabControl : public FakeControl {
                 std::intptr_t lParam, std::intptr_t* result) override {
         switch (msg) {
         case wire::TCM_GETITEMCOUNT: *result = static_cast<std::intptr_t>(labels.size()); return true;
-        case wire::TCM_GETITEMA: *result = getItem(desktop, window, wParam, lParam); return true;
+        case wire::TCM_GETITEMA:
+        case wire::TCM_GETITEMW: *result = getItem(desktop, window, wParam, lParam); return true;
         default: return false;
         }
     }

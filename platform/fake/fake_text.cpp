@@ -35,22 +35,27 @@ std::size_t roomAt(FakeDesktop& d, std::uint32_t pid, RemoteAddr addr, std::size
 }
 } // namespace
 
-std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& text, std::intptr_t lParam) {
+std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& stored,
+                           std::intptr_t lParam) {
+    std::size_t unit = 1;
+    const std::string text = answerBytes(d, stored, &unit);
+    const auto length = static_cast<std::intptr_t>(text.size() / unit);
     char* dst = reinterpret_cast<char*>(lParam);
     if (!dst) {
-        d.fault(describe(what, "null text buffer", 0, text.size() + 1));
+        d.fault(describe(what, "null text buffer", 0, text.size() + unit));
         return wire::LB_ERR;
     }
-    std::size_t need = text.size() + 1;
+    std::size_t need = text.size() + unit;
     long room = d.localRoom(dst);
     if (room >= 0 && static_cast<std::size_t>(room) < need) {
         d.fault(describe(what, "text and its NUL overrun the caller's buffer",
                          static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(dst)), need));
         std::memcpy(dst, text.c_str(), static_cast<std::size_t>(room));
-        return static_cast<std::intptr_t>(text.size());
+        return length;
     }
-    std::memcpy(dst, text.c_str(), need);
-    return static_cast<std::intptr_t>(text.size());
+    std::memcpy(dst, text.c_str(), text.size());
+    std::memset(dst + text.size(), 0, unit);
+    return length;
 }
 
 bool holdsItemData(std::uint32_t style, std::uint32_t ownerDrawn, std::uint32_t hasStrings) {
@@ -77,23 +82,26 @@ std::intptr_t putItemData(FakeDesktop& d, const FakeWindow& w, const std::string
     return static_cast<std::intptr_t>(width);
 }
 
-std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& text, std::uintptr_t cap,
+std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& stored, std::uintptr_t cap,
                            std::intptr_t lParam) {
     if (cap == 0) return 0;
+    std::size_t unit = 1;
+    const std::string text = answerBytes(d, stored, &unit);
     char* dst = reinterpret_cast<char*>(lParam);
     if (!dst) {
         d.fault(describe(what, "null text buffer", 0, cap));
         return 0;
     }
     long room = d.localRoom(dst);
-    if (room >= 0 && static_cast<std::uintptr_t>(room) < cap) {
+    if (room >= 0 && static_cast<std::uintptr_t>(room) < cap * unit) {
         d.fault(describe(what, "capacity larger than the caller's buffer",
                          static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(dst)), cap));
-        cap = static_cast<std::uintptr_t>(room);
+        cap = static_cast<std::uintptr_t>(room) / unit;
+        if (cap == 0) return 0;
     }
-    std::size_t n = std::min<std::size_t>(text.size(), cap - 1);
-    std::memcpy(dst, text.data(), n);
-    dst[n] = '\0';
+    std::size_t n = std::min<std::size_t>(text.size() / unit, cap - 1);
+    std::memcpy(dst, text.data(), n * unit);
+    std::memset(dst + n * unit, 0, unit);
     return static_cast<std::intptr_t>(n);
 }
 
@@ -101,7 +109,7 @@ bool answerTextMessage(FakeDesktop& d, FakeWindow& w, std::string* text, std::ui
                        std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
     switch (msg) {
     case wire::WM_GETTEXT: *result = getLocalText(d, "WM_GETTEXT", *text, wParam, lParam); return true;
-    case wire::WM_GETTEXTLENGTH: *result = static_cast<std::intptr_t>(text->size()); return true;
+    case wire::WM_GETTEXTLENGTH: *result = textLength(d, *text); return true;
     case wire::WM_SETTEXT:
         *text = lParam ? reinterpret_cast<const char*>(lParam) : "";
         w.title = *text;
@@ -111,8 +119,10 @@ bool answerTextMessage(FakeDesktop& d, FakeWindow& w, std::string* text, std::ui
     }
 }
 
-void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& stored,
                    RemoteAddr pszText, std::int64_t cchTextMax) {
+    std::size_t unit = 1;
+    const std::string text = answerBytes(d, stored, &unit);
     if (!d.liveRange(pid, pszText, 1)) {
         d.fault(describe(what, "pszText outside the control's process memory", pszText,
                          static_cast<unsigned long long>(cchTextMax)));
@@ -123,14 +133,15 @@ void putRemoteText(FakeDesktop& d, std::uint32_t pid, const char* what, const st
         d.fault(describe(what, "text asked for with no room (cchTextMax <= 0)", pszText, 0));
         return;
     }
-    if (!d.liveRange(pid, pszText, static_cast<std::size_t>(cchTextMax))) {
+    if (!d.liveRange(pid, pszText, static_cast<std::size_t>(cchTextMax) * unit)) {
         d.fault(describe(what, "cchTextMax larger than the block pszText points into", pszText,
                          static_cast<unsigned long long>(cchTextMax)));
         return;
     }
-    std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(cchTextMax - 1));
-    std::string out = text.substr(0, n);
-    d.writeMemory(pid, pszText, out.c_str(), n + 1);
+    std::size_t n = std::min<std::size_t>(text.size() / unit, static_cast<std::size_t>(cchTextMax - 1));
+    std::string out = text.substr(0, n * unit);
+    out.append(unit, '\0');
+    d.writeMemory(pid, pszText, out.data(), out.size());
 }
 
 void putRemoteUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr addr, const void* src,
@@ -147,9 +158,12 @@ void putRemoteUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, Rem
     d.writeMemory(pid, addr, src, n);
 }
 
-void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& text,
+void putRemoteTextUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, const std::string& stored,
                             RemoteAddr addr) {
-    putRemoteUnbounded(d, pid, what, addr, text.c_str(), text.size() + 1);
+    std::size_t unit = 1;
+    std::string text = answerBytes(d, stored, &unit);
+    text.append(unit, '\0');
+    putRemoteUnbounded(d, pid, what, addr, text.data(), text.size());
 }
 
 bool recordAt(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr a, std::size_t n) {
@@ -158,9 +172,12 @@ bool recordAt(FakeDesktop& d, std::uint32_t pid, const char* what, RemoteAddr a,
     return false;
 }
 
-RemoteAddr ownedCopy(FakeDesktop& d, std::uint32_t pid, const std::string& text) {
-    RemoteAddr a = d.allocOwned(pid, text.size() + 1);
-    d.writeMemory(pid, a, text.c_str(), text.size() + 1);
+RemoteAddr ownedCopy(FakeDesktop& d, std::uint32_t pid, const std::string& stored) {
+    std::size_t unit = 1;
+    std::string text = answerBytes(d, stored, &unit);
+    text.append(unit, '\0');
+    RemoteAddr a = d.allocOwned(pid, text.size());
+    d.writeMemory(pid, a, text.data(), text.size());
     return a;
 }
 

@@ -13,6 +13,19 @@
 namespace vantor {
 namespace fake {
 
+// ---- Texts in the form the message being delivered asks for (FakeDesktop::answeringWide) ----------------
+// A stored text as UTF-16: UTF-8 of a Unicode window, code page 932 otherwise (unmappable bytes U+FFFD).
+std::u16string widenCp932(const std::string& text);
+std::u16string wideTextOf(FakeDesktop& d, const std::string& stored);
+// The bytes a message answers for a stored text, without the terminator: UTF-16 units (little-endian) for a
+// wide message, the system's conversion for an ANSI message of a Unicode window, the text itself otherwise;
+// *unit is the size of one character unit (2 or 1).
+std::string answerBytes(FakeDesktop& d, const std::string& stored, std::size_t* unit);
+// The length a length message answers: units of answerBytes.
+std::intptr_t textLength(FakeDesktop& d, const std::string& stored);
+
+// Every helper below writes answerBytes of its text, capacities and lengths counted in units.
+
 // A text message with no capacity (LB_GETTEXT, CB_GETLBTEXT): writes text + NUL at lParam, a buffer of the
 // caller's process. A null buffer, or an allocLocal block too short for it, is a fault (only what fits is
 // written). Returns the text's length.

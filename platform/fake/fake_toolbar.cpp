@@ -6,7 +6,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -22,7 +22,8 @@ class ToolbarControl : public FakeControl {
         switch (msg) {
         case wire::TB_BUTTONCOUNT: *result = static_cast<std::intptr_t>(buttons.size()); return true;
         case wire::TB_GETBUTTON: *result = getButton(desktop, window, wParam, lParam); return true;
-        case wire::TB_GETBUTTONTEXTA: *result = getButtonText(desktop, window, wParam, lParam); return true;
+        case wire::TB_GETBUTTONTEXTA:
+        case wire::TB_GETBUTTONTEXTW: *result = getButtonText(desktop, window, wParam, lParam); return true;
         default: return false;
         }
     }
@@ -67,7 +68,7 @@ class ToolbarControl : public FakeControl {
                 RemoteAddr at = addressIn(desktop.pointerBitsOf(window.pid), lParam);
                 putRemoteTextUnbounded(desktop, window.pid, "TB_GETBUTTONTEXTA", b.text, at);
             }
-            return static_cast<std::intptr_t>(b.text.size());
+            return textLength(desktop, b.text);
         }
         return -1;
     }

@@ -9,7 +9,7 @@
 
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_text.h"
-#include "platform/wire.h"
+#include "platform/wire_wide.h"
 
 namespace vantor {
 namespace fake {
@@ -49,7 +49,8 @@ class TreeViewControl : public FakeControl {
                 std::intptr_t lParam, std::intptr_t* result) override {
         switch (msg) {
         case wire::TVM_GETNEXTITEM: *result = nextItem(desktop, window, wParam, lParam); return true;
-        case wire::TVM_GETITEMA: *result = getItem(desktop, window, lParam); return true;
+        case wire::TVM_GETITEMA:
+        case wire::TVM_GETITEMW: *result = getItem(desktop, window, lParam); return true;
         default: return false;
         }
     }
@@ -121,10 +122,11 @@ class TreeViewControl : public FakeControl {
 
     // The tree view's own copy of an item's text, made once per item.
     RemoteAddr ownText(FakeDesktop& desktop, std::uint32_t pid, int k) {
-        auto it = ownTexts.find(k);
-        if (it != ownTexts.end()) return it->second;
+        std::map<int, RemoteAddr>& cache = desktop.answeringWide() ? ownWideTexts : ownTexts;
+        auto it = cache.find(k);
+        if (it != cache.end()) return it->second;
         RemoteAddr a = ownedCopy(desktop, pid, nodes[static_cast<std::size_t>(k)].text);
-        ownTexts[k] = a;
+        cache[k] = a;
         return a;
     }
 
@@ -159,6 +161,7 @@ class TreeViewControl : public FakeControl {
     TreeViewOptions options;
     std::uint32_t serial;
     std::map<int, RemoteAddr> ownTexts;
+    std::map<int, RemoteAddr> ownWideTexts; // the same texts in UTF-16, for TVM_GETITEMW
 };
 
 } // namespace

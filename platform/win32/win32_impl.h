@@ -39,6 +39,9 @@ bool snapshotCut(Hmenu menu);
 // Why the last menu bar request or snapshot look-up failed; empty when none did.
 const char* snapshotProblem();
 
+// Makes the W API the wide window system (platform/wide_text.h); part of installWin32Platform.
+void installWideWindows();
+
 class WindowSystemWin32 : public WindowSystem {
   public:
     int className(Hwnd w, char* buf, int cap) override;

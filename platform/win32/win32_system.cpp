@@ -33,6 +33,7 @@ bool SystemServicesWin32::replaceFile(const char* source, const char* target) {
 } // namespace win32
 
 void installWin32Platform() {
+    win32::installWideWindows();
     // Stateless objects, made on the first call and kept for the life of the process.
     static win32::WindowSystemWin32 windows;
     static win32::ProcessAccessWin32 processes;

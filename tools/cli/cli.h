@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace vantor {
 namespace cli {
@@ -21,6 +22,11 @@ enum ExitCode : int {
 
 enum class Command { Help, Version, Capture, List };
 
+// capture --format: the report as text (the default), or structured as JSON or CSV.
+enum class Format { Text, Json, Csv };
+// capture --encoding: the text report's and stderr's bytes; JSON and CSV are always UTF-8.
+enum class Encoding { Cp932, Utf8 };
+
 // How capture names its window: exactly one of these.
 enum class Selector { None, Title, Class, Handle };
 
@@ -33,6 +39,8 @@ struct Arguments {
     bool listHandles = false;      // list --handles: each line starts with the window's handle
     bool crossProcess = false;     // capture --cross-process: never read controls inside the target
     bool verbose = false;          // capture --verbose: the path each list view and tree view took, on stderr
+    Format format = Format::Text;
+    Encoding encoding = Encoding::Cp932; // Utf8 for JSON and CSV unless the command line said otherwise
 };
 
 // Parses argv. False with a one-line reason in *error (a static text) when the command line is not
@@ -41,6 +49,13 @@ bool parseArguments(int argc, char** argv, Arguments* out, const char** error);
 
 // Writes the usage text with the exit codes.
 void printUsage(std::FILE* to);
+
+// Messages on stderr: printf-style, in the encoding set (code page 932 bytes as they are, or converted to
+// UTF-8 with window titles and class names). cli_messages.cpp.
+void setMessageEncoding(Encoding encoding);
+void printError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Code page 932 bytes (the report, window titles) as UTF-8, lossless for every text the code page holds.
+std::string utf8FromCodePage(const std::string& bytes);
 
 // The commands; each returns the program's exit code and prints its own error messages to stderr.
 int runCapture(const Arguments& args);

@@ -36,10 +36,57 @@ bool parseHandle(const char* text, std::uint64_t* out) {
     return true;
 }
 
+// --format VALUE and --encoding VALUE; false with the reason for an unknown value or a second one.
+bool parseOutputOption(const char* name, const char* value, bool* formatSeen, bool* encodingSeen,
+                       Arguments* a, const char** error) {
+    const bool format = same(name, "--format");
+    bool& seen = format ? *formatSeen : *encodingSeen;
+    if (seen) {
+        *error = format ? "--format is given twice" : "--encoding is given twice";
+        return false;
+    }
+    seen = true;
+    if (format && same(value, "text")) {
+        a->format = Format::Text;
+    } else if (format && same(value, "json")) {
+        a->format = Format::Json;
+    } else if (format && same(value, "csv")) {
+        a->format = Format::Csv;
+    } else if (!format && same(value, "cp932")) {
+        a->encoding = Encoding::Cp932;
+    } else if (!format && same(value, "utf-8")) {
+        a->encoding = Encoding::Utf8;
+    } else {
+        *error = format ? "--format takes text, json or csv" : "--encoding takes cp932 or utf-8";
+        return false;
+    }
+    return true;
+}
+
+// The combinations of --format and --encoding: JSON and CSV are UTF-8 whatever the code page.
+bool checkOutputOptions(bool encodingSeen, Arguments* a, const char** error) {
+    if (a->format == Format::Text) return true;
+    if (encodingSeen && a->encoding == Encoding::Cp932) {
+        *error = "--format json and --format csv are always UTF-8: leave out --encoding cp932";
+        return false;
+    }
+    a->encoding = Encoding::Utf8;
+    return true;
+}
+
 bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
+    bool formatSeen = false, encodingSeen = false;
     for (int i = 2; i < argc; ++i) {
         const char* name = argv[i];
         Selector selector = Selector::None;
+        if (same(name, "--format") || same(name, "--encoding")) {
+            if (i + 1 >= argc) {
+                *error = "an option of capture is missing its value";
+                return false;
+            }
+            if (!parseOutputOption(name, argv[++i], &formatSeen, &encodingSeen, a, error)) return false;
+            continue;
+        }
         if (same(name, "--cross-process") || same(name, "--verbose")) {
             bool& flag = same(name, "--verbose") ? a->verbose : a->crossProcess;
             if (flag) {
@@ -94,7 +141,7 @@ bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
         *error = "capture needs one of --title, --class, --handle";
         return false;
     }
-    return true;
+    return checkOutputOptions(encodingSeen, a, error);
 }
 
 bool parseList(int argc, char** argv, Arguments* a, const char** error) {
@@ -144,7 +191,8 @@ bool parseArguments(int argc, char** argv, Arguments* out, const char** error) {
 void printUsage(std::FILE* to) {
     std::fputs("usage:\n"
                "  vantor-cli capture (--title TEXT | --class NAME | --handle 0xHEX) [--out FILE]\n"
-               "                     [--cross-process] [--verbose]\n"
+               "                     [--cross-process] [--verbose] [--format text|json|csv]\n"
+               "                     [--encoding cp932|utf-8]\n"
                "      Captures the window as the application's window capture does: the structure report,\n"
                "      then every readable control below the window. The report is written as code page 932\n"
                "      bytes, unchanged (no line-end translation), to FILE or to standard output.\n"
@@ -154,6 +202,9 @@ void printUsage(std::FILE* to) {
                "      msghook.dll when it answers, across processes otherwise (the same report);\n"
                "      --cross-process (or ForceCrossProcess=1 in vantor.ini) always reads them across\n"
                "      processes, --verbose prints the way each one was read to standard error.\n"
+               "      --encoding utf-8 writes the text report and the messages on standard error in UTF-8\n"
+               "      (cp932, the default, writes them as they are). --format json and --format csv are\n"
+               "      always UTF-8 (--encoding cp932 with them is refused).\n"
                "  vantor-cli list [--handles]\n"
                "      One line per row of the application's window list: \"title [class]\", top of the\n"
                "      z-order first; with --handles each line starts with the window's handle.\n"

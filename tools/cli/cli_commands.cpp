@@ -30,12 +30,13 @@ std::uint64_t handleValue(Hwnd w) {
     return static_cast<std::uint64_t>(static_cast<std::uintptr_t>(w));
 }
 
-void describeWindow(Hwnd w, std::FILE* to) {
+// One line of the list of matching windows, on stderr.
+void describeWindow(Hwnd w) {
     char title[kTextBuffer] = "";
     char className[kTextBuffer] = "";
     ws().windowText(w, title, sizeof title);
     ws().className(w, className, sizeof className);
-    std::fprintf(to, "  0x%" PRIX64 " %s [%s]\n", handleValue(w), title, className);
+    printError("  0x%" PRIX64 " %s [%s]\n", handleValue(w), title, className);
 }
 
 // The top-level windows whose whole title (or class name) is the text, in z-order.
@@ -56,7 +57,7 @@ int resolveWindow(const Arguments& args, Hwnd* out) {
     if (args.selector == Selector::Handle) {
         const Hwnd w = static_cast<Hwnd>(static_cast<std::uintptr_t>(args.handle));
         if (!ws().isWindow(w)) {
-            std::fprintf(stderr, "vantor-cli: no window has the handle 0x%" PRIX64 "\n", args.handle);
+            printError("vantor-cli: no window has the handle 0x%" PRIX64 "\n", args.handle);
             return kExitNoWindow;
         }
         *out = w;
@@ -66,15 +67,14 @@ int resolveWindow(const Arguments& args, Hwnd* out) {
     std::vector<Hwnd> found;
     matchingWindows(args, &found);
     if (found.empty()) {
-        std::fprintf(stderr, "vantor-cli: no top-level window has the %s \"%s\"\n", what, args.text);
+        printError("vantor-cli: no top-level window has the %s \"%s\"\n", what, args.text);
         return kExitNoWindow;
     }
     if (found.size() > 1) {
-        std::fprintf(stderr,
-                     "vantor-cli: %u top-level windows have the %s \"%s\"; choose one with --handle:\n",
-                     static_cast<unsigned>(found.size()), what, args.text);
+        printError("vantor-cli: %u top-level windows have the %s \"%s\"; choose one with --handle:\n",
+                   static_cast<unsigned>(found.size()), what, args.text);
         for (Hwnd w : found)
-            describeWindow(w, stderr);
+            describeWindow(w);
         return kExitSeveralWindows;
     }
     *out = found.front();
@@ -137,12 +137,17 @@ class QuietHost : public CommandHost {
 } // namespace
 
 int runCapture(const Arguments& args) {
+    if (args.format != Format::Text) {
+        printError("vantor-cli: --format %s is not available in this build\n",
+                   args.format == Format::Json ? "json" : "csv");
+        return kExitBadArguments;
+    }
     Hwnd window{};
     const int found = resolveWindow(args, &window);
     if (found != kExitOk) return found;
     Output output;
     if (!output.open(args.outPath)) {
-        std::fprintf(stderr, "vantor-cli: cannot create the output file \"%s\"\n", args.outPath);
+        printError("vantor-cli: cannot create the output file \"%s\"\n", args.outPath);
         return kExitOutputNotWritable;
     }
     QuietHost host;
@@ -152,8 +157,8 @@ int runCapture(const Arguments& args) {
     }
     runWindowCapture(window, host);
     if (host.windowGone) {
-        std::fprintf(stderr, "vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
-                     handleValue(window));
+        printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
+                   handleValue(window));
         return kExitNoWindow;
     }
     std::string bytes;
@@ -161,9 +166,10 @@ int runCapture(const Arguments& args) {
         CaptureLock hold;
         if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
     }
+    if (args.encoding == Encoding::Utf8) bytes = utf8FromCodePage(bytes);
     if (!output.write(bytes.data(), bytes.size())) {
-        std::fprintf(stderr, "vantor-cli: writing the report to %s failed\n",
-                     args.outPath != nullptr ? args.outPath : "standard output");
+        printError("vantor-cli: writing the report to %s failed\n",
+                   args.outPath != nullptr ? args.outPath : "standard output");
         return kExitOutputNotWritable;
     }
     return kExitOk;
@@ -187,7 +193,7 @@ int runList(const Arguments& args) {
     }
     clearWindowTree();
     if (std::fwrite(lines.data(), 1, lines.size(), stdout) != lines.size() || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "vantor-cli: writing the list to standard output failed\n");
+        printError("vantor-cli: writing the list to standard output failed\n");
         return kExitOutputNotWritable;
     }
     return kExitOk;

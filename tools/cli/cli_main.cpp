@@ -38,19 +38,20 @@ void settingsPathBesideExe(char* out, std::size_t cap) {
 
 // --verbose: one line per list view and tree view read.
 void printReadPath(Hwnd control, const char* reader, const char* path) {
-    std::fprintf(stderr, "vantor-cli: %s 0x%llX read %s\n", reader,
-                 static_cast<unsigned long long>(static_cast<std::uintptr_t>(control)), path);
+    printError("vantor-cli: %s 0x%llX read %s\n", reader,
+               static_cast<unsigned long long>(static_cast<std::uintptr_t>(control)), path);
 }
 
 // --verbose: why a menu bar was written as failureLine.
 void printMenuProblem(Hwnd window, const char* reason) {
-    std::fprintf(stderr, "vantor-cli: menu bar of 0x%llX not read: %s\n",
-                 static_cast<unsigned long long>(static_cast<std::uintptr_t>(window)), reason);
+    printError("vantor-cli: menu bar of 0x%llX not read: %s\n",
+               static_cast<unsigned long long>(static_cast<std::uintptr_t>(window)), reason);
 }
 
 int run(const Arguments& args) {
     // The engine's default user interface shows nothing, which is what a console program wants.
     installWin32Platform();
+    setMessageEncoding(args.encoding);
     createCaptureState();
     char settingsPath[MAX_PATH * 2 + 16];
     settingsPathBesideExe(settingsPath, sizeof settingsPath);

@@ -11,6 +11,7 @@ namespace specimen {
 // What the command line asked for; counts are totals (see specimen_contents.h), times in milliseconds,
 // -1 where the option was not given.
 struct Options {
+    bool unicodeWindow; // --unicode-window: also the Unicode window (specimen_unicode.h)
     int rows;
     int columns; // list-view columns: kListViewColumnCount (default) or kListViewMaxColumns
     int treeItems;
@@ -30,6 +31,7 @@ extern Options options;
 
 // Parses argv (code page 932 texts) into out, starting from the defaults; returns false for an unknown
 // option, a missing value, a value that is not a non-negative number, or --columns other than 3 or 4.
+// --unicode-window takes no value.
 bool parseOptions(int argc, char** argv, Options* out);
 
 // Window classes: each registers its class with the instance; false when registration fails.
@@ -40,6 +42,9 @@ bool registerGridClass(HINSTANCE instance); // the self-drawn control with acces
 
 // Creates the top-level window with all its children and its menu bar; null on failure.
 HWND createMainWindow(HINSTANCE instance);
+// The Unicode window with its children (its class registered first), shown; null on failure
+// (specimen_unicode.cpp).
+HWND createUnicodeWindow(HINSTANCE instance);
 
 // Builders for the controls' contents (specimen_controls.cpp).
 HMENU buildMenuBar();

@@ -17,7 +17,8 @@
 namespace vantor {
 namespace specimen {
 
-Options options = {kListViewDefaultRows,
+Options options = {false,
+                   kListViewDefaultRows,
                    kListViewColumnCount,
                    kTreeDefaultItems,
                    kToolbarDefaultButtons,
@@ -63,6 +64,10 @@ bool parseOptions(int argc, char** argv, Options* out) {
     Options parsed = *out;
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
+        if (strcmp(name, "--unicode-window") == 0) {
+            parsed.unicodeWindow = true;
+            continue; // the one option without a value
+        }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = false;
         if (strcmp(name, "--rows") == 0) {
@@ -93,7 +98,7 @@ bool parseOptions(int argc, char** argv, Options* out) {
             if (ok) parsed.title = value;
         }
         if (!ok) return false;
-        ++i; // every option takes one value
+        ++i; // every other option takes one value
     }
     *out = parsed;
     return true;
@@ -122,6 +127,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     if (window == nullptr) return kExitStartFailed;
     ShowWindow(window, show == 0 ? SW_SHOWNORMAL : show);
     UpdateWindow(window);
+    if (options.unicodeWindow && createUnicodeWindow(instance) == nullptr) return kExitStartFailed;
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
