@@ -1,11 +1,13 @@
 // The output pane: creation and look, the subclass procedure with the right-button edit menu and the edit
 // commands, the jump to a report line for the section buttons, showing a report and saving the text.
-// Threads: the user-interface thread only.
+// Threads: the user-interface thread, and each pane control's own thread (its window procedure, its keys,
+// its destruction once replaced).
 #include "app/panes/output_pane.h"
 
 #include <richedit.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -13,6 +15,7 @@
 #include "app/commands.h"
 #include "app/file_replace.h"
 #include "app/resource.h"
+#include "app/scoped_win.h"
 #include "app/settings.h"
 #include "app/panes/pane_rules.h"
 #include "app/panes/split_pane.h"
@@ -23,7 +26,10 @@ namespace vantor {
 
 namespace {
 
-WNDPROC originalOutputProc = nullptr;
+// Set by every pane's thread, always to the same class procedure.
+std::atomic<WNDPROC> originalOutputProc{nullptr};
+// Posted to a replaced pane: it destroys itself and its thread ends (retirePane).
+constexpr UINT kRetirePane = WM_APP + 0x50;
 constexpr COLORREF kBackground = RGB(230, 230, 220);
 constexpr WPARAM kTextLimitMargin = 65536;
 
@@ -69,12 +75,16 @@ void showEditMenu(HWND pane) {
 LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_RBUTTONUP: showEditMenu(pane); return 1;
+    case kRetirePane:
+        DestroyWindow(pane);
+        PostQuitMessage(0);
+        return 0;
     case WM_COMMAND:
         if (runEditCommand(pane, wParam)) return 1;
         break;
     default: break;
     }
-    return CallWindowProcA(originalOutputProc, pane, message, wParam, lParam);
+    return CallWindowProcA(originalOutputProc.load(), pane, message, wParam, lParam);
 }
 
 // The text the last publication put into the pane, and the report's byte it begins at (above 0 once
@@ -157,8 +167,19 @@ void appendTail(const char* tail, bool follow) {
 // Wine's rich edit takes time growing with the square of the text it deletes (a 100 KB pane took 6 s to
 // empty with WM_SETTEXT, and deleting from the end in pieces still about 1 s), while destroying the control
 // took 25 ms. A pane holding more than a little text is therefore emptied by putting a new, empty control
-// in its place: emptying then costs next to nothing, whatever the pane held.
+// in its place: emptying then costs next to nothing, whatever the pane held. The old control is destroyed
+// by its own thread, after this returns (retirePane).
 constexpr LRESULT kEmptyInPlaceChars = 4096; // emptied in place within about 10 ms
+
+// Destroying a rich edit is one call that takes about 0.5 s per MB of text and cannot be split (deleting
+// its text first costs far more), so it must not run on this thread. Each pane control therefore belongs to
+// a thread of its own (createOutputPane): the replaced control is hidden, taken out of the pane's place (id
+// 0, so that the pane's id names the new control only) and told to destroy itself; its thread then ends.
+void retirePane(HWND old) {
+    SetWindowLongPtrA(old, GWLP_ID, 0);
+    ShowWindow(old, SW_HIDE);
+    PostMessageA(old, kRetirePane, 0, 0);
+}
 
 void emptyPane() {
     HWND old = appWindows.outputPane;
@@ -177,8 +198,8 @@ void emptyPane() {
     SetWindowPos(fresh, old, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     const bool focused = GetFocus() == old;
     appWindows.outputPane = fresh;
-    DestroyWindow(old);
     if (focused) SetFocus(fresh);
+    retirePane(old);
 }
 
 // Drops the head of a monitoring report from the pane, whole lines, so that it keeps about
@@ -244,21 +265,67 @@ void showReportPart(const char* text, std::size_t length, std::size_t from) {
 
 } // namespace
 
-HWND createOutputPane() {
-    LoadLibraryA("RICHED32.DLL");
-    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                                0, 0, 0, 0, appWindows.rightPane,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
-                                moduleInstance, nullptr);
+namespace {
+
+HWND makePaneControl(HWND parent) {
+    HWND pane =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
+                        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                            ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
+                        moduleInstance, nullptr);
     if (pane == nullptr) return nullptr;
     applyOutputFormat(pane);
     // Link notifications, so that a Ctrl-click on a detected address can open it (app/main_window.cpp).
     SendMessageA(pane, EM_SETEVENTMASK, 0, SendMessageA(pane, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
-    originalOutputProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc)));
+    originalOutputProc.store(reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc))));
     return pane;
+}
+
+struct PaneStart {
+    HWND parent;
+    HANDLE ready;
+    HWND pane; // the control made, or null
+};
+
+// A pane's thread: makes the control, then serves its messages until the control is retired. Keys pressed
+// in the pane come to this thread, so the main window's accelerators are translated here as well, for the
+// main window (as the main loop does for its own windows).
+DWORD WINAPI paneThread(void* param) {
+    PaneStart* start = static_cast<PaneStart*>(param);
+    HWND parent = start->parent;
+    HWND pane = makePaneControl(parent);
+    start->pane = pane;
+    SetEvent(start->ready); // start is the creator's, and gone from here on
+    if (pane == nullptr) return 0;
+    HACCEL keys = LoadAcceleratorsA(moduleInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    HWND main = GetAncestor(parent, GA_ROOT);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (keys != nullptr && TranslateAcceleratorA(main, keys, &msg) != 0) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+} // namespace
+
+HWND createOutputPane() {
+    LoadLibraryA("RICHED32.DLL");
+    PaneStart start{appWindows.rightPane, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+    ScopedHandle ready(start.ready);
+    if (!ready) return nullptr;
+    ScopedHandle thread(CreateThread(nullptr, 0, paneThread, &start, 0, nullptr));
+    if (!thread) return nullptr;
+    // The control's creation sends messages to its parent, a window of this thread: they are served while
+    // waiting.
+    while (MsgWaitForMultipleObjects(1, &start.ready, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return start.pane;
 }
 
 void applyOutputFormat(HWND pane) {
