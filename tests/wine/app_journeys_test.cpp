@@ -201,6 +201,40 @@ TEST(AppJourneys, MonitoringForAWhileThenAnotherWindowReplacesThePaneWhileTheUiA
     EXPECT_TRUE(paneShows(vantor, otherReport, 120000));
 }
 
+// A large pane replaced by another window's report: the replaced control is destroyed by a thread of its own
+// (destroying a 1 MB rich edit takes some 0.5 s), never by the user-interface thread, and it goes, thread
+// and all, once the new report is in; the new control has a thread of its own too.
+TEST(AppJourneys, AReplacedLargePaneGoesWithItsOwnThread) {
+    Specimen big, other;
+    ASSERT_TRUE(big.start("--rows 3000"));
+    ASSERT_TRUE(other.start("--rows 3 --title \"Third Specimen\""));
+    const std::string bigReport = engineReportOf(big.window);
+    const std::string otherReport = engineReportOf(other.window);
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("journey-replaced-pane")));
+    ASSERT_TRUE(toFront(vantor));
+    ASSERT_TRUE(clickRow(vantor, vantor.rowOf(kSpecimenRow)));
+    ASSERT_TRUE(paneShows(vantor, bigReport, 60000));
+    HWND old = vantor.currentPane();
+    const DWORD uiThread = GetWindowThreadProcessId(vantor.main, nullptr);
+    const DWORD oldThread = GetWindowThreadProcessId(old, nullptr);
+    EXPECT_NE(oldThread, uiThread);
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, oldThread);
+    ASSERT_NE(thread, nullptr);
+
+    ASSERT_TRUE(clickRow(vantor, vantor.rowOf("Third Specimen [VantorSpecimen]")));
+    EXPECT_TRUE(paneShows(vantor, otherReport, 20000)) << vantor.paneText().size() << " bytes in the pane";
+    HWND now = vantor.currentPane();
+    EXPECT_NE(now, old);
+    const DWORD nowThread = GetWindowThreadProcessId(now, nullptr);
+    EXPECT_NE(nowThread, uiThread);
+    EXPECT_NE(nowThread, oldThread);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(old); }, 30000));
+    EXPECT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_EQ(vantor.exitByMenu(), 0);
+}
+
 // Accelerators are the main window's: F4 refreshes the list and F5 captures the current window again with
 // the focus in the list and in the pane (before, the focused child got the command and dropped it).
 TEST(AppJourneys, F4AndF5WorkWithTheFocusInTheListAndInThePane) {
