@@ -200,6 +200,73 @@ LONG charsOf(HWND pane) {
     return static_cast<LONG>(SendMessageA(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
 }
 
+// A rich edit made by a thread of its own, which serves its messages and destroys it when told.
+struct OwnThreadPane {
+    HWND parent;
+    HANDLE ready;
+    HWND pane;
+};
+
+const UINT kDestroyYourself = WM_APP + 1;
+
+DWORD WINAPI ownThread(void* p) {
+    OwnThreadPane* start = static_cast<OwnThreadPane*>(p);
+    HWND pane = makePane(start->parent);
+    start->pane = pane;
+    SetEvent(start->ready);
+    MSG m;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+        if (m.message == kDestroyYourself) {
+            DestroyWindow(pane);
+            break;
+        }
+        DispatchMessageA(&m);
+    }
+    return 0;
+}
+
+HWND paneOnOwnThread(HWND parent, HANDLE* thread) {
+    OwnThreadPane start{parent, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+    *thread = CreateThread(nullptr, 0, ownThread, &start, 0, nullptr);
+    while (MsgWaitForMultipleObjects(1, &start.ready, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG m;
+        PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(start.ready);
+    return start.pane;
+}
+
+// The main thread's longest gap between two turns of its loop while another thread destroys its pane, and
+// while it fills a second pane of a third thread meanwhile.
+void destroyedByOwnThread(HWND top, const std::string& text) {
+    HANDLE oldThread = nullptr, newThread = nullptr;
+    HWND old = paneOnOwnThread(top, &oldThread);
+    double t0 = nowMs();
+    fill(old, text, true);
+    std::printf("  own thread: filled in %.0f ms\n", nowMs() - t0);
+    HWND fresh = paneOnOwnThread(top, &newThread);
+    ShowWindow(old, SW_HIDE);
+    t0 = nowMs();
+    PostMessageA(old, kDestroyYourself, 0, 0);
+    double worst = 0, last = nowMs();
+    int turns = 0;
+    while (WaitForSingleObject(oldThread, 0) == WAIT_TIMEOUT) {
+        pump();
+        SendMessageA(fresh, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("x\r\n"));
+        const double now = nowMs();
+        worst = std::max(worst, now - last);
+        last = now;
+        ++turns;
+        Sleep(1);
+    }
+    std::printf("  own thread: destroyed in %.0f ms; %d turns of this thread meanwhile, longest %.1f ms\n",
+                nowMs() - t0, turns, worst);
+    CloseHandle(oldThread);
+    PostMessageA(fresh, kDestroyYourself, 0, 0);
+    WaitForSingleObject(newThread, INFINITE);
+    CloseHandle(newThread);
+}
+
 void emptying(int rows) {
     LoadLibraryA("RICHED32.DLL");
     HWND top = CreateWindowA("STATIC", "rich edit", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr,
@@ -213,6 +280,7 @@ void emptying(int rows) {
         {"start, pieces of 16384", false, true, 16384, true, false},
     };
     std::printf("%d rows, %zu bytes\n", rows, text.size());
+    destroyedByOwnThread(top, text);
     for (const Variant& v : variants) {
         HWND pane = makePane(top);
         if (v.undoOff) SendMessageA(pane, EM_SETUNDOLIMIT, 0, 0);
