@@ -175,9 +175,11 @@ constexpr LRESULT kEmptyInPlaceChars = 4096; // emptied in place within about 10
 // its text first costs far more), so it must not run on this thread. Each pane control therefore belongs to
 // a thread of its own (createOutputPane): the replaced control is hidden, taken out of the pane's place (id
 // 0, so that the pane's id names the new control only) and told to destroy itself; its thread then ends.
+HWND createPaneAt(const RECT& place);
+
 void retirePane(HWND old) {
     SetWindowLongPtrA(old, GWLP_ID, 0);
-    ShowWindow(old, SW_HIDE);
+    ShowWindowAsync(old, SW_HIDE); // by its own thread: this one does not wait for it
     PostMessageA(old, kRetirePane, 0, 0);
 }
 
@@ -187,15 +189,15 @@ void emptyPane() {
         SetWindowTextA(old, "");
         return;
     }
-    HWND fresh = createOutputPane();
+    // Made in the old control's place: moving it there afterwards held this thread for 25 to 80 ms.
+    RECT r{};
+    GetWindowRect(old, &r);
+    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&r), 2);
+    HWND fresh = createPaneAt(r);
     if (fresh == nullptr) {
         SetWindowTextA(old, "");
         return;
     }
-    RECT r{};
-    GetWindowRect(old, &r);
-    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&r), 2);
-    SetWindowPos(fresh, old, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     const bool focused = GetFocus() == old;
     appWindows.outputPane = fresh;
     if (focused) SetFocus(fresh);
@@ -267,13 +269,13 @@ void showReportPart(const char* text, std::size_t length, std::size_t from) {
 
 namespace {
 
-HWND makePaneControl(HWND parent) {
-    HWND pane =
-        CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
-                        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                            ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
-                        moduleInstance, nullptr);
+HWND makePaneControl(HWND parent, const RECT& place) {
+    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
+                                moduleInstance, nullptr);
     if (pane == nullptr) return nullptr;
     applyOutputFormat(pane);
     // Link notifications, so that a Ctrl-click on a detected address can open it (app/main_window.cpp).
@@ -285,6 +287,7 @@ HWND makePaneControl(HWND parent) {
 
 struct PaneStart {
     HWND parent;
+    RECT place; // in the parent's client coordinates
     HANDLE ready;
     HWND pane; // the control made, or null
 };
@@ -295,7 +298,7 @@ struct PaneStart {
 DWORD WINAPI paneThread(void* param) {
     PaneStart* start = static_cast<PaneStart*>(param);
     HWND parent = start->parent;
-    HWND pane = makePaneControl(parent);
+    HWND pane = makePaneControl(parent, start->place);
     start->pane = pane;
     SetEvent(start->ready); // start is the creator's, and gone from here on
     if (pane == nullptr) return 0;
@@ -310,11 +313,9 @@ DWORD WINAPI paneThread(void* param) {
     return 0;
 }
 
-} // namespace
-
-HWND createOutputPane() {
+HWND createPaneAt(const RECT& place) {
     LoadLibraryA("RICHED32.DLL");
-    PaneStart start{appWindows.rightPane, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+    PaneStart start{appWindows.rightPane, place, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
     ScopedHandle ready(start.ready);
     if (!ready) return nullptr;
     ScopedHandle thread(CreateThread(nullptr, 0, paneThread, &start, 0, nullptr));
@@ -326,6 +327,12 @@ HWND createOutputPane() {
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     return start.pane;
+}
+
+} // namespace
+
+HWND createOutputPane() {
+    return createPaneAt(RECT{0, 0, 0, 0});
 }
 
 void applyOutputFormat(HWND pane) {
