@@ -28,7 +28,7 @@ namespace {
 
 // Set by every pane's thread, always to the same class procedure.
 std::atomic<WNDPROC> originalOutputProc{nullptr};
-// Posted to a replaced pane: it destroys itself and its thread ends (retirePane).
+// Posted to a replaced pane: it destroys itself (retirePane).
 constexpr UINT kRetirePane = WM_APP + 0x50;
 constexpr COLORREF kBackground = RGB(230, 230, 220);
 constexpr WPARAM kTextLimitMargin = 65536;
@@ -75,10 +75,7 @@ void showEditMenu(HWND pane) {
 LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_RBUTTONUP: showEditMenu(pane); return 1;
-    case kRetirePane:
-        DestroyWindow(pane);
-        PostQuitMessage(0);
-        return 0;
+    case kRetirePane: DestroyWindow(pane); return 0;
     case WM_COMMAND:
         if (runEditCommand(pane, wParam)) return 1;
         break;
@@ -292,40 +289,70 @@ struct PaneStart {
     HWND pane; // the control made, or null
 };
 
-// A pane's thread: makes the control, then serves its messages until the control is retired. Keys pressed
-// in the pane come to this thread, so the main window's accelerators are translated here as well, for the
-// main window (as the main loop does for its own windows).
+// Posted to a pane thread (no window): make a control as the PaneStart at lParam says.
+constexpr UINT kMakePane = WM_APP + 0x51;
+
+// A pane thread: makes controls when asked and serves their messages, for as long as the program runs (a
+// thread that ended took with it the window through which Wine's rich edit puts copied text on the
+// clipboard, and no control of another thread could copy any more). Keys pressed in a pane come to this
+// thread, so the main window's accelerators are translated here as well, for the main window (as the main
+// loop does for its own windows).
 DWORD WINAPI paneThread(void* param) {
-    PaneStart* start = static_cast<PaneStart*>(param);
-    HWND parent = start->parent;
-    HWND pane = makePaneControl(parent, start->place);
-    start->pane = pane;
-    SetEvent(start->ready); // start is the creator's, and gone from here on
-    if (pane == nullptr) return 0;
-    HACCEL keys = LoadAcceleratorsA(moduleInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    HWND main = GetAncestor(parent, GA_ROOT);
     MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the message queue, before anything is posted to it
+    SetEvent(static_cast<HANDLE>(param));
+    HACCEL keys = LoadAcceleratorsA(moduleInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (keys != nullptr && TranslateAcceleratorA(main, keys, &msg) != 0) continue;
+        if (msg.hwnd == nullptr && msg.message == kMakePane) {
+            PaneStart* start = reinterpret_cast<PaneStart*>(msg.lParam);
+            start->pane = makePaneControl(start->parent, start->place);
+            SetEvent(start->ready); // start is the creator's, and gone from here on
+            continue;
+        }
+        HWND main = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (keys != nullptr && main != nullptr && TranslateAcceleratorA(main, keys, &msg) != 0) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return 0;
 }
 
-HWND createPaneAt(const RECT& place) {
-    LoadLibraryA("RICHED32.DLL");
-    PaneStart start{appWindows.rightPane, place, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
-    ScopedHandle ready(start.ready);
-    if (!ready) return nullptr;
-    ScopedHandle thread(CreateThread(nullptr, 0, paneThread, &start, 0, nullptr));
-    if (!thread) return nullptr;
-    // The control's creation sends messages to its parent, a window of this thread: they are served while
-    // waiting.
-    while (MsgWaitForMultipleObjects(1, &start.ready, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+// Waits for event, serving the messages sent to this thread meanwhile (a control's creation sends messages
+// to its parent, a window of this thread).
+void waitServingSent(HANDLE event) {
+    while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+}
+
+// Two pane threads, taken in turn: the thread of a replaced control destroys it while the other makes and
+// serves the new one.
+DWORD paneThreads[2] = {0, 0};
+int nextPaneThread = 0;
+
+DWORD paneThreadId(int index) {
+    if (paneThreads[index] == 0) {
+        ScopedHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!started) return 0;
+        DWORD id = 0;
+        ScopedHandle thread(CreateThread(nullptr, 0, paneThread, started.get(), 0, &id));
+        if (!thread) return 0;
+        WaitForSingleObject(started.get(), INFINITE);
+        paneThreads[index] = id;
+    }
+    return paneThreads[index];
+}
+
+HWND createPaneAt(const RECT& place) {
+    LoadLibraryA("RICHED32.DLL");
+    const DWORD thread = paneThreadId(nextPaneThread);
+    if (thread == 0) return nullptr;
+    PaneStart start{appWindows.rightPane, place, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+    ScopedHandle ready(start.ready);
+    if (!ready || !PostThreadMessageA(thread, kMakePane, 0, reinterpret_cast<LPARAM>(&start))) return nullptr;
+    waitServingSent(start.ready);
+    nextPaneThread = 1 - nextPaneThread;
     return start.pane;
 }
 
