@@ -1,7 +1,7 @@
 // The output pane: creation and look, the subclass procedure with the right-button edit menu and the edit
 // commands, the jump to a report line for the section buttons, showing a report and saving the text.
-// Threads: the user-interface thread, and each pane control's own thread (its window procedure, its keys,
-// its destruction once replaced).
+// Threads: the user-interface thread, and the two pane threads that own the controls (their window
+// procedure, their keys, their destruction once replaced).
 #include "app/panes/output_pane.h"
 
 #include <richedit.h>
@@ -165,13 +165,13 @@ void appendTail(const char* tail, bool follow) {
 // empty with WM_SETTEXT, and deleting from the end in pieces still about 1 s), while destroying the control
 // took 25 ms. A pane holding more than a little text is therefore emptied by putting a new, empty control
 // in its place: emptying then costs next to nothing, whatever the pane held. The old control is destroyed
-// by its own thread, after this returns (retirePane).
+// by its thread, after this returns (retirePane).
 constexpr LRESULT kEmptyInPlaceChars = 4096; // emptied in place within about 10 ms
 
 // Destroying a rich edit is one call that takes about 0.5 s per MB of text and cannot be split (deleting
-// its text first costs far more), so it must not run on this thread. Each pane control therefore belongs to
-// a thread of its own (createOutputPane): the replaced control is hidden, taken out of the pane's place (id
-// 0, so that the pane's id names the new control only) and told to destroy itself; its thread then ends.
+// its text first costs far more), so it must not run on this thread. The controls therefore belong to pane
+// threads (createPaneAt): the replaced control is taken out of the pane's place (id 0, so that the pane's
+// id names the new control only), and its thread hides and destroys it.
 HWND createPaneAt(const RECT& place);
 
 void retirePane(HWND old) {
@@ -292,11 +292,11 @@ struct PaneStart {
 // Posted to a pane thread (no window): make a control as the PaneStart at lParam says.
 constexpr UINT kMakePane = WM_APP + 0x51;
 
-// A pane thread: makes controls when asked and serves their messages, for as long as the program runs (a
-// thread that ended took with it the window through which Wine's rich edit puts copied text on the
-// clipboard, and no control of another thread could copy any more). Keys pressed in a pane come to this
-// thread, so the main window's accelerators are translated here as well, for the main window (as the main
-// loop does for its own windows).
+// A pane thread: makes controls when asked and serves their messages, for as long as the program runs (with
+// a thread per control that ended with it, no control could copy to the clipboard once the first such
+// thread had ended: the copy apparently goes through a window of the thread that copied first). Keys pressed
+// in a pane come to this thread, so the main window's accelerators are translated here as well, for the main
+// window (as the main loop does for its own windows).
 DWORD WINAPI paneThread(void* param) {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the message queue, before anything is posted to it
