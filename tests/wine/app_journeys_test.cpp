@@ -1,6 +1,7 @@
 // vantor.exe end to end as a user drives it, with real key presses and mouse clicks (SendInput through the
 // display) rather than commands posted to its windows: monitoring for a while, then another window's row
-// clicked (the pane replaced while the user interface keeps answering, and followed during monitoring);
+// clicked (the pane replaced while the user interface keeps answering, and followed during monitoring); a
+// large pane replaced (the old control destroyed by another thread, the new one copying to the clipboard);
 // F4 and F5 with the keyboard focus in the window list and in the output pane; the last section of the
 // specimen's report reached through the section toolbar's ">>" menu; the stop question answered No; a second
 // start while the first copy is minimised.
