@@ -52,9 +52,13 @@ DWORD WINAPI walkThread(void* param) {
             job->found = true;
         }
         if (job->answer == 0) {
+            // The object is the target's first answer: the walk's first call waits a whole time-out.
+            InterlockedExchange64(&job->answered, static_cast<LONG64>(GetTickCount64()));
+            AccessibleLimits limits = job->limits;
+            limits.waitedMs = 0;
             AccessibleObjects nodes(false);
             nodes.noteAnswers(&job->answered);
-            walkAccessible(nodes, reinterpret_cast<AccessibleNodes::Node>(root), job->limits, &job->tree,
+            walkAccessible(nodes, reinterpret_cast<AccessibleNodes::Node>(root), limits, &job->tree,
                            &job->guard);
         }
         root->Release();
