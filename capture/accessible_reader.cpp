@@ -15,11 +15,17 @@ namespace {
 
 std::atomic<bool> allowedFlag{true};
 
+// The whole read's bound, a last resort: a target that keeps answering is read whole, item by item, and a
+// minute holds the item bound's worth of items at a few milliseconds each, while a target that answers
+// but crawls cannot keep a capture waiting for many minutes.
+constexpr std::uint64_t kAccessibleReadMs = 60000;
+
 // The in-target path: the whole tree walked by the target and handed out in chunks. False when the first
 // chunk does not come or hold up (nothing is kept then); a later chunk that fails keeps the items so far
 // (*whole stays false, and the caller reads the rest across processes).
+// *answered is when the last chunk came.
 bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t start, AccessibleTree* out,
-                  bool* whole) {
+                  bool* whole, std::uint64_t* answered) {
     *whole = false;
     BulkSession session(window);
     if (!session.open()) return false;
@@ -30,6 +36,7 @@ bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t sta
         BulkChunk chunk;
         const bool first = q.from == 0;
         if (!session.accessibleChunk(q, before, limits.maxDepth, &chunk)) return !first;
+        *answered = bulkNowMs();
         // The item count stays that of the first answer, and within the bound the program walks with.
         if (static_cast<std::uint32_t>(chunk.rows) > limits.maxItems || (!first && chunk.rows != q.rows))
             return !first;
@@ -42,7 +49,8 @@ bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t sta
             return true;
         }
         if (chunk.status == wire::kBulkGone) return !first;
-        // A target that hands its chunks out slowly is held to the same bound as a walk.
+        // Each chunk is asked for with the message time-out; a target that hands its chunks out slowly is
+        // held to the same overall bound as a walk.
         if (bulkNowMs() - start >= limits.maxMs) {
             out->cut |= kAccessibleCutTime;
             *whole = true;
@@ -69,7 +77,8 @@ bool accessibilityAllowed() {
 
 AccessibleLimits accessibleLimits() {
     AccessibleLimits limits;
-    limits.maxMs = kMessageTimeoutMs;
+    limits.idleMs = kMessageTimeoutMs;
+    limits.maxMs = kAccessibleReadMs;
     return limits;
 }
 
@@ -78,17 +87,21 @@ bool readAccessible(Hwnd window, AccessibleModel* out) {
     if (!accessibilityAllowed()) return false;
     if (accessibility().ask(window) != AccessibleAnswer::Object) return false;
     const AccessibleLimits limits = accessibleLimits();
-    // One time bound for the whole read: what the target's side took is not given again to the walk across
-    // processes (a target that did not answer in time is likely not to answer that walk either).
+    // The bounds are shared by the whole read: the walk across processes gets what is left of the overall
+    // bound, and its first answer is waited for only as long as the target's last answer (the object, or
+    // the last chunk) leaves of one time-out: a target that stopped answering inside is not waited for
+    // again.
     const std::uint64_t start = bulkNowMs();
+    std::uint64_t answered = start;
     AccessibleLimits rest = limits;
     auto remaining = [&]() {
-        const std::uint64_t spent = bulkNowMs() - start;
-        rest.maxMs = spent < limits.maxMs ? limits.maxMs - spent : 0;
-        return rest.maxMs > 0;
+        const std::uint64_t now = bulkNowMs();
+        rest.maxMs = now - start < limits.maxMs ? limits.maxMs - (now - start) : 0;
+        rest.waitedMs = now - answered;
+        return rest.maxMs > 0 && rest.waitedMs < limits.idleMs;
     };
     bool whole = false;
-    if (readInTarget(window, limits, start, &out->tree, &whole)) {
+    if (readInTarget(window, limits, start, &out->tree, &whole, &answered)) {
         if (whole) {
             reportReadPath(window, "accessible", ReadPath::Bulk);
             return true;

@@ -18,7 +18,8 @@ namespace vantor {
 void setAccessibilityAllowed(bool allowed);
 bool accessibilityAllowed();
 
-// The bounds of every walk: depth, items and time (one message time-out).
+// The bounds of every walk: depth, items, the wait for one answer (one message time-out) and the whole
+// read's time (a last resort, far longer).
 AccessibleLimits accessibleLimits();
 
 // One window's accessible section: the items read and why the tree was cut (kAccessibleCut* bits).

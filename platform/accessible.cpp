@@ -1,6 +1,7 @@
 // The walk over an accessible tree and the seam in use (see platform/accessible.h).
 #include "platform/accessible.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace vantor {
@@ -17,11 +18,39 @@ class AbsentAccessibility : public Accessibility {
 AbsentAccessibility absent;
 Accessibility* current = &absent;
 
-// A node whose children are being walked, and the next of them.
+// A node whose children are being walked: its child count, the batch of children in hand and the next of
+// them.
 struct Frame {
     AccessibleNodes::Node node = 0;
-    std::vector<AccessibleNodes::Child> children;
+    std::size_t count = 0;
+    std::size_t asked = 0; // positions asked for so far
+    std::vector<AccessibleNodes::Child> batch;
     std::size_t next = 0;
+};
+
+// The waits for the source's answers: late once one answer took the idle bound or longer (the first one
+// less what was waited before the walk).
+class Pace {
+  public:
+    Pace(AccessibleNodes& nodes, const AccessibleLimits& limits)
+        : nodes_(nodes), idle_(limits.idleMs), start_(nodes.nowMs()), last_(start_),
+          wait_(limits.waitedMs < limits.idleMs ? limits.idleMs - limits.waitedMs : 0) {}
+    void answered() {
+        const std::uint64_t now = nodes_.nowMs();
+        if (now - last_ >= wait_) late_ = true;
+        last_ = now;
+        wait_ = idle_;
+    }
+    bool late() const { return late_; }
+    std::uint64_t elapsed() { return nodes_.nowMs() - start_; }
+
+  private:
+    AccessibleNodes& nodes_;
+    std::uint64_t idle_;
+    std::uint64_t start_;
+    std::uint64_t last_;
+    std::uint64_t wait_;
+    bool late_ = false;
 };
 
 } // namespace
@@ -36,33 +65,55 @@ void setAccessibility(Accessibility* a) {
 
 void walkAccessible(AccessibleNodes& nodes, AccessibleNodes::Node root, const AccessibleLimits& limits,
                     AccessibleTree* out, std::mutex* guard) {
-    const std::uint64_t start = nodes.nowMs();
+    Pace pace(nodes, limits);
     // Every object received stays held until the end, so that no identity is taken by a new object while
     // the walk still compares against it.
     std::vector<AccessibleNodes::Node> held;
+    // An object's identity is asked of its proxy on this side: not counted as the target's answer.
     std::unordered_set<std::uintptr_t> seen{nodes.identity(root)};
     std::vector<Frame> stack(1);
     stack.back().node = root;
     std::uint32_t cut = 0;
     std::size_t count = 0;
-    if (!nodes.children(root, &stack.back().children)) cut |= kAccessibleCutFailed;
-    for (const AccessibleNodes::Child& c : stack.back().children)
-        if (c.node != 0) held.push_back(c.node);
+    if (!nodes.childCount(root, &stack.back().count)) cut |= kAccessibleCutFailed;
+    pace.answered();
     while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        if (nodes.nowMs() - start >= limits.maxMs) {
+        // A source that keeps answering is read whole; one that stopped, or a walk past the overall bound,
+        // ends here.
+        if (pace.late() || pace.elapsed() >= limits.maxMs) {
             cut |= kAccessibleCutTime;
             break;
+        }
+        Frame& frame = stack.back();
+        if (frame.next == frame.batch.size()) {
+            if (frame.asked >= frame.count) {
+                stack.pop_back();
+                continue;
+            }
+            // The next batch of children, so that a large group is read answer by answer.
+            const std::size_t from = frame.asked;
+            const std::size_t most = std::min(kAccessibleChildBatch, frame.count - from);
+            frame.batch.clear();
+            frame.next = 0;
+            frame.asked += most;
+            const bool got = nodes.children(frame.node, from, most, &frame.batch);
+            pace.answered();
+            for (const AccessibleNodes::Child& c : frame.batch)
+                if (c.node != 0) held.push_back(c.node);
+            if (!got || frame.batch.empty()) {
+                // An item whose children cannot be had is shown without them; children that stop coming
+                // in the middle of a group, or the window's own, mark the tree cut.
+                if (!got && (from > 0 || stack.size() == 1)) cut |= kAccessibleCutFailed;
+                frame.asked = frame.count;
+            }
+            continue;
         }
         if (count >= limits.maxItems) {
             cut |= kAccessibleCutCount;
             break;
         }
-        const AccessibleNodes::Child child = frame.children[frame.next++];
+        const AccessibleNodes::Child child = frame.batch[frame.next++];
+        const AccessibleNodes::Node parent = frame.node;
         const auto depth = static_cast<std::uint32_t>(stack.size() - 1);
         if (child.node != 0 && !seen.insert(nodes.identity(child.node)).second) {
             cut |= kAccessibleCutLoop;
@@ -72,7 +123,8 @@ void walkAccessible(AccessibleNodes& nodes, AccessibleNodes::Node root, const Ac
         if (child.node != 0)
             nodes.describe(child.node, 0, &item);
         else
-            nodes.describe(frame.node, child.childId, &item);
+            nodes.describe(parent, child.childId, &item);
+        pace.answered();
         item.depth = depth;
         {
             std::unique_lock<std::mutex> lock;
@@ -83,10 +135,9 @@ void walkAccessible(AccessibleNodes& nodes, AccessibleNodes::Node root, const Ac
         if (child.node == 0) continue;
         Frame below;
         below.node = child.node;
-        if (!nodes.children(child.node, &below.children)) continue;
-        for (const AccessibleNodes::Child& c : below.children)
-            if (c.node != 0) held.push_back(c.node);
-        if (below.children.empty()) continue;
+        const bool counted = nodes.childCount(child.node, &below.count);
+        pace.answered();
+        if (!counted || below.count == 0) continue;
         if (depth + 1 >= limits.maxDepth) {
             cut |= kAccessibleCutDepth;
             continue;

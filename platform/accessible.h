@@ -40,11 +40,18 @@ struct AccessibleTree {
     std::uint32_t cut = 0;
 };
 
+// A walk ends when its source has given no answer for idleMs (a target that stopped answering), and in any
+// case after maxMs; a source that keeps answering is read whole within the depth and item bounds.
 struct AccessibleLimits {
     std::uint32_t maxDepth = 64;    // items this deep (depth >= maxDepth) are not read
     std::uint32_t maxItems = 20000; // items in one tree
-    std::uint64_t maxMs = 2000;     // the whole walk, as one message's time-out
+    std::uint64_t maxMs = 2000;     // the whole walk
+    std::uint64_t idleMs = 2000;    // the longest wait for one answer, as one message's time-out
+    std::uint64_t waitedMs = 0;     // already waited since the source's last answer: taken off the first wait
 };
+
+// Children asked for in one call: a large group is read batch by batch, each batch one answer.
+constexpr std::size_t kAccessibleChildBatch = 64;
 
 // The objects a walk runs over: IAccessible objects across processes or inside the target, or the tests'
 // fake. A node is an object the source holds until release(); 0 is none.
@@ -57,9 +64,11 @@ class AccessibleNodes {
         std::int32_t childId;
     };
     virtual ~AccessibleNodes() = default;
-    // The node's children in order (each object among them held by the source until released); false when
-    // they cannot be had.
-    virtual bool children(Node node, std::vector<Child>* out) = 0;
+    // The number of the node's children; false when it cannot be had.
+    virtual bool childCount(Node node, std::size_t* out) = 0;
+    // Up to `most` of the node's children from position `from` (0 for the first) appended to out in order,
+    // each object among them held by the source until released; false when they cannot be had.
+    virtual bool children(Node node, std::size_t from, std::size_t most, std::vector<Child>* out) = 0;
     // The texts, role and state of a child: an object (node, childId 0) or an element (its parent, childId).
     virtual void describe(Node node, std::int32_t childId, AccessibleItem* out) = 0;
     // The same value for the same object, as long as it is held.
@@ -68,10 +77,10 @@ class AccessibleNodes {
     virtual std::uint64_t nowMs() = 0;
 };
 
-// Walks the tree below root (which the caller holds) depth first, within the limits: items are appended to
-// out->items (under guard, when given, so that another thread can copy what was read so far) and the cut
-// bits say what was left out. An object met a second time is left out with its subtree. Every object the
-// walk received is released before it returns.
+// Walks the tree below root (which the caller holds) depth first, within the limits (every call on the
+// source counts as an answer when it returns): items are appended to out->items (under guard, when given, so
+// that another thread can copy what was read so far) and the cut bits say what was left out. An object met a
+// second time is left out with its subtree. Every object the walk received is released before it returns.
 void walkAccessible(AccessibleNodes& nodes, AccessibleNodes::Node root, const AccessibleLimits& limits,
                     AccessibleTree* out, std::mutex* guard = nullptr);
 
@@ -88,8 +97,9 @@ class Accessibility {
     virtual ~Accessibility() = default;
     // Sends WM_GETOBJECT(OBJID_CLIENT) with the message time-out; an object it answers with is released.
     virtual AccessibleAnswer ask(Hwnd window) = 0;
-    // Gets the window's object and walks it across processes, bounded by the limits (the time bound also
-    // holds when the target stops answering in the middle of a call). False when no object could be had.
+    // Gets the window's object and walks it across processes, bounded by the limits (the wait for an answer
+    // is bounded also when the target stops answering in the middle of a call). False when no object could
+    // be had.
     virtual bool walk(Hwnd window, const AccessibleLimits& limits, AccessibleTree* out) = 0;
     // A text in code page 932 as the system converts ANSI messages (unmappable characters as its default).
     virtual std::string toAnsi(const std::u16string& text) = 0;

@@ -37,7 +37,7 @@ double timedRead(Hwnd grid, bool inTarget, std::size_t* items, unsigned* cut) {
     return seconds;
 }
 
-// The walk across processes without its time bound: what the whole tree costs that way.
+// The walk across processes without its overall bound (a minute): what the whole tree costs that way.
 double unboundedWalk(Hwnd grid, std::size_t* items) {
     AccessibleLimits limits = accessibleLimits();
     limits.maxMs = 600000;
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
                 acrossCut);
     std::size_t whole = 0;
     const double unbounded = unboundedWalk(toHwnd(grid), &whole);
-    std::printf("  across processes without the time bound: %.3f s, %zu items read\n", unbounded, whole);
+    std::printf("  across processes without the overall bound: %.3f s, %zu items read\n", unbounded, whole);
     unloadHookLibrary();
     return 0;
 }

@@ -12,15 +12,24 @@ namespace {
 class FakeNodes : public AccessibleNodes {
   public:
     explicit FakeNodes(FakeAccessibility& f) : f_(f) {}
-    bool children(Node node, std::vector<Child>* out) override {
+    bool childCount(Node node, std::size_t* out) override {
         const FakeAccessibility::Node& n = at(node);
         if (n.childrenFail) return false;
-        for (int c : n.children) {
-            out->push_back({static_cast<Node>(c) + 1, 0});
-            ++f_.held;
+        *out = n.children.size() + n.elements.size();
+        return true;
+    }
+    bool children(Node node, std::size_t from, std::size_t most, std::vector<Child>* out) override {
+        const FakeAccessibility::Node& n = at(node);
+        if (n.childrenFail) return false;
+        for (std::size_t i = from; i < from + most && i < n.children.size() + n.elements.size(); ++i) {
+            if (i < n.children.size()) {
+                out->push_back({static_cast<Node>(n.children[i]) + 1, 0});
+                ++f_.held;
+            } else {
+                out->push_back({0, static_cast<std::int32_t>(i - n.children.size() + 1)});
+            }
+            f_.clockMs += n.childMs;
         }
-        for (std::size_t i = 0; i < n.elements.size(); ++i)
-            out->push_back({0, static_cast<std::int32_t>(i + 1)});
         return true;
     }
     void describe(Node node, std::int32_t childId, AccessibleItem* out) override {

@@ -1,8 +1,9 @@
 // Accessible objects for the unit tests: per window how it answers WM_GETOBJECT and the object graph behind
 // it (nodes by index, so that a child can name an ancestor and the tree can loop), simple elements, a clock
-// that each call moves on (and a node whose calls take long, as a target that stops answering), and the
-// count of objects held, which must come back to zero. Texts convert to code page 932 as the system does,
-// with '?' for each UTF-16 unit that code page lacks. Test thread only.
+// that each call moves on (by the node's time per call and per child handed out; a node whose calls take
+// long is a target that stops answering), and the count of objects held, which must come back to zero.
+// Texts convert to code page 932 as the system does, with '?' for each UTF-16 unit that code page lacks.
+// Test thread only.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@ class FakeAccessibility : public Accessibility {
         std::vector<int> children;            // object children, by index
         std::vector<AccessibleItem> elements; // simple elements after the object children
         std::uint64_t callMs = 0;             // each call on this node moves the clock on this far
+        std::uint64_t childMs = 0;            // and each child it hands out this far besides
         bool childrenFail = false;
     };
     struct Window {

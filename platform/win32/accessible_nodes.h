@@ -20,7 +20,7 @@ namespace win32 {
 constexpr IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 constexpr IID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// Children asked for at most; a larger count is taken as this many.
+// Children counted at most; a larger count is taken as this many.
 constexpr long kMostChildren = 100000;
 
 inline std::u16string takeBstr(BSTR text) {
@@ -40,21 +40,33 @@ class AccessibleObjects : public AccessibleNodes {
     explicit AccessibleObjects(bool withRoleAndState) : roleAndState_(withRoleAndState) {}
     static IAccessible* object(Node n) { return reinterpret_cast<IAccessible*>(n); }
 
-    bool children(Node node, std::vector<Child>* out) override {
+    // Every answer (a call that returned) is noted in *answered when given, for a thread that watches.
+    void noteAnswers(volatile LONG64* answered) { answered_ = answered; }
+
+    bool childCount(Node node, std::size_t* out) override {
         long count = 0;
-        if (FAILED(object(node)->get_accChildCount(&count)) || count < 0) return false;
-        if (count == 0) return true;
-        if (count > kMostChildren) count = kMostChildren;
-        std::vector<VARIANT> list(static_cast<std::size_t>(count));
+        const HRESULT hr = object(node)->get_accChildCount(&count);
+        answered();
+        if (FAILED(hr) || count < 0) return false;
+        *out = static_cast<std::size_t>(count > kMostChildren ? kMostChildren : count);
+        return true;
+    }
+    bool children(Node node, std::size_t from, std::size_t most, std::vector<Child>* out) override {
+        if (most == 0) return true;
+        std::vector<VARIANT> list(most);
         long got = 0;
-        if (FAILED(AccessibleChildren(object(node), 0, count, list.data(), &got))) return false;
-        for (long i = 0; i < got && i < count; ++i) {
+        const HRESULT hr = AccessibleChildren(object(node), static_cast<LONG>(from), static_cast<LONG>(most),
+                                              list.data(), &got);
+        answered();
+        if (FAILED(hr)) return false;
+        for (long i = 0; i < got && static_cast<std::size_t>(i) < most; ++i) {
             VARIANT& v = list[static_cast<std::size_t>(i)];
             if (v.vt == VT_DISPATCH && v.pdispVal != nullptr) {
                 IAccessible* child = nullptr;
                 if (SUCCEEDED(v.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&child))) &&
                     child != nullptr)
                     out->push_back({reinterpret_cast<Node>(child), 0});
+                answered();
             } else if (v.vt == VT_I4 && v.lVal > 0) {
                 out->push_back({0, static_cast<std::int32_t>(v.lVal)});
             }
@@ -69,8 +81,10 @@ class AccessibleObjects : public AccessibleNodes {
         self.lVal = childId;
         BSTR text = nullptr;
         if (SUCCEEDED(object(node)->get_accName(self, &text))) out->name = takeBstr(text);
+        answered();
         text = nullptr;
         if (SUCCEEDED(object(node)->get_accValue(self, &text))) out->value = takeBstr(text);
+        answered();
         if (!roleAndState_) return;
         VARIANT v;
         VariantInit(&v);
@@ -80,6 +94,7 @@ class AccessibleObjects : public AccessibleNodes {
         if (SUCCEEDED(object(node)->get_accState(self, &v)) && v.vt == VT_I4)
             out->state = static_cast<std::uint32_t>(v.lVal);
         VariantClear(&v);
+        answered();
     }
     std::uintptr_t identity(Node node) override {
         IUnknown* unknown = nullptr;
@@ -93,7 +108,11 @@ class AccessibleObjects : public AccessibleNodes {
     std::uint64_t nowMs() override { return GetTickCount64(); }
 
   private:
+    void answered() {
+        if (answered_ != nullptr) InterlockedExchange64(answered_, static_cast<LONG64>(GetTickCount64()));
+    }
     bool roleAndState_;
+    volatile LONG64* answered_ = nullptr;
 };
 
 } // namespace win32

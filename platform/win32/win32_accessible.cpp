@@ -1,7 +1,8 @@
 // The accessible objects of other processes' windows (platform/accessible.h): WM_GETOBJECT with the
 // message time-out, the walk across processes on a thread of its own (COM calls to a target that stops
-// answering do not return, so the capture waits for that thread only as long as the walk's time bound and
-// then takes what was read), and the conversion of texts to code page 932.
+// answering do not return, so the capture watches the walk's answers and waits only as long as one answer
+// may take, or the walk's overall bound, and then takes what was read), and the conversion of texts to code
+// page 932.
 //
 // Threads: any capture thread; each walk has its own thread and apartment.
 #include <windows.h>
@@ -18,7 +19,7 @@ namespace win32 {
 
 namespace {
 
-// Time the walk's thread is given beyond the walk's own bound, to end and hand its result over.
+// Time the walk's thread is given beyond the walk's own bounds, to end and hand its result over.
 constexpr DWORD kWalkGraceMs = 200;
 
 // Shared by the capture and the walk's thread; the last of the two to let go deletes it.
@@ -29,6 +30,7 @@ struct WalkJob {
     std::mutex guard;
     AccessibleTree tree;
     bool found = false;
+    volatile LONG64 answered = 0; // GetTickCount64 of the target's last answer (0: none yet)
     volatile LONG holders = 2;
     void letGo() {
         if (InterlockedDecrement(&holders) == 0) delete this;
@@ -50,8 +52,13 @@ DWORD WINAPI walkThread(void* param) {
             job->found = true;
         }
         if (job->answer == 0) {
+            // The object is the target's first answer: the walk's first call waits a whole time-out.
+            InterlockedExchange64(&job->answered, static_cast<LONG64>(GetTickCount64()));
+            AccessibleLimits limits = job->limits;
+            limits.waitedMs = 0;
             AccessibleObjects nodes(false);
-            walkAccessible(nodes, reinterpret_cast<AccessibleNodes::Node>(root), job->limits, &job->tree,
+            nodes.noteAnswers(&job->answered);
+            walkAccessible(nodes, reinterpret_cast<AccessibleNodes::Node>(root), limits, &job->tree,
                            &job->guard);
         }
         root->Release();
@@ -61,16 +68,30 @@ DWORD WINAPI walkThread(void* param) {
     return 0;
 }
 
-// Runs the job on its own thread and waits at most the walk's bound; false when the thread did not end in
-// time (the job then holds what was read so far).
+// Runs the job on its own thread and waits while it makes progress: at most the wait for one answer after
+// the last (the first less what was waited before), and the walk's overall bound; false when the thread did
+// not end in time (the job then holds what was read so far).
 bool runBounded(WalkJob* job) {
+    const ULONGLONG begin = GetTickCount64();
+    const AccessibleLimits& limits = job->limits;
+    const ULONGLONG firstWait = limits.waitedMs < limits.idleMs ? limits.idleMs - limits.waitedMs : 0;
     HANDLE thread = CreateThread(nullptr, 0, walkThread, job, 0, nullptr);
     if (thread == nullptr) {
         job->letGo(); // the thread's share
         return true;
     }
-    const DWORD wait = static_cast<DWORD>(job->limits.maxMs) + kWalkGraceMs;
-    const bool ended = WaitForSingleObject(thread, wait) == WAIT_OBJECT_0;
+    bool ended = false;
+    for (;;) {
+        const ULONGLONG last = static_cast<ULONGLONG>(InterlockedCompareExchange64(&job->answered, 0, 0));
+        ULONGLONG end = (last == 0 ? begin + firstWait : last + limits.idleMs) + kWalkGraceMs;
+        if (begin + limits.maxMs + kWalkGraceMs < end) end = begin + limits.maxMs + kWalkGraceMs;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) break;
+        if (WaitForSingleObject(thread, static_cast<DWORD>(end - now)) == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+    }
     CloseHandle(thread);
     return ended;
 }

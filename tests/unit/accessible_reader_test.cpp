@@ -1,7 +1,8 @@
 // Unit tests of the accessible-object section on the fake desktop: the section of a self-drawn control byte
 // for byte, read across processes and inside the target (in chunks, with a damaged first answer and a later
 // one that fails), windows that add nothing (no answer, 0, the setting off), an object that cannot be had,
-// and the walk's bounds (a looping tree, depth, item count, time).
+// and the walk's bounds (a looping tree, depth, item count, the wait for an answer, shared with the attempt
+// inside the target).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -140,16 +141,74 @@ TEST_F(AccessibleTest, DepthItemCountAndTimeBoundsKeepWhatWasReadBefore) {
     EXPECT_EQ(model.tree.items.size(), limits.maxItems);
     EXPECT_EQ(model.tree.cut, kAccessibleCutCount);
 
-    // A target that stops answering: the fourth item's calls take as long as the whole bound.
+    // A target that stops answering: the fourth item's calls take as long as one answer may.
     acc = fake::FakeAccessibility{};
     const int slow = acc.add(-1, u"");
     for (int i = 0; i < 6; ++i)
         acc.add(slow, u"Item");
-    acc.nodes[4].callMs = limits.maxMs;
+    acc.nodes[4].callMs = limits.idleMs;
     acc.windows[grid] = {};
     ASSERT_TRUE(readAccessible(grid, &model));
     EXPECT_EQ(model.tree.items.size(), 4u);
     EXPECT_EQ(model.tree.cut, kAccessibleCutTime);
+}
+
+TEST_F(AccessibleTest, ATargetThatKeepsAnsweringIsReadWholeAndOneThatStopsIsCutAfterOneTimeOut) {
+    // 300 rows, each answering in 50 ms, and a group that hands out its children at 20 ms each: half a
+    // minute in all, six seconds for the group's children in one call.
+    const AccessibleLimits limits = accessibleLimits();
+    const int root = acc.add(-1, u"");
+    const int group = acc.add(root, u"Group");
+    for (int i = 0; i < 300; ++i)
+        acc.add(group, u"Row");
+    acc.add(root, u"Last");
+    for (fake::FakeAccessibility::Node& n : acc.nodes)
+        n.callMs = 50;
+    acc.nodes[static_cast<std::size_t>(group)].childMs = 20;
+    acc.windows[grid] = {};
+    AccessibleModel model;
+    ASSERT_TRUE(readAccessible(grid, &model));
+    EXPECT_EQ(model.tree.items.size(), 302u);
+    EXPECT_EQ(model.tree.cut, 0u);
+    EXPECT_EQ(model.tree.items.back().name, u"Last");
+    EXPECT_GT(acc.clockMs, 10 * limits.idleMs);
+
+    // Answers until a group's children take one time-out to come: what came before is kept.
+    acc = fake::FakeAccessibility{};
+    const int top2 = acc.add(-1, u"");
+    acc.add(top2, u"Alpha");
+    const int stuck = acc.add(top2, u"Group");
+    acc.add(stuck, u"One");
+    acc.add(top2, u"Gamma");
+    acc.nodes[static_cast<std::size_t>(stuck)].childMs = limits.idleMs;
+    acc.windows[grid] = {};
+    EXPECT_EQ(capture(), std::string(kHeader) + "Alpha\r\nGroup\r\n" + kFailureText);
+}
+
+std::uint64_t* testClock = nullptr;
+
+TEST_F(AccessibleTest, AWalkAfterTheInTargetAttemptWaitsOnlyWhatTheTargetsLastAnswerLeftOfTheTimeOut) {
+    specimenTree();
+    testClock = &acc.clockMs;
+    setBulkClock([] { return *testClock; });
+    // No answer inside the target within the time-out: no walk follows.
+    const std::uint64_t idle = accessibleLimits().idleMs;
+    std::uint64_t takes = idle;
+    library.bulkAnswer = [this, &takes](const wire::BulkRequest&, std::uint32_t) {
+        acc.clockMs += takes;
+        return std::vector<std::uint8_t>{};
+    };
+    EXPECT_EQ(capture(), std::string(kHeader) + kFailureText);
+    EXPECT_EQ(acc.walks, 0);
+    // Three quarters of it spent there: the walk's first answer, slower than the quarter left, ends it.
+    takes = idle * 3 / 4;
+    acc.nodes[0].callMs = idle / 2;
+    AccessibleModel model;
+    ASSERT_TRUE(readAccessible(grid, &model));
+    EXPECT_EQ(acc.walks, 1);
+    EXPECT_TRUE(model.tree.items.empty());
+    EXPECT_EQ(model.tree.cut, kAccessibleCutTime);
+    setBulkClock(nullptr);
 }
 
 // The target's side of the bulk path, as msghook.dll answers: the tree walked whole at the first request
