@@ -40,10 +40,14 @@ const char* pathName(SectionPath path) {
     return "none";
 }
 
-json texts(const std::vector<std::string>& list) {
+std::string utf8Of(const SectionModel& model, const std::string& text) {
+    return model.textsUtf8 ? text : utf8FromAnsi(text);
+}
+
+json texts(const SectionModel& model, const std::vector<std::string>& list) {
     json out = json::array();
     for (const std::string& text : list)
-        out.push_back(utf8FromAnsi(text));
+        out.push_back(utf8Of(model, text));
     return out;
 }
 
@@ -53,9 +57,11 @@ bool isMenu(const char* kind) {
 }
 
 // One item in the shape its kind gives it.
-json itemJson(const SectionItem& item, ControlKind kind, bool menu) {
-    const std::string text = utf8FromAnsi(item.text);
-    if (menu)
+json itemJson(const SectionModel& model, const SectionItem& item, const std::string& kind) {
+    const std::string text = utf8Of(model, item.text);
+    if (kind == "accessible")
+        return json{{"text", text}, {"value", utf8Of(model, item.value)}, {"depth", item.depth}};
+    if (isMenu(kind.c_str()))
         return json{{"text", text},
                     {"id", item.id},
                     {"depth", item.depth},
@@ -63,7 +69,7 @@ json itemJson(const SectionItem& item, ControlKind kind, bool menu) {
                     {"sub_menu", item.subMenu},
                     {"checked", item.checked},
                     {"greyed", item.greyed}};
-    switch (kind) {
+    switch (model.kind) {
     case ControlKind::ListBox:
     case ControlKind::ComboBox: return text;
     case ControlKind::TreeView: return json{{"text", text}, {"depth", item.depth}};
@@ -114,17 +120,17 @@ json sectionJson(const SectionModel& model, const char* kind) {
                  {"path", pathName(model.path)},
                  {"status", statusName(model.status)}};
     if (model.kind == ControlKind::ListView && !isMenu(kind)) {
-        if (model.hasHeader) section["header"] = texts(model.header);
+        if (model.hasHeader) section["header"] = texts(model, model.header);
         section["columns"] = model.columns;
         json rows = json::array();
         for (const SectionRow& row : model.rows)
-            rows.push_back(texts(row.cells));
+            rows.push_back(texts(model, row.cells));
         section["rows"] = rows;
         return section;
     }
     json items = json::array();
     for (const SectionItem& item : model.items)
-        items.push_back(itemJson(item, model.kind, isMenu(kind)));
+        items.push_back(itemJson(model, item, kind));
     section["items"] = items;
     return section;
 }
@@ -139,6 +145,22 @@ std::string captureJson(const JsonWindow& window, const std::vector<JsonSection>
                         {"sections", list}};
     // Invalid UTF-8 cannot arise from the conversions above; replace rather than fail should it ever.
     return document.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+} // namespace vantor
+
+namespace vantor {
+
+std::string captureJson(const CaptureSession& session) {
+    std::vector<JsonSection> sections;
+    for (const CapturedSection& s : session.sections) {
+        const char* kind = s.kind == CapturedKind::MenuBar      ? "menu_bar"
+                           : s.kind == CapturedKind::AddedMenu  ? "added_menu"
+                           : s.kind == CapturedKind::Accessible ? "accessible"
+                                                                : kindName(s.model.kind);
+        sections.push_back({&s.model, kind});
+    }
+    return captureJson(session.outline, sections);
 }
 
 } // namespace vantor
