@@ -1,6 +1,7 @@
 // The two commands of vantor-cli. capture finds the window, runs the application's window capture on this
 // thread (the same steps as the capture worker: clear, structure report, full capture) and writes the report
-// bytes unchanged; list rebuilds the window tree and prints one line per row of the window list.
+// bytes unchanged, or the JSON document or CSV tables of the session it kept; list rebuilds the window tree
+// and prints one line per row of the window list.
 //
 // Threads: the program's one thread. The capture runs here directly: the program has no window of its own,
 // so nothing has to keep serving messages while the engine waits for the captured application.
@@ -13,7 +14,10 @@
 
 #include "app/settings.h"
 #include "capture/capture_lock.h"
+#include "capture/capture_session.h"
 #include "capture/report_buffer.h"
+#include "capture/section_csv.h"
+#include "capture/section_json.h"
 #include "inventory/text_node.h"
 #include "inventory/window_tree.h"
 #include "platform/platform.h"
@@ -137,11 +141,6 @@ class QuietHost : public CommandHost {
 } // namespace
 
 int runCapture(const Arguments& args) {
-    if (args.format != Format::Text) {
-        printError("vantor-cli: --format %s is not available in this build\n",
-                   args.format == Format::Json ? "json" : "csv");
-        return kExitBadArguments;
-    }
     Hwnd window{};
     const int found = resolveWindow(args, &window);
     if (found != kExitOk) return found;
@@ -155,18 +154,27 @@ int runCapture(const Arguments& args) {
         CaptureLock hold;
         hold.setListSeparator(settings.listSeparator);
     }
-    runWindowCapture(window, host);
+    // JSON and CSV are written from the models the capture keeps; the report is made all the same.
+    CaptureSession session;
+    const bool structured = args.format != Format::Text;
+    runWindowCapture(window, host, structured ? &session : nullptr);
     if (host.windowGone) {
         printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
                    handleValue(window));
         return kExitNoWindow;
     }
     std::string bytes;
-    {
-        CaptureLock hold;
-        if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
+    if (args.format == Format::Json) {
+        bytes = captureJson(session);
+    } else if (args.format == Format::Csv) {
+        bytes = captureCsv(session);
+    } else {
+        {
+            CaptureLock hold;
+            if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
+        }
+        if (args.encoding == Encoding::Utf8) bytes = utf8FromCodePage(bytes);
     }
-    if (args.encoding == Encoding::Utf8) bytes = utf8FromCodePage(bytes);
     if (!output.write(bytes.data(), bytes.size())) {
         printError("vantor-cli: writing the report to %s failed\n",
                    args.outPath != nullptr ? args.outPath : "standard output");
