@@ -19,8 +19,9 @@ namespace vantor {
 struct OutlineWindow {
     Hwnd handle{};
     std::string className; // code page 932
-    std::string title;     // code page 932
-    int controlId = 0;     // a child window's identifier; 0 for a top-level window
+    std::string title;     // code page 932, or UTF-8 when titleUtf8 is set (read wide from a Unicode window)
+    bool titleUtf8 = false;
+    int controlId = 0; // a child window's identifier; 0 for a top-level window
     std::vector<OutlineWindow> children;
 };
 

@@ -187,7 +187,7 @@ json windowJson(const JsonWindow& window) {
         children.push_back(windowJson(child));
     return json{{"handle", handleText(window.handle)},
                 {"class", utf8FromAnsi(window.className)},
-                {"title", utf8FromAnsi(window.title)},
+                {"title", window.titleUtf8 ? window.title : utf8FromAnsi(window.title)},
                 {"control_id", window.controlId},
                 {"children", children}};
 }

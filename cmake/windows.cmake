@@ -129,7 +129,8 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
 if(TARGET vantor_wine_tests)
   add_test(NAME wine.platform COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_wine_tests>)
-  set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+  # RESOURCE_LOCK: the specimen's Unicode window has one title; the structured-output test finds it by it.
+  set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RESOURCE_LOCK unicode_specimen)
 endif()
 # vantor-cli end to end: the specimen captured from another process and compared byte for byte with the
 # expected reports in tests/wine/expected, the hung and the exiting specimen, and the command's errors.
@@ -173,7 +174,7 @@ if(TARGET vantor-cli AND TARGET specimen)
   add_test(NAME wine.cli_structured COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_structured_test.sh
     ${VANTOR_HARNESS} ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen>
     $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
-  set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+  set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RESOURCE_LOCK unicode_specimen)
 endif()
 
 # vantor.exe: the application shell, its resources and its capture thread host (app/) and the panes

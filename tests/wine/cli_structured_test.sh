@@ -6,6 +6,8 @@
 #                  empty texts, the menu's separators and ids, the accessible texts whole (an emoji)
 #   specimen.csv   the list view, list box and combo box tables, byte for byte once each table's handle is
 #                  replaced by "<handle>"
+#   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
+#                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
 # Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
 # section names, and the text report of the same run is unchanged by the structured output.
 #   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR
@@ -35,12 +37,15 @@ cp "$cli_exe" "$(dirname "$cli_exe")/msghook.dll" "$work/cli/"
 cli=$work/cli/vantor-cli.exe
 
 title='CLI 構造 標本'
-wine "$specimen" --title "$title" </dev/null >/dev/null 2>&1 &
+wine "$specimen" --title "$title" --unicode-window </dev/null >/dev/null 2>&1 &
 specimen_pid=$!
 trap 'kill $specimen_pid 2>/dev/null; wait $specimen_pid 2>/dev/null' EXIT
-for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && break
-    sleep 0.1
+unicode_title='Vantor Specimen Unicode'
+for name in "$title" "$unicode_title"; do
+    for ((i = 0; i < 300; i++)); do
+        xdotool search --onlyvisible --name "^$name\$" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
 done
 
 run_cli() {
@@ -60,6 +65,15 @@ sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages
 run_cli json-cross capture --title "$title" --format json --cross-process
 wine "$json_match" "$work/expected-cross.json" "$work/json-cross.out" ||
     fail "the JSON document read across processes differs (above)"
+
+# The Unicode window, both ways.
+run_cli unicode capture --title "$unicode_title" --format json
+wine "$json_match" "$expected/specimen_unicode.json" "$work/unicode.out" || fail "the Unicode window's document differs"
+sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages"/}' \
+    -e 's/"path": "bulk"/"path": "cross_process"/' "$expected/specimen_unicode.json" >"$work/expected-unicode-cross.json"
+run_cli unicode-cross capture --title "$unicode_title" --format json --cross-process
+wine "$json_match" "$work/expected-unicode-cross.json" "$work/unicode-cross.out" ||
+    fail "the Unicode window's document read across processes differs"
 
 # CSV, byte for byte.
 run_cli csv capture --title "$title" --format csv

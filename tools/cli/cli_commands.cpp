@@ -18,6 +18,7 @@
 #include "capture/report_buffer.h"
 #include "capture/section_csv.h"
 #include "capture/section_json.h"
+#include "capture/wide_sections.h"
 #include "inventory/text_node.h"
 #include "inventory/window_tree.h"
 #include "platform/platform.h"
@@ -163,6 +164,8 @@ int runCapture(const Arguments& args) {
                    handleValue(window));
         return kExitNoWindow;
     }
+    // Texts of Unicode windows read again, wide, so that what code page 932 lacks survives in UTF-8.
+    if (structured) readUnicodeTexts(&session);
     std::string bytes;
     if (args.format == Format::Json) {
         bytes = captureJson(session);
