@@ -208,12 +208,9 @@ std::string captureJson(const JsonWindow& window, const std::vector<JsonSection>
     // the same as one dumped whole.
     std::string out = "{\"format\":";
     out += dumpOf(json(kCaptureJsonFormat));
-    out += ",\"sections\":[";
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-        if (i > 0) out += ',';
-        appendSection(*sections[i].model, sections[i].kind, &out);
-    }
-    out += "],\"version\":";
+    out += ",\"sections\":";
+    out += sectionsJson(sections);
+    out += ",\"version\":";
     out += std::to_string(kCaptureJsonVersion);
     out += ",\"window\":";
     out += dumpOf(windowJson(window));
@@ -221,15 +218,30 @@ std::string captureJson(const JsonWindow& window, const std::vector<JsonSection>
     return out;
 }
 
+std::string sectionsJson(const std::vector<JsonSection>& sections) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        if (i > 0) out += ',';
+        appendSection(*sections[i].model, sections[i].kind, &out);
+    }
+    out += ']';
+    return out;
+}
+
+const char* capturedKindName(const CapturedSection& section) {
+    switch (section.kind) {
+    case CapturedKind::MenuBar: return "menu_bar";
+    case CapturedKind::AddedMenu: return "added_menu";
+    case CapturedKind::Accessible: return "accessible";
+    case CapturedKind::Control: break;
+    }
+    return kindName(section.model.kind);
+}
+
 std::string captureJson(const CaptureSession& session) {
     std::vector<JsonSection> sections;
-    for (const CapturedSection& s : session.sections) {
-        const char* kind = s.kind == CapturedKind::MenuBar      ? "menu_bar"
-                           : s.kind == CapturedKind::AddedMenu  ? "added_menu"
-                           : s.kind == CapturedKind::Accessible ? "accessible"
-                                                                : kindName(s.model.kind);
-        sections.push_back({&s.model, kind});
-    }
+    for (const CapturedSection& s : session.sections)
+        sections.push_back({&s.model, capturedKindName(s)});
     return captureJson(session.outline, sections);
 }
 

@@ -54,5 +54,10 @@ nlohmann::json sectionJson(const SectionModel& model, const char* kind);
 std::string captureJson(const JsonWindow& window, const std::vector<JsonSection>& sections);
 // The document of a capture session: its outline and its sections under their kinds' names.
 std::string captureJson(const CaptureSession& session);
+// The name a session's section is written under: kindName of its control, or "menu_bar", "added_menu",
+// "accessible".
+const char* capturedKindName(const CapturedSection& section);
+// The sections alone, as the document's "sections" array (no line end).
+std::string sectionsJson(const std::vector<JsonSection>& sections);
 
 } // namespace vantor

@@ -8,6 +8,9 @@
 #                  replaced by "<handle>"
 #   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
 #                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
+# watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
+# picked with --control, until the specimen exits (exit code 1); with --changes-only no two lines in a row
+# are the same; bad option combinations are refused with exit code 2.
 # Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
 # section names, and the text report of the same run is unchanged by the structured output.
 #   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR
@@ -88,6 +91,82 @@ iconv -f CP932 -t UTF-8 "$expected/specimen_tab.txt" | sed "s/^\"CLI 標本\" Va
     iconv -f UTF-8 -t CP932 >"$work/expected-text.txt"
 run_cli text capture --title "$title"
 cmp -s "$work/text.out" "$work/expected-text.txt" || fail "the text report differs from specimen_tab.txt"
+
+# The handle of the status bar (control id 1014) of the specimen with title $1, from its document's window tree.
+status_bar_of() {
+    wine "$cli" capture --title "$1" --format json </dev/null 2>/dev/null |
+        grep -o '"class":"msctls_statusbar32","control_id":1014,"handle":"0x[0-9A-F]*"' | sed 's/.*"handle":"//; s/"$//'
+}
+
+# watch, every pass written: each line the status bar's section and a timestamp; its changing part counts up.
+watch_title='CLI 監視 標本'
+wine "$specimen" --title "$watch_title" --change-every 300 --exit-after 4000 </dev/null >/dev/null 2>&1 &
+watch_pid=$!
+for ((i = 0; i < 300; i++)); do
+    xdotool search --onlyvisible --name "^$watch_title\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+status_bar=$(status_bar_of "$watch_title")
+[ -n "$status_bar" ] || fail "the watched specimen's status bar handle is not in its document"
+wine "$cli" watch --title "$watch_title" --interval 200 --control "$status_bar" </dev/null >"$work/watch.out" \
+    2>"$work/watch.err"
+rc=$?
+wait "$watch_pid" 2>/dev/null
+[ "$rc" -eq 1 ] || fail "watch until the window closes: exit code $rc, expected 1"
+grep -q "closed" "$work/watch.err" || fail "watch did not say the window closed: $(head -c 200 "$work/watch.err")"
+line_part() { # the line with the timestamp and handle masked, its part 1 text given as $2
+    printf '{"sections":[{"class":"msctls_statusbar32","handle":"<handle>","items":[{"part":0,"text":"Ready"},'
+    printf '{"part":1,"text":"%s"},{"part":2,"text":"x"},{"part":3,"text":"接続"},{"part":4,"text":""},' "$1"
+    printf '{"part":5,"text":"完了"}],"kind":"status_bar","path":"cross_process","status":"read"}],'
+    printf '"timestamp":"<time>"}\n'
+}
+sed -E -e 's/"handle":"0x[0-9A-F]+"/"handle":"<handle>"/' \
+    -e 's/"timestamp":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}"/"timestamp":"<time>"/' \
+    "$work/watch.out" >"$work/watch-masked.out"
+[ "$(wc -l <"$work/watch-masked.out")" -ge 3 ] || fail "watch wrote fewer than 3 passes before the window closed"
+previous=-1
+while IFS= read -r line; do
+    n=$(sed -n 's/.*"text":"変化 \([0-9]*\)".*/\1/p' <<<"$line")
+    [ "$line" = "$(line_part "${n:+変化 $n}")" ] || { fail "a watch line is not the status bar's section: $line"; break; }
+    [ "${n:-0}" -ge "$previous" ] || fail "the status bar's count went back from $previous to $n"
+    previous=${n:-0}
+done <"$work/watch-masked.out"
+
+# --changes-only, passes more often than the specimen changes: no line repeats the one before it.
+wine "$specimen" --title "$watch_title" --change-every 600 --exit-after 4000 </dev/null >/dev/null 2>&1 &
+watch_pid=$!
+for ((i = 0; i < 300; i++)); do
+    xdotool search --onlyvisible --name "^$watch_title\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+status_bar=$(status_bar_of "$watch_title")
+wine "$cli" watch --title "$watch_title" --interval 100 --changes-only --control "$status_bar" </dev/null \
+    >"$work/changes.out" 2>/dev/null
+rc=$?
+wait "$watch_pid" 2>/dev/null
+[ "$rc" -eq 1 ] || fail "watch --changes-only until the window closes: exit code $rc, expected 1"
+sed -E 's/"timestamp":"[^"]*"//; s/"handle":"0x[0-9A-F]+"//' "$work/changes.out" >"$work/changes-masked.out"
+[ "$(wc -l <"$work/changes-masked.out")" -ge 2 ] || fail "watch --changes-only wrote fewer than 2 lines"
+[ -z "$(uniq -d "$work/changes-masked.out")" ] || fail "watch --changes-only wrote the same sections twice in a row"
+
+# Bad combinations: exit code 2 and the reason.
+bad=(
+    "watch --title x|watch needs --interval MS"
+    "watch --title x --interval 0|--interval takes milliseconds"
+    "watch --title x --interval 10 --format csv|--format of watch takes jsonl or text"
+    "watch --title x --interval 10 --encoding cp932|always UTF-8"
+    "watch --title x --interval 10 --control zz|--control needs a hexadecimal window handle"
+    "watch --title x --interval 10 --out f|unknown option for watch"
+    "capture --title x --changes-only|unknown option for capture"
+    "capture --title x --format jsonl|--format takes text, json or csv"
+)
+for entry in "${bad[@]}"; do
+    read -r -a words <<<"${entry%%|*}"
+    wine "$cli" "${words[@]}" </dev/null >"$work/bad.out" 2>"$work/bad.err"
+    rc=$?
+    [ "$rc" -eq 2 ] || fail "${entry%%|*}: exit code $rc, expected 2"
+    grep -q -F -- "${entry#*|}" "$work/bad.err" || fail "${entry%%|*}: stderr does not say \"${entry#*|}\""
+done
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"

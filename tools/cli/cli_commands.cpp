@@ -186,6 +186,91 @@ int runCapture(const Arguments& args) {
     return kExitOk;
 }
 
+std::atomic<bool> watchInterrupted{false};
+
+namespace {
+
+// "2026-12-07T09:30:15.042", local time.
+std::string timestamp() {
+    LocalTime t{};
+    sys().localTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second, t.milliseconds);
+    return text;
+}
+
+// The sections of the pass as a JSON array: all, or those of the --control windows.
+std::string watchedSections(const CaptureSession& session, const Arguments& args) {
+    std::vector<JsonSection> sections;
+    for (const CapturedSection& s : session.sections) {
+        const std::uint64_t control = handleValue(s.model.control);
+        bool wanted = args.controls.empty();
+        for (std::uint64_t c : args.controls)
+            wanted = wanted || c == control;
+        if (wanted) sections.push_back({&s.model, capturedKindName(s)});
+    }
+    return sectionsJson(sections);
+}
+
+// Waits ms milliseconds in short steps, so that Ctrl+C ends the wait soon.
+void waitInterruptibly(unsigned ms) {
+    constexpr unsigned kStepMs = 50;
+    for (unsigned waited = 0; waited < ms && !watchInterrupted; waited += kStepMs)
+        sys().sleepMs(ms - waited < kStepMs ? ms - waited : kStepMs);
+}
+
+} // namespace
+
+int runWatch(const Arguments& args) {
+    Hwnd window{};
+    const int found = resolveWindow(args, &window);
+    if (found != kExitOk) return found;
+    const bool jsonl = args.format == Format::Jsonl;
+    std::string last;
+    bool written = false;
+    for (;;) {
+        QuietHost host;
+        CaptureSession session;
+        {
+            CaptureLock hold;
+            hold.setListSeparator(settings.listSeparator);
+        }
+        runWindowCapture(window, host, jsonl ? &session : nullptr);
+        // A pass that Ctrl+C cut short is not written.
+        if (watchInterrupted) return kExitOk;
+        if (host.windowGone || !ws().isWindow(window)) {
+            printError("vantor-cli: the window 0x%" PRIX64 " closed\n", handleValue(window));
+            return kExitNoWindow;
+        }
+        std::string content;
+        if (jsonl) {
+            readUnicodeTexts(&session);
+            content = watchedSections(session, args);
+        } else {
+            CaptureLock hold;
+            if (hold.report().text != nullptr) content.assign(hold.report().text, hold.report().length());
+        }
+        if (!args.changesOnly || !written || content != last) {
+            std::string line;
+            if (jsonl) {
+                line = "{\"sections\":" + content + ",\"timestamp\":\"" + timestamp() + "\"}\n";
+            } else {
+                line = timestamp() + "\r\n" + content + "\r\n";
+                if (args.encoding == Encoding::Utf8) line = utf8FromCodePage(line);
+            }
+            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+                printError("vantor-cli: writing to standard output failed\n");
+                return kExitOutputNotWritable;
+            }
+            written = true;
+        }
+        last = std::move(content);
+        waitInterruptibly(args.intervalMs);
+        if (watchInterrupted) return kExitOk;
+    }
+}
+
 int runList(const Arguments& args) {
     rebuildWindowTree();
     std::string lines;
