@@ -11,8 +11,8 @@ namespace vantor {
 
 namespace {
 
-void streamAllListViewRows(Hwnd listView) {
-    readListViewRows(listView, false);
+void streamAllListViewRows(Hwnd listView, SectionModel* keep) {
+    readListViewRows(listView, false, keep);
 }
 
 void formatList(const SectionModel& model, const std::string&, std::string* out) {

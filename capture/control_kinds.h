@@ -20,8 +20,8 @@ struct ControlKindEntry {
     void (*read)(Hwnd control, SectionModel* model);
     void (*format)(const SectionModel& model, const std::string& separator, std::string* out);
     // Writes its section itself while it reads, so that the pane can show a long list as it grows; read and
-    // format are then null.
-    void (*stream)(Hwnd control);
+    // format are then null. With keep, what it read is also kept there as the section's model.
+    void (*stream)(Hwnd control, SectionModel* keep);
     bool keepsTree;            // what it read becomes the capture text tree
     std::uint32_t bulkRequest; // wire::kBulk... of its bulk request, 0 for none
 };

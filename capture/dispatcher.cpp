@@ -54,7 +54,8 @@ class TreeClaim {
 
 // The header (and in a full capture its button), then the control read into its model, kept as the capture
 // text tree where its kind says so, and its formatted text appended as one unit.
-void writeSection(Hwnd window, const ControlKindEntry& kind, const char* className, bool full) {
+void writeSection(Hwnd window, const ControlKindEntry& kind, const char* className, bool full,
+                  CaptureSession* session) {
     int line = 0;
     std::string separator;
     {
@@ -64,24 +65,41 @@ void writeSection(Hwnd window, const ControlKindEntry& kind, const char* classNa
         separator = hold.listSeparator();
     }
     if (full) captureUi().addSectionButton(kind.label, line);
-    if (kind.stream != nullptr) {
-        kind.stream(window);
-        return;
-    }
     SectionModel model;
+    model.kind = kind.kind;
+    model.control = window;
     model.className = className;
-    kind.read(window, &model);
-    if (kind.keepsTree) installCaptureTree(window, model.items);
-    std::string text;
-    kind.format(model, separator, &text);
-    appendToReport(text);
+    if (kind.stream != nullptr) {
+        kind.stream(window, session != nullptr ? &model : nullptr);
+    } else {
+        kind.read(window, &model);
+        if (kind.keepsTree) installCaptureTree(window, model.items);
+        std::string text;
+        kind.format(model, separator, &text);
+        appendToReport(text);
+    }
+    if (session != nullptr) session->keep(CapturedKind::Control, std::move(model));
+}
+
+// The model of an edit or static control's section: its one text.
+SectionModel oneTextSection(Hwnd window, const char* className, const std::string& text) {
+    SectionModel model;
+    model.kind = classifyClassName(className);
+    model.control = window;
+    model.className = className;
+    model.path = SectionPath::Messages;
+    model.status = text.empty() ? SectionStatus::Empty : SectionStatus::Read;
+    model.items.push_back(SectionItem{});
+    model.items.back().text = text;
+    return model;
 }
 
 // Monitoring pass over an edit control: header, the whole text however long, closing line break. A text
 // that could not be read leaves an empty content line.
-void writeEditSection(Hwnd window, const char* className) {
+void writeEditSection(Hwnd window, const char* className, CaptureSession* session) {
     std::string text;
     readEditText(window, &text);
+    if (session != nullptr) session->keep(CapturedKind::Control, oneTextSection(window, className, text));
     text += "\r\n";
     CaptureLock hold;
     ReportBuffer& report = hold.report();
@@ -89,9 +107,10 @@ void writeEditSection(Hwnd window, const char* className) {
     report.append(text.data(), text.size());
 }
 
-void writeStaticSection(Hwnd window) {
+void writeStaticSection(Hwnd window, const char* className, CaptureSession* session) {
     char text[256] = {};
     ws().windowText(window, text, sizeof text);
+    if (session != nullptr) session->keep(CapturedKind::Control, oneTextSection(window, className, text));
     CaptureLock hold;
     hold.report().appendFormat(kStaticSection, text);
 }
@@ -102,7 +121,7 @@ constexpr std::uint32_t kChildStyle = 0x40000000;
 // The menu bar section. A top-level window whose menu bar exists but cannot be read (another process's menu
 // that the hook library could not be asked for) gets the header and failureLine, and the reason goes to
 // the menu problem observer; a bar read only in part ends with failureLine.
-void writeMenuSection(Hwnd window) {
+void writeMenuSection(Hwnd window, CaptureSession* session) {
     const Hmenu menu = ws().menuOf(window);
     if (isNull(menu)) return;
     const int n = ws().menuItemCount(menu);
@@ -126,16 +145,24 @@ void writeMenuSection(Hwnd window) {
     }
     if (n < 0) reportMenuProblem(window);
     captureUi().addSectionButton("Menu", line);
+    if (session == nullptr) return;
+    char className[256] = {};
+    ws().className(window, className, sizeof className);
+    model.control = window;
+    model.className = className;
+    session->keep(CapturedKind::MenuBar, std::move(model));
 }
 
 // A window no other reader knows that exposes an accessible object of its own: its tree, read before the
 // header is written, so that a window without one adds nothing.
 constexpr char kAccessibleHeader[] = "\n■ アクセシビリティ情報 [%s]\r\n";
 
-void writeAccessibleSection(Hwnd window, const char* className, bool full) {
+void writeAccessibleSection(Hwnd window, const char* className, bool full, CaptureSession* session) {
     AccessibleModel model;
     if (!readAccessible(window, &model)) return;
     const std::string text = formatAccessible(model);
+    if (session != nullptr)
+        session->keep(CapturedKind::Accessible, accessibleSection(model, window, className));
     int line = 0;
     {
         CaptureLock hold;
@@ -148,23 +175,23 @@ void writeAccessibleSection(Hwnd window, const char* className, bool full) {
 
 } // namespace
 
-void captureWindow(Hwnd window, bool full) {
+void captureWindow(Hwnd window, bool full, CaptureSession* session) {
     if (stopRequested) return;
     TreeClaim claim;
     char className[256] = {};
     ws().className(window, className, sizeof className);
     const ControlKind kind = classifyClassName(className);
     if (const ControlKindEntry* entry = controlKindEntry(kind)) {
-        writeSection(window, *entry, className, full);
+        writeSection(window, *entry, className, full, session);
     } else if (kind == ControlKind::Edit && !full) {
-        writeEditSection(window, className);
+        writeEditSection(window, className, session);
     } else if (kind == ControlKind::Static && !full) {
-        writeStaticSection(window);
+        writeStaticSection(window, className, session);
     } else if (kind == ControlKind::Other) {
-        writeAccessibleSection(window, className, full);
+        writeAccessibleSection(window, className, full, session);
     }
     if (!full) return;
-    writeMenuSection(window);
+    writeMenuSection(window, session);
     claim.release();
 
     ChildWalk children(window);
@@ -172,7 +199,7 @@ void captureWindow(Hwnd window, bool full) {
         if (stopRequested) return;
         const Hwnd child = children.next();
         if (isNull(child)) return;
-        captureWindow(child, true);
+        captureWindow(child, true, session);
     }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "capture/capture_lock.h"
+#include "capture/capture_session.h"
 #include "inventory/text_node.h"
 #include "platform/platform.h"
 
@@ -14,7 +15,8 @@ namespace vantor {
 // Writes the window's section by its kind of control and runs its reader. full: also section buttons, the
 // menu bar section and, depth first, every child window; otherwise (a monitoring pass) only the window's
 // own section, where edit and static controls also get one. Returns at once when stopRequested is set.
-void captureWindow(Hwnd window, bool full);
+// With a session, the model of every section written is also kept there, in report order.
+void captureWindow(Hwnd window, bool full, CaptureSession* session = nullptr);
 
 // Writes the sibling chain that starts at node, with all descendants, into the report: texts of at least
 // 2 bytes, one per line; a top-level item with no prefix stands at the margin, every deeper item (and any

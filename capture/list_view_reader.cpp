@@ -225,12 +225,19 @@ void nextBatchRows(int rows, int columns, bool selectedOnly, const std::vector<s
     *next = rows;
 }
 
+// Moves the rows just written into the kept model, when there is one.
+void keepRows(std::vector<SectionRow>& rows, SectionModel* keep) {
+    if (keep == nullptr) return;
+    for (SectionRow& row : rows)
+        keep->rows.push_back(std::move(row));
+}
+
 // Reads the rows from row `first` on into the report. False when the stop request ended the reading.
 // *complete is cleared when the list view stopped answering before the last row.
 template <class Rec>
 bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedOnly,
               const std::vector<std::int32_t>& selected, const std::string& separator, bool* obtained,
-              bool* complete) {
+              bool* complete, SectionModel* keep) {
     CellBatch<Rec> batch(rb);
     std::vector<int> batchRows;
     std::vector<Cell> cells;
@@ -274,6 +281,7 @@ bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedO
         lines.clear();
         formatListRows(rowModels, columns, separator, &lines);
         appendLocked(lines);
+        keepRows(rowModels, keep);
         if (stopped) return false;
         if (refresh) showReportInPane();
         // A list view that stopped answering is asked no further rows.
@@ -335,12 +343,13 @@ struct BulkRows {
     bool finished = false;
     std::int64_t from = 0;
     bool obtained = false;
+    bool stopped = false;
 };
 
 // Appends the lines of a chunk's rows (the format reader has checked their indices against the request and
 // given each row the chunk's own number of cells). The texts are moved out of the chunk: only its row list's
 // size and `next` are used afterwards.
-void appendRows(BulkChunk& c, const std::string& separator, bool* obtained) {
+void appendRows(BulkChunk& c, const std::string& separator, bool* obtained, SectionModel* keep) {
     std::vector<SectionRow> rows(c.rowList.size());
     for (std::size_t r = 0; r < c.rowList.size(); ++r) {
         BulkRow& row = c.rowList[r];
@@ -353,6 +362,7 @@ void appendRows(BulkChunk& c, const std::string& separator, bool* obtained) {
     std::string lines;
     formatListRows(rows, c.columns, separator, &lines);
     appendLocked(lines);
+    keepRows(rows, keep);
 }
 
 // Reads the rows through the bulk path. False when the target did not give a first chunk that holds up
@@ -360,7 +370,7 @@ void appendRows(BulkChunk& c, const std::string& separator, bool* obtained) {
 // take over. Otherwise the header line and the rows of every accepted chunk are in the report; a later
 // chunk that does not come or is rejected (another row count or column count, rows not asked for, a
 // damaged answer, a control reported gone) leaves out->from at the first row not yet read.
-bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out) {
+bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out, SectionModel* keep) {
     if (stopRequested) return false;
     const std::uint64_t start = bulkNowMs();
     BulkSession session(listView);
@@ -379,15 +389,22 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out) {
     const std::string separator = captureSeparator();
     appendLocked(bulkHeaderLine(c, separator));
     const int columns = c.columns;
+    if (keep != nullptr) {
+        keep->columns = columns;
+        keep->hasHeader = (c.flags & wire::kBulkNoHeader) == 0;
+        for (const BulkText& title : c.titles)
+            keep->header.push_back(chunkText(title));
+    }
     q.rows = c.rows;
     std::uint64_t lastRefresh = start;
     for (;;) {
-        appendRows(c, separator, &out->obtained);
+        appendRows(c, separator, &out->obtained, keep);
         if (!c.rowList.empty()) out->from = static_cast<std::int64_t>(c.next);
         if (c.status == wire::kBulkDone) break;
         if (c.status != wire::kBulkMore) return true; // gone: the rest is read across processes
         if (stopRequested) {
             out->finished = true; // what was read stays, without the failure line
+            out->stopped = true;
             return true;
         }
         if (bulkNowMs() - lastRefresh >= kBulkRefreshMs) {
@@ -403,7 +420,7 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out) {
 }
 } // namespace
 
-void readListViewHeader(Hwnd listView) {
+void readListViewHeader(Hwnd listView, SectionModel* keep) {
     Hwnd header =
         static_cast<Hwnd>(static_cast<std::uintptr_t>(sendQuery(listView, wire::LVM_GETHEADER, 0, 0)));
     RemoteBuffer rb;
@@ -432,15 +449,27 @@ void readListViewHeader(Hwnd listView) {
     formatListHeader(titles, separator, !stopped, &line);
     rb.release();
     appendLocked(line);
+    if (keep != nullptr) {
+        keep->hasHeader = true;
+        keep->header = std::move(titles);
+    }
 }
 
-void readListViewRows(Hwnd listView, bool selectedOnly) {
+void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep) {
     BulkRows bulkRows;
-    const bool bulk = readRowsBulk(listView, selectedOnly, &bulkRows);
-    reportReadPath(listView, "list view",
-                   !bulk               ? ReadPath::CrossProcess
-                   : bulkRows.finished ? ReadPath::Bulk
-                                       : ReadPath::BulkThenCrossProcess);
+    const bool bulk = readRowsBulk(listView, selectedOnly, &bulkRows, keep);
+    const ReadPath path = !bulk               ? ReadPath::CrossProcess
+                          : bulkRows.finished ? ReadPath::Bulk
+                                              : ReadPath::BulkThenCrossProcess;
+    reportReadPath(listView, "list view", path);
+    if (keep != nullptr) {
+        keep->path = path == ReadPath::Bulk           ? SectionPath::Bulk
+                     : path == ReadPath::CrossProcess ? SectionPath::CrossProcess
+                                                      : SectionPath::BulkThenCrossProcess;
+        keep->status = bulkRows.stopped    ? SectionStatus::Stopped
+                       : bulkRows.obtained ? SectionStatus::Read
+                                           : SectionStatus::Empty;
+    }
     if (bulk && bulkRows.finished) return;
     // Across processes: every row, or the rows after those the bulk path read before its answers stopped
     // holding up (the header line is then written already).
@@ -456,10 +485,12 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
             return;
         }
     }
-    if (!bulk) readListViewHeader(listView);
+    if (!bulk) readListViewHeader(listView, keep);
     RemoteBuffer rb;
     if (!rb.open(listView, kRowBlock32, kRowBlock64)) {
         appendFailureLine();
+        if (keep != nullptr)
+            keep->status = bulkRows.obtained ? SectionStatus::CutShort : SectionStatus::Failed;
         return;
     }
     const std::string separator = captureSeparator();
@@ -475,12 +506,19 @@ void readListViewRows(Hwnd listView, bool selectedOnly) {
     bool complete = true;
     const int first = from < rows ? static_cast<int>(from) : rows;
     bool finished = rb.is64() ? readRows<wire::LvItem64>(rb, first, rows, columns, selectedOnly, selected,
-                                                         separator, &obtained, &complete)
+                                                         separator, &obtained, &complete, keep)
                               : readRows<wire::LvItem32>(rb, first, rows, columns, selectedOnly, selected,
-                                                         separator, &obtained, &complete);
+                                                         separator, &obtained, &complete, keep);
     rb.release();
     // Nothing read, or rows left unread by a list view that stopped answering: the section says so.
     if (finished && (!obtained || !complete)) appendFailureLine();
+    if (keep != nullptr) {
+        keep->columns = columns;
+        keep->status = !finished   ? SectionStatus::Stopped
+                       : !complete ? SectionStatus::CutShort
+                       : !obtained ? SectionStatus::Empty
+                                   : SectionStatus::Read;
+    }
 }
 
 } // namespace vantor

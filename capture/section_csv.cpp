@@ -20,6 +20,10 @@ std::string handleText(Hwnd w) {
     return text;
 }
 
+std::string utf8Of(const SectionModel& model, const std::string& text) {
+    return model.textsUtf8 ? text : utf8FromAnsi(text);
+}
+
 const char* tableKind(ControlKind kind) {
     switch (kind) {
     case ControlKind::ListView: return "list_view";
@@ -67,19 +71,33 @@ void appendCsvTable(const SectionModel& model, int tableIndex, std::string* out)
     if (model.kind == ControlKind::ListView) {
         if (model.hasHeader) {
             for (const std::string& title : model.header)
-                fields.push_back(utf8FromAnsi(title));
+                fields.push_back(utf8Of(model, title));
             appendCsvRecord(fields, out);
         }
         for (const SectionRow& row : model.rows) {
             fields.clear();
             for (const std::string& cell : row.cells)
-                fields.push_back(utf8FromAnsi(cell));
+                fields.push_back(utf8Of(model, cell));
             appendCsvRecord(fields, out);
         }
         return;
     }
     for (const SectionItem& item : model.items)
-        appendCsvRecord({utf8FromAnsi(item.text)}, out);
+        appendCsvRecord({utf8Of(model, item.text)}, out);
+}
+
+} // namespace vantor
+
+namespace vantor {
+
+std::string captureCsv(const CaptureSession& session) {
+    std::string out;
+    int tables = 0;
+    for (const CapturedSection& s : session.sections) {
+        if (s.kind != CapturedKind::Control || !hasCsvTable(s.model)) continue;
+        appendCsvTable(s.model, tables++, &out);
+    }
+    return out;
 }
 
 } // namespace vantor

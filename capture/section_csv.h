@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/capture_session.h"
 #include "capture/section_model.h"
 
 namespace vantor {
@@ -23,5 +24,8 @@ bool hasCsvTable(const SectionModel& model);
 // The section's table as described above; nothing for a section without one. tableIndex 0 is the first
 // table (no blank line before it).
 void appendCsvTable(const SectionModel& model, int tableIndex, std::string* out);
+
+// The tables of a capture session's sections, in report order (empty when it has none).
+std::string captureCsv(const CaptureSession& session);
 
 } // namespace vantor

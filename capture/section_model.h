@@ -38,6 +38,7 @@ struct SectionItem {
     int depth = 0;             // 0 for a top-level item; a child is one deeper than the item before it
     std::int32_t id = 0;       // menu command id, toolbar button command id, tab index, status part index
     std::uintptr_t handle = 0; // tree-view item handle (0 elsewhere)
+    std::string value;         // an accessible item's value (its text is its name); empty elsewhere
     bool separator = false;    // a menu separator (no text)
     bool subMenu = false;      // a menu item that opens a sub-menu (its items follow, one deeper)
     bool checked = false;      // a menu item with a check mark, where the platform tells it
@@ -56,6 +57,9 @@ struct SectionModel {
     SectionPath path = SectionPath::None;
     Hwnd control{};
     std::string className;
+    // Item, row and header texts already UTF-8 (read as UTF-16, as the accessible reader does); otherwise,
+    // and always for the class name, code page 932.
+    bool textsUtf8 = false;
     // List view: the column titles when the list has a header (one per column, empty ones included).
     bool hasHeader = false;
     std::vector<std::string> header;

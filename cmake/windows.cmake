@@ -104,6 +104,12 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(hook-flood ${PROJECT_SOURCE_DIR}/tests/wine/flood/hook_flood.cpp)
 target_compile_options(hook-flood PRIVATE ${VANTOR_WARNINGS})
 
+# The JSON comparison of the structured-output test (tests/wine/json/json_match.cpp): documents parsed with
+# nlohmann-json, window handles matched by form.
+add_executable(json-match ${PROJECT_SOURCE_DIR}/tests/wine/json/json_match.cpp)
+target_include_directories(json-match SYSTEM PRIVATE ${PROJECT_BINARY_DIR}/third_party)
+target_compile_options(json-match PRIVATE ${VANTOR_WARNINGS})
+
 file(GLOB VANTOR_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
 # vantor.exe's end-to-end tests (tests/wine/app_*.cpp) are a program of their own, registered below.
 list(FILTER VANTOR_WINE_TEST_SOURCES EXCLUDE REGEX "/tests/wine/app_[^/]*\\.cpp$")
@@ -123,7 +129,8 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
 if(TARGET vantor_wine_tests)
   add_test(NAME wine.platform COMMAND bash ${VANTOR_HARNESS} run ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor_wine_tests>)
-  set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+  # RESOURCE_LOCK: the specimen's Unicode window has one title; the structured-output test finds it by it.
+  set_tests_properties(wine.platform PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RESOURCE_LOCK unicode_specimen)
 endif()
 # vantor-cli end to end: the specimen captured from another process and compared byte for byte with the
 # expected reports in tests/wine/expected, the hung and the exiting specimen, and the command's errors.
@@ -163,6 +170,11 @@ if(TARGET vantor-cli AND TARGET specimen)
   add_test(NAME wine.cli_encoding COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_encoding_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
   set_tests_properties(wine.cli_encoding PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+  # --format json and csv: the specimen's document and tables against the expected ones.
+  add_test(NAME wine.cli_structured COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_structured_test.sh
+    ${VANTOR_HARNESS} ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen>
+    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
+  set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RESOURCE_LOCK unicode_specimen)
 endif()
 
 # vantor.exe: the application shell, its resources and its capture thread host (app/) and the panes

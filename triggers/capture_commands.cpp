@@ -89,7 +89,7 @@ bool updateWindowInfo(Hwnd window, CommandHost& host) {
     return true;
 }
 
-void runWindowCapture(Hwnd window, CommandHost& host) {
+void runWindowCapture(Hwnd window, CommandHost& host, CaptureSession* session) {
     RunningFlag running;
     if (isNull(window)) return;
     currentTarget.store(window);
@@ -102,10 +102,11 @@ void runWindowCapture(Hwnd window, CommandHost& host) {
         return;
     }
     writeStructureReport(window, nullptr);
+    if (session != nullptr) readOutline(window, &session->outline);
     if (stopRequested.load()) return;
     captureUi().addSectionButton("Window", 0);
     showReportInPane();
-    captureWindow(window, true);
+    captureWindow(window, true, session);
     if (stopRequested.load()) return;
     showReportInPane();
     running.release();

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <string>
 
+#include "capture/capture_session.h"
 #include "capture/capture_state.h"
 #include "platform/platform.h"
 
@@ -101,8 +102,9 @@ void takeListSeparator(CommandHost& host);
 // False when the command was abandoned or no thread could be started.
 bool updateWindowInfo(Hwnd window, CommandHost& host);
 
-// The body of the window capture thread. Every exit clears captureRunning.
-void runWindowCapture(Hwnd window, CommandHost& host);
+// The body of the window capture thread. Every exit clears captureRunning. With a session, the window's
+// outline and the model of every section are kept there as well (vantor-cli's structured output).
+void runWindowCapture(Hwnd window, CommandHost& host, CaptureSession* session = nullptr);
 
 // The hot-key capture of the control under the cursor: a list view's selected rows to the pane and the
 // clipboard, a tree view's selected item to the clipboard, nothing for other controls.

@@ -245,6 +245,43 @@ TEST_P(BulkReadingTest, FallsBackWhenTheFirstChunkDoesNotCome) {
     }
 }
 
+// The model a capture session keeps: the same header, rows (one-byte and empty texts included), columns
+// and status on both paths; only the path differs. A list cut off mid-read is kept cut short.
+TEST_P(BulkReadingTest, ListViewModelIsTheSameOnBothPathsAndKeepsWhatTheReportDrops) {
+    Hwnd lv = list({"名前", "#"}, {{"りんご", "1"}, {"x", ""}, {"", ""}});
+    SectionModel cross;
+    SectionModel bulk;
+    setBulkReadingAllowed(false);
+    readListViewRows(lv, false, &cross);
+    setBulkReadingAllowed(true);
+    readListViewRows(lv, false, &bulk);
+    for (const SectionModel* m : {&cross, &bulk}) {
+        EXPECT_TRUE(m->hasHeader);
+        EXPECT_EQ(m->header, (std::vector<std::string>{"名前", "#"}));
+        EXPECT_EQ(m->columns, 2);
+        ASSERT_EQ(m->rows.size(), 3u);
+        EXPECT_EQ(m->rows[0].cells, (std::vector<std::string>{"りんご", "1"}));
+        EXPECT_EQ(m->rows[1].cells, (std::vector<std::string>{"x", ""}));
+        EXPECT_EQ(m->rows[2].cells, (std::vector<std::string>{"", ""}));
+        EXPECT_EQ(m->status, SectionStatus::Read);
+    }
+    EXPECT_EQ(cross.path, SectionPath::CrossProcess);
+    EXPECT_EQ(bulk.path, is64() ? SectionPath::Bulk : SectionPath::CrossProcess);
+
+    if (!is64()) return;
+    Hwnd gone = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+    listTarget.goneAtChunk = 1;
+    listTarget.onChunk = [this, gone](int chunk) {
+        if (chunk == 1) desktop.destroyWindow(gone);
+    };
+    SectionModel cut;
+    readListViewRows(gone, false, &cut);
+    EXPECT_EQ(cut.path, SectionPath::BulkThenCrossProcess);
+    EXPECT_EQ(cut.status, SectionStatus::CutShort);
+    ASSERT_EQ(cut.rows.size(), 2u);
+    EXPECT_EQ(cut.rows[1].cells, (std::vector<std::string>{"b", "2"}));
+}
+
 TEST_P(BulkReadingTest, ControlGoneOrSilentMidReadIsFinishedAcrossProcesses) {
     if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
     Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}});

@@ -4,12 +4,15 @@
 // formatted append and for a text that could not be read.
 #include "capture/dispatcher.h"
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "capture/menu_capture.h"
+#include "capture/section_json.h"
 #include "capture_test_support.h"
 
 namespace vantor {
@@ -131,6 +134,62 @@ TEST_F(Dispatcher, FullCaptureWorkedExample) {
     EXPECT_EQ(ui.buttons[1], std::make_pair(std::string("ListBox"), 9));
     EXPECT_EQ(lineOf(reportText(), 2), "■ メニュー情報");
     EXPECT_EQ(lineOf(reportText(), 9), "■ リストボックス情報 [ListBox]");
+}
+
+// A capture given a session writes the same report and keeps each section's model in report order; a second
+// session run after it starts from nothing. Its JSON document holds what the report drops.
+TEST_F(Dispatcher, SessionKeepsTheSectionsInReportOrderAndTheReportIsUnchanged) {
+    Hwnd frame = topLevel();
+    Hmenu bar = desktop.addMenu();
+    Hmenu file = desktop.addMenu();
+    desktop.addMenuItem(file, "&Open\tCtrl+O", 100);
+    desktop.addMenuItem(file, "", 0, Hmenu{}, true);
+    desktop.addMenuItem(bar, "&File", 0, file);
+    desktop.setMenu(frame, bar);
+    Hwnd box = fake::addListBox(desktop, frame, pid, {"alpha", "b"});
+    captureWindow(frame, true);
+    const std::string plain = reportText();
+    for (int run = 0; run < 2; ++run) {
+        reportNow().clear();
+        CaptureSession session;
+        readOutline(frame, &session.outline);
+        captureWindow(frame, true, &session);
+        EXPECT_EQ(reportText(), plain);
+        ASSERT_EQ(session.sections.size(), 2u);
+        EXPECT_EQ(session.sections[0].kind, CapturedKind::MenuBar);
+        EXPECT_EQ(session.sections[1].kind, CapturedKind::Control);
+        char handles[64];
+        std::snprintf(handles, sizeof handles, "0x%" PRIXPTR "|0x%" PRIXPTR,
+                      static_cast<std::uintptr_t>(frame), static_cast<std::uintptr_t>(box));
+        const std::string f = std::string(handles).substr(0, std::string(handles).find('|'));
+        const std::string b = std::string(handles).substr(std::string(handles).find('|') + 1);
+        const std::string menuItem = R"(,"depth":1,"greyed":false,"id":)";
+        EXPECT_EQ(
+            captureJson(session),
+            R"({"format":"vantor-capture","sections":[)"
+            R"({"class":"NotesFrame","handle":")" +
+                f +
+                R"(","items":[)"
+                R"({"checked":false,"depth":0,"greyed":false,"id":0,"separator":false,"sub_menu":true,"text":"&File"},)"
+                R"({"checked":false)" +
+                menuItem +
+                R"(100,"separator":false,"sub_menu":false,"text":"&Open"},)"
+                R"({"checked":false)" +
+                menuItem +
+                R"(0,"separator":true,"sub_menu":false,"text":""}],)"
+                R"("kind":"menu_bar","path":"messages","status":"read"},)"
+                R"({"class":"ListBox","handle":")" +
+                b +
+                R"(","items":["alpha","b"],"kind":"list_box",)"
+                R"("path":"messages","status":"read"}],"version":1,"window":{"children":[)"
+                R"({"children":[],"class":"ListBox","control_id":0,"handle":")" +
+                b +
+                R"(","title":""}],)"
+                R"("class":"NotesFrame","control_id":0,"handle":")" +
+                f +
+                R"(","title":"Notes"}})"
+                "\n");
+    }
 }
 
 TEST_F(Dispatcher, SingleWindowPassesWorkedExample) {

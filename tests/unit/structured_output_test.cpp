@@ -192,5 +192,32 @@ TEST_F(StructuredOutputTest, JsonDocumentHoldsTheWindowTreeAndEverySectionAsData
     EXPECT_EQ(actual, expected) << actual.dump(2);
 }
 
+// The rows of a list view are written straight into the document: byte for byte what nlohmann-json writes
+// for the same cells, quotes, backslashes, control characters and multi-byte texts included.
+TEST_F(StructuredOutputTest, ListViewRowsAreEscapedAsTheLibraryEscapesThem) {
+    JsonWindow window;
+    window.handle = static_cast<Hwnd>(0x10);
+    SectionModel list;
+    list.kind = ControlKind::ListView;
+    list.status = SectionStatus::Read;
+    list.hasHeader = true;
+    list.header = {"h\"1", ""};
+    list.columns = 2;
+    list.rows = {{{"a\"b", "c\\d"}}, {{std::string("\x01\x1f\t\n\r\b\f", 7), "りんご \x7f/"}}, {{"", ""}}};
+    const std::string text = captureJson(window, {{&list, "list_view"}});
+    const nlohmann::json whole{{"format", "vantor-capture"},
+                               {"sections", nlohmann::json::array({sectionJson(list, "list_view")})},
+                               {"version", 1},
+                               {"window", windowJson(window)}};
+    EXPECT_EQ(text, whole.dump() + "\n");
+    const nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << text;
+    EXPECT_EQ(parsed["sections"][0]["rows"],
+              nlohmann::json::parse(R"([["a\"b", "c\\d"], ["\u0001\u001f\t\n\r\b\f", "\u308a\u3093\u3054 )"
+                                    "\x7f"
+                                    R"(/"], ["", ""]])"));
+    EXPECT_EQ(parsed["sections"][0]["status"], "read");
+}
+
 } // namespace
 } // namespace vantor

@@ -4,9 +4,11 @@
 // Threads: the program has one thread; everything here runs on it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vantor {
 namespace cli {
@@ -20,10 +22,11 @@ enum ExitCode : int {
     kExitOutputNotWritable = 4, // the output file cannot be created, or writing the output failed
 };
 
-enum class Command { Help, Version, Capture, List };
+enum class Command { Help, Version, Capture, List, Watch };
 
-// capture --format: the report as text (the default), or structured as JSON or CSV.
-enum class Format { Text, Json, Csv };
+// capture --format: the report as text (the default), or structured as JSON or CSV; watch --format: one JSON
+// line per pass (the default) or the report as text.
+enum class Format { Text, Json, Csv, Jsonl };
 // capture --encoding: the text report's and stderr's bytes; JSON and CSV are always UTF-8.
 enum class Encoding { Cp932, Utf8 };
 
@@ -41,6 +44,11 @@ struct Arguments {
     bool verbose = false;          // capture --verbose: the path each list view and tree view took, on stderr
     Format format = Format::Text;
     Encoding encoding = Encoding::Cp932; // Utf8 for JSON and CSV unless the command line said otherwise
+    // watch: milliseconds between the starts of two passes, only the passes whose sections changed, and the
+    // controls whose sections are written (none given: all).
+    unsigned intervalMs = 0;
+    bool changesOnly = false;
+    std::vector<std::uint64_t> controls;
 };
 
 // Parses argv. False with a one-line reason in *error (a static text) when the command line is not
@@ -59,6 +67,10 @@ std::string utf8FromCodePage(const std::string& bytes);
 
 // The commands; each returns the program's exit code and prints its own error messages to stderr.
 int runCapture(const Arguments& args);
+// Passes until the window closes (kExitNoWindow) or watchInterrupted is set (kExitOk).
+int runWatch(const Arguments& args);
+// Set by the console's Ctrl+C handler (cli_main.cpp); the watch ends after the pass it is in.
+extern std::atomic<bool> watchInterrupted;
 int runList(const Arguments& args);
 
 } // namespace cli

@@ -50,14 +50,18 @@ bool parseOutputOption(const char* name, const char* value, bool* formatSeen, bo
         a->format = Format::Text;
     } else if (format && same(value, "json")) {
         a->format = Format::Json;
-    } else if (format && same(value, "csv")) {
+    } else if (format && same(value, "csv") && a->command == Command::Capture) {
         a->format = Format::Csv;
+    } else if (format && same(value, "jsonl") && a->command == Command::Watch) {
+        a->format = Format::Jsonl;
     } else if (!format && same(value, "cp932")) {
         a->encoding = Encoding::Cp932;
     } else if (!format && same(value, "utf-8")) {
         a->encoding = Encoding::Utf8;
     } else {
-        *error = format ? "--format takes text, json or csv" : "--encoding takes cp932 or utf-8";
+        *error = !format                        ? "--encoding takes cp932 or utf-8"
+                 : a->command == Command::Watch ? "--format of watch takes jsonl or text"
+                                                : "--format takes text, json or csv";
         return false;
     }
     return true;
@@ -67,10 +71,43 @@ bool parseOutputOption(const char* name, const char* value, bool* formatSeen, bo
 bool checkOutputOptions(bool encodingSeen, Arguments* a, const char** error) {
     if (a->format == Format::Text) return true;
     if (encodingSeen && a->encoding == Encoding::Cp932) {
-        *error = "--format json and --format csv are always UTF-8: leave out --encoding cp932";
+        *error = "--format json, csv and jsonl are always UTF-8: leave out --encoding cp932";
         return false;
     }
     a->encoding = Encoding::Utf8;
+    return true;
+}
+
+// The longest interval: one day.
+constexpr unsigned long kMaxIntervalMs = 86400000;
+
+// watch --interval MS (1 ms to one day, given once) and --control HANDLE (any number of times).
+bool parseWatchOption(const char* name, const char* value, Arguments* a, const char** error) {
+    if (same(name, "--control")) {
+        std::uint64_t handle = 0;
+        if (!parseHandle(value, &handle)) {
+            *error = "--control needs a hexadecimal window handle such as 0x1A2B";
+            return false;
+        }
+        a->controls.push_back(handle);
+        return true;
+    }
+    if (a->intervalMs != 0) {
+        *error = "--interval is given twice";
+        return false;
+    }
+    unsigned long ms = 0;
+    bool digits = value[0] != '\0';
+    for (const char* c = value; *c != '\0' && digits; ++c) {
+        digits = *c >= '0' && *c <= '9';
+        ms = ms * 10 + static_cast<unsigned long>(*c - '0');
+        if (ms > kMaxIntervalMs) digits = false;
+    }
+    if (!digits || ms == 0) {
+        *error = "--interval takes milliseconds from 1 to 86400000";
+        return false;
+    }
+    a->intervalMs = static_cast<unsigned>(ms);
     return true;
 }
 
@@ -87,7 +124,24 @@ bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
             if (!parseOutputOption(name, argv[++i], &formatSeen, &encodingSeen, a, error)) return false;
             continue;
         }
-        if (same(name, "--cross-process") || same(name, "--verbose")) {
+        const bool watch = a->command == Command::Watch;
+        if (watch && same(name, "--changes-only")) {
+            if (a->changesOnly) {
+                *error = "--changes-only is given twice";
+                return false;
+            }
+            a->changesOnly = true;
+            continue;
+        }
+        if (watch && (same(name, "--interval") || same(name, "--control"))) {
+            if (i + 1 >= argc) {
+                *error = "an option of watch is missing its value";
+                return false;
+            }
+            if (!parseWatchOption(name, argv[++i], a, error)) return false;
+            continue;
+        }
+        if (!watch && (same(name, "--cross-process") || same(name, "--verbose"))) {
             bool& flag = same(name, "--verbose") ? a->verbose : a->crossProcess;
             if (flag) {
                 *error = "an option of capture is given twice";
@@ -102,8 +156,8 @@ bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
             selector = Selector::Class;
         } else if (same(name, "--handle")) {
             selector = Selector::Handle;
-        } else if (!same(name, "--out")) {
-            *error = "unknown option for capture";
+        } else if (!same(name, "--out") || watch) {
+            *error = watch ? "unknown option for watch" : "unknown option for capture";
             return false;
         }
         if (i + 1 >= argc) {
@@ -138,8 +192,16 @@ bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
         }
     }
     if (a->selector == Selector::None) {
-        *error = "capture needs one of --title, --class, --handle";
+        *error = a->command == Command::Watch ? "watch needs one of --title, --class, --handle"
+                                              : "capture needs one of --title, --class, --handle";
         return false;
+    }
+    if (a->command == Command::Watch) {
+        if (a->intervalMs == 0) {
+            *error = "watch needs --interval MS";
+            return false;
+        }
+        if (!formatSeen) a->format = Format::Jsonl;
     }
     return checkOutputOptions(encodingSeen, a, error);
 }
@@ -178,6 +240,9 @@ bool parseArguments(int argc, char** argv, Arguments* out, const char** error) {
     } else if (same(command, "capture")) {
         a.command = Command::Capture;
         ok = parseCapture(argc, argv, &a, error);
+    } else if (same(command, "watch")) {
+        a.command = Command::Watch;
+        ok = parseCapture(argc, argv, &a, error);
     } else if (same(command, "list")) {
         a.command = Command::List;
         ok = parseList(argc, argv, &a, error);
@@ -189,39 +254,51 @@ bool parseArguments(int argc, char** argv, Arguments* out, const char** error) {
 }
 
 void printUsage(std::FILE* to) {
-    std::fputs("usage:\n"
-               "  vantor-cli capture (--title TEXT | --class NAME | --handle 0xHEX) [--out FILE]\n"
-               "                     [--cross-process] [--verbose] [--format text|json|csv]\n"
-               "                     [--encoding cp932|utf-8]\n"
-               "      Captures the window as the application's window capture does: the structure report,\n"
-               "      then every readable control below the window. The report is written as code page 932\n"
-               "      bytes, unchanged (no line-end translation), to FILE or to standard output.\n"
-               "      --title and --class compare the whole top-level window title or class name exactly;\n"
-               "      --handle takes any window, also a child control.\n"
-               "      List views, tree views, list boxes and combo boxes are read inside the target through\n"
-               "      msghook.dll when it answers, across processes otherwise (the same report);\n"
-               "      --cross-process (or ForceCrossProcess=1 in vantor.ini) always reads them across\n"
-               "      processes, --verbose prints the way each one was read to standard error.\n"
-               "      --encoding utf-8 writes the text report and the messages on standard error in UTF-8\n"
-               "      (cp932, the default, writes them as they are). --format json and --format csv are\n"
-               "      always UTF-8 (--encoding cp932 with them is refused).\n"
-               "  vantor-cli list [--handles]\n"
-               "      One line per row of the application's window list: \"title [class]\", top of the\n"
-               "      z-order first; with --handles each line starts with the window's handle.\n"
-               "  vantor-cli --version\n"
-               "      Prints \"vantor-cli\" and the release's version number.\n"
-               "  vantor-cli --help\n"
-               "\n"
-               "The list-view column separator is ListSeparator of vantor.ini beside vantor-cli.exe (a tab\n"
-               "when the file or the key is absent).\n"
-               "\n"
-               "exit codes:\n"
-               "  0  done (a capture that finds nothing readable still writes its report)\n"
-               "  1  no such window\n"
-               "  2  bad arguments\n"
-               "  3  several windows match (use --handle; `list --handles` shows them)\n"
-               "  4  the output file cannot be written\n",
-               to);
+    std::fputs(
+        "usage:\n"
+        "  vantor-cli capture (--title TEXT | --class NAME | --handle 0xHEX) [--out FILE]\n"
+        "                     [--cross-process] [--verbose] [--format text|json|csv]\n"
+        "                     [--encoding cp932|utf-8]\n"
+        "      Captures the window as the application's window capture does: the structure report,\n"
+        "      then every readable control below the window. The report is written as code page 932\n"
+        "      bytes, unchanged (no line-end translation), to FILE or to standard output.\n"
+        "      --title and --class compare the whole top-level window title or class name exactly;\n"
+        "      --handle takes any window, also a child control.\n"
+        "      List views, tree views, list boxes and combo boxes are read inside the target through\n"
+        "      msghook.dll when it answers, across processes otherwise (the same report);\n"
+        "      --cross-process (or ForceCrossProcess=1 in vantor.ini) always reads them across\n"
+        "      processes, --verbose prints the way each one was read to standard error.\n"
+        "      --encoding utf-8 writes the text report and the messages on standard error in UTF-8\n"
+        "      (cp932, the default, writes them as they are). --format json writes the window tree\n"
+        "      and every section as data, --format csv the list views, list boxes and combo boxes\n"
+        "      as tables, one per control; both are always UTF-8 (--encoding cp932 with them is\n"
+        "      refused).\n"
+        "  vantor-cli watch (--title TEXT | --class NAME | --handle 0xHEX) --interval MS\n"
+        "                   [--control 0xHEX ...] [--changes-only] [--format jsonl|text]\n"
+        "                   [--encoding cp932|utf-8]\n"
+        "      Captures the window every MS milliseconds. jsonl (the default, UTF-8) writes one line\n"
+        "      per pass: {\"sections\": [...], \"timestamp\": \"YYYY-MM-DDThh:mm:ss.mmm\"}, the sections\n"
+        "      as capture --format json writes them, only those of the --control windows when given;\n"
+        "      text writes the timestamp line and the report. --changes-only leaves out a pass whose\n"
+        "      sections are those of the pass written before. Each pass is flushed as it is written.\n"
+        "      Ends with exit code 1 when the window closes, with 0 on Ctrl+C.\n"
+        "  vantor-cli list [--handles]\n"
+        "      One line per row of the application's window list: \"title [class]\", top of the\n"
+        "      z-order first; with --handles each line starts with the window's handle.\n"
+        "  vantor-cli --version\n"
+        "      Prints \"vantor-cli\" and the release's version number.\n"
+        "  vantor-cli --help\n"
+        "\n"
+        "The list-view column separator is ListSeparator of vantor.ini beside vantor-cli.exe (a tab\n"
+        "when the file or the key is absent).\n"
+        "\n"
+        "exit codes:\n"
+        "  0  done (a capture that finds nothing readable still writes its report)\n"
+        "  1  no such window\n"
+        "  2  bad arguments\n"
+        "  3  several windows match (use --handle; `list --handles` shows them)\n"
+        "  4  the output file cannot be written\n",
+        to);
 }
 
 } // namespace cli

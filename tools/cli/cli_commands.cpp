@@ -1,6 +1,7 @@
 // The two commands of vantor-cli. capture finds the window, runs the application's window capture on this
 // thread (the same steps as the capture worker: clear, structure report, full capture) and writes the report
-// bytes unchanged; list rebuilds the window tree and prints one line per row of the window list.
+// bytes unchanged, or the JSON document or CSV tables of the session it kept; list rebuilds the window tree
+// and prints one line per row of the window list.
 //
 // Threads: the program's one thread. The capture runs here directly: the program has no window of its own,
 // so nothing has to keep serving messages while the engine waits for the captured application.
@@ -13,7 +14,11 @@
 
 #include "app/settings.h"
 #include "capture/capture_lock.h"
+#include "capture/capture_session.h"
 #include "capture/report_buffer.h"
+#include "capture/section_csv.h"
+#include "capture/section_json.h"
+#include "capture/wide_sections.h"
 #include "inventory/text_node.h"
 #include "inventory/window_tree.h"
 #include "platform/platform.h"
@@ -137,11 +142,6 @@ class QuietHost : public CommandHost {
 } // namespace
 
 int runCapture(const Arguments& args) {
-    if (args.format != Format::Text) {
-        printError("vantor-cli: --format %s is not available in this build\n",
-                   args.format == Format::Json ? "json" : "csv");
-        return kExitBadArguments;
-    }
     Hwnd window{};
     const int found = resolveWindow(args, &window);
     if (found != kExitOk) return found;
@@ -155,24 +155,120 @@ int runCapture(const Arguments& args) {
         CaptureLock hold;
         hold.setListSeparator(settings.listSeparator);
     }
-    runWindowCapture(window, host);
+    // JSON and CSV are written from the models the capture keeps; the report is made all the same.
+    CaptureSession session;
+    const bool structured = args.format != Format::Text;
+    runWindowCapture(window, host, structured ? &session : nullptr);
     if (host.windowGone) {
         printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
                    handleValue(window));
         return kExitNoWindow;
     }
+    // Texts of Unicode windows read again, wide, so that what code page 932 lacks survives in UTF-8.
+    if (structured) readUnicodeTexts(&session);
     std::string bytes;
-    {
-        CaptureLock hold;
-        if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
+    if (args.format == Format::Json) {
+        bytes = captureJson(session);
+    } else if (args.format == Format::Csv) {
+        bytes = captureCsv(session);
+    } else {
+        {
+            CaptureLock hold;
+            if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
+        }
+        if (args.encoding == Encoding::Utf8) bytes = utf8FromCodePage(bytes);
     }
-    if (args.encoding == Encoding::Utf8) bytes = utf8FromCodePage(bytes);
     if (!output.write(bytes.data(), bytes.size())) {
         printError("vantor-cli: writing the report to %s failed\n",
                    args.outPath != nullptr ? args.outPath : "standard output");
         return kExitOutputNotWritable;
     }
     return kExitOk;
+}
+
+std::atomic<bool> watchInterrupted{false};
+
+namespace {
+
+// "2026-12-07T09:30:15.042", local time.
+std::string timestamp() {
+    LocalTime t{};
+    sys().localTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second, t.milliseconds);
+    return text;
+}
+
+// The sections of the pass as a JSON array: all, or those of the --control windows.
+std::string watchedSections(const CaptureSession& session, const Arguments& args) {
+    std::vector<JsonSection> sections;
+    for (const CapturedSection& s : session.sections) {
+        const std::uint64_t control = handleValue(s.model.control);
+        bool wanted = args.controls.empty();
+        for (std::uint64_t c : args.controls)
+            wanted = wanted || c == control;
+        if (wanted) sections.push_back({&s.model, capturedKindName(s)});
+    }
+    return sectionsJson(sections);
+}
+
+// Waits ms milliseconds in short steps, so that Ctrl+C ends the wait soon.
+void waitInterruptibly(unsigned ms) {
+    constexpr unsigned kStepMs = 50;
+    for (unsigned waited = 0; waited < ms && !watchInterrupted; waited += kStepMs)
+        sys().sleepMs(ms - waited < kStepMs ? ms - waited : kStepMs);
+}
+
+} // namespace
+
+int runWatch(const Arguments& args) {
+    Hwnd window{};
+    const int found = resolveWindow(args, &window);
+    if (found != kExitOk) return found;
+    const bool jsonl = args.format == Format::Jsonl;
+    std::string last;
+    bool written = false;
+    for (;;) {
+        QuietHost host;
+        CaptureSession session;
+        {
+            CaptureLock hold;
+            hold.setListSeparator(settings.listSeparator);
+        }
+        runWindowCapture(window, host, jsonl ? &session : nullptr);
+        // A pass that Ctrl+C cut short is not written.
+        if (watchInterrupted) return kExitOk;
+        if (host.windowGone || !ws().isWindow(window)) {
+            printError("vantor-cli: the window 0x%" PRIX64 " closed\n", handleValue(window));
+            return kExitNoWindow;
+        }
+        std::string content;
+        if (jsonl) {
+            readUnicodeTexts(&session);
+            content = watchedSections(session, args);
+        } else {
+            CaptureLock hold;
+            if (hold.report().text != nullptr) content.assign(hold.report().text, hold.report().length());
+        }
+        if (!args.changesOnly || !written || content != last) {
+            std::string line;
+            if (jsonl) {
+                line = "{\"sections\":" + content + ",\"timestamp\":\"" + timestamp() + "\"}\n";
+            } else {
+                line = timestamp() + "\r\n" + content + "\r\n";
+                if (args.encoding == Encoding::Utf8) line = utf8FromCodePage(line);
+            }
+            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+                printError("vantor-cli: writing to standard output failed\n");
+                return kExitOutputNotWritable;
+            }
+            written = true;
+        }
+        last = std::move(content);
+        waitInterruptibly(args.intervalMs);
+        if (watchInterrupted) return kExitOk;
+    }
 }
 
 int runList(const Arguments& args) {

@@ -48,6 +48,14 @@ void printMenuProblem(Hwnd window, const char* reason) {
                static_cast<unsigned long long>(static_cast<std::uintptr_t>(window)), reason);
 }
 
+// Ctrl+C and Ctrl+Break during watch: the pass under way is stopped and the command ends cleanly.
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    watchInterrupted = true;
+    stopRequested = true;
+    return TRUE;
+}
+
 int run(const Arguments& args) {
     // The engine's default user interface shows nothing, which is what a console program wants.
     installWin32Platform();
@@ -62,7 +70,8 @@ int run(const Arguments& args) {
         setReadPathObserver(&printReadPath);
         setMenuProblemObserver(&printMenuProblem);
     }
-    if (args.command != Command::Capture) {
+    if (args.command == Command::Watch) SetConsoleCtrlHandler(&onConsoleControl, TRUE);
+    if (args.command == Command::List) {
         const int rc = runList(args);
         destroyCaptureState();
         return rc;
@@ -75,7 +84,7 @@ int run(const Arguments& args) {
     if (char* slash = std::strrchr(directory, '\\')) *slash = '\0';
     loadHookLibrary(directory);
     setHook();
-    const int rc = runCapture(args);
+    const int rc = args.command == Command::Watch ? runWatch(args) : runCapture(args);
     freeHook();
     unloadHookLibrary();
     destroyCaptureState();

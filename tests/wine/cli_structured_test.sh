@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# vantor-cli's --format json and --format csv under Wine, against the specimen:
+#   specimen.json  the whole document, parsed and compared member by member by json-match (nlohmann-json),
+#                  window handles matched by their form; written from the specimen's contents
+#                  (tools/specimen/specimen_contents.h), with what the text report drops: the one-byte and
+#                  empty texts, the menu's separators and ids, the accessible texts whole (an emoji)
+#   specimen.csv   the list view, list box and combo box tables, byte for byte once each table's handle is
+#                  replaced by "<handle>"
+#   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
+#                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
+# watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
+# picked with --control, until the specimen exits (exit code 1); with --changes-only no two lines in a row
+# are the same; bad option combinations are refused with exit code 2.
+# Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
+# section names, and the text report of the same run is unchanged by the structured output.
+#   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR
+set -u
+harness=$1
+build_dir=$2
+cli_exe=$3
+specimen=$4
+json_match=$5
+expected=$6
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+eval "$(bash "$harness" env "$build_dir")" || {
+    echo "FAIL: the Wine environment is not started"
+    exit 1
+}
+
+work=$build_dir/cli-structured-test
+rm -rf "$work"
+mkdir -p "$work/cli"
+cp "$cli_exe" "$(dirname "$cli_exe")/msghook.dll" "$work/cli/"
+cli=$work/cli/vantor-cli.exe
+
+title='CLI 構造 標本'
+wine "$specimen" --title "$title" --unicode-window </dev/null >/dev/null 2>&1 &
+specimen_pid=$!
+trap 'kill $specimen_pid 2>/dev/null; wait $specimen_pid 2>/dev/null' EXIT
+unicode_title='Vantor Specimen Unicode'
+for name in "$title" "$unicode_title"; do
+    for ((i = 0; i < 300; i++)); do
+        xdotool search --onlyvisible --name "^$name\$" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+done
+
+run_cli() {
+    local name=$1
+    shift
+    wine "$cli" "$@" </dev/null >"$work/$name.out" 2>"$work/$name.err"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "capture $*: exit code $rc ($(head -c 300 "$work/$name.err"))"
+}
+
+# JSON on the bulk path, and across processes: list boxes and combo boxes then go by the messages the window
+# system copies, list views and tree views by exchanges through the specimen's memory.
+run_cli json capture --title "$title" --format json
+wine "$json_match" "$expected/specimen.json" "$work/json.out" || fail "the JSON document differs (above)"
+sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages"/}' \
+    -e 's/"path": "bulk"/"path": "cross_process"/' "$expected/specimen.json" >"$work/expected-cross.json"
+run_cli json-cross capture --title "$title" --format json --cross-process
+wine "$json_match" "$work/expected-cross.json" "$work/json-cross.out" ||
+    fail "the JSON document read across processes differs (above)"
+
+# The Unicode window, both ways.
+run_cli unicode capture --title "$unicode_title" --format json
+wine "$json_match" "$expected/specimen_unicode.json" "$work/unicode.out" || fail "the Unicode window's document differs"
+sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages"/}' \
+    -e 's/"path": "bulk"/"path": "cross_process"/' "$expected/specimen_unicode.json" >"$work/expected-unicode-cross.json"
+run_cli unicode-cross capture --title "$unicode_title" --format json --cross-process
+wine "$json_match" "$work/expected-unicode-cross.json" "$work/unicode-cross.out" ||
+    fail "the Unicode window's document read across processes differs"
+
+# CSV, byte for byte.
+run_cli csv capture --title "$title" --format csv
+sed -E 's/^control,([a-z_]+),0x[0-9A-F]+,/control,\1,<handle>,/' "$work/csv.out" >"$work/csv-masked.out"
+cmp -s "$work/csv-masked.out" "$expected/specimen.csv" || {
+    fail "the CSV tables differ from $expected/specimen.csv"
+    diff <(sed 's/\r/<CR>/g' "$expected/specimen.csv") <(sed 's/\r/<CR>/g' "$work/csv-masked.out") | head -n 20
+}
+
+# The text report is still the hand-written one with this run's title.
+iconv -f CP932 -t UTF-8 "$expected/specimen_tab.txt" | sed "s/^\"CLI 標本\" VantorSpecimen/\"$title\" VantorSpecimen/" |
+    iconv -f UTF-8 -t CP932 >"$work/expected-text.txt"
+run_cli text capture --title "$title"
+cmp -s "$work/text.out" "$work/expected-text.txt" || fail "the text report differs from specimen_tab.txt"
+
+# The handle of the status bar (control id 1014) of the specimen with title $1, from its document's window tree.
+status_bar_of() {
+    wine "$cli" capture --title "$1" --format json </dev/null 2>/dev/null |
+        grep -o '"class":"msctls_statusbar32","control_id":1014,"handle":"0x[0-9A-F]*"' | sed 's/.*"handle":"//; s/"$//'
+}
+
+# watch, every pass written: each line the status bar's section and a timestamp; its changing part counts up.
+watch_title='CLI 監視 標本'
+wine "$specimen" --title "$watch_title" --change-every 300 --exit-after 4000 </dev/null >/dev/null 2>&1 &
+watch_pid=$!
+for ((i = 0; i < 300; i++)); do
+    xdotool search --onlyvisible --name "^$watch_title\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+status_bar=$(status_bar_of "$watch_title")
+[ -n "$status_bar" ] || fail "the watched specimen's status bar handle is not in its document"
+wine "$cli" watch --title "$watch_title" --interval 200 --control "$status_bar" </dev/null >"$work/watch.out" \
+    2>"$work/watch.err"
+rc=$?
+wait "$watch_pid" 2>/dev/null
+[ "$rc" -eq 1 ] || fail "watch until the window closes: exit code $rc, expected 1"
+grep -q "closed" "$work/watch.err" || fail "watch did not say the window closed: $(head -c 200 "$work/watch.err")"
+line_part() { # the line with the timestamp and handle masked, its part 1 text given as $2
+    printf '{"sections":[{"class":"msctls_statusbar32","handle":"<handle>","items":[{"part":0,"text":"Ready"},'
+    printf '{"part":1,"text":"%s"},{"part":2,"text":"x"},{"part":3,"text":"接続"},{"part":4,"text":""},' "$1"
+    printf '{"part":5,"text":"完了"}],"kind":"status_bar","path":"cross_process","status":"read"}],'
+    printf '"timestamp":"<time>"}\n'
+}
+sed -E -e 's/"handle":"0x[0-9A-F]+"/"handle":"<handle>"/' \
+    -e 's/"timestamp":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}"/"timestamp":"<time>"/' \
+    "$work/watch.out" >"$work/watch-masked.out"
+[ "$(wc -l <"$work/watch-masked.out")" -ge 3 ] || fail "watch wrote fewer than 3 passes before the window closed"
+previous=-1
+while IFS= read -r line; do
+    n=$(sed -n 's/.*"text":"変化 \([0-9]*\)".*/\1/p' <<<"$line")
+    [ "$line" = "$(line_part "${n:+変化 $n}")" ] || { fail "a watch line is not the status bar's section: $line"; break; }
+    [ "${n:-0}" -ge "$previous" ] || fail "the status bar's count went back from $previous to $n"
+    previous=${n:-0}
+done <"$work/watch-masked.out"
+
+# --changes-only, passes more often than the specimen changes: no line repeats the one before it.
+wine "$specimen" --title "$watch_title" --change-every 600 --exit-after 4000 </dev/null >/dev/null 2>&1 &
+watch_pid=$!
+for ((i = 0; i < 300; i++)); do
+    xdotool search --onlyvisible --name "^$watch_title\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+status_bar=$(status_bar_of "$watch_title")
+wine "$cli" watch --title "$watch_title" --interval 100 --changes-only --control "$status_bar" </dev/null \
+    >"$work/changes.out" 2>/dev/null
+rc=$?
+wait "$watch_pid" 2>/dev/null
+[ "$rc" -eq 1 ] || fail "watch --changes-only until the window closes: exit code $rc, expected 1"
+sed -E 's/"timestamp":"[^"]*"//; s/"handle":"0x[0-9A-F]+"//' "$work/changes.out" >"$work/changes-masked.out"
+[ "$(wc -l <"$work/changes-masked.out")" -ge 2 ] || fail "watch --changes-only wrote fewer than 2 lines"
+[ -z "$(uniq -d "$work/changes-masked.out")" ] || fail "watch --changes-only wrote the same sections twice in a row"
+
+# Bad combinations: exit code 2 and the reason.
+bad=(
+    "watch --title x|watch needs --interval MS"
+    "watch --title x --interval 0|--interval takes milliseconds"
+    "watch --title x --interval 10 --format csv|--format of watch takes jsonl or text"
+    "watch --title x --interval 10 --encoding cp932|always UTF-8"
+    "watch --title x --interval 10 --control zz|--control needs a hexadecimal window handle"
+    "watch --title x --interval 10 --out f|unknown option for watch"
+    "capture --title x --changes-only|unknown option for capture"
+    "capture --title x --format jsonl|--format takes text, json or csv"
+)
+for entry in "${bad[@]}"; do
+    read -r -a words <<<"${entry%%|*}"
+    wine "$cli" "${words[@]}" </dev/null >"$work/bad.out" 2>"$work/bad.err"
+    rc=$?
+    [ "$rc" -eq 2 ] || fail "${entry%%|*}: exit code $rc, expected 2"
+    grep -q -F -- "${entry#*|}" "$work/bad.err" || fail "${entry%%|*}: stderr does not say \"${entry#*|}\""
+done
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all vantor-cli --format json / csv checks passed"
