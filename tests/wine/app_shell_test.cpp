@@ -254,6 +254,17 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     EXPECT_EQ(bottom - top, 650);
 }
 
+// Where two texts first differ, with a little of each from there, for a failure's message.
+std::string firstDifference(const std::string& got, const std::string& wanted) {
+    std::size_t at = 0;
+    while (at < got.size() && at < wanted.size() && got[at] == wanted[at])
+        ++at;
+    const std::size_t from = at > 40 ? at - 40 : 0;
+    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(wanted.size()) +
+           ", first difference at " + std::to_string(at) + ": got \"" + got.substr(from, 160) +
+           "\", wanted \"" + wanted.substr(from, 160) + "\"";
+}
+
 TEST(AppShell, GrowingReportAndAnEditedPaneEndEqualToTheReport) {
     // 1500 rows: the pane is refreshed while the list view is read, every time with a longer report.
     Specimen specimen;
@@ -265,7 +276,8 @@ TEST(AppShell, GrowingReportAndAnEditedPaneEndEqualToTheReport) {
     const int row = vantor.rowOf("Big [VantorSpecimen]");
     ASSERT_GE(row, 0);
     ASSERT_TRUE(vantor.selectRow(row));
-    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000));
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000))
+        << firstDifference(vantor.paneText(), expected);
     EXPECT_NE(SendMessageA(vantor.pane, EM_GETAUTOURLDETECT, 0, 0), 0); // addresses are still detected
 
     // The user types into the pane; the next capture (F5) shows the report whole again, not the edit.
@@ -273,7 +285,8 @@ TEST(AppShell, GrowingReportAndAnEditedPaneEndEqualToTheReport) {
     SendMessageA(vantor.pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("edited "));
     ASSERT_EQ(vantor.paneText().compare(0, 7, "edited "), 0);
     vantor.pressKey(VK_F5);
-    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000));
+    EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 30000))
+        << firstDifference(vantor.paneText(), expected);
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
