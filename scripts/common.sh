@@ -15,6 +15,7 @@ needs_setup() {
     done
     [ -f /usr/src/googletest/CMakeLists.txt ] || return 0
     [ -x /usr/lib/wine/wine ] || return 0
+    [ -f /usr/include/nlohmann/json.hpp ] || return 0
     ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'
 }
 
