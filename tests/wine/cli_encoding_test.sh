@@ -12,16 +12,10 @@ cli_exe=$3
 specimen=$4
 expected=$5
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/wine/test_common.sh
+. "$(dirname "$0")/test_common.sh"
 
-eval "$(bash "$harness" env "$build_dir")" || {
-    echo "FAIL: the Wine environment is not started"
-    exit 1
-}
+join_wine_environment
 
 work=$build_dir/cli-encoding-test
 rm -rf "$work"
@@ -34,10 +28,7 @@ title='CLI UTF-8 標本'
 wine "$specimen" --title "$title" </dev/null >/dev/null 2>&1 &
 specimen_pid=$!
 trap 'kill $specimen_pid 2>/dev/null; wait $specimen_pid 2>/dev/null' EXIT
-for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && break
-    sleep 0.1
-done
+wait_for_window "$title"
 
 run_cli() {
     local name=$1

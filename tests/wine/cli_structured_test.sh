@@ -22,16 +22,10 @@ specimen=$4
 json_match=$5
 expected=$6
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/wine/test_common.sh
+. "$(dirname "$0")/test_common.sh"
 
-eval "$(bash "$harness" env "$build_dir")" || {
-    echo "FAIL: the Wine environment is not started"
-    exit 1
-}
+join_wine_environment
 
 work=$build_dir/cli-structured-test
 rm -rf "$work"
@@ -44,12 +38,8 @@ wine "$specimen" --title "$title" --unicode-window </dev/null >/dev/null 2>&1 &
 specimen_pid=$!
 trap 'kill $specimen_pid 2>/dev/null; wait $specimen_pid 2>/dev/null' EXIT
 unicode_title='Vantor Specimen Unicode'
-for name in "$title" "$unicode_title"; do
-    for ((i = 0; i < 300; i++)); do
-        xdotool search --onlyvisible --name "^$name\$" >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-done
+wait_for_window "$title"
+wait_for_window "$unicode_title"
 
 run_cli() {
     local name=$1
@@ -61,22 +51,19 @@ run_cli() {
 
 # JSON on the bulk path, and across processes: list boxes and combo boxes then go by the messages the window
 # system copies, list views and tree views by exchanges through the specimen's memory.
-run_cli json capture --title "$title" --format json
-wine "$json_match" "$expected/specimen.json" "$work/json.out" || fail "the JSON document differs (above)"
-sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages"/}' \
-    -e 's/"path": "bulk"/"path": "cross_process"/' "$expected/specimen.json" >"$work/expected-cross.json"
-run_cli json-cross capture --title "$title" --format json --cross-process
-wine "$json_match" "$work/expected-cross.json" "$work/json-cross.out" ||
-    fail "the JSON document read across processes differs (above)"
-
-# The Unicode window, both ways.
-run_cli unicode capture --title "$unicode_title" --format json
-wine "$json_match" "$expected/specimen_unicode.json" "$work/unicode.out" || fail "the Unicode window's document differs"
-sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages"/}' \
-    -e 's/"path": "bulk"/"path": "cross_process"/' "$expected/specimen_unicode.json" >"$work/expected-unicode-cross.json"
-run_cli unicode-cross capture --title "$unicode_title" --format json --cross-process
-wine "$json_match" "$work/expected-unicode-cross.json" "$work/unicode-cross.out" ||
-    fail "the Unicode window's document read across processes differs"
+#   expect_document NAME TITLE EXPECTED_JSON WHAT
+expect_document() {
+    local name=$1 window=$2 wanted=$3 what=$4
+    run_cli "$name" capture --title "$window" --format json
+    wine "$json_match" "$wanted" "$work/$name.out" || fail "$what differs (above)"
+    sed -e '/"kind": "\(list_box\|combo_box\)"/{n;s/"path": "bulk"/"path": "messages"/}' \
+        -e 's/"path": "bulk"/"path": "cross_process"/' "$wanted" >"$work/expected-$name-cross.json"
+    run_cli "$name-cross" capture --title "$window" --format json --cross-process
+    wine "$json_match" "$work/expected-$name-cross.json" "$work/$name-cross.out" ||
+        fail "$what read across processes differs (above)"
+}
+expect_document json "$title" "$expected/specimen.json" "the JSON document"
+expect_document unicode "$unicode_title" "$expected/specimen_unicode.json" "the Unicode window's document"
 
 # CSV, byte for byte.
 run_cli csv capture --title "$title" --format csv
@@ -102,10 +89,7 @@ status_bar_of() {
 watch_title='CLI 監視 標本'
 wine "$specimen" --title "$watch_title" --change-every 300 --exit-after 4000 </dev/null >/dev/null 2>&1 &
 watch_pid=$!
-for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name "^$watch_title\$" >/dev/null 2>&1 && break
-    sleep 0.1
-done
+wait_for_window "$watch_title"
 status_bar=$(status_bar_of "$watch_title")
 [ -n "$status_bar" ] || fail "the watched specimen's status bar handle is not in its document"
 wine "$cli" watch --title "$watch_title" --interval 200 --control "$status_bar" </dev/null >"$work/watch.out" \
@@ -135,10 +119,7 @@ done <"$work/watch-masked.out"
 # --changes-only, passes more often than the specimen changes: no line repeats the one before it.
 wine "$specimen" --title "$watch_title" --change-every 600 --exit-after 4000 </dev/null >/dev/null 2>&1 &
 watch_pid=$!
-for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name "^$watch_title\$" >/dev/null 2>&1 && break
-    sleep 0.1
-done
+wait_for_window "$watch_title"
 status_bar=$(status_bar_of "$watch_title")
 wine "$cli" watch --title "$watch_title" --interval 100 --changes-only --control "$status_bar" </dev/null \
     >"$work/changes.out" 2>/dev/null

@@ -28,16 +28,10 @@ specimen=$4
 expected=$5
 width=${6:-64}
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/wine/test_common.sh
+. "$(dirname "$0")/test_common.sh"
 
-eval "$(bash "$harness" env "$build_dir")" || {
-    echo "FAIL: the Wine environment is not started"
-    exit 1
-}
+join_wine_environment
 
 # Private copies of vantor-cli, each with its own directory and so its own vantor.ini (or none); the build's
 # bin directory is shared with the application, which keeps its own vantor.ini there.

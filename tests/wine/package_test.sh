@@ -14,16 +14,10 @@ root=$3
 specimen=$4
 expected=$5
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/wine/test_common.sh
+. "$(dirname "$0")/test_common.sh"
 
-eval "$(bash "$harness" env "$build_dir")" || {
-    echo "FAIL: the Wine environment is not started"
-    exit 1
-}
+join_wine_environment
 
 work=$build_dir/package-test
 rm -rf "$work"
@@ -84,10 +78,7 @@ LC_ALL=C sed '2s/^"CLI /"Package /' "$expected/specimen_tab.txt" >"$work/expecte
 for program in "$specimen" "$(dirname "$specimen")/specimen32.exe"; do
     wine "$program" --title "$title" </dev/null >/dev/null 2>&1 &
     specimen_pid=$!
-    for ((i = 0; i < 300; i++)); do
-        xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && break
-        sleep 0.1
-    done
+    wait_for_window "$title"
     wine "$dir/vantor-cli.exe" capture --title "$title" </dev/null >"$work/report.txt" 2>"$work/report.err"
     rc=$?
     [ "$rc" -eq 0 ] || fail "vantor-cli capture of $(basename "$program"): exit code $rc ($(head -c 300 "$work/report.err"))"

@@ -11,20 +11,14 @@ harness=$1
 build_dir=$2
 specimen=$3
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/wine/test_common.sh
+. "$(dirname "$0")/test_common.sh"
 
 if [ ! -f "$specimen" ]; then
     echo "FAIL: $specimen does not exist"
     exit 1
 fi
-eval "$(bash "$harness" env "$build_dir")" || {
-    echo "FAIL: the Wine environment is not started"
-    exit 1
-}
+join_wine_environment
 
 # Prints the number of windows whose name is exactly $1, after waiting up to $2 seconds for at least one
 # (while the background job $3, when given, still runs).
