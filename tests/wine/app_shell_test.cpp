@@ -254,17 +254,6 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     EXPECT_EQ(bottom - top, 650);
 }
 
-// Where two texts first differ, with a little of each from there, for a failure's message.
-std::string firstDifference(const std::string& got, const std::string& wanted) {
-    std::size_t at = 0;
-    while (at < got.size() && at < wanted.size() && got[at] == wanted[at])
-        ++at;
-    const std::size_t from = at > 40 ? at - 40 : 0;
-    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(wanted.size()) +
-           ", first difference at " + std::to_string(at) + ": got \"" + got.substr(from, 160) +
-           "\", wanted \"" + wanted.substr(from, 160) + "\"";
-}
-
 TEST(AppShell, GrowingReportAndAnEditedPaneEndEqualToTheReport) {
     // 1500 rows: the pane is refreshed while the list view is read, every time with a longer report.
     Specimen specimen;

@@ -442,5 +442,15 @@ std::string engineReportOf(HWND window) {
     return report.text != nullptr ? std::string(report.text, report.length()) : std::string();
 }
 
+std::string firstDifference(const std::string& got, const std::string& wanted) {
+    std::size_t at = 0;
+    while (at < got.size() && at < wanted.size() && got[at] == wanted[at])
+        ++at;
+    const std::size_t from = at > 40 ? at - 40 : 0;
+    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(wanted.size()) +
+           ", first difference at " + std::to_string(at) + ": got \"" + got.substr(from, 160) +
+           "\", wanted \"" + wanted.substr(from, 160) + "\"";
+}
+
 } // namespace apptest
 } // namespace vantor

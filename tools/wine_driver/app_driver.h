@@ -106,5 +106,8 @@ bool readFile(const std::string& path, std::string* out);
 // The bytes a report capture of the window gives when the engine runs here in the driver.
 std::string engineReportOf(HWND window);
 
+// Where two texts first differ, with a little of each from there, for a failure's message.
+std::string firstDifference(const std::string& got, const std::string& wanted);
+
 } // namespace apptest
 } // namespace vantor
