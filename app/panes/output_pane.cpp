@@ -1,11 +1,13 @@
 // The output pane: creation and look, the subclass procedure with the right-button edit menu and the edit
 // commands, the jump to a report line for the section buttons, showing a report and saving the text.
-// Threads: the user-interface thread only.
+// Threads: the user-interface thread, and the two pane threads that own the controls (their window
+// procedure, their keys, their destruction once replaced).
 #include "app/panes/output_pane.h"
 
 #include <richedit.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -13,6 +15,7 @@
 #include "app/commands.h"
 #include "app/file_replace.h"
 #include "app/resource.h"
+#include "app/scoped_win.h"
 #include "app/settings.h"
 #include "app/panes/pane_rules.h"
 #include "app/panes/split_pane.h"
@@ -23,7 +26,10 @@ namespace vantor {
 
 namespace {
 
-WNDPROC originalOutputProc = nullptr;
+// Set by every pane's thread, always to the same class procedure.
+std::atomic<WNDPROC> originalOutputProc{nullptr};
+// Posted to a replaced pane: it destroys itself (retirePane).
+constexpr UINT kRetirePane = WM_APP + 0x50;
 constexpr COLORREF kBackground = RGB(230, 230, 220);
 constexpr WPARAM kTextLimitMargin = 65536;
 
@@ -69,12 +75,13 @@ void showEditMenu(HWND pane) {
 LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_RBUTTONUP: showEditMenu(pane); return 1;
+    case kRetirePane: DestroyWindow(pane); return 0;
     case WM_COMMAND:
         if (runEditCommand(pane, wParam)) return 1;
         break;
     default: break;
     }
-    return CallWindowProcA(originalOutputProc, pane, message, wParam, lParam);
+    return CallWindowProcA(originalOutputProc.load(), pane, message, wParam, lParam);
 }
 
 // The text the last publication put into the pane, and the report's byte it begins at (above 0 once
@@ -157,8 +164,21 @@ void appendTail(const char* tail, bool follow) {
 // Wine's rich edit takes time growing with the square of the text it deletes (a 100 KB pane took 6 s to
 // empty with WM_SETTEXT, and deleting from the end in pieces still about 1 s), while destroying the control
 // took 25 ms. A pane holding more than a little text is therefore emptied by putting a new, empty control
-// in its place: emptying then costs next to nothing, whatever the pane held.
+// in its place: emptying then costs next to nothing, whatever the pane held. The old control is destroyed
+// by its thread, after this returns (retirePane).
 constexpr LRESULT kEmptyInPlaceChars = 4096; // emptied in place within about 10 ms
+
+// Destroying a rich edit is one call that takes about 0.5 s per MB of text and cannot be split (deleting
+// its text first costs far more), so it must not run on this thread. The controls therefore belong to pane
+// threads (createPaneAt): the replaced control is taken out of the pane's place (id 0, so that the pane's
+// id names the new control only), and its thread hides and destroys it.
+HWND createPaneAt(const RECT& place);
+
+void retirePane(HWND old) {
+    SetWindowLongPtrA(old, GWLP_ID, 0);
+    ShowWindowAsync(old, SW_HIDE); // by its own thread: this one does not wait for it
+    PostMessageA(old, kRetirePane, 0, 0);
+}
 
 void emptyPane() {
     HWND old = appWindows.outputPane;
@@ -166,19 +186,19 @@ void emptyPane() {
         SetWindowTextA(old, "");
         return;
     }
-    HWND fresh = createOutputPane();
+    // Made in the old control's place: moving it there afterwards held this thread for 25 to 80 ms.
+    RECT r{};
+    GetWindowRect(old, &r);
+    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&r), 2);
+    HWND fresh = createPaneAt(r);
     if (fresh == nullptr) {
         SetWindowTextA(old, "");
         return;
     }
-    RECT r{};
-    GetWindowRect(old, &r);
-    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&r), 2);
-    SetWindowPos(fresh, old, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     const bool focused = GetFocus() == old;
     appWindows.outputPane = fresh;
-    DestroyWindow(old);
     if (focused) SetFocus(fresh);
+    retirePane(old);
 }
 
 // Drops the head of a monitoring report from the pane, whole lines, so that it keeps about
@@ -244,21 +264,102 @@ void showReportPart(const char* text, std::size_t length, std::size_t from) {
 
 } // namespace
 
-HWND createOutputPane() {
-    LoadLibraryA("RICHED32.DLL");
+namespace {
+
+HWND makePaneControl(HWND parent, const RECT& place) {
     HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit", "",
                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                                     ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                                0, 0, 0, 0, appWindows.rightPane,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
+                                place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
                                 moduleInstance, nullptr);
     if (pane == nullptr) return nullptr;
     applyOutputFormat(pane);
     // Link notifications, so that a Ctrl-click on a detected address can open it (app/main_window.cpp).
     SendMessageA(pane, EM_SETEVENTMASK, 0, SendMessageA(pane, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
-    originalOutputProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc)));
+    originalOutputProc.store(reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc))));
     return pane;
+}
+
+struct PaneStart {
+    HWND parent;
+    RECT place; // in the parent's client coordinates
+    HANDLE ready;
+    HWND pane; // the control made, or null
+};
+
+// Posted to a pane thread (no window): make a control as the PaneStart at lParam says.
+constexpr UINT kMakePane = WM_APP + 0x51;
+
+// A pane thread: makes controls when asked and serves their messages, for as long as the program runs (with
+// a thread per control that ended with it, no control could copy to the clipboard once the first such
+// thread had ended: the copy apparently goes through a window of the thread that copied first). Keys pressed
+// in a pane come to this thread, so the main window's accelerators are translated here as well, for the main
+// window (as the main loop does for its own windows).
+DWORD WINAPI paneThread(void* param) {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the message queue, before anything is posted to it
+    SetEvent(static_cast<HANDLE>(param));
+    HACCEL keys = LoadAcceleratorsA(moduleInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kMakePane) {
+            PaneStart* start = reinterpret_cast<PaneStart*>(msg.lParam);
+            start->pane = makePaneControl(start->parent, start->place);
+            SetEvent(start->ready); // start is the creator's, and gone from here on
+            continue;
+        }
+        HWND main = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (keys != nullptr && main != nullptr && TranslateAcceleratorA(main, keys, &msg) != 0) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+// Waits for event, serving the messages sent to this thread meanwhile (a control's creation sends messages
+// to its parent, a window of this thread).
+void waitServingSent(HANDLE event) {
+    while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+// Two pane threads, taken in turn: the thread of a replaced control destroys it while the other makes and
+// serves the new one.
+DWORD paneThreads[2] = {0, 0};
+int nextPaneThread = 0;
+
+DWORD paneThreadId(int index) {
+    if (paneThreads[index] == 0) {
+        ScopedHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!started) return 0;
+        DWORD id = 0;
+        ScopedHandle thread(CreateThread(nullptr, 0, paneThread, started.get(), 0, &id));
+        if (!thread) return 0;
+        WaitForSingleObject(started.get(), INFINITE);
+        paneThreads[index] = id;
+    }
+    return paneThreads[index];
+}
+
+HWND createPaneAt(const RECT& place) {
+    LoadLibraryA("RICHED32.DLL");
+    const DWORD thread = paneThreadId(nextPaneThread);
+    if (thread == 0) return nullptr;
+    PaneStart start{appWindows.rightPane, place, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+    ScopedHandle ready(start.ready);
+    if (!ready || !PostThreadMessageA(thread, kMakePane, 0, reinterpret_cast<LPARAM>(&start))) return nullptr;
+    waitServingSent(start.ready);
+    nextPaneThread = 1 - nextPaneThread;
+    return start.pane;
+}
+
+} // namespace
+
+HWND createOutputPane() {
+    return createPaneAt(RECT{0, 0, 0, 0});
 }
 
 void applyOutputFormat(HWND pane) {

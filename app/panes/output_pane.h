@@ -1,7 +1,7 @@
 // The output pane: the editable rich edit control (RICHED32.DLL, class "RichEdit", id 103) in the right
 // pane that shows each report, with its edit menu, edit commands, jump to a report line and save to a file.
 // Threads: the user-interface thread; workers change it only through synchronous messages to that thread
-// (see app/capture_ui_win32.cpp).
+// (see app/capture_ui_win32.cpp). The control itself belongs to a pane thread (createOutputPane).
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,8 @@
 namespace vantor {
 
 // Loads the library, creates the control in appWindows.rightPane, formats and subclasses it; null on failure.
+// The control belongs to one of two pane threads, so that destroying it once replaced never holds this
+// thread.
 HWND createOutputPane();
 // Character format, URL detection and background colour; run before every report is shown.
 void applyOutputFormat(HWND pane);

@@ -1,6 +1,7 @@
 // vantor.exe end to end as a user drives it, with real key presses and mouse clicks (SendInput through the
 // display) rather than commands posted to its windows: monitoring for a while, then another window's row
-// clicked (the pane replaced while the user interface keeps answering, and followed during monitoring);
+// clicked (the pane replaced while the user interface keeps answering, and followed during monitoring); a
+// large pane replaced (the old control destroyed by another thread, the new one copying to the clipboard);
 // F4 and F5 with the keyboard focus in the window list and in the output pane; the last section of the
 // specimen's report reached through the section toolbar's ">>" menu; the stop question answered No; a second
 // start while the first copy is minimised.
@@ -200,6 +201,73 @@ TEST(AppJourneys, MonitoringForAWhileThenAnotherWindowReplacesThePaneWhileTheUiA
     Sleep(300);
     EXPECT_LT(pinger.stopNow(), 1000);
     EXPECT_TRUE(paneShows(vantor, otherReport, 120000)) << firstDifference(vantor.paneText(), otherReport);
+}
+
+// The clipboard's text (CF_TEXT), or "(none)".
+std::string clipboardText() {
+    std::string text = "(none)";
+    if (!OpenClipboard(nullptr)) return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* p = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (p != nullptr) {
+        text = p;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void pressWithControl(WORD virtualKey) {
+    INPUT input[4]{};
+    for (INPUT& i : input)
+        i.type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
+    input[1].ki.wVk = input[2].ki.wVk = virtualKey;
+    input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, input, sizeof input[0]);
+}
+
+// A large pane replaced by another window's report: the replaced control is destroyed by another thread
+// than the user-interface thread (destroying a 1 MB rich edit takes some 0.5 s), and the new control, of yet
+// another thread, copies as the old one did (Ctrl+A, Ctrl+C).
+TEST(AppJourneys, AReplacedLargePaneIsDestroyedByAnotherThreadAndTheNewOneCopies) {
+    Specimen big, other;
+    ASSERT_TRUE(big.start("--rows 3000"));
+    ASSERT_TRUE(other.start("--rows 3 --title \"Third Specimen\""));
+    const std::string bigReport = engineReportOf(big.window);
+    const std::string otherReport = engineReportOf(other.window);
+    Vantor vantor;
+    ASSERT_TRUE(vantor.start(makeVantorDirectory("journey-replaced-pane")));
+    ASSERT_TRUE(toFront(vantor));
+    ASSERT_TRUE(clickRow(vantor, vantor.rowOf(kSpecimenRow)));
+    ASSERT_TRUE(paneShows(vantor, bigReport, 60000));
+    HWND old = vantor.currentPane();
+    const DWORD uiThread = GetWindowThreadProcessId(vantor.main, nullptr);
+    const DWORD oldThread = GetWindowThreadProcessId(old, nullptr);
+    EXPECT_NE(oldThread, uiThread);
+
+    ASSERT_TRUE(clickRow(vantor, vantor.rowOf("Third Specimen [VantorSpecimen]")));
+    EXPECT_TRUE(paneShows(vantor, otherReport, 20000)) << vantor.paneText().size() << " bytes in the pane";
+    HWND now = vantor.currentPane();
+    EXPECT_NE(now, old);
+    const DWORD nowThread = GetWindowThreadProcessId(now, nullptr);
+    EXPECT_NE(nowThread, uiThread);
+    EXPECT_NE(nowThread, oldThread);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(old); }, 30000));
+
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    ASSERT_TRUE(toFront(vantor));
+    RECT r{};
+    GetClientRect(now, &r);
+    clickAt(now, centreOf(r));
+    ASSERT_TRUE(waitUntil([&] { return focusOf(vantor) == now; }, 5000));
+    pressWithControl('A');
+    pressWithControl('C');
+    EXPECT_TRUE(waitUntil([&] { return clipboardText() == otherReport; }, 5000)) << clipboardText().size();
+    EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
 // Accelerators are the main window's: F4 refreshes the list and F5 captures the current window again with
