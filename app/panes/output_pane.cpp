@@ -15,7 +15,7 @@
 #include "app/commands.h"
 #include "app/file_replace.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
+#include "platform/win32/scoped_win.h"
 #include "app/settings.h"
 #include "app/panes/pane_rules.h"
 #include "app/panes/split_pane.h"
