@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/app_globals.h"
 #include "app/commands.h"
@@ -30,6 +32,8 @@ namespace {
 std::atomic<WNDPROC> originalOutputProc{nullptr};
 // Posted to a replaced pane: it destroys itself (retirePane).
 constexpr UINT kRetirePane = WM_APP + 0x50;
+// Sent to a pane: its thread runs the PaneCall at lParam (runOnPane).
+constexpr UINT kRunOnPane = WM_APP + 0x52;
 constexpr COLORREF kBackground = RGB(230, 230, 220);
 constexpr WPARAM kTextLimitMargin = 65536;
 
@@ -72,10 +76,69 @@ void showEditMenu(HWND pane) {
     DestroyMenu(menu);
 }
 
+// A sequence of messages to a pane that must not be seen half done (a text inserted in pieces with the caret
+// moved for each, the head of a monitoring report cut off) runs on the pane's own thread as one message: that
+// thread then serves nothing else in between, neither the user's keys and paints nor another program reading
+// the pane. The calls waiting to run are registered, so that the pane runs only calls of this program's
+// making, whatever another process sends it.
+struct PaneCall {
+    void (*run)(void* context);
+    void* context;
+};
+
+class PaneCalls {
+  public:
+    void add(const PaneCall* call) {
+        std::lock_guard<std::mutex> hold(lock);
+        waiting.push_back(call);
+    }
+    void remove(const PaneCall* call) {
+        std::lock_guard<std::mutex> hold(lock);
+        waiting.erase(std::remove(waiting.begin(), waiting.end(), call), waiting.end());
+    }
+    bool registered(const PaneCall* call) {
+        std::lock_guard<std::mutex> hold(lock);
+        return std::find(waiting.begin(), waiting.end(), call) != waiting.end();
+    }
+
+  private:
+    std::mutex lock;
+    std::vector<const PaneCall*> waiting;
+};
+
+PaneCalls& paneCalls() {
+    static PaneCalls calls;
+    return calls;
+}
+
+template <class F> void runOnPane(HWND pane, F&& f) {
+    if (GetWindowThreadProcessId(pane, nullptr) == GetCurrentThreadId()) {
+        f();
+        return;
+    }
+    using Fn = std::remove_reference_t<F>;
+    const PaneCall call{[](void* context) { (*static_cast<Fn*>(context))(); }, &f};
+    paneCalls().add(&call);
+    SendMessageA(pane, kRunOnPane, 0, reinterpret_cast<LPARAM>(&call));
+    paneCalls().remove(&call);
+}
+
+void runPaneCall(LPARAM lParam) {
+    const PaneCall* call = reinterpret_cast<const PaneCall*>(lParam);
+    if (paneCalls().registered(call)) call->run(call->context);
+}
+
+// Only a control retirePane has taken out of the pane's place (id 0) destroys itself: the message may come
+// from another program as well.
+void retireNow(HWND pane) {
+    if (GetDlgCtrlID(pane) == 0) DestroyWindow(pane);
+}
+
 LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_RBUTTONUP: showEditMenu(pane); return 1;
-    case kRetirePane: DestroyWindow(pane); return 0;
+    case kRetirePane: retireNow(pane); return 0;
+    case kRunOnPane: runPaneCall(lParam); return 0;
     case WM_COMMAND:
         if (runEditCommand(pane, wParam)) return 1;
         break;
@@ -139,8 +202,7 @@ bool caretAtEnd(HWND pane, const CHARRANGE& selection) {
 
 // Adds text at the end of the pane, keeping the user's selection and the view where they were; with follow
 // set and the caret at the end, the caret stays at the new end and the view scrolls to it.
-void appendTail(const char* tail, bool follow) {
-    HWND pane = appWindows.outputPane;
+void appendTailTo(HWND pane, const char* tail, bool follow) {
     CHARRANGE selection{};
     SendMessageA(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const bool toEnd = follow && caretAtEnd(pane, selection);
@@ -159,6 +221,11 @@ void appendTail(const char* tail, bool follow) {
         SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
     }
     InvalidateRect(pane, nullptr, TRUE);
+}
+
+void appendTail(const char* tail, bool follow) {
+    HWND pane = appWindows.outputPane;
+    runOnPane(pane, [&] { appendTailTo(pane, tail, follow); });
 }
 
 // Wine's rich edit takes time growing with the square of the text it deletes (a 100 KB pane took 6 s to
@@ -201,15 +268,9 @@ void emptyPane() {
     retirePane(old);
 }
 
-// Drops the head of a monitoring report from the pane, whole lines, so that it keeps about
-// kMonitorPaneLimit bytes and at least the newest pass (its last `newest` bytes); the user's selection and
-// view stay on the text that remains.
-void trimMonitorPane(std::size_t newest) {
-    const std::size_t cut = paneKeepFrom(shownReport.data(), shownReport.size(), newest, kMonitorPaneLimit);
-    if (cut == 0) return;
-    HWND pane = appWindows.outputPane;
-    const LONG chars = paneCharCount(shownReport.data(), cut);
-    const LRESULT lines = std::count(shownReport.begin(), shownReport.begin() + cut, '\n');
+// Deletes the pane's first `chars` characters (`lines` lines), keeping the selection and the view on the
+// text that remains.
+void cutPaneHead(HWND pane, LONG chars, LRESULT lines) {
     CHARRANGE selection{};
     SendMessageA(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const LRESULT firstLine = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
@@ -224,6 +285,18 @@ void trimMonitorPane(std::size_t newest) {
     SendMessageA(pane, EM_LINESCROLL, 0, (firstLine > lines ? firstLine - lines : 0) - nowFirst);
     SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(pane, nullptr, TRUE);
+}
+
+// Drops the head of a monitoring report from the pane, whole lines, so that it keeps about
+// kMonitorPaneLimit bytes and at least the newest pass (its last `newest` bytes); the user's selection and
+// view stay on the text that remains.
+void trimMonitorPane(std::size_t newest) {
+    const std::size_t cut = paneKeepFrom(shownReport.data(), shownReport.size(), newest, kMonitorPaneLimit);
+    if (cut == 0) return;
+    HWND pane = appWindows.outputPane;
+    const LONG chars = paneCharCount(shownReport.data(), cut);
+    const LRESULT lines = std::count(shownReport.begin(), shownReport.begin() + cut, '\n');
+    runOnPane(pane, [&] { cutPaneHead(pane, chars, lines); });
     shownReport.erase(0, cut);
     shownFrom += cut;
 }
@@ -242,7 +315,6 @@ bool untrimmedReport(std::string* out) {
     return true;
 }
 
-// The pane shows `length` bytes of text, the report's part from its byte `from` on, in place of what it held.
 // Empties the pane for a text of `length` bytes (none: the limit stays) that begins at the report's byte
 // `from`.
 void resetPane(std::size_t length, std::size_t from) {
@@ -253,13 +325,26 @@ void resetPane(std::size_t length, std::size_t from) {
     shownFrom = from;
 }
 
-void showReportPart(const char* text, std::size_t length, std::size_t from) {
-    resetPane(length, from);
-    if (length > 0) {
-        appendTail(text, false);
-        shownReport.assign(text, length);
-    }
-    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
+// The pane shows `length` bytes of text, the report's part from its byte `from` on, in place of what it held;
+// with caretToEnd the caret and the view go to the end. Filled as one call of the pane's thread.
+void showReportPart(const char* text, std::size_t length, std::size_t from, bool caretToEnd) {
+    emptyPane();
+    HWND pane = appWindows.outputPane;
+    runOnPane(pane, [&] {
+        applyOutputFormat(pane);
+        if (length > 0) {
+            SendMessageA(pane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+            appendTailTo(pane, text, false);
+        }
+        SendMessageA(pane, EM_SETMODIFY, FALSE, 0);
+        if (caretToEnd) {
+            CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF};
+            SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+            SendMessageA(pane, EM_SCROLLCARET, 0, 0);
+        }
+    });
+    shownReport.assign(text != nullptr ? text : "", length);
+    shownFrom = from;
 }
 
 } // namespace
@@ -384,7 +469,7 @@ std::size_t beginReportText(const char* text, std::size_t length) {
     if (appWindows.outputPane == nullptr) return length;
     applyOutputFormat(appWindows.outputPane);
     if (text == nullptr || length == 0) {
-        showReportPart(nullptr, 0, 0);
+        showReportPart(nullptr, 0, 0, false);
         return 0;
     }
     // While monitoring, a refresh in the middle of a pass (a long list view, an added menu) is a publication
@@ -437,25 +522,27 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
         }
         const std::size_t newest = whole.size() > start ? whole.size() - start : 0;
         const std::size_t from = paneKeepFrom(whole.data(), whole.size(), newest, kMonitorPaneLimit);
-        showReportPart(whole.c_str() + from, whole.size() - from, from);
         // The caret at the end: the pane follows the passes after this one.
-        CHARRANGE end{0x7FFFFFFF, 0x7FFFFFFF};
-        SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
-        SendMessageA(appWindows.outputPane, EM_SCROLLCARET, 0, 0);
+        showReportPart(whole.c_str() + from, whole.size() - from, from, true);
         return;
     }
     const std::size_t from = static_cast<std::size_t>(offset);
     if (from == length) return; // nothing new
-    // Raised by what is added only, so that the limit never stops the pane short of the report.
-    const LRESULT limit = SendMessageA(appWindows.outputPane, EM_GETLIMITTEXT, 0, 0);
-    const std::size_t needed = start + length + kTextLimitMargin;
-    if (limit >= 0 && static_cast<std::size_t>(limit) < needed)
-        SendMessageA(appWindows.outputPane, EM_LIMITTEXT, needed, 0);
-    if (shownReport.empty()) applyOutputFormat(appWindows.outputPane);
-    appendTail(text + from, true);
-    shownReport.append(text + from, length - from);
-    trimMonitorPane(length - from);
-    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
+    // The pass's text and the cut of the pane's head as one call of the pane's thread: the view never shows
+    // the pane in between.
+    HWND pane = appWindows.outputPane;
+    runOnPane(pane, [&] {
+        // Raised by what is added only, so that the limit never stops the pane short of the report.
+        const LRESULT limit = SendMessageA(pane, EM_GETLIMITTEXT, 0, 0);
+        const std::size_t needed = start + length + kTextLimitMargin;
+        if (limit >= 0 && static_cast<std::size_t>(limit) < needed)
+            SendMessageA(pane, EM_LIMITTEXT, needed, 0);
+        if (shownReport.empty()) applyOutputFormat(pane);
+        appendTail(text + from, true);
+        shownReport.append(text + from, length - from);
+        trimMonitorPane(length - from);
+        SendMessageA(pane, EM_SETMODIFY, FALSE, 0);
+    });
 }
 
 void scrollOutputToLine(int line) {

@@ -70,6 +70,23 @@ bool remoteExchange(HWND control, UINT message, WPARAM wParam, void* record, SIZ
     return ok;
 }
 
+// A rich edit's length in characters as its selection counts them (EM_GETTEXTLENGTHEX, GTL_DEFAULT); -1
+// when it cannot be asked.
+LRESULT remoteCharCount(HWND pane) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(pane, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) return -1;
+    GETTEXTLENGTHEX request{GTL_DEFAULT, 1200};
+    void* block = VirtualAllocEx(process, nullptr, sizeof request, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    LRESULT length = -1;
+    if (block != nullptr && WriteProcessMemory(process, block, &request, sizeof request, nullptr))
+        length = SendMessageA(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(block), 0);
+    if (block != nullptr) VirtualFreeEx(process, block, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return length;
+}
+
 // An item's rectangle (LVM_GETITEMRECT, TB_GETITEMRECT) in the control's client coordinates; firstField is
 // what the message expects in the rectangle's first member.
 bool remoteRect(HWND control, UINT message, WPARAM wParam, LONG firstField, RECT* out) {
@@ -177,7 +194,25 @@ TEST(AppJourneys, MonitoringForAWhileThenAnotherWindowReplacesThePaneWhileTheUiA
     };
     ASSERT_TRUE(waitUntil([&] { return !newestStamp().empty(); }, 20000));
     const std::string firstStamp = newestStamp();
-    Sleep(20000);
+    // Read as often as the pane answers for 20 s: whenever its length stays put across the read of the
+    // selection, the caret is at the end; a publication is never met half done (its text in and the caret
+    // not back at the end, or the head being cut off).
+    int looks = 0;
+    std::string halfDone;
+    const DWORD until = GetTickCount() + 20000;
+    while (static_cast<LONG>(GetTickCount() - until) < 0) {
+        HWND now = vantor.currentPane();
+        CHARRANGE caret{-1, -1};
+        const LRESULT before = remoteCharCount(now);
+        remoteExchange(now, EM_EXGETSEL, 0, &caret, sizeof caret, false);
+        const LRESULT after = remoteCharCount(now);
+        if (before != after || before <= 0) continue;
+        ++looks;
+        if ((caret.cpMin != before || caret.cpMax != before) && halfDone.empty())
+            halfDone = "caret " + std::to_string(caret.cpMin) + " of " + std::to_string(before);
+    }
+    EXPECT_GT(looks, 100);
+    EXPECT_EQ(halfDone, "");
     EXPECT_NE(newestStamp(), firstStamp);
     HWND pane = vantor.currentPane();
     const LRESULT chars = SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0);
@@ -267,6 +302,31 @@ TEST(AppJourneys, AReplacedLargePaneIsDestroyedByAnotherThreadAndTheNewOneCopies
     pressWithControl('A');
     pressWithControl('C');
     EXPECT_TRUE(waitUntil([&] { return clipboardText() == otherReport; }, 5000)) << clipboardText().size();
+
+    // The pane threads' own messages sent by another program: the one that has a replaced control destroy
+    // itself, and the one that has the pane's thread run a sequence of messages, with made-up addresses. The
+    // pane stays and runs nothing.
+    for (LPARAM address : {LPARAM{0}, LPARAM{0x10}, static_cast<LPARAM>(0x4141414141414141ll)}) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(now, WM_APP + 0x52, 0, address, SMTO_NORMAL, 5000, &result);
+        SendMessageTimeoutA(now, WM_APP + 0x50, 0, address, SMTO_NORMAL, 5000, &result);
+    }
+    // A made-up call placed in vantor.exe's memory that would end it with exit code 7.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(now, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    ASSERT_NE(process, nullptr);
+    const struct {
+        FARPROC run;
+        LPARAM context;
+    } call{GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess"), 7};
+    void* block = VirtualAllocEx(process, nullptr, sizeof call, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_TRUE(block != nullptr && WriteProcessMemory(process, block, &call, sizeof call, nullptr));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(now, WM_APP + 0x52, 0, reinterpret_cast<LPARAM>(block), SMTO_NORMAL, 5000, &result);
+    CloseHandle(process);
+    EXPECT_TRUE(IsWindow(now));
+    EXPECT_EQ(vantor.paneText(), otherReport);
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 
