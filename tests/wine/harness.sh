@@ -12,6 +12,8 @@
 # ctest runs `start` and `stop` as fixture set-up and clean-up around the tests under Wine.
 set -u
 
+PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/loader:$PATH"
+
 usage() {
     echo "usage: $0 start|stop|env BUILD_DIR | run BUILD_DIR PROGRAM [ARGS...]" >&2
     exit 2

@@ -1,5 +1,8 @@
 # Shared by the Wine shell tests (sourced, not run): counting failures, joining the Wine environment that the
-# ctest fixture started for BUILD_DIR, and waiting for a window to show. Expects $harness and $build_dir.
+# ctest fixture started for BUILD_DIR, waiting for a window to show, and the loader for each program
+# (loader/wine). Expects $harness and $build_dir.
+
+PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/loader:$PATH"
 
 failures=0
 fail() {
