@@ -61,7 +61,7 @@ class Win32CommandHost : public CommandHost {
         if (target == nullptr) return false;
         std::memcpy(target, block, blockSize);
         GlobalUnlock(memory.get());
-        if (!OpenClipboard(appWindows.main)) return false;
+        if (!openClipboard()) return false;
         EmptyClipboard();
         const bool placed = SetClipboardData(CF_TEXT, memory.get()) != nullptr;
         if (placed) memory.take(); // the clipboard owns the block now
@@ -70,6 +70,16 @@ class Win32CommandHost : public CommandHost {
     }
 
   private:
+    // Another program may hold the clipboard open for a moment (a clipboard manager, a program reading it):
+    // asked again for up to about 200 ms before the copy is given up.
+    static bool openClipboard() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            if (OpenClipboard(appWindows.main)) return true;
+            Sleep(10);
+        }
+        return false;
+    }
+
     static DWORD WINAPI captureThreadProc(void* arg) {
         const Hwnd window = *static_cast<Hwnd*>(arg);
         delete static_cast<Hwnd*>(arg);
