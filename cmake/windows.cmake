@@ -104,6 +104,11 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(hook-flood ${PROJECT_SOURCE_DIR}/tests/wine/flood/hook_flood.cpp)
 target_compile_options(hook-flood PRIVATE ${VANTOR_WARNINGS})
 
+# The Ctrl+C test's driver (tests/wine/console_ctrl/console_ctrl.cpp): a program in a process group of its
+# own, sent a console event once it has written some lines.
+add_executable(console-ctrl ${PROJECT_SOURCE_DIR}/tests/wine/console_ctrl/console_ctrl.cpp)
+target_compile_options(console-ctrl PRIVATE ${VANTOR_WARNINGS})
+
 # The JSON comparison of the structured-output test (tests/wine/json/json_match.cpp): documents parsed with
 # nlohmann-json, window handles matched by form.
 add_executable(json-match ${PROJECT_SOURCE_DIR}/tests/wine/json/json_match.cpp)
@@ -173,7 +178,7 @@ if(TARGET vantor-cli AND TARGET specimen)
   # --format json and csv: the specimen's document and tables against the expected ones.
   add_test(NAME wine.cli_structured COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_structured_test.sh
     ${VANTOR_HARNESS} ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen>
-    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
+    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected $<TARGET_FILE:console-ctrl>)
   set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RESOURCE_LOCK unicode_specimen)
 endif()
 

@@ -10,10 +10,12 @@
 #                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
 # watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
 # picked with --control, until the specimen exits (exit code 1); with --changes-only no two lines in a row
-# are the same; bad option combinations are refused with exit code 2.
+# are the same; Ctrl+C (a console event from console-ctrl.exe, which starts watch in a process group of its own)
+# ends it with exit code 0 after whole lines, each of which came as it was written; bad option combinations
+# are refused with exit code 2.
 # Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
 # section names, and the text report of the same run is unchanged by the structured output.
-#   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR
+#   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR CONSOLE_CTRL_EXE
 set -u
 harness=$1
 build_dir=$2
@@ -21,6 +23,7 @@ cli_exe=$3
 specimen=$4
 json_match=$5
 expected=$6
+console_ctrl=$7
 
 # shellcheck source=tests/wine/test_common.sh
 . "$(dirname "$0")/test_common.sh"
@@ -129,6 +132,38 @@ wait "$watch_pid" 2>/dev/null
 sed -E 's/"timestamp":"[^"]*"//; s/"handle":"0x[0-9A-F]+"//' "$work/changes.out" >"$work/changes-masked.out"
 [ "$(wc -l <"$work/changes-masked.out")" -ge 2 ] || fail "watch --changes-only wrote fewer than 2 lines"
 [ -z "$(uniq -d "$work/changes-masked.out")" ] || fail "watch --changes-only wrote the same sections twice in a row"
+
+# Ctrl+C after three lines, in both formats: exit code 0, nothing on stderr, whole passes only (jsonl: the
+# status bar's lines; text: a timestamp line per report, the last one ending with its last line and an empty
+# line).
+wine "$specimen" --title "$watch_title" --change-every 300 --exit-after 60000 </dev/null >/dev/null 2>&1 &
+watch_pid=$!
+wait_for_window "$watch_title"
+status_bar=$(status_bar_of "$watch_title")
+for format in jsonl text; do
+    control=(--control "$status_bar")
+    [ "$format" = text ] && control=()
+    wine "$console_ctrl" 3 "$cli" watch --title "$watch_title" --interval 100 "${control[@]}" \
+        --format "$format" </dev/null >"$work/ctrl-c.out" 2>"$work/ctrl-c.err"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "watch --format $format ended by Ctrl+C: exit code $rc ($(head -c 300 "$work/ctrl-c.err"))"
+    [ -s "$work/ctrl-c.err" ] && fail "watch --format $format ended by Ctrl+C wrote to stderr: $(head -c 300 "$work/ctrl-c.err")"
+    if [ "$format" = jsonl ]; then
+        sed -E -e 's/"handle":"0x[0-9A-F]+"/"handle":"<handle>"/' -e 's/"timestamp":"[^"]*"/"timestamp":"<time>"/' \
+            -e 's/"text":"変化 [0-9]+"/"text":"%s"/' "$work/ctrl-c.out" | sort -u >"$work/ctrl-c-masked.out"
+        [ "$(cat "$work/ctrl-c-masked.out")" = "$(line_part %s)" ] ||
+            fail "watch ended by Ctrl+C: not every line is the status bar's whole section: $(tail -c 300 "$work/ctrl-c.out")"
+    else
+        passes=$(grep -c -E '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]{12}'$'\r''$' "$work/ctrl-c.out")
+        reports=$(grep -c -x -F "$(printf '■ ウインドウの構成' | iconv -f UTF-8 -t CP932)" "$work/ctrl-c.out")
+        [ "$passes" -ge 1 ] && [ "$passes" -eq "$reports" ] &&
+            [ "$(tail -c 7 "$work/ctrl-c.out" | od -An -tx1 | tr -d ' \n')" = 9269340d0a0d0a ] || # 段4 CR LF CR LF
+            fail "watch --format text ended by Ctrl+C: $passes passes, $reports reports, ending $(tail -c 7 "$work/ctrl-c.out" | od -An -c)"
+    fi
+    [ "$(grep -c '' "$work/ctrl-c.out")" -ge 3 ] || fail "watch --format $format ended by Ctrl+C: fewer than 3 lines"
+done
+kill "$watch_pid" 2>/dev/null
+wait "$watch_pid" 2>/dev/null
 
 # Bad combinations: exit code 2 and the reason.
 bad=(
