@@ -175,10 +175,12 @@ if(TARGET vantor-cli AND TARGET specimen)
   add_test(NAME wine.cli_encoding COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_encoding_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
   set_tests_properties(wine.cli_encoding PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
-  # --format json and csv: the specimen's document and tables against the expected ones.
+  # --format json and csv: the specimen's document (both widths) and tables against the expected ones; watch,
+  # also ended by Ctrl+C.
   add_test(NAME wine.cli_structured COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_structured_test.sh
     ${VANTOR_HARNESS} ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen>
-    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected $<TARGET_FILE:console-ctrl>)
+    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected $<TARGET_FILE:console-ctrl>
+    $<$<TARGET_EXISTS:vantor_i686>:${CMAKE_BINARY_DIR}/bin/specimen32.exe>)
   set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RESOURCE_LOCK unicode_specimen)
 endif()
 

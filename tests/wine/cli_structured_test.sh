@@ -8,6 +8,8 @@
 #                  replaced by "<handle>"
 #   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
 #                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
+# The 32-bit specimen (SPECIMEN32_EXE, read through msghook32.dll and the 32-bit host beside vantor-cli, and
+# across processes) gives specimen.json too: only the handles differ between the widths.
 # watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
 # picked with --control, until the specimen exits (exit code 1); with --changes-only no two lines in a row
 # are the same; Ctrl+C (a console event from console-ctrl.exe, which starts watch in a process group of its own)
@@ -16,6 +18,7 @@
 # Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
 # section names, and the text report of the same run is unchanged by the structured output.
 #   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR CONSOLE_CTRL_EXE
+#                          [SPECIMEN32_EXE]
 set -u
 harness=$1
 build_dir=$2
@@ -24,6 +27,7 @@ specimen=$4
 json_match=$5
 expected=$6
 console_ctrl=$7
+specimen32=${8:-}
 
 # shellcheck source=tests/wine/test_common.sh
 . "$(dirname "$0")/test_common.sh"
@@ -34,6 +38,8 @@ work=$build_dir/cli-structured-test
 rm -rf "$work"
 mkdir -p "$work/cli"
 cp "$cli_exe" "$(dirname "$cli_exe")/msghook.dll" "$work/cli/"
+# The 32-bit pieces as the release installs them, for the 32-bit specimen.
+[ -n "$specimen32" ] && cp "$(dirname "$cli_exe")/msghook32.dll" "$(dirname "$cli_exe")/vantor-host32.exe" "$work/cli/"
 cli=$work/cli/vantor-cli.exe
 
 title='CLI 構造 標本'
@@ -67,6 +73,18 @@ expect_document() {
 }
 expect_document json "$title" "$expected/specimen.json" "the JSON document"
 expect_document unicode "$unicode_title" "$expected/specimen_unicode.json" "the Unicode window's document"
+if [ -n "$specimen32" ]; then
+    title32="$title 32"
+    wine "$specimen32" --title "$title32" </dev/null >/dev/null 2>&1 &
+    specimen32_pid=$!
+    wait_for_window "$title32" || fail "the 32-bit specimen did not show its window"
+    sed "s/\"title\": \"$title\"/\"title\": \"$title32\"/" "$expected/specimen.json" >"$work/expected-32.json"
+    expect_document json32 "$title32" "$work/expected-32.json" "the 32-bit specimen's document"
+    kill "$specimen32_pid" 2>/dev/null
+    wait "$specimen32_pid" 2>/dev/null
+else
+    echo "SKIP: no 32-bit specimen (the i686 compiler is missing)"
+fi
 
 # CSV, byte for byte.
 run_cli csv capture --title "$title" --format csv
