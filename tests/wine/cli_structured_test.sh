@@ -193,6 +193,17 @@ bad=(
     "watch --title x --interval 10 --out f|unknown option for watch"
     "capture --title x --changes-only|unknown option for capture"
     "capture --title x --format jsonl|--format takes text, json or csv"
+    "watch --title x --interval 10 --format json|--format of watch takes jsonl or text"
+    "watch --title x --interval 10 --format text --control 0x10|--control picks the sections of --format jsonl"
+    "watch --title x --interval 1e3|--interval takes milliseconds"
+    "watch --title x --interval 86400001|--interval takes milliseconds"
+    "watch --title x --interval 10 --interval 10|--interval is given twice"
+    "watch --title x --interval 10 --changes-only --changes-only|--changes-only is given twice"
+    "watch --interval 10|watch needs one of --title, --class, --handle"
+    "watch --title x --class y --interval 10|give exactly one of --title, --class, --handle"
+    "watch --title x --interval 10 --cross-process|unknown option for watch"
+    "watch --title x --interval|missing its value"
+    "capture --title x --interval 10|unknown option for capture"
 )
 for entry in "${bad[@]}"; do
     read -r -a words <<<"${entry%%|*}"
@@ -201,6 +212,14 @@ for entry in "${bad[@]}"; do
     [ "$rc" -eq 2 ] || fail "${entry%%|*}: exit code $rc, expected 2"
     grep -q -F -- "${entry#*|}" "$work/bad.err" || fail "${entry%%|*}: stderr does not say \"${entry#*|}\""
 done
+
+# A --control that is no window below the watched one (the other specimen window's status bar): exit code 1
+# at once, not passes without sections until the time-out.
+timeout 30 wine "$cli" watch --title "$unicode_title" --interval 10 --control "$(status_bar_of "$title")" </dev/null \
+    >"$work/bad.out" 2>"$work/bad.err"
+rc=$?
+[ "$rc" -eq 1 ] && [ ! -s "$work/bad.out" ] && grep -q "no window at or below 0x[0-9A-F]* has the handle" "$work/bad.err" ||
+    fail "watch --control outside the window: exit code $rc, $(head -c 200 "$work/bad.err")"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"
