@@ -182,6 +182,10 @@ if(TARGET vantor-cli AND TARGET specimen)
     $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected $<TARGET_FILE:console-ctrl>
     $<$<TARGET_EXISTS:vantor_i686>:${CMAKE_BINARY_DIR}/bin/specimen32.exe>)
   set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RESOURCE_LOCK unicode_specimen)
+  # The README's vantor-cli section: its examples run against the specimen, its options those of --help.
+  add_test(NAME wine.cli_readme COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_readme_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/README.md)
+  set_tests_properties(wine.cli_readme PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
 endif()
 
 # vantor.exe: the application shell, its resources and its capture thread host (app/) and the panes
