@@ -43,7 +43,7 @@ shown() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 # shows; its PID is added to specimen_pids.
 specimen_pids=()
 start_specimen() {
-    local title='Vantor Specimen' i before
+    local title='Vantor Specimen' i j before
     for ((i = 1; i < $#; i++)); do
         [ "${!i}" = --title ] && { j=$((i + 1)); title=${!j}; }
     done
@@ -107,13 +107,14 @@ run_transcript() {
     while IFS= read -r line <&3; do
         printf '$ %s\n' "$line"
         (exit "$rc")
-        eval "$line" 2>&1 | tr -d '\r' | sed -e '$a\'
+        eval "$line" 2>&1 </dev/null | tr -d '\r' | sed -e '$a\'
         rc=${PIPESTATUS[0]}
     done 3< <(grep '^\$ ' <<<"$1" | cut -c 3-)
 }
 
 blocks=0
 commands_seen=' '
+shared_pids=()
 block=''
 in_block=false
 while IFS= read -r line; do
