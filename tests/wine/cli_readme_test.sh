@@ -137,7 +137,8 @@ while IFS= read -r line; do
     if [ -n "$withs" ]; then
         handles_set=false
         while IFS= read -r args; do
-            eval "arguments=($args)"
+            arguments=()
+            eval "arguments=($args)" # with the README's quoting
             start_specimen "${arguments[@]}"
             # The handles of the first, while its title is still its own.
             $handles_set || set_handles "$started_title"
@@ -158,6 +159,7 @@ while IFS= read -r line; do
     end_specimens
     wanted=$(mask <<<"$transcript")
     pattern=$(pattern_of <<<"$wanted")
+    # shellcheck disable=SC2053 # matched as a pattern on purpose
     if [[ "$actual" != $pattern ]]; then
         fail "the README example '$first' printed something else (- README, + actual):"
         diff -u <(echo "$wanted") <(echo "$actual") | tail -n +3 | head -n 30
