@@ -104,6 +104,11 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(hook-flood ${PROJECT_SOURCE_DIR}/tests/wine/flood/hook_flood.cpp)
 target_compile_options(hook-flood PRIVATE ${VANTOR_WARNINGS})
 
+# The Ctrl+C test's driver (tests/wine/console_ctrl/console_ctrl.cpp): a program in a process group of its
+# own, sent a console event once it has written some lines.
+add_executable(console-ctrl ${PROJECT_SOURCE_DIR}/tests/wine/console_ctrl/console_ctrl.cpp)
+target_compile_options(console-ctrl PRIVATE ${VANTOR_WARNINGS})
+
 # The JSON comparison of the structured-output test (tests/wine/json/json_match.cpp): documents parsed with
 # nlohmann-json, window handles matched by form.
 add_executable(json-match ${PROJECT_SOURCE_DIR}/tests/wine/json/json_match.cpp)
@@ -170,11 +175,17 @@ if(TARGET vantor-cli AND TARGET specimen)
   add_test(NAME wine.cli_encoding COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_encoding_test.sh ${VANTOR_HARNESS}
     ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
   set_tests_properties(wine.cli_encoding PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
-  # --format json and csv: the specimen's document and tables against the expected ones.
+  # --format json and csv: the specimen's document (both widths) and tables against the expected ones; watch,
+  # also ended by Ctrl+C.
   add_test(NAME wine.cli_structured COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_structured_test.sh
     ${VANTOR_HARNESS} ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen>
-    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected)
+    $<TARGET_FILE:json-match> ${PROJECT_SOURCE_DIR}/tests/wine/expected $<TARGET_FILE:console-ctrl>
+    $<$<TARGET_EXISTS:vantor_i686>:${CMAKE_BINARY_DIR}/bin/specimen32.exe>)
   set_tests_properties(wine.cli_structured PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 RESOURCE_LOCK unicode_specimen)
+  # The README's vantor-cli section: its examples run against the specimen, its options those of --help.
+  add_test(NAME wine.cli_readme COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/cli_readme_test.sh ${VANTOR_HARNESS}
+    ${CMAKE_BINARY_DIR} $<TARGET_FILE:vantor-cli> $<TARGET_FILE:specimen> ${PROJECT_SOURCE_DIR}/README.md)
+  set_tests_properties(wine.cli_readme PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
 endif()
 
 # vantor.exe: the application shell, its resources and its capture thread host (app/) and the panes

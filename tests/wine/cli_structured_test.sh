@@ -8,12 +8,17 @@
 #                  replaced by "<handle>"
 #   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
 #                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
+# The 32-bit specimen (SPECIMEN32_EXE, read through msghook32.dll and the 32-bit host beside vantor-cli, and
+# across processes) gives specimen.json too: only the handles differ between the widths.
 # watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
 # picked with --control, until the specimen exits (exit code 1); with --changes-only no two lines in a row
-# are the same; bad option combinations are refused with exit code 2.
+# are the same; Ctrl+C (a console event from console-ctrl.exe, which starts watch in a process group of its own)
+# ends it with exit code 0 after whole lines, each of which came as it was written; bad option combinations
+# are refused with exit code 2.
 # Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
 # section names, and the text report of the same run is unchanged by the structured output.
-#   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR
+#   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR CONSOLE_CTRL_EXE
+#                          [SPECIMEN32_EXE]
 set -u
 harness=$1
 build_dir=$2
@@ -21,6 +26,8 @@ cli_exe=$3
 specimen=$4
 json_match=$5
 expected=$6
+console_ctrl=$7
+specimen32=${8:-}
 
 # shellcheck source=tests/wine/test_common.sh
 . "$(dirname "$0")/test_common.sh"
@@ -31,6 +38,8 @@ work=$build_dir/cli-structured-test
 rm -rf "$work"
 mkdir -p "$work/cli"
 cp "$cli_exe" "$(dirname "$cli_exe")/msghook.dll" "$work/cli/"
+# The 32-bit pieces as the release installs them, for the 32-bit specimen.
+[ -n "$specimen32" ] && cp "$(dirname "$cli_exe")/msghook32.dll" "$(dirname "$cli_exe")/vantor-host32.exe" "$work/cli/"
 cli=$work/cli/vantor-cli.exe
 
 title='CLI 構造 標本'
@@ -64,6 +73,18 @@ expect_document() {
 }
 expect_document json "$title" "$expected/specimen.json" "the JSON document"
 expect_document unicode "$unicode_title" "$expected/specimen_unicode.json" "the Unicode window's document"
+if [ -n "$specimen32" ]; then
+    title32="$title 32"
+    wine "$specimen32" --title "$title32" </dev/null >/dev/null 2>&1 &
+    specimen32_pid=$!
+    wait_for_window "$title32" || fail "the 32-bit specimen did not show its window"
+    sed "s/\"title\": \"$title\"/\"title\": \"$title32\"/" "$expected/specimen.json" >"$work/expected-32.json"
+    expect_document json32 "$title32" "$work/expected-32.json" "the 32-bit specimen's document"
+    kill "$specimen32_pid" 2>/dev/null
+    wait "$specimen32_pid" 2>/dev/null
+else
+    echo "SKIP: no 32-bit specimen (the i686 compiler is missing)"
+fi
 
 # CSV, byte for byte.
 run_cli csv capture --title "$title" --format csv
@@ -130,6 +151,38 @@ sed -E 's/"timestamp":"[^"]*"//; s/"handle":"0x[0-9A-F]+"//' "$work/changes.out"
 [ "$(wc -l <"$work/changes-masked.out")" -ge 2 ] || fail "watch --changes-only wrote fewer than 2 lines"
 [ -z "$(uniq -d "$work/changes-masked.out")" ] || fail "watch --changes-only wrote the same sections twice in a row"
 
+# Ctrl+C after three lines, in both formats: exit code 0, nothing on stderr, whole passes only (jsonl: the
+# status bar's lines; text: a timestamp line per report, the last one ending with its last line and an empty
+# line).
+wine "$specimen" --title "$watch_title" --change-every 300 --exit-after 60000 </dev/null >/dev/null 2>&1 &
+watch_pid=$!
+wait_for_window "$watch_title"
+status_bar=$(status_bar_of "$watch_title")
+for format in jsonl text; do
+    control=(--control "$status_bar")
+    [ "$format" = text ] && control=()
+    wine "$console_ctrl" 3 "$cli" watch --title "$watch_title" --interval 100 "${control[@]}" \
+        --format "$format" </dev/null >"$work/ctrl-c.out" 2>"$work/ctrl-c.err"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "watch --format $format ended by Ctrl+C: exit code $rc ($(head -c 300 "$work/ctrl-c.err"))"
+    [ -s "$work/ctrl-c.err" ] && fail "watch --format $format ended by Ctrl+C wrote to stderr: $(head -c 300 "$work/ctrl-c.err")"
+    if [ "$format" = jsonl ]; then
+        sed -E -e 's/"handle":"0x[0-9A-F]+"/"handle":"<handle>"/' -e 's/"timestamp":"[^"]*"/"timestamp":"<time>"/' \
+            -e 's/"text":"変化 [0-9]+"/"text":"%s"/' "$work/ctrl-c.out" | sort -u >"$work/ctrl-c-masked.out"
+        [ "$(cat "$work/ctrl-c-masked.out")" = "$(line_part %s)" ] ||
+            fail "watch ended by Ctrl+C: not every line is the status bar's whole section: $(tail -c 300 "$work/ctrl-c.out")"
+    else
+        passes=$(grep -c -E '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]{12}'$'\r''$' "$work/ctrl-c.out")
+        reports=$(grep -c -x -F "$(printf '■ ウインドウの構成' | iconv -f UTF-8 -t CP932)" "$work/ctrl-c.out")
+        [ "$passes" -ge 1 ] && [ "$passes" -eq "$reports" ] &&
+            [ "$(tail -c 7 "$work/ctrl-c.out" | od -An -tx1 | tr -d ' \n')" = 9269340d0a0d0a ] || # 段4 CR LF CR LF
+            fail "watch --format text ended by Ctrl+C: $passes passes, $reports reports, ending $(tail -c 7 "$work/ctrl-c.out" | od -An -c)"
+    fi
+    [ "$(grep -c '' "$work/ctrl-c.out")" -ge 3 ] || fail "watch --format $format ended by Ctrl+C: fewer than 3 lines"
+done
+kill "$watch_pid" 2>/dev/null
+wait "$watch_pid" 2>/dev/null
+
 # Bad combinations: exit code 2 and the reason.
 bad=(
     "watch --title x|watch needs --interval MS"
@@ -140,6 +193,17 @@ bad=(
     "watch --title x --interval 10 --out f|unknown option for watch"
     "capture --title x --changes-only|unknown option for capture"
     "capture --title x --format jsonl|--format takes text, json or csv"
+    "watch --title x --interval 10 --format json|--format of watch takes jsonl or text"
+    "watch --title x --interval 10 --format text --control 0x10|--control picks the sections of --format jsonl"
+    "watch --title x --interval 1e3|--interval takes milliseconds"
+    "watch --title x --interval 86400001|--interval takes milliseconds"
+    "watch --title x --interval 10 --interval 10|--interval is given twice"
+    "watch --title x --interval 10 --changes-only --changes-only|--changes-only is given twice"
+    "watch --interval 10|watch needs one of --title, --class, --handle"
+    "watch --title x --class y --interval 10|give exactly one of --title, --class, --handle"
+    "watch --title x --interval 10 --cross-process|unknown option for watch"
+    "watch --title x --interval|missing its value"
+    "capture --title x --interval 10|unknown option for capture"
 )
 for entry in "${bad[@]}"; do
     read -r -a words <<<"${entry%%|*}"
@@ -148,6 +212,14 @@ for entry in "${bad[@]}"; do
     [ "$rc" -eq 2 ] || fail "${entry%%|*}: exit code $rc, expected 2"
     grep -q -F -- "${entry#*|}" "$work/bad.err" || fail "${entry%%|*}: stderr does not say \"${entry#*|}\""
 done
+
+# A --control that is no window below the watched one (the other specimen window's status bar): exit code 1
+# at once, not passes without sections until the time-out.
+timeout 30 wine "$cli" watch --title "$unicode_title" --interval 10 --control "$(status_bar_of "$title")" </dev/null \
+    >"$work/bad.out" 2>"$work/bad.err"
+rc=$?
+[ "$rc" -eq 1 ] && [ ! -s "$work/bad.out" ] && grep -q "no window at or below 0x[0-9A-F]* has the handle" "$work/bad.err" ||
+    fail "watch --control outside the window: exit code $rc, $(head -c 200 "$work/bad.err")"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"

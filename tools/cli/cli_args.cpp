@@ -48,7 +48,7 @@ bool parseOutputOption(const char* name, const char* value, bool* formatSeen, bo
     seen = true;
     if (format && same(value, "text")) {
         a->format = Format::Text;
-    } else if (format && same(value, "json")) {
+    } else if (format && same(value, "json") && a->command == Command::Capture) {
         a->format = Format::Json;
     } else if (format && same(value, "csv") && a->command == Command::Capture) {
         a->format = Format::Csv;
@@ -202,6 +202,11 @@ bool parseCapture(int argc, char** argv, Arguments* a, const char** error) {
             return false;
         }
         if (!formatSeen) a->format = Format::Jsonl;
+        // The text report is one whole: it has no sections to pick.
+        if (a->format == Format::Text && !a->controls.empty()) {
+            *error = "--control picks the sections of --format jsonl, not of the text report";
+            return false;
+        }
     }
     return checkOutputOptions(encodingSeen, a, error);
 }
@@ -278,10 +283,12 @@ void printUsage(std::FILE* to) {
         "                   [--encoding cp932|utf-8]\n"
         "      Captures the window every MS milliseconds. jsonl (the default, UTF-8) writes one line\n"
         "      per pass: {\"sections\": [...], \"timestamp\": \"YYYY-MM-DDThh:mm:ss.mmm\"}, the sections\n"
-        "      as capture --format json writes them, only those of the --control windows when given;\n"
-        "      text writes the timestamp line and the report. --changes-only leaves out a pass whose\n"
-        "      sections are those of the pass written before. Each pass is flushed as it is written.\n"
-        "      Ends with exit code 1 when the window closes, with 0 on Ctrl+C.\n"
+        "      as capture --format json writes them, only those of the --control windows (the window\n"
+        "      or windows below it) when given; text writes the timestamp line and the whole report\n"
+        "      (--control is refused with it). --changes-only leaves out a pass whose sections are\n"
+        "      those of the pass written before. Each pass is flushed as it is written.\n"
+        "      Ends with exit code 1 when the window closes (at once when a --control handle is no\n"
+        "      window at or below it), with 0 on Ctrl+C.\n"
         "  vantor-cli list [--handles]\n"
         "      One line per row of the application's window list: \"title [class]\", top of the\n"
         "      z-order first; with --handles each line starts with the window's handle.\n"

@@ -213,6 +213,13 @@ std::string watchedSections(const CaptureSession& session, const Arguments& args
     return sectionsJson(sections);
 }
 
+// True when the window is the watched one or a window below it (GetParent up to it).
+bool atOrBelow(Hwnd w, Hwnd top) {
+    for (int depth = 0; depth < 64 && w != Hwnd{}; ++depth, w = ws().parent(w))
+        if (w == top) return true;
+    return false;
+}
+
 // Waits ms milliseconds in short steps, so that Ctrl+C ends the wait soon.
 void waitInterruptibly(unsigned ms) {
     constexpr unsigned kStepMs = 50;
@@ -226,6 +233,14 @@ int runWatch(const Arguments& args) {
     Hwnd window{};
     const int found = resolveWindow(args, &window);
     if (found != kExitOk) return found;
+    // A --control outside the window would match no section, pass after pass.
+    for (std::uint64_t c : args.controls) {
+        if (!atOrBelow(static_cast<Hwnd>(static_cast<std::uintptr_t>(c)), window)) {
+            printError("vantor-cli: no window at or below 0x%" PRIX64 " has the handle 0x%" PRIX64 "\n",
+                       handleValue(window), c);
+            return kExitNoWindow;
+        }
+    }
     const bool jsonl = args.format == Format::Jsonl;
     std::string last;
     bool written = false;

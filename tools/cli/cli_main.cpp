@@ -70,7 +70,11 @@ int run(const Arguments& args) {
         setReadPathObserver(&printReadPath);
         setMenuProblemObserver(&printMenuProblem);
     }
-    if (args.command == Command::Watch) SetConsoleCtrlHandler(&onConsoleControl, TRUE);
+    if (args.command == Command::Watch) {
+        // A starter that put the watch in a process group of its own has turned Ctrl+C off for it.
+        SetConsoleCtrlHandler(nullptr, FALSE);
+        SetConsoleCtrlHandler(&onConsoleControl, TRUE);
+    }
     if (args.command == Command::List) {
         const int rc = runList(args);
         destroyCaptureState();
