@@ -17,4 +17,10 @@ namespace vantor {
 // system is installed.
 void readUnicodeTexts(CaptureSession* session);
 
+// Whether window's top-level window is a Unicode window and a wide window system is installed.
+bool isUnicodeCapture(Hwnd window);
+// One control's section model read again as readUnicodeTexts does; each text converted from code page 932
+// keeps its size there as the size the report's rules judge it by (SectionItem::judgedBytes).
+void readSectionTextsWide(SectionModel* model);
+
 } // namespace vantor
