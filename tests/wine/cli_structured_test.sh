@@ -8,6 +8,8 @@
 #                  replaced by "<handle>"
 #   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
 #                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
+#   specimen_unicode_utf8.txt  its text report with --encoding utf-8: the code page 932 report's lines, the
+#                  texts whole, on both read paths
 # watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
 # picked with --control, until the specimen exits (exit code 1); with --changes-only no two lines in a row
 # are the same; bad option combinations are refused with exit code 2.
@@ -64,6 +66,19 @@ expect_document() {
 }
 expect_document json "$title" "$expected/specimen.json" "the JSON document"
 expect_document unicode "$unicode_title" "$expected/specimen_unicode.json" "the Unicode window's document"
+
+# The Unicode window's text report in UTF-8, both read paths: its texts whole, byte for byte as written out
+# in specimen_unicode_utf8.txt; the code page 932 report of the same window has the same lines.
+for path in "" --cross-process; do
+    run_cli unicode-text capture --title "$unicode_title" --encoding utf-8 $path
+    cmp -s "$work/unicode-text.out" "$expected/specimen_unicode_utf8.txt" || {
+        fail "the Unicode window's UTF-8 report ${path:-(bulk path)} differs from specimen_unicode_utf8.txt"
+        diff "$expected/specimen_unicode_utf8.txt" "$work/unicode-text.out" | head -n 20
+    }
+done
+run_cli unicode-cp932 capture --title "$unicode_title"
+[ "$(wc -l <"$work/unicode-cp932.out")" -eq "$(wc -l <"$expected/specimen_unicode_utf8.txt")" ] ||
+    fail "the Unicode window's code page 932 report does not have the UTF-8 report's lines"
 
 # CSV, byte for byte.
 run_cli csv capture --title "$title" --format csv
