@@ -34,13 +34,18 @@ void replace(bool read, const std::u16string& wide, std::string* text) {
     if (read) *text = utf8FromUtf16(wide);
 }
 
-void readListView(SectionModel* model) {
+void readCells(SectionModel* model, std::size_t fromRow) {
     std::u16string wide;
     WideRemoteReader cells(model->control);
-    for (std::size_t r = 0; r < model->rows.size() && cells.usable(); ++r)
+    for (std::size_t r = fromRow; r < model->rows.size() && cells.usable(); ++r)
         for (std::size_t k = 0; k < model->rows[r].cells.size() && cells.usable(); ++k)
             replace(cells.listViewCell(static_cast<int>(r), static_cast<int>(k), &wide), wide,
                     &model->rows[r].cells[k]);
+}
+
+void readListView(SectionModel* model) {
+    std::u16string wide;
+    readCells(model, 0);
     std::intptr_t header = 0;
     if (!model->hasHeader || !ws().sendMessage(model->control, wire::LVM_GETHEADER, 0, 0, &header)) return;
     WideRemoteReader titles(static_cast<Hwnd>(static_cast<std::uintptr_t>(header)));
@@ -102,6 +107,13 @@ void readSectionTextsWide(SectionModel* model) {
         readListView(model);
     else
         readItems(model);
+}
+
+void readListViewRowsWide(SectionModel* model, std::size_t fromRow) {
+    for (std::size_t r = fromRow; r < model->rows.size(); ++r)
+        for (std::string& cell : model->rows[r].cells)
+            cell = utf8FromAnsi(cell);
+    readCells(model, fromRow);
 }
 
 void readUnicodeTexts(CaptureSession* session) {

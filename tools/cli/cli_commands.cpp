@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_session.h"
+#include "capture/read_path.h"
 #include "capture/report_buffer.h"
 #include "capture/section_csv.h"
 #include "capture/section_json.h"
@@ -161,6 +162,8 @@ int runCapture(const Arguments& args) {
     CaptureSession session;
     const bool structured = args.format != Format::Text;
     const bool keep = structured || args.encoding == Encoding::Utf8;
+    // JSON and CSV take a Unicode program's list views wide on the bulk path already.
+    setWideBulkTexts(structured);
     runWindowCapture(window, host, keep ? &session : nullptr);
     if (host.windowGone) {
         printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
@@ -234,6 +237,7 @@ int runWatch(const Arguments& args) {
     const int found = resolveWindow(args, &window);
     if (found != kExitOk) return found;
     const bool jsonl = args.format == Format::Jsonl;
+    setWideBulkTexts(jsonl);
     std::string last;
     bool written = false;
     for (;;) {
