@@ -61,6 +61,26 @@ bool formatSection(const SectionModel& model, const std::string& separator, std:
     return true;
 }
 
+// A list view read wide on the bulk path (its texts UTF-8) as the report wrote it: each text as the system
+// converts it to code page 932.
+SectionModel ansiModel(const SectionModel& model) {
+    SectionModel ansi = model;
+    auto convert = [](std::string* text) {
+        if (!text->empty()) *text = wideWindows()->toAnsi(utf16FromUtf8(*text));
+    };
+    for (std::string& title : ansi.header)
+        convert(&title);
+    ansi.headerJudgedBytes.clear();
+    for (SectionRow& row : ansi.rows)
+        for (std::string& cell : row.cells)
+            convert(&cell);
+    for (SectionItem& item : ansi.items) {
+        convert(&item.text);
+        item.judgedBytes = -1;
+    }
+    return ansi;
+}
+
 } // namespace
 
 bool utf8ReportOfUnicodeWindow(Hwnd window, CaptureSession* session, const std::string& report,
@@ -73,11 +93,11 @@ bool utf8ReportOfUnicodeWindow(Hwnd window, CaptureSession* session, const std::
     const std::string wideSeparator = utf8FromAnsi(separator);
     for (CapturedSection& section : session->sections) {
         SectionModel& model = section.model;
-        if (section.kind != CapturedKind::Control || model.textsUtf8 || section.reportStart < done ||
+        if (section.kind != CapturedKind::Control || section.reportStart < done ||
             section.reportEnd < section.reportStart || section.reportEnd > report.size())
             continue;
         std::string ansi;
-        if (!formatSection(model, separator, &ansi) ||
+        if (!formatSection(model.textsUtf8 ? ansiModel(model) : model, separator, &ansi) ||
             report.compare(section.reportStart, section.reportEnd - section.reportStart, ansi) != 0)
             continue;
         readSectionTextsWide(&model);

@@ -8,6 +8,7 @@
 
 #include "capture/dispatcher.h"
 #include "capture/structure_report.h"
+#include "capture/wide_sections.h"
 #include "capture_test_support.h"
 #include "platform/fake/fake_controls.h"
 #include "platform/wire.h"
@@ -65,6 +66,20 @@ TEST_F(Utf8Report, UnicodeWindowKeepsTheLinesOfTheCodePage932ReportWithItsTextsW
     const Hwnd frame = unicodeFrame();
     CaptureSession session;
     const std::string report = capture(frame, &session);
+    std::string utf8;
+    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    EXPECT_EQ(utf8, std::string(kStructureUtf8) + kListUtf8 + kRestUtf8);
+}
+
+// A list view the bulk path already read wide (its model UTF-8, each text judged by its code page 932 size)
+// is checked against the report through the system's conversion and written from its whole texts.
+TEST_F(Utf8Report, ListViewReadWideOnTheBulkPathIsWrittenFromItsTexts) {
+    const Hwnd frame = unicodeFrame();
+    CaptureSession session;
+    const std::string report = capture(frame, &session);
+    ASSERT_EQ(session.sections[0].model.kind, ControlKind::ListView);
+    readSectionTextsWide(&session.sections[0].model);
+    ASSERT_TRUE(session.sections[0].model.textsUtf8);
     std::string utf8;
     ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
     EXPECT_EQ(utf8, std::string(kStructureUtf8) + kListUtf8 + kRestUtf8);

@@ -162,8 +162,8 @@ int runCapture(const Arguments& args) {
     CaptureSession session;
     const bool structured = args.format != Format::Text;
     const bool keep = structured || args.encoding == Encoding::Utf8;
-    // JSON and CSV take a Unicode program's list views wide on the bulk path already.
-    setWideBulkTexts(structured);
+    // JSON, CSV and the UTF-8 report take a Unicode program's list views wide on the bulk path already.
+    setWideBulkTexts(keep);
     runWindowCapture(window, host, keep ? &session : nullptr);
     if (host.windowGone) {
         printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
