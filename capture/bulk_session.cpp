@@ -13,6 +13,7 @@ namespace vantor {
 namespace {
 
 std::atomic<bool> allowedFlag{true};
+std::atomic<bool> wideFlag{false};
 std::atomic<ReadPathObserver> observerFn{nullptr};
 
 std::uint64_t steadyMs() {
@@ -51,6 +52,14 @@ void setBulkReadingAllowed(bool allowed) {
 
 bool bulkReadingAllowed() {
     return allowedFlag;
+}
+
+void setWideBulkTexts(bool wanted) {
+    wideFlag = wanted;
+}
+
+bool wideBulkTexts() {
+    return wideFlag;
 }
 
 void setReadPathObserver(ReadPathObserver observer) {

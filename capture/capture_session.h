@@ -32,6 +32,10 @@ enum class CapturedKind { Control, MenuBar, AddedMenu, Accessible };
 struct CapturedSection {
     CapturedKind kind = CapturedKind::Control;
     SectionModel model;
+    // The report bytes [reportStart, reportEnd) its formatted content took, after its caption; both 0 when
+    // not known.
+    std::size_t reportStart = 0;
+    std::size_t reportEnd = 0;
 };
 
 class CaptureSession {
@@ -39,8 +43,12 @@ class CaptureSession {
     OutlineWindow outline;
     std::vector<CapturedSection> sections;
 
-    // Keeps a section's model, moved in, after the sections kept before it.
-    void keep(CapturedKind kind, SectionModel&& model) { sections.push_back({kind, std::move(model)}); }
+    // Keeps a section's model, moved in, after the sections kept before it, with the report bytes its
+    // content took where the caller knows them.
+    void keep(CapturedKind kind, SectionModel&& model, std::size_t reportStart = 0,
+              std::size_t reportEnd = 0) {
+        sections.push_back({kind, std::move(model), reportStart, reportEnd});
+    }
 };
 
 // The window and its descendants, depth first, with class names, titles and control ids.

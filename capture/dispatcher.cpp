@@ -52,17 +52,25 @@ class TreeClaim {
     bool held = true;
 };
 
+// The report's length now (the end of what a section has just written).
+std::size_t reportLength() {
+    CaptureLock hold;
+    return hold.report().length();
+}
+
 // The header (and in a full capture its button), then the control read into its model, kept as the capture
 // text tree where its kind says so, and its formatted text appended as one unit.
 void writeSection(Hwnd window, const ControlKindEntry& kind, const char* className, bool full,
                   CaptureSession* session) {
     int line = 0;
     std::string separator;
+    std::size_t start = 0;
     {
         CaptureLock hold;
         hold.report().appendFormat(kind.caption, className);
         line = hold.report().lineCount - 1;
         separator = hold.listSeparator();
+        start = hold.report().length();
     }
     if (full) captureUi().addSectionButton(kind.label, line);
     SectionModel model;
@@ -78,7 +86,7 @@ void writeSection(Hwnd window, const ControlKindEntry& kind, const char* classNa
         kind.format(model, separator, &text);
         appendToReport(text);
     }
-    if (session != nullptr) session->keep(CapturedKind::Control, std::move(model));
+    if (session != nullptr) session->keep(CapturedKind::Control, std::move(model), start, reportLength());
 }
 
 // The model of an edit or static control's section: its one text.
@@ -133,6 +141,8 @@ void writeMenuSection(Hwnd window, CaptureSession* session) {
     std::string text;
     formatMenuBar(model, &text);
     int line = 0;
+    std::size_t start = 0;
+    std::size_t end = 0;
     {
         CaptureLock hold;
         hold.report().append(kMenuHeader, std::strlen(kMenuHeader));
@@ -141,7 +151,9 @@ void writeMenuSection(Hwnd window, CaptureSession* session) {
             hold.replaceTree(root);
         else
             hold.discardTreeItems();
+        start = hold.report().length();
         hold.report().append(text.data(), text.size());
+        end = hold.report().length();
     }
     if (n < 0) reportMenuProblem(window);
     captureUi().addSectionButton("Menu", line);
@@ -150,7 +162,7 @@ void writeMenuSection(Hwnd window, CaptureSession* session) {
     ws().className(window, className, sizeof className);
     model.control = window;
     model.className = className;
-    session->keep(CapturedKind::MenuBar, std::move(model));
+    session->keep(CapturedKind::MenuBar, std::move(model), start, end);
 }
 
 // A window no other reader knows that exposes an accessible object of its own: its tree, read before the

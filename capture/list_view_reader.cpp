@@ -18,6 +18,9 @@
 #include "capture/remote_buffer.h"
 #include "capture/section_format.h"
 #include "capture/selected_rows.h"
+#include "capture/wide_sections.h"
+#include "platform/unicode_text.h"
+#include "platform/wide_text.h"
 
 namespace vantor {
 
@@ -302,13 +305,19 @@ const std::string& chunkText(const BulkText& t) {
     return t.unchanged ? empty : t.text;
 }
 
+// A wide chunk's text (UTF-8) as the report has it: the system's code page 932 conversion, as the ANSI
+// messages of the Unicode control give it.
+std::string reportText(const BulkChunk& c, const std::string& text) {
+    return c.wide && !text.empty() ? wideWindows()->toAnsi(utf16FromUtf8(text)) : text;
+}
+
 // The header line from the titles of the first chunk, by the rules of readListViewHeader.
 std::string bulkHeaderLine(const BulkChunk& c, const std::string& separator) {
     std::string line;
     if ((c.flags & wire::kBulkNoHeader) != 0) return line;
     std::vector<std::string> titles;
     for (const BulkText& title : c.titles)
-        titles.push_back(chunkText(title));
+        titles.push_back(reportText(c, chunkText(title)));
     formatListHeader(titles, separator, true, &line);
     return line;
 }
@@ -351,18 +360,22 @@ struct BulkRows {
 // size and `next` are used afterwards.
 void appendRows(BulkChunk& c, const std::string& separator, bool* obtained, SectionModel* keep) {
     std::vector<SectionRow> rows(c.rowList.size());
+    // A wide chunk: the report gets the rows converted, the kept model the texts whole.
+    std::vector<SectionRow> whole(c.wide ? c.rowList.size() : 0);
     for (std::size_t r = 0; r < c.rowList.size(); ++r) {
         BulkRow& row = c.rowList[r];
         rows[r].cells.reserve(row.cells.size());
-        for (BulkText& cell : row.cells)
-            rows[r].cells.push_back(cell.unchanged ? std::string() : std::move(cell.text));
+        for (BulkText& cell : row.cells) {
+            if (c.wide) whole[r].cells.push_back(chunkText(cell));
+            rows[r].cells.push_back(cell.unchanged ? std::string() : reportText(c, cell.text));
+        }
         if (row.cells.size() > 1 || (row.cells.size() == 1 && rows[r].cells[0].size() >= kMinText))
             *obtained = true;
     }
     std::string lines;
     formatListRows(rows, c.columns, separator, &lines);
     appendLocked(lines);
-    keepRows(rows, keep);
+    keepRows(c.wide ? whole : rows, keep);
 }
 
 // Reads the rows through the bulk path. False when the target did not give a first chunk that holds up
@@ -379,6 +392,7 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out, SectionModel*
     wire::BulkRequest q{};
     q.kind = wire::kBulkListView;
     q.flags = selectedOnly ? wire::kBulkSelectedOnly : 0;
+    if (keep != nullptr && wideBulkTexts() && isUnicodeCapture(listView)) q.flags |= wire::kBulkWideTexts;
     BulkChunk c;
     if (!session.listChunk(q, true, &c) || c.status == wire::kBulkGone || !firstChunkFits(c, shape))
         return false;
@@ -392,8 +406,12 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out, SectionModel*
     if (keep != nullptr) {
         keep->columns = columns;
         keep->hasHeader = (c.flags & wire::kBulkNoHeader) == 0;
-        for (const BulkText& title : c.titles)
+        keep->textsUtf8 = c.wide;
+        for (const BulkText& title : c.titles) {
             keep->header.push_back(chunkText(title));
+            if (c.wide)
+                keep->headerJudgedBytes.push_back(static_cast<int>(reportText(c, chunkText(title)).size()));
+        }
     }
     q.rows = c.rows;
     std::uint64_t lastRefresh = start;
@@ -505,11 +523,14 @@ void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep) {
     bool obtained = bulkRows.obtained;
     bool complete = true;
     const int first = from < rows ? static_cast<int>(from) : rows;
+    const std::size_t wideRows = keep != nullptr ? keep->rows.size() : 0;
     bool finished = rb.is64() ? readRows<wire::LvItem64>(rb, first, rows, columns, selectedOnly, selected,
                                                          separator, &obtained, &complete, keep)
                               : readRows<wire::LvItem32>(rb, first, rows, columns, selectedOnly, selected,
                                                          separator, &obtained, &complete, keep);
     rb.release();
+    // The rows read here after wide bulk rows are read wide too, so that the kept texts are all UTF-8.
+    if (keep != nullptr && keep->textsUtf8) readListViewRowsWide(keep, wideRows);
     // Nothing read, or rows left unread by a list view that stopped answering: the section says so.
     if (finished && (!obtained || !complete)) appendFailureLine();
     if (keep != nullptr) {

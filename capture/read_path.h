@@ -16,6 +16,12 @@ namespace vantor {
 void setBulkReadingAllowed(bool allowed);
 bool bulkReadingAllowed();
 
+// True asks a list view of a Unicode program for its texts wide on the bulk path, for the outputs that keep
+// them whole (JSON, CSV): the kept model then holds them as UTF-8 and the report the system's code page 932
+// conversion of them. False (the default) reads them with the ANSI messages, as the report wants.
+void setWideBulkTexts(bool wanted);
+bool wideBulkTexts();
+
 // Told, for each list view, tree view, list box and combo box read, which path it took: "bulk",
 // "cross-process (WHY)", or "bulk, the rest cross-process (WHY)" when later answers stopped holding up and
 // the rest was read across processes; WHY is the reason the bulk path was not taken or was left. For

@@ -13,7 +13,7 @@ constexpr std::size_t kMinText = 2;
 
 void appendLines(const std::vector<SectionItem>& items, bool* written, std::string* out) {
     for (const SectionItem& item : items) {
-        if (item.text.size() < kMinText) continue;
+        if (judgedSize(item) < kMinText) continue;
         *out += item.text;
         *out += "\r\n";
         *written = true;
@@ -30,7 +30,7 @@ bool formatItemTree(const std::vector<SectionItem>& items, const char* prefix, b
     for (std::size_t i = 0; i < items.size(); ++i) {
         const SectionItem& item = items[i];
         const bool hasChildren = i + 1 < items.size() && items[i + 1].depth > item.depth;
-        if (item.text.size() < kMinText && !hasChildren) continue;
+        if (judgedSize(item) < kMinText && !hasChildren) continue;
         written = true;
         if (item.depth > 0 || markTop) {
             *out += base;
@@ -72,7 +72,7 @@ void formatMenuBar(const SectionModel& model, std::string* out) {
 void formatAddedMenu(const SectionModel& model, std::string* out) {
     bool anyText = false;
     for (const SectionItem& item : model.items)
-        anyText = anyText || (item.depth == 0 && !item.text.empty());
+        anyText = anyText || (item.depth == 0 && judgedSize(item) > 0);
     if (!anyText) {
         *out += kFailureLine;
         return;
@@ -82,12 +82,13 @@ void formatAddedMenu(const SectionModel& model, std::string* out) {
 }
 
 void formatListHeader(const std::vector<std::string>& titles, const std::string& separator, bool closed,
-                      std::string* out) {
+                      std::string* out, const std::vector<int>* judgedBytes) {
     std::string line;
     bool written = false;
     for (std::size_t i = 0; i < titles.size(); ++i) {
         if (i > 0) line += separator;
-        if (titles[i].size() < kMinText) continue;
+        const bool judged = judgedBytes != nullptr && i < judgedBytes->size();
+        if ((judged ? static_cast<std::size_t>((*judgedBytes)[i]) : titles[i].size()) < kMinText) continue;
         line += titles[i];
         written = true;
     }
@@ -108,7 +109,7 @@ void formatListRows(const std::vector<SectionRow>& rows, int columns, const std:
 }
 
 void formatListView(const SectionModel& model, const std::string& separator, std::string* out) {
-    if (model.hasHeader) formatListHeader(model.header, separator, true, out);
+    if (model.hasHeader) formatListHeader(model.header, separator, true, out, &model.headerJudgedBytes);
     formatListRows(model.rows, model.columns, separator, out);
     if (model.status == SectionStatus::Empty || model.status == SectionStatus::Failed ||
         model.status == SectionStatus::CutShort)

@@ -38,8 +38,9 @@ void formatAddedMenu(const SectionModel& model, std::string* out);
 
 // List view header line: the titles joined by separator, a title shorter than 2 bytes left empty but its
 // column kept; nothing when no title is written; closed adds the line break.
+// judgedBytes, where given, holds the sizes the titles are judged by (SectionModel::headerJudgedBytes).
 void formatListHeader(const std::vector<std::string>& titles, const std::string& separator, bool closed,
-                      std::string* out);
+                      std::string* out, const std::vector<int>* judgedBytes = nullptr);
 // List view rows: the cells of each row joined by separator, a line break after each row that has all its
 // columns (a row cut short by a stop request keeps what it has, unclosed).
 void formatListRows(const std::vector<SectionRow>& rows, int columns, const std::string& separator,

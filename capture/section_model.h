@@ -43,7 +43,15 @@ struct SectionItem {
     bool subMenu = false;      // a menu item that opens a sub-menu (its items follow, one deeper)
     bool checked = false;      // a menu item with a check mark, where the platform tells it
     bool greyed = false;       // a greyed menu item, where the platform tells it
+    // The size the report's one-byte rule judges the text by when it is not the text's own: a text read
+    // again wide (UTF-8) is judged by what the ANSI read gave, so that the report keeps the same lines.
+    int judgedBytes = -1;
 };
+
+// The byte count the report's rules judge an item's text by.
+inline std::size_t judgedSize(const SectionItem& item) {
+    return item.judgedBytes >= 0 ? static_cast<std::size_t>(item.judgedBytes) : item.text.size();
+}
 
 // One list-view row: its cells from column 0 on. A row with fewer cells than the list has columns was cut
 // short by a stop request.
@@ -63,6 +71,8 @@ struct SectionModel {
     // List view: the column titles when the list has a header (one per column, empty ones included).
     bool hasHeader = false;
     std::vector<std::string> header;
+    // The header titles' judged sizes (as SectionItem::judgedBytes) once the titles were read again wide.
+    std::vector<int> headerJudgedBytes;
     int columns = 1;
     std::vector<SectionRow> rows;
     // List box and combo box items, status bar parts, tabs, toolbar buttons, tree-view and menu items.

@@ -15,9 +15,9 @@
 
 namespace vantor {
 
-namespace {
+const char kStructureHeader[] = "■ ウインドウの構成\n";
 
-constexpr char kHeader[] = "■ ウインドウの構成\n";
+namespace {
 
 void appendLine(const std::string& line) {
     CaptureLock hold;
@@ -99,7 +99,7 @@ void writeStructureReport(Hwnd window, const char* indentation) {
     readWindowOutline(window, indentation == nullptr, true, &entries);
     std::string line;
     for (const WindowOutlineEntry& entry : entries) {
-        line = entry.depth == 0 ? kHeader : "";
+        line = entry.depth == 0 ? kStructureHeader : "";
         formatStructureLine(entry, indentation, &line);
         appendLine(line);
     }

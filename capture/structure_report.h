@@ -37,6 +37,9 @@ std::string outlineIndentation(const char* indentation, int depth);
 // edit-like class, " [text]" after; a line feed at the end.
 void formatStructureLine(const WindowOutlineEntry& entry, const char* indentation, std::string* out);
 
+// The structure report's first line, before the window's own line.
+extern const char kStructureHeader[];
+
 // The indentation of the children of a window walked with `indentation`: two spaces for the top call (null),
 // otherwise two spaces more. The structure report and the control list (capture/control_list.h) share it.
 std::string childIndentation(const char* indentation);

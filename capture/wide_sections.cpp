@@ -11,16 +11,22 @@ namespace vantor {
 
 namespace {
 
-// The model's texts from code page 932 to UTF-8, so that wide texts can replace them one by one.
+// The model's texts from code page 932 to UTF-8, so that wide texts can replace them one by one; each
+// keeps its code page 932 size for the report's one-byte rule.
 void convertToUtf8(SectionModel* model) {
     if (model->textsUtf8) return;
-    for (std::string& title : model->header)
+    model->headerJudgedBytes.clear();
+    for (std::string& title : model->header) {
+        model->headerJudgedBytes.push_back(static_cast<int>(title.size()));
         title = utf8FromAnsi(title);
+    }
     for (SectionRow& row : model->rows)
         for (std::string& cell : row.cells)
             cell = utf8FromAnsi(cell);
-    for (SectionItem& item : model->items)
+    for (SectionItem& item : model->items) {
+        item.judgedBytes = static_cast<int>(item.text.size());
         item.text = utf8FromAnsi(item.text);
+    }
     model->textsUtf8 = true;
 }
 
@@ -28,13 +34,18 @@ void replace(bool read, const std::u16string& wide, std::string* text) {
     if (read) *text = utf8FromUtf16(wide);
 }
 
-void readListView(SectionModel* model) {
+void readCells(SectionModel* model, std::size_t fromRow) {
     std::u16string wide;
     WideRemoteReader cells(model->control);
-    for (std::size_t r = 0; r < model->rows.size() && cells.usable(); ++r)
+    for (std::size_t r = fromRow; r < model->rows.size() && cells.usable(); ++r)
         for (std::size_t k = 0; k < model->rows[r].cells.size() && cells.usable(); ++k)
             replace(cells.listViewCell(static_cast<int>(r), static_cast<int>(k), &wide), wide,
                     &model->rows[r].cells[k]);
+}
+
+void readListView(SectionModel* model) {
+    std::u16string wide;
+    readCells(model, 0);
     std::intptr_t header = 0;
     if (!model->hasHeader || !ws().sendMessage(model->control, wire::LVM_GETHEADER, 0, 0, &header)) return;
     WideRemoteReader titles(static_cast<Hwnd>(static_cast<std::uintptr_t>(header)));
@@ -82,23 +93,34 @@ void readTitles(OutlineWindow* window) {
 
 } // namespace
 
-void readUnicodeTexts(CaptureSession* session) {
+bool isUnicodeCapture(Hwnd window) {
     // The common controls are Unicode windows in every program, so the control itself tells nothing; a
     // program whose own top-level window is an ANSI window gives its controls code page 932 texts, which the
     // ANSI reads already had whole (and a long list is not read twice).
-    if (wideWindows() == nullptr ||
-        !wideWindows()->isUnicodeWindow(topLevelAncestor(session->outline.handle)))
-        return;
+    return wideWindows() != nullptr && wideWindows()->isUnicodeWindow(topLevelAncestor(window));
+}
+
+void readSectionTextsWide(SectionModel* model) {
+    if (model->textsUtf8) return;
+    convertToUtf8(model);
+    if (model->kind == ControlKind::ListView)
+        readListView(model);
+    else
+        readItems(model);
+}
+
+void readListViewRowsWide(SectionModel* model, std::size_t fromRow) {
+    for (std::size_t r = fromRow; r < model->rows.size(); ++r)
+        for (std::string& cell : model->rows[r].cells)
+            cell = utf8FromAnsi(cell);
+    readCells(model, fromRow);
+}
+
+void readUnicodeTexts(CaptureSession* session) {
+    if (!isUnicodeCapture(session->outline.handle)) return;
     readTitles(&session->outline);
-    for (CapturedSection& section : session->sections) {
-        SectionModel& model = section.model;
-        if (section.kind != CapturedKind::Control || model.textsUtf8) continue;
-        convertToUtf8(&model);
-        if (model.kind == ControlKind::ListView)
-            readListView(&model);
-        else
-            readItems(&model);
-    }
+    for (CapturedSection& section : session->sections)
+        if (section.kind == CapturedKind::Control) readSectionTextsWide(&section.model);
 }
 
 } // namespace vantor

@@ -17,4 +17,13 @@ namespace vantor {
 // system is installed.
 void readUnicodeTexts(CaptureSession* session);
 
+// Whether window's top-level window is a Unicode window and a wide window system is installed.
+bool isUnicodeCapture(Hwnd window);
+// One control's section model read again as readUnicodeTexts does; each text converted from code page 932
+// keeps its size there as the size the report's rules judge it by (SectionItem::judgedBytes).
+void readSectionTextsWide(SectionModel* model);
+// A list view's rows from fromRow on, code page 932, converted to UTF-8 and their cells read wide: the rows
+// the cross-process path read after the bulk path had given the first ones wide.
+void readListViewRowsWide(SectionModel* model, std::size_t fromRow);
+
 } // namespace vantor

@@ -23,6 +23,9 @@ constexpr int kTextCapacity = static_cast<int>(wire::kRemoteTextSize);
 // without a terminating NUL when a double-byte text's conversion just fills them.
 char textBuffer[wire::kRemoteTextSize + 1];
 
+// The same for the wide queries, in UTF-16 units.
+wchar_t wideBuffer[wire::kRemoteTextSize + 1];
+
 int countOf(LRESULT n) {
     return n < 0 ? 0 : n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
 }
@@ -51,6 +54,75 @@ bool putText(BulkWriter& w, LRESULT answered, const char* text) {
     while (n < limit && text[n] != '\0')
         ++n;
     return w.text(text, n);
+}
+
+bool isHigh(wchar_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLow(wchar_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// A wide query's result, taken as the wide cross-process reads take it: at most 259 units, a cut never
+// ending on the first half of a surrogate pair. A surrogate the control holds unpaired is sent as U+FFFD,
+// so that every wide text of an answer is valid UTF-16.
+bool putWideText(BulkWriter& w, LRESULT answered, const wchar_t* text) {
+    if (answered == 0) return w.unchanged();
+    if (text == nullptr) return w.wideText(L"", 0);
+    const std::uint32_t limit = kTextCapacity - 1;
+    std::uint32_t n = 0;
+    while (n < limit && text[n] != L'\0')
+        ++n;
+    if (n > 0 && isHigh(text[n - 1])) --n;
+    // UTF-16 units whatever the width of wchar_t where this is built.
+    std::uint16_t units[wire::kRemoteTextSize];
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const bool pair = isHigh(text[i]) && i + 1 < n && isLow(text[i + 1]);
+        if (pair) {
+            units[i] = static_cast<std::uint16_t>(text[i]);
+            units[i + 1] = static_cast<std::uint16_t>(text[i + 1]);
+            ++i;
+            continue;
+        }
+        const bool lone = isHigh(text[i]) || isLow(text[i]);
+        units[i] = lone ? 0xFFFD : static_cast<std::uint16_t>(text[i]);
+    }
+    return w.wideText(units, n);
+}
+
+LRESULT itemTextW(HWND listView, int row, int column, const wchar_t** text) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = wideBuffer;
+    item.cchTextMax = kTextCapacity;
+    wideBuffer[0] = L'\0';
+    const LRESULT r = SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    *text = item.pszText;
+    return r;
+}
+
+// A header title, wide or not as the request asks.
+bool putTitle(BulkWriter& w, HWND header, int index, bool wide) {
+    if (wide) {
+        HDITEMW item{};
+        item.mask = HDI_TEXT | HDI_LPARAM;
+        item.pszText = wideBuffer;
+        item.cchTextMax = kTextCapacity;
+        wideBuffer[0] = L'\0';
+        const LRESULT r =
+            SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        return putWideText(w, r, item.pszText);
+    }
+    HDITEMA item{};
+    item.mask = HDI_TEXT | HDI_LPARAM;
+    item.pszText = textBuffer;
+    item.cchTextMax = kTextCapacity;
+    textBuffer[0] = '\0'; // a title the header does not write is empty, not the one before
+    const LRESULT r =
+        SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return putText(w, r, item.pszText);
 }
 
 LRESULT itemText(HWND listView, int row, int column, char* buffer, const char** text) {
@@ -82,6 +154,8 @@ void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer*
     char* const buffer = textBuffer;
     const bool first = q.from == 0;
     const bool selectedOnly = (q.flags & wire::kBulkSelectedOnly) != 0;
+    const bool wide = (q.flags & wire::kBulkWideTexts) != 0;
+    if (wide) a->flags |= wire::kBulkWideTexts;
     const HWND header = reinterpret_cast<HWND>(SendMessageA(listView, LVM_GETHEADER, 0, 0));
     LRESULT count = header != nullptr ? SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 0;
     const int columns = count < 1                                             ? 1
@@ -97,14 +171,7 @@ void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer*
     if (first) {
         if (header == nullptr) a->flags |= wire::kBulkNoHeader;
         for (int i = 0; header != nullptr && i < columns; ++i) {
-            HDITEMA item{};
-            item.mask = HDI_TEXT | HDI_LPARAM;
-            item.pszText = buffer;
-            item.cchTextMax = kTextCapacity;
-            buffer[0] = '\0'; // a title the header does not write is empty, not the one before
-            const LRESULT r =
-                SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            if (!putText(w, r, item.pszText)) {
+            if (!putTitle(w, header, i, wide)) {
                 a->status = wire::kBulkRefused;
                 return;
             }
@@ -123,6 +190,12 @@ void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer*
         const std::size_t mark = w.used();
         bool fits = w.put(static_cast<std::int32_t>(row));
         for (int k = 0; fits && k < columns; ++k) {
+            if (wide) {
+                const wchar_t* text = nullptr;
+                const LRESULT r = itemTextW(listView, row, k, &text);
+                fits = putWideText(w, r, text);
+                continue;
+            }
             const char* text = nullptr;
             const LRESULT r = itemText(listView, row, k, buffer, &text);
             fits = putText(w, r, text);

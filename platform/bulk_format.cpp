@@ -2,6 +2,8 @@
 // with memcpy and checked before use; nothing is read outside [answer, answer + size).
 #include "platform/bulk_format.h"
 
+#include "platform/unicode_text.h"
+
 namespace vantor {
 
 namespace {
@@ -27,9 +29,33 @@ class Cursor {
         at_ += length;
         return true;
     }
+    // A list's wide text as UTF-8: false for a count past the records, a NUL unit, or an unpaired surrogate.
+    bool wideText(BulkText* out) {
+        std::uint32_t units = 0;
+        if (!get(&units)) return false;
+        out->unchanged = units == wire::kBulkUnchanged;
+        out->skipped = false;
+        out->text.clear();
+        if (out->unchanged) return true;
+        std::u16string text;
+        if (!wide(&text, units)) return false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char16_t u = text[i];
+            const bool high = u >= 0xD800 && u <= 0xDBFF;
+            const bool low = u >= 0xDC00 && u <= 0xDFFF;
+            if (u == 0 || low) return false;
+            if (high && (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)) return false;
+            if (high) ++i;
+        }
+        out->text = utf8FromUtf16(text);
+        return true;
+    }
     bool wide(std::u16string* out) {
         std::uint32_t units = 0;
-        if (!get(&units) || (n_ - at_) / 2 < units) return false;
+        return get(&units) && wide(out, units);
+    }
+    bool wide(std::u16string* out, std::uint32_t units) {
+        if ((n_ - at_) / 2 < units) return false;
         out->resize(units);
         for (char16_t& c : *out) {
             std::uint16_t u = 0;
@@ -63,6 +89,7 @@ const std::uint8_t* recordsOf(const void* answer) {
 }
 
 void copyHeader(const wire::BulkAnswer& h, BulkChunk* out) {
+    out->wide = (h.flags & wire::kBulkWideTexts) != 0;
     out->status = h.status;
     out->flags = h.flags;
     out->rows = h.rows;
@@ -81,6 +108,10 @@ bool listHeaderHolds(const wire::BulkAnswer& h, const wire::BulkRequest& q, bool
     if (!first && h.rows != q.rows) return false;
     if (q.kind != wire::kBulkListView && (h.columns != 1 || h.titles != 0)) return false;
     if (h.status == wire::kBulkDepthEnd) return false;
+    // Wide texts exactly when they were asked for, and only of a list view.
+    const bool wide = (q.flags & wire::kBulkWideTexts) != 0;
+    if (wide != ((h.flags & wire::kBulkWideTexts) != 0) || (wide && q.kind != wire::kBulkListView))
+        return false;
     return true;
 }
 
@@ -108,15 +139,17 @@ bool readList(const void* answer, std::size_t size, const wire::BulkRequest& q, 
     const std::size_t rowBytes = 4 + 4 * static_cast<std::size_t>(h.columns);
     if (h.records > h.used / rowBytes) return false;
     Cursor c(recordsOf(answer), h.used);
+    const bool wide = (h.flags & wire::kBulkWideTexts) != 0;
+    auto text = [&c, wide](BulkText* t) { return wide ? c.wideText(t) : c.text(t); };
     out->titles.resize(static_cast<std::size_t>(h.titles));
     for (BulkText& t : out->titles)
-        if (!c.text(&t)) return false;
+        if (!text(&t)) return false;
     out->rowList.resize(h.records);
     for (BulkRow& r : out->rowList) {
         if (!c.get(&r.index)) return false;
         r.cells.resize(static_cast<std::size_t>(h.columns));
         for (BulkText& t : r.cells)
-            if (!c.text(&t)) return false;
+            if (!text(&t)) return false;
     }
     if (!c.atEnd() || !listRowsHold(*out, h, q)) return false;
     copyHeader(h, out);

@@ -59,6 +59,14 @@ class BulkWriter {
         used_ += length;
         return true;
     }
+    // A wide text: count UTF-16 units (2 * count bytes at units) after their count.
+    bool wideText(const void* units, std::uint32_t count) {
+        if (count > 0x3FFFFFFF || room() < sizeof count || (room() - sizeof count) / 2 < count) return false;
+        put(count);
+        if (count > 0) std::memcpy(data_ + used_, units, 2 * static_cast<std::size_t>(count));
+        used_ += 2 * static_cast<std::size_t>(count);
+        return true;
+    }
     bool unchanged() { return put(wire::kBulkUnchanged); }
     bool skipped() { return put(wire::kBulkSkipped); }
     // A text of at most `length` bytes written in place by the caller: the length is stored, and the next
@@ -114,6 +122,8 @@ struct BulkChunk {
     std::vector<BulkRow> rowList;           // list view
     std::vector<BulkItem> items;            // tree view
     std::vector<AccessibleItem> accessible; // accessible tree
+    // List view: the answer's texts were wide (kBulkWideTexts); titles and cells hold them as UTF-8.
+    bool wide = false;
 };
 
 // Appends an accessible item's record (depth, role, state, name, value); false, with the writer as it was,
@@ -139,7 +149,9 @@ inline bool putAccessibleItem(BulkWriter& w, const AccessibleItem& item) {
 // exactly filling `used`; rows: indices from request.from on, strictly ascending and below `rows` (every row,
 // one after the other, from exactly request.from unless only the selected rows were asked for), `next` one
 // past the last row, a later chunk's row count that of the request, kBulkMore only with rows and some left,
-// kBulkDone for every row only at the end. With `first` the titles are read.
+// kBulkDone for every row only at the end. With `first` the titles are read. A list-view request with
+// kBulkWideTexts needs an answer with it (and one without, one without): its texts are then wide, each whole
+// within the records, with no NUL unit and no unpaired surrogate, and are given as UTF-8.
 bool readBulkListChunk(const void* answer, std::size_t size, const wire::BulkRequest& request, bool first,
                        BulkChunk* out);
 // The same for a tree-view answer: items with depths below kBulkMaxTreeDepth, `next` the last item's handle,

@@ -347,6 +347,9 @@ constexpr std::uint32_t kBulkComboBox = 4; // the same for a combo box's list
 constexpr std::uint32_t kBulkAccessible = 5;
 // BulkRequest::flags
 constexpr std::uint32_t kBulkSelectedOnly = 1; // list view: only the selected rows
+// list view: the texts read with the wide messages (LVM_GETITEMW, HDM_GETITEMW) and sent as wide texts; the
+// answer carries the same flag
+constexpr std::uint32_t kBulkWideTexts = 2;
 // BulkAnswer::status
 constexpr std::uint32_t kBulkMore = 1; // more records follow; ask again from `next`
 constexpr std::uint32_t kBulkDone = 2; // the last chunk
@@ -380,6 +383,8 @@ struct BulkRequest {
 //   count of UTF-16 units followed by twice that many bytes.
 // A text is a uint32 length (kBulkUnchanged: the control answered FALSE and wrote nothing, an empty text)
 // followed by that many bytes, no NUL.
+// With kBulkWideTexts in the flags, each text of a list-view answer is a wide text instead: a uint32 count of
+// UTF-16 units (or kBulkUnchanged) followed by twice that many bytes, no NUL unit, every surrogate paired.
 struct BulkAnswer {
     std::uint32_t magic;
     std::uint32_t sequence;

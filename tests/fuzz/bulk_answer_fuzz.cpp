@@ -75,6 +75,33 @@ template <class Item> LRESULT itemQuery(Item* item) {
     return 1;
 }
 
+// The same for the wide queries: units of every kind, unpaired surrogates among them.
+wchar_t ownTextW[300];
+
+void writeTextW(wchar_t* to, int capacity) {
+    static const wchar_t kUnits[] = {L'a', 0x00E9, 0x4E2D, 0xD83D, 0xDE00, 0xD800, 0xDFFF, 0xFFFD};
+    const int length = script.byte() % 3 == 0 ? script.byte() % 8 : script.byte() + script.byte();
+    const int n = capacity <= 0 ? 0 : length < capacity ? length : capacity; // may fill all of it, no NUL
+    for (int i = 0; i < n; ++i)
+        to[i] = kUnits[script.byte() % 8];
+    if (n < capacity) to[n] = L'\0';
+}
+
+template <class Item> LRESULT itemQueryW(Item* item) {
+    const std::uint8_t how = script.byte();
+    if (how % 5 == 0) return 0;
+    if (how % 5 == 1) {
+        writeTextW(ownTextW, static_cast<int>(sizeof ownTextW / sizeof ownTextW[0]) - 1);
+        ownTextW[sizeof ownTextW / sizeof ownTextW[0] - 1] = L'\0';
+        item->pszText = ownTextW;
+    } else if (how % 5 == 2) {
+        item->pszText = nullptr;
+    } else {
+        writeTextW(item->pszText, item->cchTextMax);
+    }
+    return 1;
+}
+
 // The length a list box said its item has; the text written is at most that long.
 LRESULT lastLength = 0;
 
@@ -118,6 +145,12 @@ LRESULT SendMessageA(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+LRESULT SendMessageW(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == LVM_GETITEMW) return itemQueryW(reinterpret_cast<LVITEMW*>(lParam));
+    if (msg == HDM_GETITEMW) return itemQueryW(reinterpret_cast<HDITEMW*>(lParam));
+    return SendMessageA(window, msg, wParam, lParam);
+}
+
 BOOL IsWindow(HWND) {
     return script.byte() != 0xFF;
 }
@@ -136,6 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wire::BulkRequest q{};
     q.kind = 1 + data[0] % 4;
     q.flags = data[1] & 1;
+    // Wide texts are asked for only of a list view.
+    if (q.kind == wire::kBulkListView && (data[1] & 2) != 0) q.flags |= wire::kBulkWideTexts;
     std::memcpy(&q.rows, data + 2, 4);
     std::uint32_t from = 0;
     std::memcpy(&from, data + 6, 4);

@@ -110,6 +110,85 @@ TEST(BulkFormat, DamagedListAnswersAreRejected) {
     EXPECT_FALSE(readBulkListChunk(nullptr, 0, sampleRequest(5), true, &chunk));
 }
 
+// A wide answer (kBulkWideTexts): one title and one row of one cell, given as UTF-16 units.
+wire::BulkRequest wideRequest() {
+    wire::BulkRequest q{};
+    q.sequence = 9;
+    q.kind = wire::kBulkListView;
+    q.flags = wire::kBulkWideTexts;
+    return q;
+}
+
+std::vector<std::uint8_t> wideAnswer(const std::u16string& title, const std::u16string& cell,
+                                     std::uint32_t flags = wire::kBulkWideTexts) {
+    std::vector<std::uint8_t> records(512);
+    BulkWriter w(records.data(), records.size());
+    w.wideText(title.data(), static_cast<std::uint32_t>(title.size()));
+    w.put(std::int32_t{0});
+    w.wideText(cell.data(), static_cast<std::uint32_t>(cell.size()));
+    wire::BulkAnswer a = answerHeader(9, wire::kBulkDone);
+    a.flags = flags;
+    a.columns = 1;
+    a.rows = 1;
+    a.titles = 1;
+    a.records = 1;
+    a.next = 1;
+    return answerBytes(wideRequest(), a, records, w.used());
+}
+
+// Wide texts come out as UTF-8; a count past the records, an odd byte, a NUL unit, a lone or reversed
+// surrogate, or a wide flag that the request and the answer do not share rejects the answer whole.
+TEST(BulkFormat, WideListAnswerIsCheckedAsUntrustedUtf16) {
+    BulkChunk c;
+    const auto good = wideAnswer(u"名前", u"x\U0001F600y");
+    ASSERT_TRUE(readBulkListChunk(good.data(), good.size(), wideRequest(), true, &c));
+    EXPECT_TRUE(c.wide);
+    EXPECT_EQ(c.titles[0].text, "\xE5\x90\x8D\xE5\x89\x8D");
+    EXPECT_EQ(c.rowList[0].cells[0].text, "x\xF0\x9F\x98\x80y");
+
+    const std::size_t cellCount = sizeof(wire::BulkAnswer) + 4 + 2 * 2 + 4;
+    struct Case {
+        const char* what;
+        std::u16string cell;
+        std::uint32_t count; // the cell's unit count as written into the answer (0: as it is)
+    };
+    const std::vector<Case> cases = {
+        {"a count past the records", u"abc", 4},
+        {"a count no memory holds", u"abc", 0x80000000u},
+        {"a NUL unit", std::u16string{u'a', 0, u'b'}, 0},
+        {"a lone low surrogate", std::u16string{u'a', 0xDC00, u'b'}, 0},
+        {"a high surrogate at the end", std::u16string{u'a', 0xD800}, 0},
+        {"a high surrogate before a letter", std::u16string{0xD800, u'a'}, 0},
+        {"a reversed pair", std::u16string{0xDE00, 0xD83D}, 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        auto bytes = wideAnswer(u"名前", k.cell);
+        if (k.count != 0) {
+            poke(&bytes, cellCount, k.count);
+            reseal(wideRequest(), &bytes);
+        }
+        EXPECT_FALSE(readBulkListChunk(bytes.data(), bytes.size(), wideRequest(), true, &c));
+        EXPECT_TRUE(c.rowList.empty());
+    }
+    // One byte more in the records than the units fill (an odd length).
+    auto odd = good;
+    odd.push_back(0);
+    wire::BulkAnswer h;
+    std::memcpy(&h, odd.data(), sizeof h);
+    poke(&odd, offsetof(wire::BulkAnswer, used), h.used + 1);
+    reseal(wideRequest(), &odd);
+    EXPECT_FALSE(readBulkListChunk(odd.data(), odd.size(), wideRequest(), true, &c));
+    // Flags the request and the answer do not share.
+    const auto narrow = wideAnswer(u"名前", u"ab", 0);
+    EXPECT_FALSE(readBulkListChunk(narrow.data(), narrow.size(), wideRequest(), true, &c));
+    wire::BulkRequest plain = wideRequest();
+    plain.flags = 0;
+    auto unasked = good;
+    reseal(plain, &unasked);
+    EXPECT_FALSE(readBulkListChunk(unasked.data(), unasked.size(), plain, true, &c));
+}
+
 TEST(BulkFormat, TreeAnswerDepthsAndLengthsAreChecked) {
     std::vector<std::uint8_t> records(256);
     BulkWriter w(records.data(), records.size());

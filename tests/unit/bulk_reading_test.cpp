@@ -13,6 +13,7 @@
 #include "capture/bulk_session.h"
 #include "capture/in_process_readers.h"
 #include "capture/list_view_reader.h"
+#include "capture/section_model.h"
 #include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
 #include "remote_test_support.h"
@@ -59,6 +60,7 @@ class BulkReadingTest : public WidthTest {
         setReadPathObserver(nullptr);
         setBulkClock(nullptr);
         setBulkReadingAllowed(true);
+        setWideBulkTexts(false);
         setHookLibrary(nullptr);
         WidthTest::TearDown();
     }
@@ -100,6 +102,50 @@ class BulkReadingTest : public WidthTest {
 };
 
 // ---- List view ------------------------------------------------------------------------------------------
+
+// A Unicode program's list view, its texts given in UTF-8, with the kept model asked for texts whole.
+TEST_P(BulkReadingTest, UnicodeListViewIsReadWideOnTheBulkPathWhenTheTextsAreKeptWhole) {
+    if (!is64()) GTEST_SKIP() << "the fake library reaches 64-bit targets";
+    desktop.window(top)->unicode = true;
+    const std::vector<std::string> titles = {u8"名前", u8"언어"};
+    const Rows rows = {{u8"café – naïve", u8"한국어"}, {u8"简体", "x"}, {u8"😀", ""}};
+    Hwnd lv = list(titles, rows);
+    std::intptr_t header = 0;
+    ws().sendMessage(lv, wire::LVM_GETHEADER, 0, 0, &header);
+    desktop.window(lv)->unicode = desktop.window(static_cast<Hwnd>(header))->unicode = true;
+    setWideBulkTexts(true);
+    // Whole on the bulk path; then with the second chunk unanswered, the rest read across processes, wide.
+    for (int silentAt : {-1, 1}) {
+        SCOPED_TRACE(silentAt);
+        listTarget.chunks = 0;
+        listTarget.silentAtChunk = silentAt;
+        library.requests.clear();
+        reportNow().clear();
+        SectionModel model;
+        model.control = lv;
+        readListViewRows(lv, false, &model);
+        ASSERT_FALSE(library.requests.empty());
+        EXPECT_NE(library.requests[0].flags & wire::kBulkWideTexts, 0u);
+        EXPECT_TRUE(model.textsUtf8);
+        EXPECT_EQ(model.header, titles);
+        EXPECT_EQ(model.headerJudgedBytes, (std::vector<int>{4, 2}));
+        ASSERT_EQ(model.rows.size(), 3u);
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            EXPECT_EQ(model.rows[r].cells, rows[r]);
+        // The report has what the ANSI messages give: the system's conversion.
+        EXPECT_EQ(reportText(), "名前\t??\r\ncaf? ? na?ve\t???\r\n?体\tx\r\n?\t\r\n");
+    }
+    // Not asked for: the ANSI reads, as the report wants.
+    setWideBulkTexts(false);
+    library.requests.clear();
+    listTarget.chunks = 0;
+    listTarget.silentAtChunk = -1;
+    SectionModel model;
+    readListViewRows(lv, false, &model);
+    ASSERT_FALSE(library.requests.empty());
+    EXPECT_EQ(library.requests[0].flags & wire::kBulkWideTexts, 0u);
+    EXPECT_FALSE(model.textsUtf8);
+}
 
 TEST_P(BulkReadingTest, ListViewReportIsTheSameOnBothPaths) {
     // A one-byte title (left out, its column kept), an empty cell, a one-byte cell, a text longer than

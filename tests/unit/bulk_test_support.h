@@ -12,6 +12,7 @@
 #include "platform/bulk_format.h"
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/unicode_text.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -54,6 +55,13 @@ inline void putTargetText(BulkWriter& w, const std::string& text) {
     w.text(text.data(), static_cast<std::uint32_t>(n));
 }
 
+// The same for a request with kBulkWideTexts: the text (UTF-8 here) as UTF-16 units, at most 259.
+inline void putTargetWideText(BulkWriter& w, const std::string& text) {
+    std::u16string units = utf16FromUtf8(text);
+    units.resize(utf16CutLength(units, wire::kRemoteTextSize - 1));
+    w.wideText(units.data(), static_cast<std::uint32_t>(units.size()));
+}
+
 struct BulkListTarget {
     std::vector<std::string> titles;
     std::vector<std::vector<std::string>> rows;
@@ -80,11 +88,16 @@ struct BulkListTarget {
             a.next = q.from;
             return answerBytes(q, a, records, 0);
         }
+        const bool wide = (q.flags & wire::kBulkWideTexts) != 0;
+        if (wide) a.flags |= wire::kBulkWideTexts;
+        auto putText = [&w, wide](const std::string& text) {
+            wide ? putTargetWideText(w, text) : putTargetText(w, text);
+        };
         if (q.from == 0) {
             if (noHeader) a.flags |= wire::kBulkNoHeader;
             for (std::size_t i = 0; !noHeader && i < columns; ++i) {
                 if (i < titles.size())
-                    putTargetText(w, titles[i]);
+                    putText(titles[i]);
                 else
                     w.unchanged(); // a header without items answers its one query FALSE
                 ++a.titles;
@@ -101,7 +114,7 @@ struct BulkListTarget {
             }
             w.put(static_cast<std::int32_t>(r));
             for (std::size_t k = 0; k < columns; ++k)
-                putTargetText(w, k < rows[r].size() ? rows[r][k] : std::string());
+                putText(k < rows[r].size() ? rows[r][k] : std::string());
             ++taken;
             ++a.records;
             a.next = r + 1;

@@ -8,6 +8,8 @@
 #                  replaced by "<handle>"
 #   specimen_unicode.json  the specimen's Unicode window (--unicode-window): its texts read wide, so that
 #                  "café – naïve", Korean, simplified Chinese and an emoji come whole (the text report has "?")
+#   specimen_unicode_utf8.txt  its text report with --encoding utf-8: the code page 932 report's lines, the
+#                  texts whole, on both read paths
 # The 32-bit specimen (SPECIMEN32_EXE, read through msghook32.dll and the 32-bit host beside vantor-cli, and
 # across processes) gives specimen.json too: only the handles differ between the widths.
 # watch: passes over a specimen that changes its status bar part 1 ("変化 N") every 300 ms, the status bar
@@ -85,6 +87,19 @@ if [ -n "$specimen32" ]; then
 else
     echo "SKIP: no 32-bit specimen (the i686 compiler is missing)"
 fi
+
+# The Unicode window's text report in UTF-8, both read paths: its texts whole, byte for byte as written out
+# in specimen_unicode_utf8.txt; the code page 932 report of the same window has the same lines.
+for path in "" --cross-process; do
+    run_cli unicode-text capture --title "$unicode_title" --encoding utf-8 $path
+    cmp -s "$work/unicode-text.out" "$expected/specimen_unicode_utf8.txt" || {
+        fail "the Unicode window's UTF-8 report ${path:-(bulk path)} differs from specimen_unicode_utf8.txt"
+        diff "$expected/specimen_unicode_utf8.txt" "$work/unicode-text.out" | head -n 20
+    }
+done
+run_cli unicode-cp932 capture --title "$unicode_title"
+[ "$(wc -l <"$work/unicode-cp932.out")" -eq "$(wc -l <"$expected/specimen_unicode_utf8.txt")" ] ||
+    fail "the Unicode window's code page 932 report does not have the UTF-8 report's lines"
 
 # CSV, byte for byte.
 run_cli csv capture --title "$title" --format csv

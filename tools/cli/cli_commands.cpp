@@ -15,9 +15,11 @@
 #include "app/settings.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_session.h"
+#include "capture/read_path.h"
 #include "capture/report_buffer.h"
 #include "capture/section_csv.h"
 #include "capture/section_json.h"
+#include "capture/utf8_report.h"
 #include "capture/wide_sections.h"
 #include "inventory/text_node.h"
 #include "inventory/window_tree.h"
@@ -155,10 +157,14 @@ int runCapture(const Arguments& args) {
         CaptureLock hold;
         hold.setListSeparator(settings.listSeparator);
     }
-    // JSON and CSV are written from the models the capture keeps; the report is made all the same.
+    // JSON and CSV are written from the models the capture keeps; the report is made all the same. The
+    // UTF-8 report of a Unicode window rebuilds its sections from them with wide texts.
     CaptureSession session;
     const bool structured = args.format != Format::Text;
-    runWindowCapture(window, host, structured ? &session : nullptr);
+    const bool keep = structured || args.encoding == Encoding::Utf8;
+    // JSON, CSV and the UTF-8 report take a Unicode program's list views wide on the bulk path already.
+    setWideBulkTexts(keep);
+    runWindowCapture(window, host, keep ? &session : nullptr);
     if (host.windowGone) {
         printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
                    handleValue(window));
@@ -176,7 +182,11 @@ int runCapture(const Arguments& args) {
             CaptureLock hold;
             if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
         }
-        if (args.encoding == Encoding::Utf8) bytes = utf8FromCodePage(bytes);
+        std::string utf8;
+        if (args.encoding == Encoding::Utf8)
+            bytes = utf8ReportOfUnicodeWindow(window, &session, bytes, settings.listSeparator, &utf8)
+                        ? std::move(utf8)
+                        : utf8FromCodePage(bytes);
     }
     if (!output.write(bytes.data(), bytes.size())) {
         printError("vantor-cli: writing the report to %s failed\n",
@@ -242,6 +252,7 @@ int runWatch(const Arguments& args) {
         }
     }
     const bool jsonl = args.format == Format::Jsonl;
+    setWideBulkTexts(jsonl);
     std::string last;
     bool written = false;
     for (;;) {

@@ -24,6 +24,7 @@ struct Options {
     int ownerDrawnItems; // items of the owner-drawn list box; 0: no such list box
     int accessibleItems; // --accessible-items N: a group of N more items in the self-drawn control
     int accessibleMode;  // --accessible-mode: kAccessible* of specimen_contents.h
+    int unicodeListRows; // --unicode-list-rows N: also the large Unicode list view's window; 0: none
 };
 
 // The options the running specimen was started with; set once in WinMain before any window exists.
@@ -45,6 +46,9 @@ HWND createMainWindow(HINSTANCE instance);
 // The Unicode window with its children (its class registered first), shown; null on failure
 // (specimen_unicode.cpp).
 HWND createUnicodeWindow(HINSTANCE instance);
+// The window "Vantor Specimen Unicode List" (class "VantorSpecimenUnicodeList"): one list view of rows x 4
+// cells, texts outside code page 932, all through the W API; shown; null on failure.
+HWND createUnicodeListWindow(HINSTANCE instance, int rows);
 
 // Builders for the controls' contents (specimen_controls.cpp).
 HMENU buildMenuBar();

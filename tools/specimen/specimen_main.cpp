@@ -29,7 +29,8 @@ Options options = {false,
                    kWindowTitle,
                    0,
                    0,
-                   kAccessibleNormal};
+                   kAccessibleNormal,
+                   0};
 
 namespace {
 
@@ -70,7 +71,9 @@ bool parseOptions(int argc, char** argv, Options* out) {
         }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = false;
-        if (strcmp(name, "--rows") == 0) {
+        if (strcmp(name, "--unicode-list-rows") == 0) {
+            ok = parseCount(value, &parsed.unicodeListRows);
+        } else if (strcmp(name, "--rows") == 0) {
             ok = parseCount(value, &parsed.rows);
         } else if (strcmp(name, "--columns") == 0) {
             ok = parseCount(value, &parsed.columns) &&
@@ -128,6 +131,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     ShowWindow(window, show == 0 ? SW_SHOWNORMAL : show);
     UpdateWindow(window);
     if (options.unicodeWindow && createUnicodeWindow(instance) == nullptr) return kExitStartFailed;
+    if (options.unicodeListRows > 0 && createUnicodeListWindow(instance, options.unicodeListRows) == nullptr)
+        return kExitStartFailed;
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

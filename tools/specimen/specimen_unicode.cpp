@@ -11,6 +11,8 @@
 //   edit:       "café – naïve" CR LF "한국어 简体 😀"; static: "한국어"; button: "OK – ✓"
 //   status bar: "简体", "😀 ready"
 //   toolbar:    buttons 901 "naïve" and 902 "한국어"
+// With --unicode-list-rows N, the window "Vantor Specimen Unicode List" holds one list view of N rows of
+// four such cells, for measuring the wide reads of a large list.
 // The window takes its title last, once every child is filled, so a test that finds it by its title reads
 // complete controls.
 //
@@ -160,6 +162,49 @@ HWND createUnicodeWindow(HINSTANCE instance) {
                                   nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
     SetWindowTextW(window, kTitleW);
+    ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+HWND createUnicodeListWindow(HINSTANCE instance, int rows) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"VantorSpecimenUnicodeList";
+    if (RegisterClassExW(&wc) == 0) return nullptr;
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 60, 60,
+                                  640, 400, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return nullptr;
+    HWND list = childW(window, WC_LISTVIEWW, L"", LVS_REPORT | WS_BORDER, 0, 0, 620, 360, kIdUnicodeListView);
+    if (list == nullptr) return nullptr;
+    const wchar_t* const titles[] = {L"名前", L"언어", L"简体", L"café"};
+    for (int c = 0; c < 4; ++c) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = 150;
+        column.pszText = const_cast<wchar_t*>(titles[c]);
+        SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+    }
+    // One call sizes the list, so that inserting rows does not grow it row by row.
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+    const wchar_t* const words[] = {L"café – naïve", L"한국어", L"简体 中文", L"😀 emoji"};
+    wchar_t text[64];
+    for (int r = 0; r < rows; ++r) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = r;
+        item.pszText = text;
+        for (int c = 0; c < 4; ++c) {
+            item.iSubItem = c;
+            wsprintfW(text, L"%s %d", words[c], r);
+            SendMessageW(list, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, r,
+                         reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    SetWindowTextW(window, L"Vantor Specimen Unicode List");
     ShowWindow(window, SW_SHOWNORMAL);
     return window;
 }

@@ -2,6 +2,7 @@
 // records of the list view, header and tree view queries in this process's layout, and their constants.
 #pragma once
 
+#include "platform/wire_wide.h"
 #include "windows.h"
 
 struct _TREEITEM;
@@ -16,6 +17,26 @@ struct LVITEMA {
     LPSTR pszText;
     int cchTextMax;
     int iImage;
+    LPARAM lParam;
+};
+struct LVITEMW {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+struct HDITEMW {
+    UINT mask;
+    int cxy;
+    LPWSTR pszText;
+    void* hbm;
+    int cchTextMax;
+    int fmt;
     LPARAM lParam;
 };
 struct HDITEMA {
@@ -49,6 +70,8 @@ struct TVITEMA {
 #define LVIF_PARAM (::vantor::wire::LVIF_PARAM)
 #define HDM_GETITEMCOUNT (::vantor::wire::HDM_GETITEMCOUNT)
 #define HDM_GETITEMA (::vantor::wire::HDM_GETITEMA)
+#define LVM_GETITEMW (::vantor::wire::LVM_GETITEMW)
+#define HDM_GETITEMW (::vantor::wire::HDM_GETITEMW)
 #define HDI_TEXT (::vantor::wire::HDI_TEXT)
 #define HDI_LPARAM (::vantor::wire::HDI_LPARAM)
 #define TVM_GETNEXTITEM (::vantor::wire::TVM_GETNEXTITEM)

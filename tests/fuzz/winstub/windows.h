@@ -17,6 +17,7 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using LPSTR = char*;
+using LPWSTR = wchar_t*;
 struct HWND__;
 using HWND = HWND__*;
 
@@ -36,6 +37,7 @@ using HWND = HWND__*;
 
 // Implemented by the fuzz target.
 LRESULT SendMessageA(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageW(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND window);
 DWORD GetTickCount();
 LONG GetWindowLongA(HWND window, int index);

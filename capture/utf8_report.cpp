@@ -1,0 +1,113 @@
+// The UTF-8 report of a Unicode window: the structure report and the control sections rebuilt with wide
+// texts, the rest of the report converted.
+#include "capture/utf8_report.h"
+
+#include <vector>
+
+#include "capture/control_kinds.h"
+#include "capture/section_format.h"
+#include "capture/structure_report.h"
+#include "capture/wide_sections.h"
+#include "platform/unicode_text.h"
+#include "platform/wide_reads.h"
+#include "platform/wide_text.h"
+
+namespace vantor {
+
+namespace {
+
+void formatStructure(const std::vector<WindowOutlineEntry>& entries, const std::string& header,
+                     std::string* out) {
+    for (const WindowOutlineEntry& entry : entries) {
+        if (entry.depth == 0) *out += header;
+        formatStructureLine(entry, nullptr, out);
+    }
+}
+
+// The structure report at the start of the report, rebuilt with wide titles and edit texts: its UTF-8 text
+// and its length in the report, or false when the window's outline no longer gives the report's bytes.
+bool structureWide(Hwnd window, const std::string& report, std::string* out, std::size_t* length) {
+    std::vector<WindowOutlineEntry> entries;
+    readWindowOutline(window, true, true, &entries);
+    std::string ansi;
+    formatStructure(entries, kStructureHeader, &ansi);
+    if (report.compare(0, ansi.size(), ansi) != 0) return false;
+    std::u16string wide;
+    for (WindowOutlineEntry& entry : entries) {
+        // Only a title the ANSI read found, as in the structured output's outline.
+        entry.title = !entry.title.empty() && readWindowTextW(entry.window, &wide)
+                          ? utf8FromUtf16(wide)
+                          : utf8FromAnsi(entry.title);
+        entry.className = utf8FromAnsi(entry.className);
+        if (entry.editLike)
+            entry.text = !entry.text.empty() && readWindowTextW(entry.window, &wide)
+                             ? utf8FromUtf16(wide)
+                             : utf8FromAnsi(entry.text);
+    }
+    formatStructure(entries, utf8FromAnsi(kStructureHeader), out);
+    *length = ansi.size();
+    return true;
+}
+
+// A control section's text by its kind's formatter; false for a kind this report does not rebuild.
+bool formatSection(const SectionModel& model, const std::string& separator, std::string* out) {
+    if (model.kind == ControlKind::ListView) {
+        formatListView(model, separator, out);
+        return true;
+    }
+    const ControlKindEntry* entry = controlKindEntry(model.kind);
+    if (entry == nullptr || entry->format == nullptr) return false;
+    entry->format(model, separator, out);
+    return true;
+}
+
+// A list view read wide on the bulk path (its texts UTF-8) as the report wrote it: each text as the system
+// converts it to code page 932.
+SectionModel ansiModel(const SectionModel& model) {
+    SectionModel ansi = model;
+    auto convert = [](std::string* text) {
+        if (!text->empty()) *text = wideWindows()->toAnsi(utf16FromUtf8(*text));
+    };
+    for (std::string& title : ansi.header)
+        convert(&title);
+    ansi.headerJudgedBytes.clear();
+    for (SectionRow& row : ansi.rows)
+        for (std::string& cell : row.cells)
+            convert(&cell);
+    for (SectionItem& item : ansi.items) {
+        convert(&item.text);
+        item.judgedBytes = -1;
+    }
+    return ansi;
+}
+
+} // namespace
+
+bool utf8ReportOfUnicodeWindow(Hwnd window, CaptureSession* session, const std::string& report,
+                               const std::string& separator, std::string* out) {
+    if (!isUnicodeCapture(window)) return false;
+    std::string text;
+    std::size_t done = 0;
+    // A structure report that cannot be rebuilt is converted with the rest.
+    structureWide(window, report, &text, &done);
+    const std::string wideSeparator = utf8FromAnsi(separator);
+    for (CapturedSection& section : session->sections) {
+        SectionModel& model = section.model;
+        if (section.kind != CapturedKind::Control || section.reportStart < done ||
+            section.reportEnd < section.reportStart || section.reportEnd > report.size())
+            continue;
+        std::string ansi;
+        if (!formatSection(model.textsUtf8 ? ansiModel(model) : model, separator, &ansi) ||
+            report.compare(section.reportStart, section.reportEnd - section.reportStart, ansi) != 0)
+            continue;
+        readSectionTextsWide(&model);
+        text += utf8FromAnsi(report.substr(done, section.reportStart - done));
+        formatSection(model, wideSeparator, &text);
+        done = section.reportEnd;
+    }
+    text += utf8FromAnsi(report.substr(done));
+    *out = std::move(text);
+    return true;
+}
+
+} // namespace vantor

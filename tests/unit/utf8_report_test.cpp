@@ -1,0 +1,112 @@
+// The UTF-8 text report of a Unicode window: the whole report compared byte for byte with one written out
+// here, its texts whole where the code page 932 report has "?", the same lines (a text of one byte in code
+// page 932 stays out even where its UTF-8 is longer), and a section whose report bytes its model no longer
+// gives is converted as it stands.
+#include "capture/utf8_report.h"
+
+#include <string>
+
+#include "capture/dispatcher.h"
+#include "capture/structure_report.h"
+#include "capture/wide_sections.h"
+#include "capture_test_support.h"
+#include "platform/fake/fake_controls.h"
+#include "platform/wire.h"
+
+namespace vantor {
+namespace {
+
+using namespace testing_support;
+
+class Utf8Report : public EngineTest {
+  protected:
+    // A Unicode program: its frame and every control Unicode windows, texts given in UTF-8.
+    Hwnd unicodeFrame() {
+        const Hwnd frame = desktop.addWindow(Hwnd{}, "UniFrame", u8"café – naïve", pid);
+        const Hwnd edit = fake::addEdit(desktop, frame, pid, u8"한국어 edit");
+        const Hwnd list =
+            fake::addListView(desktop, frame, pid, {u8"名前", u8"é"}, {{u8"简体", "x"}, {u8"😀", ""}});
+        const Hwnd status = fake::addStatusBar(desktop, frame, pid, {u8"é", u8"한국어"});
+        const Hwnd tree = fake::addTreeView(desktop, frame, pid, {{u8"ü", {{u8"简体 😀", {}}}}, {u8"ß", {}}});
+        std::intptr_t header = 0;
+        ws().sendMessage(list, wire::LVM_GETHEADER, 0, 0, &header);
+        for (Hwnd w : {frame, edit, list, static_cast<Hwnd>(header), status, tree})
+            desktop.window(w)->unicode = true;
+        return frame;
+    }
+    std::string capture(Hwnd frame, CaptureSession* session) {
+        reportNow().clear();
+        CaptureLock().setListSeparator("\t");
+        writeStructureReport(frame, nullptr);
+        captureWindow(frame, true, session);
+        return reportText();
+    }
+};
+
+// The report's lines written out in UTF-8; where the code page 932 report has "?" for a whole text ("é",
+// "ß"), the one-byte rule leaves it out here too, but the tree item "ü" with a child is written whole.
+constexpr char kStructureUtf8[] = u8"■ ウインドウの構成\n"
+                                  u8"\"café – naïve\" UniFrame\n"
+                                  u8"  + \"한국어 edit\" Edit [한국어 edit]\n"
+                                  u8"  + \"\" SysListView32\n"
+                                  u8"    + \"\" SysHeader32\n"
+                                  u8"  + \"é\" msctls_statusbar32\n"
+                                  u8"  + \"\" SysTreeView32\n";
+constexpr char kListUtf8[] = u8"\n■ リストコントロール情報 [SysListView32]\r\n"
+                             u8"名前\t\r\n"
+                             u8"简体\tx\r\n"
+                             u8"😀\t\r\n";
+constexpr char kRestUtf8[] = u8"\n■ ステータスバー情報 [msctls_statusbar32]\r\n"
+                             u8"한국어\r\n"
+                             u8"\n■ ツリーコントロール情報 [SysTreeView32]\r\n"
+                             u8"ü\r\n"
+                             u8"  + 简体 😀\r\n";
+
+TEST_F(Utf8Report, UnicodeWindowKeepsTheLinesOfTheCodePage932ReportWithItsTextsWhole) {
+    const Hwnd frame = unicodeFrame();
+    CaptureSession session;
+    const std::string report = capture(frame, &session);
+    std::string utf8;
+    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    EXPECT_EQ(utf8, std::string(kStructureUtf8) + kListUtf8 + kRestUtf8);
+}
+
+// A list view the bulk path already read wide (its model UTF-8, each text judged by its code page 932 size)
+// is checked against the report through the system's conversion and written from its whole texts.
+TEST_F(Utf8Report, ListViewReadWideOnTheBulkPathIsWrittenFromItsTexts) {
+    const Hwnd frame = unicodeFrame();
+    CaptureSession session;
+    const std::string report = capture(frame, &session);
+    ASSERT_EQ(session.sections[0].model.kind, ControlKind::ListView);
+    readSectionTextsWide(&session.sections[0].model);
+    ASSERT_TRUE(session.sections[0].model.textsUtf8);
+    std::string utf8;
+    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    EXPECT_EQ(utf8, std::string(kStructureUtf8) + kListUtf8 + kRestUtf8);
+}
+
+// A list whose kept model no longer gives its report bytes (here: a cell changed after the capture) is the
+// report's bytes converted, "?" and all; the sections around it are still read wide. An ANSI program's
+// report is not rebuilt at all.
+TEST_F(Utf8Report, SectionThatDoesNotMatchItsReportBytesIsConvertedAndAnsiWindowsAreLeftAlone) {
+    const Hwnd frame = unicodeFrame();
+    CaptureSession session;
+    const std::string report = capture(frame, &session);
+    ASSERT_EQ(session.sections[0].model.kind, ControlKind::ListView);
+    session.sections[0].model.rows[1].cells[1] = "y";
+    std::string utf8;
+    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    EXPECT_EQ(utf8, std::string(kStructureUtf8) +
+                        u8"\n■ リストコントロール情報 [SysListView32]\r\n名前\t\r\n?体\tx\r\n?\t\r\n" +
+                        kRestUtf8);
+
+    const Hwnd ansi = desktop.addWindow(Hwnd{}, "AnsiFrame", "frame", pid);
+    fake::addStatusBar(desktop, ansi, pid, {"状態"});
+    CaptureSession plain;
+    std::string untouched = "kept";
+    EXPECT_FALSE(utf8ReportOfUnicodeWindow(ansi, &plain, capture(ansi, &plain), "\t", &untouched));
+    EXPECT_EQ(untouched, "kept");
+}
+
+} // namespace
+} // namespace vantor
