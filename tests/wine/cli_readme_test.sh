@@ -31,7 +31,6 @@ cp "$cli_exe" "$(dirname "$cli_exe")/msghook.dll" "$work/cli/"
 cli=$work/cli/vantor-cli.exe
 
 vantor-cli() { wine "$cli" "$@" </dev/null; }
-specimen() { wine "$specimen_exe" "$@" </dev/null >/dev/null 2>&1; }
 
 section=$(awk '/^## vantor-cli/ { on = 1; print; next } on && /^## / { exit } on' "$readme")
 [ -n "$section" ] || { echo "FAIL: the README has no '## vantor-cli' section"; exit 1; }
@@ -48,7 +47,8 @@ start_specimen() {
         [ "${!i}" = --title ] && { j=$((i + 1)); title=${!j}; }
     done
     before=$(shown "$title" | wc -l)
-    specimen "$@" &
+    # Started directly (not through a shell function), so that $! is the specimen's own process.
+    wine "$specimen_exe" "$@" </dev/null >/dev/null 2>&1 &
     specimen_pids+=($!)
     for ((i = 0; i < 300; i++)); do
         [ "$(shown "$title" | wc -l)" -gt "$before" ] && { started_title=$title; return 0; }

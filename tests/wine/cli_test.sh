@@ -276,9 +276,15 @@ else
     [ "$(iconv -f CP932 -t UTF-8 "$work/no32.out" | grep -A1 -x $'■ メニュー情報\r' | tail -n 1 | tr -d '\r')" = \
         "情報をうまく取得できませんでした" ] || fail "capture without the 32-bit pieces: no menu failure line"
 fi
+# A host's process may take a moment to wind down under load: each is given 5 s (far beyond the second a
+# host takes to notice its parent has gone).
 for pid in $(pgrep -x vantor-host32.e); do
-    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -q -x "WINEPREFIX=$WINEPREFIX" &&
-        fail "a vantor-host32.exe ($pid) is left running after vantor-cli ended"
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -q -x "WINEPREFIX=$WINEPREFIX" || continue
+    for ((i = 0; i < 50; i++)); do
+        [ -d "/proc/$pid" ] && [ "$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)" != Z ] || break
+        sleep 0.1
+    done
+    [ "$i" -lt 50 ] || fail "a vantor-host32.exe ($pid) is left running after vantor-cli ended"
 done
 if [ "$width" = 32 ]; then
     end_specimens
