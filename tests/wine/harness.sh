@@ -117,7 +117,8 @@ start_xvfb() {
     for ((i = 0; i < 100; i++)); do
         DISPLAY_NUM=$(tr -dc 0-9 <"$display_file" 2>/dev/null)
         [ -n "$DISPLAY_NUM" ] && break
-        alive "$XVFB_PID" Xvfb || break
+        # Only a process that has gone ends the wait: right after the fork it may not be named Xvfb yet.
+        kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
     rm -f "$display_file"
