@@ -41,6 +41,7 @@ shown() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 # start_specimen ARGS...: a specimen started in the background; returns once one more window of its title
 # shows; its PID is added to specimen_pids.
 specimen_pids=()
+specimen_titles=()
 start_specimen() {
     local title='Vantor Specimen' i j before
     for ((i = 1; i < $#; i++)); do
@@ -50,6 +51,7 @@ start_specimen() {
     # Started directly (not through a shell function), so that $! is the specimen's own process.
     wine "$specimen_exe" "$@" </dev/null >/dev/null 2>&1 &
     specimen_pids+=($!)
+    specimen_titles+=("$title")
     for ((i = 0; i < 300; i++)); do
         [ "$(shown "$title" | wc -l)" -gt "$before" ] && { started_title=$title; return 0; }
         sleep 0.1
@@ -57,13 +59,23 @@ start_specimen() {
     fail "the specimen $* did not show its window"
     return 1
 }
+# Ends the started specimens and waits until their windows have gone: a program started while Wine still
+# tears a killed one down may fail to start at all (exit code 1, nothing printed).
 end_specimens() {
-    local pid
+    local pid title i
     for pid in "${specimen_pids[@]}"; do
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    for title in "${specimen_titles[@]}"; do
+        [ "$title" = 'Vantor Specimen' ] && continue # the shared one's title stays
+        for ((i = 0; i < 50; i++)); do
+            [ -z "$(shown "$title")" ] && break
+            sleep 0.1
+        done
+    done
     specimen_pids=()
+    specimen_titles=()
 }
 trap end_specimens EXIT
 
