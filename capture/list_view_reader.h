@@ -20,14 +20,18 @@
 
 namespace vantor {
 
-// Appends the rows of the list view (all, or only the selected ones) after its header line, then the
-// failure line when no information was obtained. Polls stopRequested before every query; a stop leaves the
-// text read so far, without a closing line feed or failure line. Refreshes the output pane after every
-// hundredth row from row 200 on (showReportInPane). With keep, the header, the rows as read (one-byte and
-// empty cells included), the path taken and how the reading ended are also kept there.
-void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep = nullptr);
+class CaptureSession;
+
+// Appends the rows of the list view (all, or only the selected ones) to the session's report after its
+// header line, then the failure line when no information was obtained. Polls the session's stop request
+// before every query; a stop leaves the text read so far, without a closing line feed or failure line.
+// Refreshes the output pane after every hundredth row from row 200 on (CaptureSession::showProgress). With
+// keep, the header, the rows as read (one-byte and empty cells included), the path taken and how the reading
+// ended are also kept there.
+void readListViewRows(CaptureSession& session, Hwnd listView, bool selectedOnly,
+                      SectionModel* keep = nullptr);
 // Appends the header line of the list view (titles of at least 2 bytes joined by the capture's list
-// separator, CaptureLock::listSeparator). With keep, the titles are kept there too.
-void readListViewHeader(Hwnd listView, SectionModel* keep = nullptr);
+// separator). With keep, the titles are kept there too.
+void readListViewHeader(CaptureSession& session, Hwnd listView, SectionModel* keep = nullptr);
 
 } // namespace vantor
