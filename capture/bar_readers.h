@@ -5,7 +5,7 @@
 // `captureTree` (only when the control has at least one item).
 //
 // Threads: the capture worker and the monitor pass; readTreeItemText also the user-interface thread (hot-key
-// capture). They take the capture lock around their uses of `report` and `captureTree` themselves, so they
+// capture). They take the session's capture lock around their uses of its report and tree themselves, so they
 // must be called without it.
 //
 // No query is sent when the control's process or a block in it cannot be had: the status bar reader then
