@@ -20,7 +20,7 @@ constexpr char kAddedMenuSeparatorAndHeader[] =
 } // namespace
 
 CaptureSession::CaptureSession(CaptureUi* ui, std::string separator)
-    : ui_(ui != nullptr ? ui : &captureUi()), separator_(std::move(separator)), tree_(new TextNode()) {}
+    : ui_(ui), separator_(std::move(separator)), tree_(new TextNode()) {}
 
 CaptureSession::~CaptureSession() {
     destroyNode(tree_);
@@ -36,9 +36,9 @@ void CaptureSession::end() {
     }
     if (lines.empty()) return;
     for (int line : lines)
-        ui_->addSectionButton("Menu", line);
+        ui().addSectionButton("Menu", line);
     showProgress();
-    ui_->showMainWindow();
+    ui().showMainWindow();
 }
 
 void CaptureSession::showProgress() {
@@ -52,7 +52,7 @@ void CaptureSession::showProgress() {
         }
     }
     // The user interface is reached only after the lock is released.
-    ui_->showReport(hasText ? snapshot.c_str() : nullptr);
+    ui().showReport(hasText ? snapshot.c_str() : nullptr);
 }
 
 int CaptureSession::appendMenuLocked(const std::string& items) {
@@ -88,9 +88,9 @@ void CaptureSession::addMenuSection(const std::string& items, CaptureSession* fr
         }
         line = appendMenuLocked(items);
     }
-    ui_->addSectionButton("Menu", line);
+    ui().addSectionButton("Menu", line);
     showProgress();
-    ui_->showMainWindow();
+    ui().showMainWindow();
 }
 
 void CaptureSession::landAdditions() {
@@ -101,9 +101,9 @@ void CaptureSession::landAdditions() {
     }
     if (lines.empty()) return;
     for (int line : lines)
-        ui_->addSectionButton("Menu", line);
+        ui().addSectionButton("Menu", line);
     showProgress();
-    ui_->showMainWindow();
+    ui().showMainWindow();
 }
 
 CaptureLock::CaptureLock(CaptureSession& s) : session(s) {

@@ -45,7 +45,8 @@ struct CapturedSection {
 
 class CaptureSession {
   public:
-    // ui: where its progress goes; null for the interface installed now (captureUi()).
+    // ui: where its progress goes; null for the interface installed at the time of each call (captureUi()),
+    // so that a session made before the application installs its own reaches it.
     explicit CaptureSession(CaptureUi* ui = nullptr, std::string separator = "\t");
     ~CaptureSession();
     CaptureSession(const CaptureSession&) = delete;
@@ -53,9 +54,9 @@ class CaptureSession {
 
     // The list-view column separator, fixed when the capture starts.
     const std::string& listSeparator() const { return separator_; }
-    CaptureUi& ui() const { return *ui_; }
+    CaptureUi& ui() const { return ui_ != nullptr ? *ui_ : captureUi(); }
     // Shows its progress through ui from now on (null: the installed one). Its own thread only.
-    void setUi(CaptureUi* ui) { ui_ = ui != nullptr ? ui : &captureUi(); }
+    void setUi(CaptureUi* ui) { ui_ = ui; }
 
     // Set by another thread to end this capture at its next check; never cleared.
     void requestStop() { stop_.store(true); }
