@@ -4,7 +4,8 @@
 // (capture/bulk_session.h), the same items, each asked for its length first and read whole.
 //
 // Threads: the capture worker or the monitor pass (the edit reader also the structure report on the
-// capture worker). They take the session's capture lock themselves around their appends; call them without it.
+// capture worker). They take the session's capture lock themselves around their appends; call them without
+// it.
 #pragma once
 
 #include <string>

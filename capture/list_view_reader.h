@@ -2,8 +2,8 @@
 // RemoteBuffer in the target's pointer width and appended to `report`.
 //
 // Threads: the capture worker (full capture) or the user-interface thread (hot-key capture of the selected
-// rows); one capture at a time. They take the session's capture lock around their uses of its report themselves, so
-// they must be called without it.
+// rows); one capture at a time. They take the session's capture lock around their uses of its report
+// themselves, so they must be called without it.
 //
 // When the list view's process or a block in it cannot be had, no query is sent and the rows reader writes
 // the failure line. A list view that stops answering (time-out) is asked nothing more: the cell that went
