@@ -6,6 +6,7 @@
 #include "app/capture_thread.h"
 
 #include <cstring>
+#include <memory>
 
 #include "app/app_globals.h"
 #include "app/resource.h"
@@ -34,14 +35,12 @@ class Win32CommandHost : public CommandHost {
 
     void resetPaneSelection() override { SendMessageA(appWindows.outputPane, EM_SETSEL, 0, 0); }
 
-    bool startCaptureThread(Hwnd window) override {
-        Hwnd* arg = new Hwnd(window);
+    bool startCaptureThread(Hwnd window, std::shared_ptr<CaptureSession> session) override {
+        std::unique_ptr<CaptureStart> arg(new CaptureStart{window, std::move(session)});
         // The thread runs on by itself: its handle is not needed.
-        ScopedHandle thread(CreateThread(nullptr, 0, captureThreadProc, arg, 0, nullptr));
-        if (!thread) {
-            delete arg;
-            return false;
-        }
+        ScopedHandle thread(CreateThread(nullptr, 0, captureThreadProc, arg.get(), 0, nullptr));
+        if (!thread) return false;
+        arg.release(); // the thread owns it now
         return true;
     }
 
@@ -80,11 +79,16 @@ class Win32CommandHost : public CommandHost {
         return false;
     }
 
+    // What a capture thread is started with; the thread owns it.
+    struct CaptureStart {
+        Hwnd window;
+        std::shared_ptr<CaptureSession> session;
+    };
+
     static DWORD WINAPI captureThreadProc(void* arg) {
-        const Hwnd window = *static_cast<Hwnd*>(arg);
-        delete static_cast<Hwnd*>(arg);
+        const std::unique_ptr<CaptureStart> start(static_cast<CaptureStart*>(arg));
         captureTimingBegin();
-        runWindowCapture(window, commandHost());
+        runWindowCapture(start->window, commandHost(), *start->session);
         captureTimingEnd();
         return 0;
     }
@@ -98,12 +102,16 @@ CommandHost& commandHost() {
     return host;
 }
 
+CaptureController& captureController() {
+    return host.controller();
+}
+
 bool updateWindowInfo(HWND window) {
     return vantor::updateWindowInfo(fromNative(window), host);
 }
 
 HWND currentTargetWindow() {
-    return toNative(currentTarget.load());
+    return toNative(host.controller().currentTarget);
 }
 
 void captureUnderCursor() {

@@ -8,9 +8,13 @@
 namespace vantor {
 
 class CommandHost;
+class CaptureController;
 
 // The host the application uses.
 CommandHost& commandHost();
+// The user interface's capture controller (the host's): the running capture, monitoring on or off, and the
+// report the pane shows and File > Save writes.
+CaptureController& captureController();
 // Window capture of window (the cancel protocol first when a capture runs); false when none was started
 // (the user kept the running one).
 bool updateWindowInfo(HWND window);

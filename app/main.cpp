@@ -14,7 +14,6 @@
 #include "capture/accessible_reader.h"
 #include "capture/read_path.h"
 #include "app/tray.h"
-#include "capture/capture_lock.h"
 #include "capture/capture_state.h"
 #include "capture/remote_parking.h"
 #include "platform/win32/win32_hook.h"
@@ -131,7 +130,7 @@ int runMainLoop() {
         const DWORD woken =
             MsgWaitForMultipleObjects(eventCount, events, FALSE, timeout, QS_ALLINPUT & ~QS_RAWINPUT);
         if ((eventCount == 1 && woken == WAIT_OBJECT_0) || woken == WAIT_TIMEOUT) {
-            intakeAgainMs = drainHookMessages(settings.captureContextMenu);
+            intakeAgainMs = drainHookMessages(settings.captureContextMenu, captureController());
             intakeAsked = GetTickCount();
         }
         int exitCode = 0;
@@ -172,9 +171,6 @@ int runVantor(HINSTANCE instance) {
     installHook();
     registerMainWindowClass(instance);
     createCaptureState();
-    captureRunning.store(false);
-    stopRequested.store(false);
-    monitoringActive.store(false);
     installAppCaptureUi();
     if (registerSplitPaneClass(instance) == 0) return 0;
     if (!createMainWindow(instance)) return 0;

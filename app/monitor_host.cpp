@@ -24,7 +24,6 @@
 #include "app/panes/window_list.h"
 #include "platform/win32/scoped_win.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
 #include "triggers/monitoring.h"
 
 namespace vantor {
@@ -94,12 +93,15 @@ class Win32MonitorHost : public MonitorHost {
     Hwnd focusWindow() override { return commandHost().focusWindow(); }
     void waitServingMessages(unsigned ms) override { commandHost().waitServingMessages(ms); }
     void resetPaneSelection() override { commandHost().resetPaneSelection(); }
-    bool startCaptureThread(Hwnd window) override { return commandHost().startCaptureThread(window); }
+    bool startCaptureThread(Hwnd window, std::shared_ptr<CaptureSession> session) override {
+        return commandHost().startCaptureThread(window, std::move(session));
+    }
     void requestWindowListRefresh() override { commandHost().requestWindowListRefresh(); }
     void bringMainWindowToFront() override { commandHost().bringMainWindowToFront(); }
     bool placeOnClipboard(const char* block, std::size_t size) override {
         return commandHost().placeOnClipboard(block, size);
     }
+    CaptureController& controller() override { return commandHost().controller(); }
 
     Hwnd mainWindow() override { return fromNative(vantor::appWindows.main); }
     Hwnd windowList() override { return fromNative(appWindows.windowList); }
@@ -130,10 +132,14 @@ class Win32MonitorHost : public MonitorHost {
             sendRequest(Request::KillTimer, nullptr);
         }
     }
-    bool startPassThread() override {
+    bool startPassThread(std::shared_ptr<CaptureSession> pass,
+                         std::shared_ptr<CaptureSession> report) override {
+        std::unique_ptr<PassStart> arg(new PassStart{std::move(pass), std::move(report)});
         // The pass runs on by itself: its handle is not needed.
-        ScopedHandle thread(CreateThread(nullptr, 0, passThreadProc, nullptr, 0, nullptr));
-        return static_cast<bool>(thread);
+        ScopedHandle thread(CreateThread(nullptr, 0, passThreadProc, arg.get(), 0, nullptr));
+        if (!thread) return false;
+        arg.release(); // the thread owns it now
+        return true;
     }
     std::vector<Hwnd> takeWatchedControls() override {
         std::vector<Hwnd> watched;
@@ -152,23 +158,29 @@ class Win32MonitorHost : public MonitorHost {
     void refreshWindowList() override { vantor::refreshWindowList(); }
 
   private:
+    // What a pass thread is started with; the thread owns it.
+    struct PassStart {
+        std::shared_ptr<CaptureSession> pass;
+        std::shared_ptr<CaptureSession> report;
+    };
     static DWORD WINAPI passThreadProc(void*);
 };
 
 Win32MonitorHost host;
 
-DWORD WINAPI Win32MonitorHost::passThreadProc(void*) {
+DWORD WINAPI Win32MonitorHost::passThreadProc(void* arg) {
+    const std::unique_ptr<PassStart> start(static_cast<PassStart*>(arg));
     if (!timing().enabled()) {
-        runMonitorPass(host);
+        runMonitorPass(host, *start->pass, *start->report);
         return 0;
     }
     timing().publishTicks = 0;
     const long long begin = MonitorTiming::now();
-    runMonitorPass(host);
+    runMonitorPass(host, *start->pass, *start->report);
     const long long total = MonitorTiming::now() - begin;
     std::size_t bytes = 0;
     {
-        CaptureLock hold;
+        CaptureLock hold(*start->report);
         bytes = hold.report().length();
     }
     char line[160];
@@ -190,7 +202,7 @@ void stopMonitoringCommand() {
 
 void onMonitorTick() {
     if (onMonitorTimer(host)) return;
-    if (timing().enabled() && monitoringActive.load()) timing().writeLine("dropped\n");
+    if (timing().enabled() && host.controller().monitoring) timing().writeLine("dropped\n");
 }
 
 LRESULT runMonitorRequest(WPARAM kind, LPARAM request) {

@@ -47,8 +47,8 @@ TextNode* newRoot(Hwnd control) {
     return root;
 }
 
-void installItems(Hwnd control, const SectionModel& model) {
-    installCaptureTree(control, model.items);
+void installItems(CaptureSession& session, Hwnd control, const SectionModel& model) {
+    installCaptureTree(session, control, model.items);
 }
 
 // One TCM_GETITEMA query; the text buffer goes out empty, so a label the control does not write (FALSE) is
@@ -395,11 +395,11 @@ bool readButtonTexts(RemoteBuffer& rb, std::vector<SectionItem>& buttons, const 
 
 } // namespace
 
-void installCaptureTree(Hwnd control, const std::vector<SectionItem>& items) {
+void installCaptureTree(CaptureSession& session, Hwnd control, const std::vector<SectionItem>& items) {
     if (items.empty()) return;
     TextNode* root = newRoot(control);
     appendItemNodes(items, root);
-    CaptureLock lock;
+    CaptureLock lock(session);
     lock.replaceTree(root);
 }
 
@@ -436,12 +436,12 @@ void readStatusBarSection(Hwnd statusBar, SectionModel* model) {
     model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
 }
 
-void readStatusBar(Hwnd statusBar) {
+void readStatusBar(CaptureSession& session, Hwnd statusBar) {
     SectionModel model;
     readStatusBarSection(statusBar, &model);
     std::string text;
     formatStatusBar(model, &text);
-    appendToReport(text);
+    appendToReport(session, text);
 }
 
 void readTabControlSection(Hwnd tabControl, SectionModel* model) {
@@ -470,10 +470,10 @@ void readTabControlSection(Hwnd tabControl, SectionModel* model) {
     model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
 }
 
-void readTabControl(Hwnd tabControl) {
+void readTabControl(CaptureSession& session, Hwnd tabControl) {
     SectionModel model;
     readTabControlSection(tabControl, &model);
-    installItems(tabControl, model);
+    installItems(session, tabControl, model);
 }
 
 void readToolbarSection(Hwnd toolbar, SectionModel* model) {
@@ -519,10 +519,10 @@ void readToolbarSection(Hwnd toolbar, SectionModel* model) {
     model->status = SectionStatus::Read;
 }
 
-void readToolbar(Hwnd toolbar) {
+void readToolbar(CaptureSession& session, Hwnd toolbar) {
     SectionModel model;
     readToolbarSection(toolbar, &model);
-    installItems(toolbar, model);
+    installItems(session, toolbar, model);
 }
 
 bool readToolbarButtonText(Hwnd toolbar, int commandId, std::string* text) {
@@ -554,10 +554,10 @@ void readTreeViewSection(Hwnd treeView, SectionModel* model) {
     model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
 }
 
-void readTreeView(Hwnd treeView) {
+void readTreeView(CaptureSession& session, Hwnd treeView) {
     SectionModel model;
     readTreeViewSection(treeView, &model);
-    installItems(treeView, model);
+    installItems(session, treeView, model);
 }
 
 void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parentNode) {

@@ -5,7 +5,7 @@
 // `captureTree` (only when the control has at least one item).
 //
 // Threads: the capture worker and the monitor pass; readTreeItemText also the user-interface thread (hot-key
-// capture). They take the capture lock around their uses of `report` and `captureTree` themselves, so they
+// capture). They take the session's capture lock around their uses of its report and tree themselves, so they
 // must be called without it.
 //
 // No query is sent when the control's process or a block in it cannot be had: the status bar reader then
@@ -33,6 +33,8 @@
 
 namespace vantor {
 
+class CaptureSession;
+
 // The status bar's parts (id = part index, every part read, whatever its length).
 void readStatusBarSection(Hwnd statusBar, SectionModel* model);
 // The tabs (id = index, text = label).
@@ -45,19 +47,19 @@ void readTreeViewSection(Hwnd treeView, SectionModel* model);
 
 // Makes the items the capture text tree (root: the text of the control's top-level window, the control as
 // its window); no items leave the tree as it was. Takes the capture lock.
-void installCaptureTree(Hwnd control, const std::vector<SectionItem>& items);
+void installCaptureTree(CaptureSession& session, Hwnd control, const std::vector<SectionItem>& items);
 
 // One line per status bar part of at least 2 bytes, or the failure line.
-void readStatusBar(Hwnd);
+void readStatusBar(CaptureSession& session, Hwnd);
 // captureTree = root with one child per tab (value = index, text = label).
-void readTabControl(Hwnd);
+void readTabControl(CaptureSession& session, Hwnd);
 // captureTree = root with one child per button (value = idCommand, text = button text).
-void readToolbar(Hwnd);
+void readToolbar(CaptureSession& session, Hwnd);
 // The text of the toolbar's button with this command id (empty when unknown); false when no exchange could
 // be made.
 bool readToolbarButtonText(Hwnd toolbar, int commandId, std::string* text);
 // captureTree = root with the tree view's items, nested as in the control.
-void readTreeView(Hwnd);
+void readTreeView(CaptureSession& session, Hwnd);
 // Appends the children of parentItem (recursively) under parentNode, a node no other thread can reach,
 // through a buffer of its own. Stops when the items cannot be read.
 void readTreeChildren(Hwnd treeView, std::uintptr_t parentItem, TextNode* parentNode);

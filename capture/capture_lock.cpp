@@ -1,88 +1,155 @@
-// The capture lock and the records it guards: the report, the capture text tree with its claim, and the
-// list separator of the running capture. Any thread.
+// The capture lock of a session and the session itself: its report, its tree, its stop request and the
+// added-menu sections that wait for the end of a section. Any thread.
 #include "capture/capture_lock.h"
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 namespace vantor {
 
-struct CaptureState {
-    ReportBuffer report;
-    TextNode* tree = new TextNode();
-    bool treeClaimed = false;
-    std::string listSeparator = "\t";
-
-    CaptureState() = default;
-    ~CaptureState() { destroyNode(tree); }
-    CaptureState(const CaptureState&) = delete;
-    CaptureState& operator=(const CaptureState&) = delete;
-};
-
 namespace {
-std::mutex lockMutex;
-// Created and destroyed under the lock; reached only through a CaptureLock.
-CaptureState* shared = nullptr;
-// Per thread: whether this thread is inside a CaptureLock (the mutex is not recursive).
-thread_local bool heldHere = false;
+// Per thread: how many capture locks this thread holds (debug checks of the lock rule).
+thread_local int heldHere = 0;
 std::atomic<unsigned long long> acquisitions{0};
 std::atomic<void (*)()> releaseHook{nullptr};
 
-CaptureState& lockedState() {
-    lockMutex.lock();
-    heldHere = true;
-    acquisitions.fetch_add(1, std::memory_order_relaxed);
-    if (shared == nullptr) shared = new CaptureState();
-    return *shared;
-}
+constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
+constexpr char kAddedMenuSeparatorAndHeader[] =
+    "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
 } // namespace
 
-CaptureLock::CaptureLock() : state(lockedState()) {}
+CaptureSession::CaptureSession(CaptureUi* ui, std::string separator)
+    : ui_(ui), separator_(std::move(separator)), tree_(new TextNode()) {}
+
+CaptureSession::~CaptureSession() {
+    destroyNode(tree_);
+}
+
+void CaptureSession::end() {
+    std::vector<int> lines;
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        // The last section is complete: what waited for it lands before the capture counts as ended.
+        if (running_.load() == 1) landLocked(&lines);
+        running_.fetch_sub(1);
+    }
+    if (lines.empty()) return;
+    for (int line : lines)
+        ui().addSectionButton("Menu", line);
+    showProgress();
+    ui().showMainWindow();
+}
+
+void CaptureSession::showProgress() {
+    std::string snapshot;
+    bool hasText = false;
+    {
+        CaptureLock hold(*this);
+        if (hold.report().text != nullptr) {
+            snapshot.assign(hold.report().text, hold.report().length());
+            hasText = true;
+        }
+    }
+    // The user interface is reached only after the lock is released.
+    ui().showReport(hasText ? snapshot.c_str() : nullptr);
+}
+
+int CaptureSession::appendMenuLocked(const std::string& items) {
+    int line = 0;
+    if (report_.lineCount > 0) {
+        report_.append(kAddedMenuSeparatorAndHeader, std::strlen(kAddedMenuSeparatorAndHeader));
+        line = report_.lineCount - 1;
+    } else {
+        report_.append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
+    }
+    report_.append(items.data(), items.size());
+    return line;
+}
+
+void CaptureSession::landLocked(std::vector<int>* lines) {
+    for (const std::string& items : waiting_)
+        lines->push_back(appendMenuLocked(items));
+    waiting_.clear();
+}
+
+void CaptureSession::addMenuSection(const std::string& items, CaptureSession* from) {
+    int line = 0;
+    {
+        CaptureLock hold(*this);
+        if (running()) {
+            // A running capture's tree stays its own: the menu keeps its tree in its own session.
+            waiting_.push_back(items);
+            return;
+        }
+        if (from != nullptr) {
+            CaptureLock other(*from);
+            std::swap(tree_, from->tree_);
+        }
+        line = appendMenuLocked(items);
+    }
+    ui().addSectionButton("Menu", line);
+    showProgress();
+    ui().showMainWindow();
+}
+
+void CaptureSession::landAdditions() {
+    std::vector<int> lines;
+    {
+        CaptureLock hold(*this);
+        landLocked(&lines);
+    }
+    if (lines.empty()) return;
+    for (int line : lines)
+        ui().addSectionButton("Menu", line);
+    showProgress();
+    ui().showMainWindow();
+}
+
+CaptureLock::CaptureLock(CaptureSession& s) : session(s) {
+    session.mutex_.lock();
+    ++heldHere;
+    acquisitions.fetch_add(1, std::memory_order_relaxed);
+}
 
 CaptureLock::~CaptureLock() {
-    heldHere = false;
-    lockMutex.unlock();
+    --heldHere;
+    session.mutex_.unlock();
     if (void (*hook)() = releaseHook.load()) hook();
 }
 
 ReportBuffer& CaptureLock::report() {
-    return state.report;
+    return session.report_;
 }
 
 TextNode* CaptureLock::tree() {
-    return state.tree;
+    return session.tree_;
 }
 
 void CaptureLock::replaceTree(TextNode* root) {
-    if (root == nullptr || root == state.tree) return;
-    destroyNode(state.tree);
-    state.tree = root;
+    if (root == nullptr || root == session.tree_) return;
+    destroyNode(session.tree_);
+    session.tree_ = root;
 }
 
 void CaptureLock::discardTreeItems() {
-    destroyChildren(state.tree);
-}
-
-bool CaptureLock::treeClaimed() const {
-    return state.treeClaimed;
-}
-
-void CaptureLock::setTreeClaimed(bool claimed) {
-    state.treeClaimed = claimed;
+    destroyChildren(session.tree_);
 }
 
 const std::string& CaptureLock::listSeparator() const {
-    return state.listSeparator;
+    return session.separator_;
 }
 
-void CaptureLock::setListSeparator(const char* separator) {
-    state.listSeparator = separator != nullptr ? separator : "";
-}
-
-void appendToReport(const std::string& text) {
+void appendToReport(CaptureSession& session, const std::string& text) {
     if (text.empty()) return;
-    CaptureLock hold;
+    CaptureLock hold(session);
     hold.report().append(text.data(), text.size());
+}
+
+std::string reportSnapshot(CaptureSession& session) {
+    CaptureLock hold(session);
+    const ReportBuffer& report = hold.report();
+    return report.text != nullptr ? std::string(report.text, report.length()) : std::string();
 }
 
 void setCaptureLockReleaseHook(void (*hook)()) {
@@ -90,23 +157,11 @@ void setCaptureLockReleaseHook(void (*hook)()) {
 }
 
 bool captureLockHeldByThisThread() {
-    return heldHere;
+    return heldHere > 0;
 }
 
 unsigned long long captureLockAcquisitions() {
     return acquisitions.load(std::memory_order_relaxed);
-}
-
-void resetCaptureRecords() {
-    std::lock_guard<std::mutex> g(lockMutex);
-    delete shared;
-    shared = new CaptureState();
-}
-
-void releaseCaptureRecords() {
-    std::lock_guard<std::mutex> g(lockMutex);
-    delete shared;
-    shared = nullptr;
 }
 
 } // namespace vantor

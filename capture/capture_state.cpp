@@ -1,20 +1,13 @@
-// The flags shared between threads and the creation and destruction of the process-wide
-// records. createCaptureState and destroyCaptureState run on the user-interface thread while no worker runs
-// (start-up, shutdown, tests).
+// The creation and destruction of the records kept for the program's lifetime. createCaptureState and
+// destroyCaptureState run on the user-interface thread while no worker runs (start-up, shutdown, tests).
 #include "capture/capture_state.h"
 
-#include "capture/capture_lock.h"
 #include "capture/remote_parking.h"
 #include "inventory/window_tree.h"
 
 namespace vantor {
 
-std::atomic<bool> captureRunning{false};
-std::atomic<bool> stopRequested{false};
-std::atomic<bool> monitoringActive{false};
-
 void createCaptureState() {
-    resetCaptureRecords();
     if (windowRoot == nullptr) {
         windowRoot = new WindowNode();
         windowRoot->setTitle("Root Window");
@@ -24,7 +17,6 @@ void createCaptureState() {
 void destroyCaptureState() {
     // No reader runs any more: blocks kept for late answers are released or left to their targets.
     settleAllParkedBlocks();
-    releaseCaptureRecords();
     destroyNode(windowRoot);
     windowRoot = nullptr;
 }

@@ -1,22 +1,13 @@
-// State the capture engine shares between the capture worker, the monitor pass and the user-interface
-// thread: the three flags and the creation of the shared records. The flags are
-// atomic; the report and the capture text tree are reached only through the capture lock
-// (capture/capture_lock.h).
+// The records the capture engine keeps for the program's lifetime rather than per capture: the window tree's
+// root and the blocks parked in other processes. Everything one capture needs is its CaptureSession
+// (capture/capture_session.h); what the user interface knows across captures is its controller
+// (triggers/capture_commands.h).
 #pragma once
-
-#include <atomic>
 
 namespace vantor {
 
-// A capture or monitoring pass runs.
-extern std::atomic<bool> captureRunning;
-// The user interface asks the running capture to stop; polled before each window and list-view query.
-extern std::atomic<bool> stopRequested;
-// Periodic monitoring is on.
-extern std::atomic<bool> monitoringActive;
-
-// Creates an empty report, an empty capture tree and windowRoot ("Root Window"); destroys them again.
-// On the user-interface thread while no worker runs (start-up, shutdown, tests).
+// Creates windowRoot ("Root Window"); destroys it again and settles the parked blocks. On the
+// user-interface thread while no worker runs (start-up, shutdown, tests).
 void createCaptureState();
 void destroyCaptureState();
 

@@ -1,8 +1,9 @@
 // What the capture engine asks of the user interface: section buttons, showing the report in the output
 // pane, bringing the main window up. The application implements it with synchronous messages to its
 // user-interface thread; the command-line front end and the tests install their own.
-// The engine never calls it while holding the capture lock (a synchronous message to the user-interface
-// thread under that lock would deadlock against a menu capture waiting for the lock there).
+// Each capture session holds the one it shows its progress through. The engine never calls it while
+// holding a capture lock (a synchronous message to the user-interface thread under that lock would
+// deadlock against that thread waiting for the lock to read the report).
 #pragma once
 
 #include "platform/platform.h"
@@ -24,12 +25,8 @@ class CaptureUi {
     virtual Hwnd mainWindow() = 0;
 };
 
-// The interface in use; a do-nothing one until the application installs its own.
+// The interface new sessions take when given none; a do-nothing one until the application installs its own.
 CaptureUi& captureUi();
 void setCaptureUi(CaptureUi* ui);
-
-// Shows the current report in the output pane: takes a snapshot of the report under the capture lock,
-// releases the lock, then calls captureUi().showReport with the snapshot.
-void showReportInPane();
 
 } // namespace vantor

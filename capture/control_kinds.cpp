@@ -11,8 +11,8 @@ namespace vantor {
 
 namespace {
 
-void streamAllListViewRows(Hwnd listView, SectionModel* keep) {
-    readListViewRows(listView, false, keep);
+void streamAllListViewRows(CaptureSession& session, Hwnd listView, SectionModel* keep) {
+    readListViewRows(session, listView, false, keep);
 }
 
 void formatList(const SectionModel& model, const std::string&, std::string* out) {

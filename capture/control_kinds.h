@@ -12,6 +12,10 @@
 #include "inventory/classify.h"
 
 namespace vantor {
+class CaptureSession;
+}
+
+namespace vantor {
 
 struct ControlKindEntry {
     ControlKind kind;
@@ -21,7 +25,7 @@ struct ControlKindEntry {
     void (*format)(const SectionModel& model, const std::string& separator, std::string* out);
     // Writes its section itself while it reads, so that the pane can show a long list as it grows; read and
     // format are then null. With keep, what it read is also kept there as the section's model.
-    void (*stream)(Hwnd control, SectionModel* keep);
+    void (*stream)(CaptureSession& session, Hwnd control, SectionModel* keep);
     bool keepsTree;            // what it read becomes the capture text tree
     std::uint32_t bulkRequest; // wire::kBulk... of its bulk request, 0 for none
 };

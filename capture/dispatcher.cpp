@@ -1,9 +1,8 @@
 // The capture dispatcher: classification, section headers and buttons, the readers by kind of control, the
 // menu bar section and the walk over child windows; and printTextTree.
-// Threads: the capture worker or the monitor pass. Every use of the report and of the capture text tree is
-// a locked region of its own, and no lock is held across a reader's messages or a user-interface call
-// (capture/capture_lock.h). The dispatcher claims the tree while its window's sections use it, so that an
-// added-menu capture in between cannot replace what a reader has just read.
+// Threads: the thread of the session's capture. Every use of the report and of the capture text tree is a
+// locked region of its own, and no lock is held across a reader's messages or a user-interface call
+// (capture/capture_lock.h). Added menus given to the session land only between two sections.
 #include "capture/dispatcher.h"
 
 #include <cstring>
@@ -13,7 +12,6 @@
 #include "capture/accessible_reader.h"
 #include "capture/bar_readers.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
 #include "capture/capture_ui.h"
 #include "capture/control_kinds.h"
 #include "capture/in_process_readers.h"
@@ -32,61 +30,40 @@ constexpr char kMenuHeader[] = "\r\n■ メニュー情報\r\n";
 constexpr char kEditHeader[] = "\r\n■ エディットコントロール [%s]\r\n";
 constexpr char kStaticSection[] = "\r\n■ スタティックコントロール\r\n%s\r\n";
 
-// Owns the capture text tree for the sections of one window: empties it on entry, releases it on exit.
-class TreeClaim {
-  public:
-    TreeClaim() {
-        CaptureLock hold;
-        hold.discardTreeItems();
-        hold.setTreeClaimed(true);
-    }
-    ~TreeClaim() { release(); }
-    void release() {
-        if (!held) return;
-        CaptureLock hold;
-        hold.setTreeClaimed(false);
-        held = false;
-    }
-
-  private:
-    bool held = true;
-};
-
-// The report's length now (the end of what a section has just written).
-std::size_t reportLength() {
-    CaptureLock hold;
+// The session's report length now (the end of what a section has just written).
+std::size_t reportLength(CaptureSession& session) {
+    CaptureLock hold(session);
     return hold.report().length();
 }
 
 // The header (and in a full capture its button), then the control read into its model, kept as the capture
 // text tree where its kind says so, and its formatted text appended as one unit.
-void writeSection(Hwnd window, const ControlKindEntry& kind, const char* className, bool full,
-                  CaptureSession* session) {
+void writeSection(CaptureSession& session, Hwnd window, const ControlKindEntry& kind, const char* className,
+                  bool full) {
     int line = 0;
-    std::string separator;
     std::size_t start = 0;
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         hold.report().appendFormat(kind.caption, className);
         line = hold.report().lineCount - 1;
-        separator = hold.listSeparator();
         start = hold.report().length();
     }
-    if (full) captureUi().addSectionButton(kind.label, line);
+    if (full) session.ui().addSectionButton(kind.label, line);
     SectionModel model;
     model.kind = kind.kind;
     model.control = window;
     model.className = className;
     if (kind.stream != nullptr) {
-        kind.stream(window, session != nullptr ? &model : nullptr);
+        kind.stream(session, window, session.keepModels ? &model : nullptr);
     } else {
         kind.read(window, &model);
-        if (kind.keepsTree) installCaptureTree(window, model.items);
+        if (kind.keepsTree) installCaptureTree(session, window, model.items);
         std::string text;
-        kind.format(model, separator, &text);
-        appendToReport(text);
+        kind.format(model, session.listSeparator(), &text);
+        appendToReport(session, text);
     }
-    if (session != nullptr) session->keep(CapturedKind::Control, std::move(model), start, reportLength());
+    if (session.keepModels)
+        session.keep(CapturedKind::Control, std::move(model), start, reportLength(session));
 }
 
 // The model of an edit or static control's section: its one text.
@@ -104,22 +81,22 @@ SectionModel oneTextSection(Hwnd window, const char* className, const std::strin
 
 // Monitoring pass over an edit control: header, the whole text however long, closing line break. A text
 // that could not be read leaves an empty content line.
-void writeEditSection(Hwnd window, const char* className, CaptureSession* session) {
+void writeEditSection(CaptureSession& session, Hwnd window, const char* className) {
     std::string text;
     readEditText(window, &text);
-    if (session != nullptr) session->keep(CapturedKind::Control, oneTextSection(window, className, text));
+    if (session.keepModels) session.keep(CapturedKind::Control, oneTextSection(window, className, text));
     text += "\r\n";
-    CaptureLock hold;
+    CaptureLock hold(session);
     ReportBuffer& report = hold.report();
     report.appendFormat(kEditHeader, className);
     report.append(text.data(), text.size());
 }
 
-void writeStaticSection(Hwnd window, const char* className, CaptureSession* session) {
+void writeStaticSection(CaptureSession& session, Hwnd window, const char* className) {
     char text[256] = {};
     ws().windowText(window, text, sizeof text);
-    if (session != nullptr) session->keep(CapturedKind::Control, oneTextSection(window, className, text));
-    CaptureLock hold;
+    if (session.keepModels) session.keep(CapturedKind::Control, oneTextSection(window, className, text));
+    CaptureLock hold(session);
     hold.report().appendFormat(kStaticSection, text);
 }
 
@@ -129,7 +106,7 @@ constexpr std::uint32_t kChildStyle = 0x40000000;
 // The menu bar section. A top-level window whose menu bar exists but cannot be read (another process's menu
 // that the hook library could not be asked for) gets the header and failureLine, and the reason goes to
 // the menu problem observer; a bar read only in part ends with failureLine.
-void writeMenuSection(Hwnd window, CaptureSession* session) {
+void writeMenuSection(CaptureSession& session, Hwnd window) {
     const Hmenu menu = ws().menuOf(window);
     if (isNull(menu)) return;
     const int n = ws().menuItemCount(menu);
@@ -144,7 +121,7 @@ void writeMenuSection(Hwnd window, CaptureSession* session) {
     std::size_t start = 0;
     std::size_t end = 0;
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         hold.report().append(kMenuHeader, std::strlen(kMenuHeader));
         line = hold.report().lineCount - 1;
         if (root != nullptr)
@@ -156,62 +133,68 @@ void writeMenuSection(Hwnd window, CaptureSession* session) {
         end = hold.report().length();
     }
     if (n < 0) reportMenuProblem(window);
-    captureUi().addSectionButton("Menu", line);
-    if (session == nullptr) return;
+    session.ui().addSectionButton("Menu", line);
+    if (!session.keepModels) return;
     char className[256] = {};
     ws().className(window, className, sizeof className);
     model.control = window;
     model.className = className;
-    session->keep(CapturedKind::MenuBar, std::move(model), start, end);
+    session.keep(CapturedKind::MenuBar, std::move(model), start, end);
 }
 
 // A window no other reader knows that exposes an accessible object of its own: its tree, read before the
 // header is written, so that a window without one adds nothing.
 constexpr char kAccessibleHeader[] = "\n■ アクセシビリティ情報 [%s]\r\n";
 
-void writeAccessibleSection(Hwnd window, const char* className, bool full, CaptureSession* session) {
+void writeAccessibleSection(CaptureSession& session, Hwnd window, const char* className, bool full) {
     AccessibleModel model;
     if (!readAccessible(window, &model)) return;
     const std::string text = formatAccessible(model);
-    if (session != nullptr)
-        session->keep(CapturedKind::Accessible, accessibleSection(model, window, className));
+    if (session.keepModels)
+        session.keep(CapturedKind::Accessible, accessibleSection(model, window, className));
     int line = 0;
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         hold.report().appendFormat(kAccessibleHeader, className);
         line = hold.report().lineCount - 1;
         hold.report().append(text.data(), text.size());
     }
-    if (full) captureUi().addSectionButton("Accessible", line);
+    if (full) session.ui().addSectionButton("Accessible", line);
 }
 
 } // namespace
 
-void captureWindow(Hwnd window, bool full, CaptureSession* session) {
-    if (stopRequested) return;
-    TreeClaim claim;
+void captureWindow(CaptureSession& session, Hwnd window, bool full) {
+    if (session.stopRequested()) return;
+    // Marked running while it writes, so that an added menu given meanwhile waits for a section's end.
+    SessionRun run(session);
+    {
+        CaptureLock hold(session);
+        hold.discardTreeItems();
+    }
     char className[256] = {};
     ws().className(window, className, sizeof className);
     const ControlKind kind = classifyClassName(className);
     if (const ControlKindEntry* entry = controlKindEntry(kind)) {
-        writeSection(window, *entry, className, full, session);
+        writeSection(session, window, *entry, className, full);
     } else if (kind == ControlKind::Edit && !full) {
-        writeEditSection(window, className, session);
+        writeEditSection(session, window, className);
     } else if (kind == ControlKind::Static && !full) {
-        writeStaticSection(window, className, session);
+        writeStaticSection(session, window, className);
     } else if (kind == ControlKind::Other) {
-        writeAccessibleSection(window, className, full, session);
+        writeAccessibleSection(session, window, className, full);
     }
+    session.landAdditions();
     if (!full) return;
-    writeMenuSection(window, session);
-    claim.release();
+    writeMenuSection(session, window);
+    session.landAdditions();
 
     ChildWalk children(window);
     for (;;) {
-        if (stopRequested) return;
+        if (session.stopRequested()) return;
         const Hwnd child = children.next();
         if (isNull(child)) return;
-        captureWindow(child, true, session);
+        captureWindow(session, child, true);
     }
 }
 

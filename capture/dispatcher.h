@@ -1,7 +1,7 @@
 // The capture dispatcher: one window (and in a full capture all windows below it) into report sections,
 // and the printing of the capture text tree.
 //
-// Threads: captureWindow runs on the capture worker or the monitor pass and takes the capture lock itself
+// Threads: captureWindow runs on the thread of its session's capture and takes the session's lock itself
 // (call it without the lock). printTextTree runs inside the caller's locked region (capture/capture_lock.h).
 #pragma once
 
@@ -14,9 +14,10 @@ namespace vantor {
 
 // Writes the window's section by its kind of control and runs its reader. full: also section buttons, the
 // menu bar section and, depth first, every child window; otherwise (a monitoring pass) only the window's
-// own section, where edit and static controls also get one. Returns at once when stopRequested is set.
-// With a session, the model of every section written is also kept there, in report order.
-void captureWindow(Hwnd window, bool full, CaptureSession* session = nullptr);
+// own section, where edit and static controls also get one. Returns at once when the session's stop is
+// requested. When the session keeps models, the model of every section written is kept there, in report
+// order. Added-menu sections given to the session meanwhile land after the section being written.
+void captureWindow(CaptureSession& session, Hwnd window, bool full);
 
 // Writes the sibling chain that starts at node, with all descendants, into the report: texts of at least
 // 2 bytes, one per line; a top-level item with no prefix stands at the margin, every deeper item (and any

@@ -131,13 +131,13 @@ void readList(Hwnd w, const ListMessages& m, SectionModel* model) {
 }
 
 // Appends the formatted section of a list, all items read before the report is touched, so the lines of
-// one list stay together even when the user-interface thread appends an added menu meanwhile.
-void appendList(Hwnd w, const ListMessages& m) {
+// one list stay together.
+void appendList(CaptureSession& session, Hwnd w, const ListMessages& m) {
     SectionModel model;
     readList(w, m, &model);
     std::string text;
     formatListItems(model, &text);
-    appendToReport(text);
+    appendToReport(session, text);
 }
 
 } // namespace
@@ -150,12 +150,12 @@ void readComboBoxSection(Hwnd comboBox, SectionModel* model) {
     readList(comboBox, kComboBoxMessages, model);
 }
 
-void readListBox(Hwnd listBox) {
-    appendList(listBox, kListBoxMessages);
+void readListBox(CaptureSession& session, Hwnd listBox) {
+    appendList(session, listBox, kListBoxMessages);
 }
 
-void readComboBox(Hwnd comboBox) {
-    appendList(comboBox, kComboBoxMessages);
+void readComboBox(CaptureSession& session, Hwnd comboBox) {
+    appendList(session, comboBox, kComboBoxMessages);
 }
 
 bool readEditText(Hwnd edit, std::string* text) {

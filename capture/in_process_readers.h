@@ -4,7 +4,8 @@
 // (capture/bulk_session.h), the same items, each asked for its length first and read whole.
 //
 // Threads: the capture worker or the monitor pass (the edit reader also the structure report on the
-// capture worker). They take the capture lock themselves around their appends; call them without it.
+// capture worker). They take the session's capture lock themselves around their appends; call them without
+// it.
 #pragma once
 
 #include <string>
@@ -14,6 +15,8 @@
 
 namespace vantor {
 
+class CaptureSession;
+
 // Every item into the model, whatever its length (Failed for an owner-drawn list without texts, CutShort
 // when the rest of a bulk read was lost with the control).
 void readListBoxSection(Hwnd listBox, SectionModel* model);
@@ -21,9 +24,9 @@ void readComboBoxSection(Hwnd comboBox, SectionModel* model);
 // Appends every item of at least 2 bytes on a line of its own ("\r\n" after each), or the failure line
 // when the list box has no item or only shorter ones. An owner-drawn list box without LBS_HASSTRINGS holds
 // no texts (its text message copies item data): it is asked for no item and gets the failure line.
-void readListBox(Hwnd listBox);
+void readListBox(CaptureSession& session, Hwnd listBox);
 // The same for the items of a combo box's list (not the text of its edit field), with CBS_HASSTRINGS.
-void readComboBox(Hwnd comboBox);
+void readComboBox(CaptureSession& session, Hwnd comboBox);
 // The whole text of an edit-like control (up to its first NUL) into *text; false when no buffer could be
 // obtained. Touches no shared state.
 bool readEditText(Hwnd edit, std::string* text);

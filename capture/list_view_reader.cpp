@@ -3,8 +3,8 @@
 // a 260-byte text buffer: one record for the header's titles, one per cell of a batch of rows. Runs on the
 // capture worker or, for the hot-key capture, the user-interface thread.
 //
-// Each line is gathered locally and appended to the report as one unit under the capture lock; no lock is
-// held across a message or across showReportInPane.
+// Each line is gathered locally and appended to the session's report as one unit under its lock; no lock
+// is held across a message or across a pane refresh.
 #include "capture/list_view_reader.h"
 
 #include <algorithm>
@@ -13,8 +13,6 @@
 
 #include "capture/bulk_session.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
-#include "capture/capture_ui.h"
 #include "capture/remote_buffer.h"
 #include "capture/section_format.h"
 #include "capture/selected_rows.h"
@@ -38,18 +36,8 @@ constexpr std::size_t kMinText = 2;
 // The pane is refreshed after every hundredth row from row 200 on.
 constexpr int kRefreshEvery = 100;
 
-void appendLocked(const std::string& text) {
-    appendToReport(text);
-}
-
-void appendFailureLine() {
-    appendToReport(kFailureLine);
-}
-
-// The column separator given to the running capture.
-std::string captureSeparator() {
-    CaptureLock lock;
-    return lock.listSeparator();
+void appendFailureLine(CaptureSession& session) {
+    appendToReport(session, kFailureLine);
 }
 
 int countOf(std::intptr_t answer) {
@@ -98,7 +86,7 @@ template <class Rec> class CellBatch {
   public:
     static constexpr std::size_t kSlot = sizeof(Rec) + wire::kRemoteTextSize;
 
-    explicit CellBatch(RemoteBuffer& rb) : rb(rb) {}
+    CellBatch(CaptureSession& session, RemoteBuffer& rb) : session(session), rb(rb) {}
 
     // Reads cells[0..n) (n > 0). False when the stop request came: cells from the first unsent one on have
     // not been asked.
@@ -133,7 +121,7 @@ template <class Rec> class CellBatch {
     }
 
     bool readChunk(Cell* cells, std::size_t count) {
-        if (stopRequested) return false;
+        if (session.stopRequested()) return false;
         for (std::size_t s = 0; s < count; ++s)
             layOut(s, cells[s]);
         std::vector<std::intptr_t> results(count, 0);
@@ -141,7 +129,7 @@ template <class Rec> class CellBatch {
         std::size_t sent = 0;
         if (rb.writeRange(0, count * kSlot)) {
             for (; sent < count; ++sent) {
-                if (stopRequested) {
+                if (session.stopRequested()) {
                     stopped = true;
                     break;
                 }
@@ -201,6 +189,7 @@ template <class Rec> class CellBatch {
                rb.readRange(slot * kSlot, kSlot);
     }
 
+    CaptureSession& session;
     RemoteBuffer& rb;
 };
 
@@ -238,10 +227,10 @@ void keepRows(std::vector<SectionRow>& rows, SectionModel* keep) {
 // Reads the rows from row `first` on into the report. False when the stop request ended the reading.
 // *complete is cleared when the list view stopped answering before the last row.
 template <class Rec>
-bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedOnly,
+bool readRows(CaptureSession& session, RemoteBuffer& rb, int first, int rows, int columns, bool selectedOnly,
               const std::vector<std::int32_t>& selected, const std::string& separator, bool* obtained,
               bool* complete, SectionModel* keep) {
-    CellBatch<Rec> batch(rb);
+    CellBatch<Rec> batch(session, rb);
     std::vector<int> batchRows;
     std::vector<Cell> cells;
     std::vector<SectionRow> rowModels;
@@ -283,10 +272,10 @@ bool readRows(RemoteBuffer& rb, int first, int rows, int columns, bool selectedO
         }
         lines.clear();
         formatListRows(rowModels, columns, separator, &lines);
-        appendLocked(lines);
+        appendToReport(session, lines);
         keepRows(rowModels, keep);
         if (stopped) return false;
-        if (refresh) showReportInPane();
+        if (refresh) session.showProgress();
         // A list view that stopped answering is asked no further rows.
         if (silent || !rb.answering()) {
             const bool left = selectedOnly ? j < selected.size() : next < rows;
@@ -358,7 +347,7 @@ struct BulkRows {
 // Appends the lines of a chunk's rows (the format reader has checked their indices against the request and
 // given each row the chunk's own number of cells). The texts are moved out of the chunk: only its row list's
 // size and `next` are used afterwards.
-void appendRows(BulkChunk& c, const std::string& separator, bool* obtained, SectionModel* keep) {
+void appendRows(CaptureSession& session, BulkChunk& c, bool* obtained, SectionModel* keep) {
     std::vector<SectionRow> rows(c.rowList.size());
     // A wide chunk: the report gets the rows converted, the kept model the texts whole.
     std::vector<SectionRow> whole(c.wide ? c.rowList.size() : 0);
@@ -373,8 +362,8 @@ void appendRows(BulkChunk& c, const std::string& separator, bool* obtained, Sect
             *obtained = true;
     }
     std::string lines;
-    formatListRows(rows, c.columns, separator, &lines);
-    appendLocked(lines);
+    formatListRows(rows, c.columns, session.listSeparator(), &lines);
+    appendToReport(session, lines);
     keepRows(c.wide ? whole : rows, keep);
 }
 
@@ -383,8 +372,9 @@ void appendRows(BulkChunk& c, const std::string& separator, bool* obtained, Sect
 // take over. Otherwise the header line and the rows of every accepted chunk are in the report; a later
 // chunk that does not come or is rejected (another row count or column count, rows not asked for, a
 // damaged answer, a control reported gone) leaves out->from at the first row not yet read.
-bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out, SectionModel* keep) {
-    if (stopRequested) return false;
+bool readRowsBulk(CaptureSession& capture, Hwnd listView, bool selectedOnly, BulkRows* out,
+                  SectionModel* keep) {
+    if (capture.stopRequested()) return false;
     const std::uint64_t start = bulkNowMs();
     BulkSession session(listView);
     if (!session.open()) return false;
@@ -400,8 +390,7 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out, SectionModel*
         out->finished = true; // nothing selected
         return true;
     }
-    const std::string separator = captureSeparator();
-    appendLocked(bulkHeaderLine(c, separator));
+    appendToReport(capture, bulkHeaderLine(c, capture.listSeparator()));
     const int columns = c.columns;
     if (keep != nullptr) {
         keep->columns = columns;
@@ -416,34 +405,33 @@ bool readRowsBulk(Hwnd listView, bool selectedOnly, BulkRows* out, SectionModel*
     q.rows = c.rows;
     std::uint64_t lastRefresh = start;
     for (;;) {
-        appendRows(c, separator, &out->obtained, keep);
+        appendRows(capture, c, &out->obtained, keep);
         if (!c.rowList.empty()) out->from = static_cast<std::int64_t>(c.next);
         if (c.status == wire::kBulkDone) break;
         if (c.status != wire::kBulkMore) return true; // gone: the rest is read across processes
-        if (stopRequested) {
+        if (capture.stopRequested()) {
             out->finished = true; // what was read stays, without the failure line
             out->stopped = true;
             return true;
         }
         if (bulkNowMs() - lastRefresh >= kBulkRefreshMs) {
-            showReportInPane();
+            capture.showProgress();
             lastRefresh = bulkNowMs();
         }
         q.from = c.next;
         if (!session.listChunk(q, false, &c) || c.columns != columns) return true;
     }
     out->finished = true;
-    if (!out->obtained) appendFailureLine();
+    if (!out->obtained) appendFailureLine(capture);
     return true;
 }
 } // namespace
 
-void readListViewHeader(Hwnd listView, SectionModel* keep) {
+void readListViewHeader(CaptureSession& session, Hwnd listView, SectionModel* keep) {
     Hwnd header =
         static_cast<Hwnd>(static_cast<std::uintptr_t>(sendQuery(listView, wire::LVM_GETHEADER, 0, 0)));
     RemoteBuffer rb;
     if (isNull(header) || !rb.open(header, kHeaderBlock32, kHeaderBlock64)) return;
-    const std::string separator = captureSeparator();
     std::intptr_t answer = 0;
     rb.query(wire::HDM_GETITEMCOUNT, 0, 0, &answer);
     int n = countOf(answer);
@@ -452,7 +440,7 @@ void readListViewHeader(Hwnd listView, SectionModel* keep) {
     std::string text;
     bool stopped = false;
     for (int i = 0; i < n; ++i) {
-        if (stopRequested) {
+        if (session.stopRequested()) {
             stopped = true;
             break;
         }
@@ -464,18 +452,18 @@ void readListViewHeader(Hwnd listView, SectionModel* keep) {
         if (!rb.answering()) break;
     }
     std::string line;
-    formatListHeader(titles, separator, !stopped, &line);
+    formatListHeader(titles, session.listSeparator(), !stopped, &line);
     rb.release();
-    appendLocked(line);
+    appendToReport(session, line);
     if (keep != nullptr) {
         keep->hasHeader = true;
         keep->header = std::move(titles);
     }
 }
 
-void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep) {
+void readListViewRows(CaptureSession& session, Hwnd listView, bool selectedOnly, SectionModel* keep) {
     BulkRows bulkRows;
-    const bool bulk = readRowsBulk(listView, selectedOnly, &bulkRows, keep);
+    const bool bulk = readRowsBulk(session, listView, selectedOnly, &bulkRows, keep);
     const ReadPath path = !bulk               ? ReadPath::CrossProcess
                           : bulkRows.finished ? ReadPath::Bulk
                                               : ReadPath::BulkThenCrossProcess;
@@ -494,24 +482,24 @@ void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep) {
     const std::int64_t from = bulkRows.from;
     std::vector<std::int32_t> selected;
     if (selectedOnly) {
-        selected = collectSelectedRows(listView);
+        selected = collectSelectedRows(listView, &session);
         selected.erase(
             std::remove_if(selected.begin(), selected.end(), [from](std::int32_t row) { return row < from; }),
             selected.end());
         if (selected.empty()) {
-            if (bulk && !bulkRows.obtained) appendFailureLine();
+            if (bulk && !bulkRows.obtained) appendFailureLine(session);
             return;
         }
     }
-    if (!bulk) readListViewHeader(listView, keep);
+    if (!bulk) readListViewHeader(session, listView, keep);
     RemoteBuffer rb;
     if (!rb.open(listView, kRowBlock32, kRowBlock64)) {
-        appendFailureLine();
+        appendFailureLine(session);
         if (keep != nullptr)
             keep->status = bulkRows.obtained ? SectionStatus::CutShort : SectionStatus::Failed;
         return;
     }
-    const std::string separator = captureSeparator();
+    const std::string& separator = session.listSeparator();
     std::intptr_t answer = 0;
     rb.query(wire::LVM_GETITEMCOUNT, 0, 0, &answer);
     int rows = countOf(answer);
@@ -524,15 +512,15 @@ void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep) {
     bool complete = true;
     const int first = from < rows ? static_cast<int>(from) : rows;
     const std::size_t wideRows = keep != nullptr ? keep->rows.size() : 0;
-    bool finished = rb.is64() ? readRows<wire::LvItem64>(rb, first, rows, columns, selectedOnly, selected,
-                                                         separator, &obtained, &complete, keep)
-                              : readRows<wire::LvItem32>(rb, first, rows, columns, selectedOnly, selected,
-                                                         separator, &obtained, &complete, keep);
+    bool finished = rb.is64() ? readRows<wire::LvItem64>(session, rb, first, rows, columns, selectedOnly,
+                                                         selected, separator, &obtained, &complete, keep)
+                              : readRows<wire::LvItem32>(session, rb, first, rows, columns, selectedOnly,
+                                                         selected, separator, &obtained, &complete, keep);
     rb.release();
     // The rows read here after wide bulk rows are read wide too, so that the kept texts are all UTF-8.
     if (keep != nullptr && keep->textsUtf8) readListViewRowsWide(keep, wideRows);
     // Nothing read, or rows left unread by a list view that stopped answering: the section says so.
-    if (finished && (!obtained || !complete)) appendFailureLine();
+    if (finished && (!obtained || !complete)) appendFailureLine(session);
     if (keep != nullptr) {
         keep->columns = columns;
         keep->status = !finished   ? SectionStatus::Stopped

@@ -2,8 +2,8 @@
 // RemoteBuffer in the target's pointer width and appended to `report`.
 //
 // Threads: the capture worker (full capture) or the user-interface thread (hot-key capture of the selected
-// rows); one capture at a time. They take the capture lock around their uses of `report` themselves, so
-// they must be called without it.
+// rows); one capture at a time. They take the session's capture lock around their uses of its report
+// themselves, so they must be called without it.
 //
 // When the list view's process or a block in it cannot be had, no query is sent and the rows reader writes
 // the failure line. A list view that stops answering (time-out) is asked nothing more: the cell that went
@@ -20,14 +20,18 @@
 
 namespace vantor {
 
-// Appends the rows of the list view (all, or only the selected ones) after its header line, then the
-// failure line when no information was obtained. Polls stopRequested before every query; a stop leaves the
-// text read so far, without a closing line feed or failure line. Refreshes the output pane after every
-// hundredth row from row 200 on (showReportInPane). With keep, the header, the rows as read (one-byte and
-// empty cells included), the path taken and how the reading ended are also kept there.
-void readListViewRows(Hwnd listView, bool selectedOnly, SectionModel* keep = nullptr);
+class CaptureSession;
+
+// Appends the rows of the list view (all, or only the selected ones) to the session's report after its
+// header line, then the failure line when no information was obtained. Polls the session's stop request
+// before every query; a stop leaves the text read so far, without a closing line feed or failure line.
+// Refreshes the output pane after every hundredth row from row 200 on (CaptureSession::showProgress). With
+// keep, the header, the rows as read (one-byte and empty cells included), the path taken and how the reading
+// ended are also kept there.
+void readListViewRows(CaptureSession& session, Hwnd listView, bool selectedOnly,
+                      SectionModel* keep = nullptr);
 // Appends the header line of the list view (titles of at least 2 bytes joined by the capture's list
-// separator, CaptureLock::listSeparator). With keep, the titles are kept there too.
-void readListViewHeader(Hwnd listView, SectionModel* keep = nullptr);
+// separator). With keep, the titles are kept there too.
+void readListViewHeader(CaptureSession& session, Hwnd listView, SectionModel* keep = nullptr);
 
 } // namespace vantor

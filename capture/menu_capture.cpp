@@ -1,7 +1,7 @@
 // Menu capture: the menu walk into section items, the menu bar for the dispatcher and the added-menu
-// section. The walk reads without the capture lock; only installing the tree and appending the section take
-// the lock (capture/capture_lock.h). captureAddedMenu runs on the user-interface thread, the rest on the
-// capture worker.
+// section. The walk reads without a lock; only installing the tree and appending the section take a
+// session's lock (capture/capture_lock.h). captureAddedMenu runs on the user-interface thread, the rest on
+// the thread of the session's capture.
 #include "capture/menu_capture.h"
 
 #include <atomic>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "capture/capture_lock.h"
+#include "capture/capture_session.h"
 #include "capture/capture_ui.h"
-#include "capture/report_buffer.h"
 #include "capture/section_format.h"
 #include "capture/section_tree.h"
 #include "inventory/window_tree.h"
@@ -22,9 +22,6 @@ Hwnd lastAddedMenuWindow{};
 
 namespace {
 
-constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
-constexpr char kAddedMenuSeparatorAndHeader[] =
-    "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
 // The item's text cut at its first tab (the accelerator text); empty for a separator or an unreadable item.
 // False when the item could not be read.
 bool itemText(Hmenu menu, int position, MenuItem* item) {
@@ -134,15 +131,15 @@ TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
     return found ? treeOf(model, owner) : nullptr;
 }
 
-void buildMenuTree(Hwnd window, Hmenu menu) {
+void buildMenuTree(CaptureSession& session, Hwnd window, Hmenu menu) {
     TextNode* root = readMenuTree(window, menu);
     if (root == nullptr) return;
-    CaptureLock hold;
+    CaptureLock hold(session);
     hold.replaceTree(root);
 }
 
-void captureMenuBar(Hwnd window) {
-    buildMenuTree(window, ws().menuOf(window));
+void captureMenuBar(CaptureSession& session, Hwnd window) {
+    buildMenuTree(session, window, ws().menuOf(window));
 }
 
 void addMenuItems(Hmenu menu, TextNode* parent) {
@@ -175,38 +172,21 @@ void startAddedMenuLoop() {
     lastAddedMenuWindow = Hwnd{};
 }
 
-void writeAddedMenu(AddedMenu menu) {
-    TextNode* root = menu.root;
-    int line = 0;
+void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
+    CaptureSession own(&into.ui());
+    std::string items;
+    formatAddedMenu(menu.model, &items);
     {
-        CaptureLock hold;
-        // A capture section that owns the tree keeps it; the menu is then printed from its own tree.
-        const bool ownTree = hold.treeClaimed();
-        if (!ownTree) {
-            hold.discardTreeItems();
-            if (root != nullptr) hold.replaceTree(root);
-        }
-        ReportBuffer& report = hold.report();
-        if (report.lineCount > 0) {
-            report.append(kAddedMenuSeparatorAndHeader, std::strlen(kAddedMenuSeparatorAndHeader));
-            line = report.lineCount - 1;
-        } else {
-            report.append(kAddedMenuHeader, std::strlen(kAddedMenuHeader));
-        }
-        std::string text;
-        formatAddedMenu(menu.model, &text);
-        report.append(text.data(), text.size());
-        if (!ownTree) root = nullptr; // now owned as the capture tree
+        CaptureLock hold(own);
+        if (menu.root != nullptr) hold.replaceTree(menu.root);
+        hold.report().append(items.data(), items.size());
     }
-    destroyNode(root);
-    captureUi().addSectionButton("Menu", line);
-    showReportInPane();
-    captureUi().showMainWindow();
+    into.addMenuSection(reportSnapshot(own), &own);
 }
 
-void captureAddedMenu(Hwnd window, Hmenu menu) {
+void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu) {
     AddedMenu taken;
-    if (takeAddedMenu(window, menu, &taken)) writeAddedMenu(taken);
+    if (takeAddedMenu(window, menu, &taken)) writeAddedMenu(into, taken);
 }
 
 void setMenuProblemObserver(MenuProblemObserver observer) {

@@ -1,9 +1,9 @@
 // Menu capture: reading a menu (a window's menu bar or a pop-up menu) into the capture text tree, and the
 // added-menu section that records menus other applications open.
 //
-// Threads: captureMenuBar and buildMenuTree on the capture worker (through the dispatcher);
-// captureAddedMenu on the user-interface thread (hook intake). All of them take the capture lock themselves
-// and must be called without it; addMenuItems touches only the node it is given.
+// Threads: captureMenuBar and buildMenuTree on the thread of the session's capture; captureAddedMenu on
+// the user-interface thread (hook intake). All of them take a session's lock themselves and must be called
+// without it; addMenuItems touches only the node it is given.
 #pragma once
 
 #include <string>
@@ -14,24 +14,27 @@
 
 namespace vantor {
 
+class CaptureSession;
+
 // The menu and window of the last added-menu section; both start as none and are never reset.
 // User-interface thread only.
 extern Hmenu lastAddedMenu;
 extern Hwnd lastAddedMenuWindow;
 
-// Replaces the capture text tree by the items of the window's menu bar.
-void captureMenuBar(Hwnd window);
+// Replaces the session's capture text tree by the items of the window's menu bar.
+void captureMenuBar(CaptureSession& session, Hwnd window);
 // Replaces the capture text tree by the items of menu; when menu has no items, by those of the menu bar of
 // the window or its nearest ancestor that has one. Leaves the tree unchanged when none is found or window
 // is none. Writes nothing into the report.
-void buildMenuTree(Hwnd window, Hmenu menu);
+void buildMenuTree(CaptureSession& session, Hwnd window, Hmenu menu);
 // Adds the items of menu below parent (text cut at its first tab; value = command id, or -1 with the
 // sub-menu's items as children). A sub-menu that is already open on the path above is not entered again.
 void addMenuItems(Hmenu menu, TextNode* parent);
-// Appends an added-menu section for a menu another application opened and shows the report. Ignored for
-// the program's own windows and when the menu or the window equals the last added one (within one menu
-// loop; see startAddedMenuLoop). The same as takeAddedMenu followed by writeAddedMenu.
-void captureAddedMenu(Hwnd window, Hmenu menu);
+// Adds an added-menu section for a menu another application opened to the report of `into` (the report
+// the pane shows) and shows it. Ignored for the program's own windows and when the menu or the window
+// equals the last added one (within one menu loop; see startAddedMenuLoop). The same as takeAddedMenu
+// followed by writeAddedMenu.
+void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu);
 
 // A menu read for an added-menu section and not yet written: its items, the detached tree (null when no
 // menu with items was found) and whether a part of it could not be read.
@@ -44,9 +47,11 @@ struct AddedMenu {
 // when the event is ignored. The menu bar of a window is taken only as far as it is known without asking
 // the window's thread: this runs on the user-interface thread, which must not wait for another application.
 bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out);
-// Appends the section of a taken menu (its items, then failureLine when it is cut; failureLine alone when
-// no menu was found), adds its "Menu" button and shows the report. Takes ownership of menu.root.
-void writeAddedMenu(AddedMenu menu);
+// Writes the section of a taken menu (its items, then failureLine when it is cut; failureLine alone when
+// no menu was found) in a session of its own, which keeps the menu's tree, then gives the section to
+// `into` (CaptureSession::addMenuSection: at once, or after the section a running capture is writing), with
+// its "Menu" button and the report shown. Takes ownership of menu.root.
+void writeAddedMenu(CaptureSession& into, AddedMenu menu);
 // A new menu loop has begun (WM_INITMENU): its first menu is taken even from the window of the last one.
 void startAddedMenuLoop();
 

@@ -1,6 +1,6 @@
-// The report text buffer: one growable ANSI text and the count of line feeds appended to it. The program's
-// one report is reached only through the capture lock (capture/capture_lock.h), which keeps the capture
-// worker and the user-interface thread apart; the buffer has no lock of its own.
+// The report text buffer: one growable ANSI text and the count of line feeds appended to it. A capture
+// session's report is reached only through the session's capture lock (capture/capture_lock.h), which keeps
+// the capture's thread and the user-interface thread apart; the buffer has no lock of its own.
 #pragma once
 
 #include <cstddef>

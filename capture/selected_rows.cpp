@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "capture/capture_ui.h"
+#include "capture/capture_session.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -29,12 +29,12 @@ int walkSelection(Hwnd listView, std::int32_t* out, int max) {
 }
 } // namespace
 
-std::vector<std::int32_t> collectSelectedRows(Hwnd listView, bool refreshPane) {
+std::vector<std::int32_t> collectSelectedRows(Hwnd listView, CaptureSession* refresh) {
     const int counted = walkSelection(listView, nullptr, 0);
     std::vector<std::int32_t> rows(counted > 0 ? counted : 0);
     // The selection may have shrunk since it was counted: only the rows stored in this walk are kept.
     rows.resize(counted > 0 ? walkSelection(listView, rows.data(), counted) : 0);
-    if (!rows.empty() && refreshPane) showReportInPane();
+    if (!rows.empty() && refresh != nullptr) refresh->showProgress();
     return rows;
 }
 

@@ -10,10 +10,15 @@
 #include "platform/platform.h"
 
 namespace vantor {
+class CaptureSession;
+}
+
+namespace vantor {
 
 // The selected row indices of the list view in ascending order, through LVM_GETNEXTITEM (LVNI_SELECTED,
-// starting from -1). When at least one row is selected and refreshPane is set, the output pane is refreshed
-// with the current report. A list view that does not answer counts as having no (further) selection.
-std::vector<std::int32_t> collectSelectedRows(Hwnd listView, bool refreshPane = true);
+// starting from -1). When at least one row is selected and a session is given, its report is shown in the
+// pane (CaptureSession::showProgress). A list view that does not answer counts as having no (further)
+// selection.
+std::vector<std::int32_t> collectSelectedRows(Hwnd listView, CaptureSession* refresh = nullptr);
 
 } // namespace vantor

@@ -19,8 +19,8 @@ const char kStructureHeader[] = "■ ウインドウの構成\n";
 
 namespace {
 
-void appendLine(const std::string& line) {
-    CaptureLock hold;
+void appendLine(CaptureSession& session, const std::string& line) {
+    CaptureLock hold(session);
     hold.report().append(line.data(), line.size());
 }
 
@@ -93,7 +93,7 @@ std::string childIndentation(const char* indentation) {
     return outlineIndentation(indentation, 1);
 }
 
-void writeStructureReport(Hwnd window, const char* indentation) {
+void writeStructureReport(CaptureSession& session, Hwnd window, const char* indentation) {
     // Read whole first, then appended a line per locked region as before.
     std::vector<WindowOutlineEntry> entries;
     readWindowOutline(window, indentation == nullptr, true, &entries);
@@ -101,7 +101,7 @@ void writeStructureReport(Hwnd window, const char* indentation) {
     for (const WindowOutlineEntry& entry : entries) {
         line = entry.depth == 0 ? kStructureHeader : "";
         formatStructureLine(entry, indentation, &line);
-        appendLine(line);
+        appendLine(session, line);
     }
 }
 

@@ -3,7 +3,7 @@
 // its title and class, and the whole text of edit-like controls) and the control list
 // (capture/control_list.h).
 //
-// Threads: the capture worker. It takes the capture lock itself around each line it appends; call it
+// Threads: the capture's thread. It takes the session's lock itself around each line it appends; call it
 // without the lock.
 #pragma once
 
@@ -11,6 +11,10 @@
 #include <vector>
 
 #include "platform/platform.h"
+
+namespace vantor {
+class CaptureSession;
+}
 
 namespace vantor {
 
@@ -47,6 +51,6 @@ std::string childIndentation(const char* indentation);
 // With indentation null (the top call): the header and the window's own line, then its descendants two
 // spaces deeper per level, depth first. Otherwise only the descendants, indented below indentation. Lines
 // end in a single line feed. Any depth and any length of text.
-void writeStructureReport(Hwnd window, const char* indentation);
+void writeStructureReport(CaptureSession& session, Hwnd window, const char* indentation);
 
 } // namespace vantor

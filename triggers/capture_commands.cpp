@@ -1,6 +1,6 @@
 // The capture commands without the window system: cancel protocol, window capture body, hot-key captures
-// and the clipboard block. Threads: as declared in triggers/capture_commands.h; the report is touched only
-// under the capture lock, and no lock is held across a window message or a user-interface call.
+// and the clipboard block. Threads: as declared in triggers/capture_commands.h; a session's report is
+// touched only under its lock, and no lock is held across a window message or a user-interface call.
 #include "triggers/capture_commands.h"
 
 #include <cstring>
@@ -9,18 +9,14 @@
 
 #include "capture/bar_readers.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
 #include "capture/capture_ui.h"
-#include "inventory/classify.h"
 #include "capture/dispatcher.h"
 #include "capture/list_view_reader.h"
-#include "capture/report_buffer.h"
+#include "inventory/classify.h"
 #include "capture/structure_report.h"
 #include "platform/wire.h"
 
 namespace vantor {
-
-std::atomic<Hwnd> currentTarget{Hwnd{}};
 
 const char kStopQuestion[] = "まだ解析中ですが解析を停止しますか？";
 const char kWindowGoneText[] = "このウインドウは既に存在しません．\r\nウインドウリストを更新しました．";
@@ -33,24 +29,30 @@ constexpr int kNameBuffer = 256;
 
 } // namespace
 
-void clearReport() {
-    CaptureLock hold;
-    hold.report().clear();
+CaptureController::CaptureController() : shown_(std::make_shared<CaptureSession>()) {}
+
+std::shared_ptr<CaptureSession> CaptureController::startSession(const std::string& separator) {
+    running_ = std::make_shared<CaptureSession>(nullptr, separator);
+    running_->begin();
+    return running_;
 }
 
-void appendToReport(const char* text) {
-    CaptureLock hold;
+void CaptureController::requestStop() {
+    if (running_ != nullptr) running_->requestStop();
+}
+
+void CaptureController::show(std::shared_ptr<CaptureSession> session) {
+    if (session != nullptr) shown_ = std::move(session);
+}
+
+void appendToReport(CaptureSession& session, const char* text) {
+    CaptureLock hold(session);
     hold.report().append(text, std::strlen(text));
 }
 
-void takeListSeparator(CommandHost& host) {
-    const std::string separator = host.listSeparator();
-    CaptureLock hold;
-    hold.setListSeparator(separator.c_str());
-}
-
 CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host) {
-    if (!captureRunning.load()) return CancelOutcome::NotRunning;
+    CaptureController& controller = host.controller();
+    if (!controller.captureRunning()) return CancelOutcome::NotRunning;
     char title[kNameBuffer] = "", className[kNameBuffer] = "";
     ws().windowText(named, title, sizeof title);
     ws().className(named, className, sizeof className);
@@ -58,64 +60,65 @@ CancelOutcome askStopRunningCapture(Hwnd named, CommandHost& host) {
     if (sys().messageBox(host.focusWindow(), kStopQuestion, caption.c_str(), kMbYesNo) != kIdYes) {
         return CancelOutcome::Declined;
     }
-    stopRequested.store(true);
+    controller.requestStop();
     // The worker may be sending messages to this thread's windows right now: the wait keeps serving them,
     // otherwise the worker could never reach its next stop check.
-    while (captureRunning.load())
+    while (controller.captureRunning())
         host.waitServingMessages(kStopWaitStepMs);
-    stopRequested.store(false);
     return CancelOutcome::Stopped;
 }
 
 bool stopCaptureForExit(CommandHost& host, unsigned maxMs) {
-    if (!captureRunning.load()) return true;
-    stopRequested.store(true);
-    for (unsigned waited = 0; captureRunning.load() && waited < maxMs; waited += kStopWaitStepMs)
+    CaptureController& controller = host.controller();
+    if (!controller.captureRunning()) return true;
+    controller.requestStop();
+    for (unsigned waited = 0; controller.captureRunning() && waited < maxMs; waited += kStopWaitStepMs)
         host.waitServingMessages(kStopWaitStepMs);
-    return !captureRunning.load();
+    return !controller.captureRunning();
 }
 
 bool updateWindowInfo(Hwnd window, CommandHost& host) {
-    if (!mayGoOn(askStopRunningCapture(currentTarget.load(), host))) return false;
+    CaptureController& controller = host.controller();
+    if (!mayGoOn(askStopRunningCapture(controller.currentTarget, host))) return false;
     host.resetPaneSelection();
-    takeListSeparator(host);
     // Marked running before the thread starts, so that a second command in between cannot start a second
-    // worker; the worker keeps it set until it ends.
-    captureRunning.store(true);
-    if (!host.startCaptureThread(window)) {
-        captureRunning.store(false);
+    // worker; the worker ends it on its way out.
+    std::shared_ptr<CaptureSession> session = controller.startSession(host.listSeparator());
+    if (!isNull(window)) {
+        controller.currentTarget = window;
+        controller.show(session);
+    }
+    if (!host.startCaptureThread(window, session)) {
+        session->end();
         return false;
     }
     return true;
 }
 
-void runWindowCapture(Hwnd window, CommandHost& host, CaptureSession* session) {
-    RunningFlag running;
+void runWindowCapture(Hwnd window, CommandHost& host, CaptureSession& session) {
+    SessionRun running(session, session.running());
     if (isNull(window)) return;
-    currentTarget.store(window);
-    captureUi().clearSectionButtons();
-    clearReport();
+    session.ui().clearSectionButtons();
     if (!ws().isWindow(window)) {
-        appendToReport(kWindowGoneText);
-        showReportInPane();
+        appendToReport(session, kWindowGoneText);
+        session.showProgress();
         host.requestWindowListRefresh();
         return;
     }
-    writeStructureReport(window, nullptr);
-    if (session != nullptr) readOutline(window, &session->outline);
-    if (stopRequested.load()) return;
-    captureUi().addSectionButton("Window", 0);
-    showReportInPane();
-    captureWindow(window, true, session);
-    if (stopRequested.load()) return;
-    showReportInPane();
+    writeStructureReport(session, window, nullptr);
+    if (session.keepModels) readOutline(window, &session.outline);
+    if (session.stopRequested()) return;
+    session.ui().addSectionButton("Window", 0);
+    session.showProgress();
+    captureWindow(session, window, true);
+    if (session.stopRequested()) return;
+    session.showProgress();
     running.release();
     host.bringMainWindowToFront();
 }
 
 void captureUnderCursorOf(Hwnd window, CommandHost& host) {
     if (!mayGoOn(askStopRunningCapture(window, host))) return;
-    takeListSeparator(host);
     host.resetPaneSelection();
     switch (classifyWindow(window)) {
     case ControlKind::ListView: captureListViewToClipboard(window, host); break;
@@ -133,20 +136,18 @@ void captureUnderCursorOf(Hwnd window, CommandHost& host) {
 }
 
 void captureListViewToClipboard(Hwnd listView, CommandHost& host) {
-    clearReport();
+    CaptureController& controller = host.controller();
+    std::shared_ptr<CaptureSession> session = controller.startSession(host.listSeparator());
+    SessionRun running(*session, true);
+    controller.show(session);
     if (!ws().isWindow(listView)) {
-        appendToReport(kNullWindowText);
-        showReportInPane();
+        appendToReport(*session, kNullWindowText);
+        session->showProgress();
         return;
     }
-    RunningFlag running;
-    readListViewRows(listView, true);
-    showReportInPane();
-    std::string text;
-    {
-        CaptureLock hold;
-        if (hold.report().text != nullptr) text.assign(hold.report().text, hold.report().length());
-    }
+    readListViewRows(*session, listView, true);
+    session->showProgress();
+    const std::string text = reportSnapshot(*session);
     // A report without text (nothing read) still replaces the clipboard, with an empty text.
     copyToClipboard(text.c_str(), text.size(), host);
 }

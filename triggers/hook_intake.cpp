@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "capture/capture_state.h"
+#include "triggers/capture_commands.h"
 #include "capture/menu_capture.h"
 #include "inventory/text_node.h"
 #include "platform/hook_library.h"
@@ -75,7 +75,7 @@ void countSection(std::uint64_t now) {
     ++state.sectionsTaken;
 }
 
-void menuEvent(const wire::HookRecord& r) {
+void menuEvent(const wire::HookRecord& r, CaptureController& controller) {
     const auto window = static_cast<Hwnd>(widen(r.window));
     const auto menu = static_cast<Hmenu>(widen(r.wParam));
     const std::uint64_t now = state.clock();
@@ -84,8 +84,8 @@ void menuEvent(const wire::HookRecord& r) {
     AddedMenu taken;
     if (!takeAddedMenu(window, menu, &taken)) return;
     countSection(now);
-    if (!captureRunning.load()) {
-        writeAddedMenu(taken);
+    if (!controller.captureRunning()) {
+        writeAddedMenu(controller.shown(), taken);
     } else if (static_cast<int>(state.held.size()) < kIntakeHeld) {
         state.held.push_back(taken);
     } else {
@@ -93,13 +93,13 @@ void menuEvent(const wire::HookRecord& r) {
     }
 }
 
-void handleRecord(const wire::HookRecord& r) {
+void handleRecord(const wire::HookRecord& r, CaptureController& controller) {
     switch (r.message) {
     case wire::WM_INITMENU:
-    case wire::WM_INITMENUPOPUP: menuEvent(r); break;
+    case wire::WM_INITMENUPOPUP: menuEvent(r, controller); break;
     case wire::WM_ENTERIDLE:
         // Only a menu loop idling; the value 2 is no menu, so the capture falls back to a menu bar.
-        if (r.wParam == wire::MSGF_MENU) menuEvent(r);
+        if (r.wParam == wire::MSGF_MENU) menuEvent(r, controller);
         break;
     case wire::WM_CREATE: {
         char line[256];
@@ -115,7 +115,7 @@ void handleRecord(const wire::HookRecord& r) {
 
 } // namespace
 
-unsigned drainHookMessages(bool captureContextMenu) {
+unsigned drainHookMessages(bool captureContextMenu, CaptureController& controller) {
     wire::HookRecord buffer[kBatch];
     unsigned again = kIntakeIdle;
     for (int taken = 0;;) {
@@ -134,14 +134,14 @@ unsigned drainHookMessages(bool captureContextMenu) {
         taken += count;
         if (!captureContextMenu) continue; // taken out and dropped
         for (int i = 0; i < count; ++i)
-            handleRecord(buffer[i]);
+            handleRecord(buffer[i], controller);
     }
     // Held menus go in once no capture or pass runs; captures start only on this thread, so none starts
     // while they are written.
-    while (!state.held.empty() && !captureRunning.load()) {
+    while (!state.held.empty() && !controller.captureRunning()) {
         AddedMenu menu = state.held.front();
         state.held.pop_front();
-        writeAddedMenu(menu);
+        writeAddedMenu(controller.shown(), menu);
     }
     if (!state.held.empty() && again > kRetryMs) again = kRetryMs;
     return again;

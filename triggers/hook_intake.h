@@ -1,14 +1,16 @@
 // The hook intake: takes the records msghook.dll has queued and hands each menu event of another
-// application to the added-menu capture, which writes it into the report.
+// application to the added-menu capture, which writes it into the report the pane shows.
 //
 // Threads: the user-interface thread (the main loop, each time the hook event is signalled and whenever the
-// time it asked for has passed), without the capture lock held; writeAddedMenu takes the lock itself for
+// time it asked for has passed), without a capture lock held; writeAddedMenu takes the lock itself for
 // each section it writes.
 #pragma once
 
 #include <cstdint>
 
 namespace vantor {
+
+class CaptureController;
 
 // What drainHookMessages returns when it needs no call before the next signal of the hook event.
 constexpr unsigned kIntakeIdle = 0xFFFFFFFFu;
@@ -27,7 +29,7 @@ constexpr unsigned kIntakeIdle = 0xFFFFFFFFu;
 // one debug line; anything else is ignored.
 // Returns after how many milliseconds it wants to be called again (records left, held menus, or the
 // library's queue lock held elsewhere), or kIntakeIdle.
-unsigned drainHookMessages(bool captureContextMenu);
+unsigned drainHookMessages(bool captureContextMenu, CaptureController& controller);
 
 constexpr unsigned kIntakeRepeatMs = 1000;
 constexpr unsigned kIntakeWindowMs = 1000;

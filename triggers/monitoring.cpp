@@ -1,5 +1,5 @@
 // Periodic monitoring without the window system: start, control list mapping, tick, pass and stop.
-// Threads: as declared in triggers/monitoring.h. The report is touched only under the capture lock, never
+// Threads: as declared in triggers/monitoring.h. A session's report is touched only under its lock, never
 // across a window message or a call of the host or of the user interface.
 #include "triggers/monitoring.h"
 
@@ -7,10 +7,8 @@
 #include <cstring>
 
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
 #include "capture/capture_ui.h"
 #include "capture/dispatcher.h"
-#include "capture/report_buffer.h"
 #include "capture/selected_rows.h"
 #include "inventory/text_node.h"
 
@@ -31,40 +29,58 @@ constexpr std::int64_t kMaxPeriodMs = 0x7FFFFFFF;
 // shows the report the pass appended to.
 constexpr std::size_t kPublishAnchor = 64;
 
-std::size_t reportLength() {
-    CaptureLock hold;
-    return hold.report().length();
-}
+// The pass's progress in the pane: the monitoring report with what the pass has written so far after it,
+// as the pane shows it while monitoring.
+class PassUi : public CaptureUi {
+  public:
+    PassUi(CaptureUi& ui, CaptureSession& report) : ui(ui), report(report) {}
+    void addSectionButton(const char* label, int line) override { ui.addSectionButton(label, line); }
+    void clearSectionButtons() override { ui.clearSectionButtons(); }
+    void showReport(const char* text) override {
+        const std::string whole = reportSnapshot(report) + (text != nullptr ? text : "");
+        ui.showReport(whole.empty() ? nullptr : whole.c_str());
+    }
+    void showMainWindow() override { ui.showMainWindow(); }
+    Hwnd mainWindow() override { return ui.mainWindow(); }
 
-// Shows what the pass added since byte `base`: only that part (and a short anchor before it) crosses to
-// the user-interface thread, so that a publication costs what the pass added, not the whole report.
-void publishSince(std::size_t base, MonitorHost& host) {
+  private:
+    CaptureUi& ui;
+    CaptureSession& report;
+};
+
+// Appends the pass's text to the monitoring report; with host, shows what it added: only that part (and a
+// short anchor before it) crosses to the user-interface thread, so that a publication costs what the pass
+// added, not the whole report.
+void appendPass(CaptureSession& pass, CaptureSession& monitorReport, MonitorHost* host) {
+    const std::string added = reportSnapshot(pass);
     std::string text;
     std::size_t start = 0;
     {
-        CaptureLock hold;
+        CaptureLock hold(monitorReport);
+        const std::size_t base = hold.report().length();
+        hold.report().append(added.data(), added.size());
         const ReportBuffer& report = hold.report();
-        const std::size_t length = report.length();
-        if (base > length) base = length; // cleared meanwhile: the pane gets the whole report
         start = base > kPublishAnchor ? base - kPublishAnchor : 0;
-        if (report.text != nullptr) text.assign(report.text + start, length - start);
+        if (host != nullptr && report.text != nullptr)
+            text.assign(report.text + start, report.length() - start);
     }
-    host.showReportFrom(start, text);
+    if (host != nullptr) host->showReportFrom(start, text);
 }
 
-// A pass that finds the stop request: the timer goes first, while captureRunning still holds the waiting
+// A pass that finds the stop request: the timer goes first, while the running pass still holds the waiting
 // user-interface thread, so that a timer a new monitoring start sets afterwards is never the one killed.
-void stopPassOnRequest(RunningFlag& running, MonitorHost& host) {
-    stopRequested.store(false);
+void stopPassOnRequest(SessionRun& running, MonitorHost& host) {
     host.killMonitorTimer();
     running.release();
 }
 
 bool startPass(MonitorHost& host) {
+    CaptureController& controller = host.controller();
+    const std::shared_ptr<CaptureSession> report = controller.shownSession();
     // Marked running before the thread starts, so that a tick in between cannot start a second pass.
-    captureRunning.store(true);
-    if (!host.startPassThread()) {
-        captureRunning.store(false);
+    std::shared_ptr<CaptureSession> pass = controller.startSession(report->listSeparator());
+    if (!host.startPassThread(pass, report)) {
+        pass->end();
         return false;
     }
     return true;
@@ -77,9 +93,9 @@ std::vector<Hwnd>& controlHandles() {
     return handles;
 }
 
-Hwnd windowOfListRow(int row) {
+Hwnd windowOfListRow(int row, const CaptureController& controller) {
     if (row < 0) return Hwnd{};
-    if (monitoringActive.load()) {
+    if (controller.monitoring) {
         const std::vector<Hwnd>& handles = controlHandles();
         return static_cast<std::size_t>(row) < handles.size() ? handles[static_cast<std::size_t>(row)]
                                                               : Hwnd{};
@@ -100,9 +116,11 @@ unsigned monitorPeriodMs(std::int32_t interval) {
 bool startMonitoring(Hwnd window, MonitorHost& host) {
     const bool forWindow = !isNull(window);
     if (forWindow) host.bringMainWindowToFront();
-    if (!mayGoOn(askStopRunningCapture(currentTarget.load(), host))) return false;
+    CaptureController& controller = host.controller();
+    if (!mayGoOn(askStopRunningCapture(controller.currentTarget, host))) return false;
     if (!forWindow) {
-        const std::vector<std::int32_t> selected = collectSelectedRows(host.windowList());
+        const std::vector<std::int32_t> selected =
+            collectSelectedRows(host.windowList(), &controller.shown());
         if (selected.size() > 1) {
             sys().messageBox(host.mainWindow(), kSeveralRowsSelectedText, kSelectionErrorCaption, kMbOk);
             return false;
@@ -111,12 +129,13 @@ bool startMonitoring(Hwnd window, MonitorHost& host) {
             sys().messageBox(host.mainWindow(), kNoRowSelectedText, kSelectionErrorCaption, kMbOk);
             return false;
         }
-        window = windowOfListRow(selected[0]);
+        window = windowOfListRow(selected[0], controller);
     }
     // No window (no foreground window, or a row without its node): nothing to monitor.
     if (isNull(window)) return false;
     if (!host.runMonitorDialog()) return false;
-    takeListSeparator(host);
+    // The monitoring report, with the separator every pass of it uses.
+    controller.show(std::make_shared<CaptureSession>(nullptr, host.listSeparator()));
     host.applyMenuState(true);
     std::vector<ControlRow> rows;
     listControls(window, &rows);
@@ -126,10 +145,9 @@ bool startMonitoring(Hwnd window, MonitorHost& host) {
         handles.push_back(row.window);
     host.showControlRows(rows);
     captureUi().clearSectionButtons();
-    clearReport();
     captureUi().addSectionButton(kStopButtonLabel, kStopMonitorCommand);
     host.resetPaneSelection();
-    monitoringActive.store(true);
+    controller.monitoring = true;
     host.startMonitorTimer(monitorPeriodMs(host.monitorInterval()));
     startPass(host);
     return true;
@@ -137,13 +155,14 @@ bool startMonitoring(Hwnd window, MonitorHost& host) {
 
 bool onMonitorTimer(MonitorHost& host) {
     // A tick while a pass (or a capture) runs is dropped; so is a tick left over after the stop.
-    if (captureRunning.load() || !monitoringActive.load()) return false;
+    const CaptureController& controller = host.controller();
+    if (controller.captureRunning() || !controller.monitoring) return false;
     return startPass(host);
 }
 
 std::vector<Hwnd> watchedControls(Hwnd listView) {
     // The pane already shows the report: the selection is read without refreshing it.
-    const std::vector<std::int32_t> selected = collectSelectedRows(listView, false);
+    const std::vector<std::int32_t> selected = collectSelectedRows(listView);
     const std::vector<Hwnd>& handles = controlHandles();
     std::vector<Hwnd> watched;
     std::size_t j = 0;
@@ -156,53 +175,57 @@ std::vector<Hwnd> watchedControls(Hwnd listView) {
     return watched;
 }
 
-void runMonitorPass(MonitorHost& host) {
-    RunningFlag running;
-    if (stopRequested.load()) {
+void runMonitorPass(MonitorHost& host, CaptureSession& pass, CaptureSession& report) {
+    PassUi ui(pass.ui(), report);
+    // Takes over the mark its starter set (startPass), so that the pass counts as running until it ends.
+    SessionRun running(pass, pass.running());
+    if (pass.stopRequested()) {
         stopPassOnRequest(running, host);
         return;
     }
     // The pass works from its own copy: the user may change the selection while it runs.
     const std::vector<Hwnd> watched = host.takeWatchedControls();
     if (watched.empty()) return;
-    const std::size_t base = reportLength();
+    pass.setUi(&ui);
     LocalTime t{};
     sys().localTime(&t);
     char stamp[96];
     std::snprintf(stamp, sizeof stamp, "\r\n====== %04d/%02d/%02d %02d:%02d:%02d ===================", t.year,
                   t.month, t.day, t.hour, t.minute, t.second);
-    appendToReport(stamp);
+    appendToReport(pass, stamp);
     for (Hwnd window : watched) {
-        if (stopRequested.load()) {
+        if (pass.stopRequested()) {
+            // What the pass wrote stays in the report, unpublished.
+            appendPass(pass, report, nullptr);
             stopPassOnRequest(running, host);
             return;
         }
         if (!ws().isWindow(window)) {
-            appendToReport(kWatchedWindowGoneText);
-            // The timer goes before the pass lets go of captureRunning, so that no tick starts another pass
-            // in between; the stop command then finds no pass to wait for.
+            appendToReport(pass, kWatchedWindowGoneText);
+            // The timer goes before the pass ends, so that no tick starts another pass in between; the
+            // stop command then finds no pass to wait for.
             host.killMonitorTimer();
-            publishSince(base, host);
+            appendPass(pass, report, &host);
             running.release();
             host.requestStopMonitoring();
             return;
         }
-        captureWindow(window, false);
+        captureWindow(pass, window, false);
     }
-    publishSince(base, host);
+    appendPass(pass, report, &host);
     running.release();
     host.bringMainWindowToFront();
 }
 
 void stopMonitoring(MonitorHost& host) {
-    monitoringActive.store(false);
+    CaptureController& controller = host.controller();
+    controller.monitoring = false;
     host.killMonitorTimer();
-    if (captureRunning.load()) {
-        stopRequested.store(true);
+    if (controller.captureRunning()) {
+        controller.requestStop();
         // The pass may be sending to this thread right now: the wait keeps serving its messages.
-        while (captureRunning.load())
+        while (controller.captureRunning())
             host.waitServingMessages(kStopWaitStepMs);
-        stopRequested.store(false);
     }
     captureUi().clearSectionButtons();
     host.applyMenuState(false);

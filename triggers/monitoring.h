@@ -5,12 +5,16 @@
 // timer, the pass thread, and the requests a pass makes of the user-interface thread.
 //
 // Threads: startMonitoring, onMonitorTimer, stopMonitoring, watchedControls and windowOfListRow run on the
-// user-interface thread; runMonitorPass on its own worker thread. None of them may be called with the
-// capture lock held.
+// user-interface thread; runMonitorPass on its own worker thread, on its own session. None of them may be
+// called with a capture lock held.
+//
+// Monitoring keeps one report (a session made when it starts, the one the pane shows); each pass writes
+// into a session of its own and appends what it wrote to that report when it ends.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,8 +54,10 @@ class MonitorHost : public CommandHost {
     // Stops the monitoring timer (pending ticks are dropped with it). From a pass it waits until the
     // user-interface thread has done it.
     virtual void killMonitorTimer() = 0;
-    // Starts runMonitorPass(*this) on a new detached thread; false when no thread could start.
-    virtual bool startPassThread() = 0;
+    // Starts runMonitorPass(*this, *pass, *report) on a new detached thread; false when no thread could
+    // start.
+    virtual bool startPassThread(std::shared_ptr<CaptureSession> pass,
+                                 std::shared_ptr<CaptureSession> report) = 0;
     // From a pass: watchedControls(windowList()) carried out on the user-interface thread, in one step.
     virtual std::vector<Hwnd> takeWatchedControls() = 0;
     // From a pass: the report from byte `start` on is `text`; the output pane, which shows the report up to
@@ -70,7 +76,7 @@ std::vector<Hwnd>& controlHandles();
 
 // The window a row of the window list stands for: entry `row` of controlHandles while monitoring is on,
 // else child `row` of windowRoot; none when there is no such entry.
-Hwnd windowOfListRow(int row);
+Hwnd windowOfListRow(int row, const CaptureController& controller);
 
 // The timer period for an interval in units of 100 ms, kept within what a timer accepts.
 unsigned monitorPeriodMs(std::int32_t interval);
@@ -88,8 +94,9 @@ bool onMonitorTimer(MonitorHost& host);
 // rows, in row order, from controlHandles.
 std::vector<Hwnd> watchedControls(Hwnd listView);
 
-// One monitoring pass (the body of the pass thread). Every exit clears captureRunning.
-void runMonitorPass(MonitorHost& host);
+// One monitoring pass (the body of the pass thread) into its own session, whose text goes to the end of
+// the monitoring report when it ends.
+void runMonitorPass(MonitorHost& host, CaptureSession& pass, CaptureSession& report);
 
 // The stop command: monitoring off, timer stopped, a running pass stopped (without asking; the wait keeps
 // serving the pass's messages), the section buttons removed, the menu idle and the window list refreshed.

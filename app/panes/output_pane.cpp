@@ -22,7 +22,8 @@
 #include "app/panes/pane_rules.h"
 #include "app/panes/split_pane.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
+#include "app/capture_thread.h"
+#include "triggers/capture_commands.h"
 
 namespace vantor {
 
@@ -305,7 +306,7 @@ void trimMonitorPane(std::size_t newest) {
 // part from shownFrom on unchanged; false otherwise (then the pane's own text is what counts).
 bool untrimmedReport(std::string* out) {
     if (shownFrom == 0 || SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) return false;
-    CaptureLock hold;
+    CaptureLock hold(captureController().shown());
     const ReportBuffer& report = hold.report();
     const std::size_t end = shownFrom + shownReport.size();
     if (report.text == nullptr || report.length() < end ||
@@ -474,7 +475,7 @@ std::size_t beginReportText(const char* text, std::size_t length) {
     }
     // While monitoring, a refresh in the middle of a pass (a long list view, an added menu) is a publication
     // of the pass like any other: it keeps the pane to the report's last part.
-    if (monitoringActive.load() && length >= shownFrom) {
+    if (captureController().monitoring && length >= shownFrom) {
         showReportFrom(shownFrom, text + shownFrom, length - shownFrom);
         return length;
     }
@@ -515,11 +516,7 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
             : -1;
     if (offset < 0) {
         // The pane holds something else (an edit by the user, another report): the report's last part.
-        std::string whole;
-        {
-            CaptureLock hold;
-            if (hold.report().text != nullptr) whole.assign(hold.report().text, hold.report().length());
-        }
+        const std::string whole = reportSnapshot(captureController().shown());
         const std::size_t newest = whole.size() > start ? whole.size() - start : 0;
         const std::size_t from = paneKeepFrom(whole.data(), whole.size(), newest, kMonitorPaneLimit);
         // The caret at the end: the pane follows the passes after this one.

@@ -10,8 +10,8 @@
 #include "app/resource.h"
 #include "app/settings.h"
 #include "capture/capture_lock.h"
-#include "capture/capture_state.h"
-#include "capture/capture_lock.h"
+#include "app/capture_thread.h"
+#include "triggers/capture_commands.h"
 #include "app/panes/output_pane.h"
 #include "app/panes/pane_rules.h"
 
@@ -128,10 +128,10 @@ void onCommand(WPARAM wParam, LPARAM lParam) {
     int line = 0;
     int lineCount = 0;
     {
-        CaptureLock hold;
+        CaptureLock hold(captureController().shown());
         lineCount = hold.report().lineCount;
     }
-    switch (routePaneCommand(wParam, monitoringActive.load(), lineCount, CMD_STOP_MONITOR, &line)) {
+    switch (routePaneCommand(wParam, captureController().monitoring, lineCount, CMD_STOP_MONITOR, &line)) {
     // Posted: the stop removes the "終了" button, which must not happen while the toolbar is still inside
     // the click of that very button (the toolbar would go on with the deleted button).
     case PaneCommand::ForwardStop: PostMessageA(appWindows.main, WM_COMMAND, wParam, lParam); break;

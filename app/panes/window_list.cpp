@@ -8,7 +8,6 @@
 #include "app/app_globals.h"
 #include "app/resource.h"
 #include "app/settings.h"
-#include "capture/capture_state.h"
 #include "inventory/window_tree.h"
 #include "triggers/monitoring.h"
 #include "app/capture_thread.h"
@@ -67,12 +66,12 @@ void setRowState(HWND listView, int row, UINT state) {
 // Selects and focuses the row of the last captured window, the one the pane shows; no row when it is not
 // listed.
 void selectTargetRow(HWND listView) {
-    const Hwnd target = currentTarget.load();
+    const Hwnd target = captureController().currentTarget;
     const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
     restoringSelection = true;
     setRowState(listView, -1, 0);
     for (int row = 0; row < count && !isNull(target); ++row) {
-        if (windowOfListRow(row) == target) {
+        if (windowOfListRow(row, captureController()) == target) {
             setRowState(listView, row, LVIS_SELECTED | LVIS_FOCUSED);
             SendMessageA(listView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
             break;
@@ -87,14 +86,14 @@ LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
     switch (header->code) {
     case LVN_ITEMACTIVATE: return 0;
     case LVN_COLUMNCLICK:
-        if (!monitoringActive.load()) SendMessageA(appWindows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
+        if (!captureController().monitoring) SendMessageA(appWindows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
         return 0;
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-        if (!restoringSelection && !monitoringActive.load() &&
+        if (!restoringSelection && !captureController().monitoring &&
             change->uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
             // The user kept the running capture: the selection goes back to the window the pane shows.
-            if (!updateWindowInfo(toNative(windowOfListRow(change->iItem))))
+            if (!updateWindowInfo(toNative(windowOfListRow(change->iItem, captureController()))))
                 selectTargetRow(header->hwndFrom);
         }
         return 0;

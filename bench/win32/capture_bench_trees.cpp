@@ -29,6 +29,12 @@
 
 namespace {
 
+// The session every capture of this benchmark writes into.
+vantor::CaptureSession& benchSession() {
+    static vantor::CaptureSession session;
+    return session;
+}
+
 using namespace vantor;
 using namespace vantor::bench;
 
@@ -179,7 +185,7 @@ struct Result {
     double timedReader = 0;
 };
 
-Result run(const char* what, HWND control, void (*reader)(Hwnd), void (*previous)(Hwnd),
+Result run(const char* what, HWND control, void (*reader)(CaptureSession&, Hwnd), void (*previous)(Hwnd),
            long (*oneBuffer)(HWND), int rounds) {
     Result res;
     std::vector<double> readerTimes, previousTimes, oneTimes;
@@ -191,9 +197,9 @@ Result run(const char* what, HWND control, void (*reader)(Hwnd), void (*previous
         res.oneBufferItems = oneBuffer(control);
         oneTimes.push_back(nowSeconds() - t);
         t = nowSeconds();
-        reader(toHwnd(control));
+        reader(benchSession(), toHwnd(control));
         readerTimes.push_back(nowSeconds() - t);
-        res.readerItems = countNodes(CaptureLock().tree()->firstChild);
+        res.readerItems = countNodes(CaptureLock(benchSession()).tree()->firstChild);
         std::printf("%s round %d: reader %.3f s, previous %.3f s, one buffer %.3f s (load %s)\n", what,
                     round + 1, readerTimes.back(), previousTimes.back(), oneTimes.back(),
                     loadAverage().c_str());
@@ -204,7 +210,7 @@ Result run(const char* what, HWND control, void (*reader)(Hwnd), void (*previous
     const double t = nowSeconds();
     {
         TimedPlatform timed(&res.split);
-        reader(toHwnd(control));
+        reader(benchSession(), toHwnd(control));
     }
     res.timedReader = nowSeconds() - t;
     return res;

@@ -31,19 +31,19 @@ class BarReaderTest : public WidthTest {
   protected:
     // A capture tree with one item, to see whether a reader replaced it.
     TextNode* presetTree() {
-        CaptureLock lock;
+        CaptureLock lock(session);
         auto* node = new TextNode;
         node->setText("keep");
         appendChild(node, lock.tree());
         return lock.tree();
     }
     void expectPresetKept(TextNode* preset) {
-        CaptureLock lock;
+        CaptureLock lock(session);
         EXPECT_EQ(lock.tree(), preset);
         EXPECT_EQ(treeLines(lock.tree()->firstChild), "keep [0]\n");
     }
     std::string items() {
-        CaptureLock lock;
+        CaptureLock lock(session);
         return treeLines(lock.tree()->firstChild);
     }
     // Counts the messages carrying a block address that reach the target.
@@ -130,7 +130,7 @@ TEST_P(BarReaderTest, TabControlBuildsOneNodePerTab) {
     Hwnd dialog = desktop.addWindow(top, "#32770", "Options", target);
     Hwnd tab = fake::addTabControl(desktop, dialog, target, {"General", "Advanced"});
     readTabControl(tab);
-    CaptureLock lock;
+    CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window")); // the top-level ancestor's text
     EXPECT_EQ(lock.tree()->window, tab);
     EXPECT_EQ(treeLines(lock.tree()->firstChild), "General [0]\nAdvanced [1]\n");
@@ -195,7 +195,7 @@ TEST_P(BarReaderTest, ToolbarBuildsOneNodePerButtonWithItsText) {
     EXPECT_EQ(std::count(access.calls.begin(), access.calls.end(), "openProcess"), 1);
     // Each block is emptied once before its queries: the record slots and the text block.
     EXPECT_EQ(access.writes.size(), 2u);
-    CaptureLock lock;
+    CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
     EXPECT_EQ(lock.tree()->window, tb);
 }
@@ -277,7 +277,7 @@ TEST_P(BarReaderTest, TreeViewCopiedDepthFirstWithItemHandles) {
     EXPECT_EQ(items(), "A [0]\n  A1 [0]\n  A2 [0]\nB [0]\n");
     std::intptr_t rootItem = 0;
     ASSERT_TRUE(desktop.sendMessage(tv, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &rootItem));
-    CaptureLock lock;
+    CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->window, tv);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
     EXPECT_EQ(lock.tree()->firstChild->item, static_cast<std::uintptr_t>(rootItem));

@@ -94,7 +94,7 @@ class BulkReadingTest : public WidthTest {
         return t;
     }
     std::string items() {
-        CaptureLock lock;
+        CaptureLock lock(session);
         return treeLines(lock.tree()->firstChild);
     }
     fake::FakeHookLibrary library;
@@ -366,8 +366,8 @@ TEST_P(BulkReadingTest, ControlGoneOrSilentMidReadIsFinishedAcrossProcesses) {
 TEST_P(BulkReadingTest, StopRequestIsCheckedBetweenChunks) {
     if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
     Hwnd lv = list({"Name", "Size"}, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}});
-    listTarget.onChunk = [](int chunk) {
-        if (chunk == 1) stopRequested = true;
+    listTarget.onChunk = [this](int chunk) {
+        if (chunk == 1) session.requestStop();
     };
     int counts = 0;
     countMessages(wire::LVM_GETITEMCOUNT, &counts);
@@ -735,14 +735,14 @@ TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
     EXPECT_EQ(items(), expected);
     std::vector<std::uintptr_t> crossHandles;
     {
-        CaptureLock lock;
+        CaptureLock lock(session);
         for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
             crossHandles.push_back(n->item);
     }
     setBulkReadingAllowed(true);
     readTreeView(tv);
     EXPECT_EQ(items(), expected);
-    CaptureLock lock;
+    CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
     EXPECT_EQ(lock.tree()->window, tv);
     std::vector<std::uintptr_t> handles;
@@ -852,7 +852,7 @@ TEST_P(BulkReadingTest, TreeViewWithoutItemsLeavesTheTreeAndUnchangedTextIsEmpty
     if (!is64()) GTEST_SKIP() << "the bulk path is tried for targets of the program's width only";
     Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
     {
-        CaptureLock lock;
+        CaptureLock lock(session);
         auto* node = new TextNode;
         node->setText("keep");
         appendChild(node, lock.tree());

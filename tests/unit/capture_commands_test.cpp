@@ -60,9 +60,10 @@ class FakeHost : public CommandHost {
     }
 
     void resetPaneSelection() override { ++selectionResets; }
-    bool startCaptureThread(Hwnd window) override {
+    bool startCaptureThread(Hwnd window, std::shared_ptr<CaptureSession> session) override {
         started.push_back(window);
-        runningWhenStarted = captureRunning.load();
+        startedSessions.push_back(session);
+        runningWhenStarted = controller().captureRunning();
         return threadStarts;
     }
     void requestWindowListRefresh() override { ++refreshes; }
@@ -84,6 +85,7 @@ class FakeHost : public CommandHost {
     std::deque<std::function<void()>> pending;
     int selectionResets = 0;
     std::vector<Hwnd> started;
+    std::vector<std::shared_ptr<CaptureSession>> startedSessions;
     bool runningWhenStarted = false;
     bool threadStarts = true;
     int refreshes = 0;
@@ -98,9 +100,6 @@ class CaptureCommandsTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         createCaptureState();
-        captureRunning = false;
-        stopRequested = false;
-        currentTarget = Hwnd{};
         setCaptureUi(&ui);
         pid = desktop.addProcess(64);
         top = desktop.addWindow(Hwnd{}, "NotesWnd", "Notes", pid);
@@ -108,19 +107,25 @@ class CaptureCommandsTest : public ::testing::Test {
     void TearDown() override {
         setCaptureUi(nullptr);
         destroyCaptureState();
-        captureRunning = false;
-        stopRequested = false;
         EXPECT_EQ(desktop.problems(), "");
     }
-    static std::string reportText() {
-        CaptureLock hold;
-        return hold.report().text != nullptr ? hold.report().text : "";
-    }
-    static void setReport(const char* text) {
-        CaptureLock hold;
+    // The report the pane shows.
+    std::string reportText() { return reportSnapshot(host.controller().shown()); }
+    void setReport(const char* text) {
+        CaptureLock hold(host.controller().shown());
         hold.report().clear();
         hold.report().append(text, std::strlen(text));
     }
+    // A window capture as the command's thread runs it: a session of its own, shown in the pane.
+    static void capture(Hwnd window, FakeHost& h) {
+        CaptureController& c = h.controller();
+        std::shared_ptr<CaptureSession> s = c.startSession(h.listSeparator());
+        if (!isNull(window)) c.show(s);
+        runWindowCapture(window, h, *s);
+    }
+    // A capture or pass that runs on another thread, as far as the controller is concerned.
+    std::shared_ptr<CaptureSession> markRunning() { return host.controller().startSession("\t"); }
+    bool running() { return host.controller().captureRunning(); }
 
     fake::FakeDesktop desktop;
     RecordingUi ui;
@@ -138,30 +143,30 @@ TEST_F(CaptureCommandsTest, NothingRunningGoesOnWithoutAsking) {
 }
 
 TEST_F(CaptureCommandsTest, AnswerNoLeavesTheCaptureRunning) {
-    captureRunning = true;
+    const std::shared_ptr<CaptureSession> worker = markRunning();
     desktop.messageBoxAnswer = kIdNo;
     EXPECT_EQ(askStopRunningCapture(top, host), CancelOutcome::Declined);
     ASSERT_EQ(desktop.messageBoxes.size(), 1u);
     EXPECT_EQ(desktop.messageBoxes[0], std::string("Notes [NotesWnd]|") + kStopQuestionText);
-    EXPECT_TRUE(captureRunning.load());
-    EXPECT_FALSE(stopRequested.load());
+    EXPECT_TRUE(running());
+    EXPECT_FALSE(worker->stopRequested());
     EXPECT_EQ(host.waits, 0);
 }
 
 TEST_F(CaptureCommandsTest, AnswerYesStopsAWorkerThatKeepsSendingToTheUserInterface) {
     // The worker sends a synchronous request before each stop check, as a capture does with its pane and
     // toolbar updates. A wait that did not serve those requests would leave it blocked for ever.
-    captureRunning = true;
+    const std::shared_ptr<CaptureSession> session = markRunning();
     desktop.messageBoxAnswer = kIdYes;
     std::atomic<int> unanswered{0};
     std::atomic<bool> sawStop{false};
     std::thread worker([&] {
-        while (!stopRequested.load()) {
+        while (!session->stopRequested()) {
             if (!host.sendToUi([] {})) ++unanswered;
         }
         sawStop = true;
         if (!host.sendToUi([] {})) ++unanswered; // one more message after the stop was seen
-        captureRunning = false;
+        session->end();
     });
     // Let the worker block in a send before the question is asked.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -170,14 +175,15 @@ TEST_F(CaptureCommandsTest, AnswerYesStopsAWorkerThatKeepsSendingToTheUserInterf
     EXPECT_EQ(outcome, CancelOutcome::Stopped);
     EXPECT_TRUE(sawStop.load());
     EXPECT_EQ(unanswered.load(), 0);
-    EXPECT_FALSE(captureRunning.load());
-    EXPECT_FALSE(stopRequested.load()); // clear again before the caller goes on
+    EXPECT_FALSE(running());
+    // The stop belonged to that capture: the next one starts without it.
+    EXPECT_FALSE(markRunning()->stopRequested());
     EXPECT_GE(host.waits.load(), 1);
     EXPECT_EQ(host.waitedMs % 100, 0u); // steps of 100 ms
 }
 
 TEST_F(CaptureCommandsTest, CaptionNamesAWindowThatIsGone) {
-    captureRunning = true;
+    const std::shared_ptr<CaptureSession> worker = markRunning();
     desktop.messageBoxAnswer = kIdNo;
     desktop.destroyWindow(top);
     EXPECT_EQ(askStopRunningCapture(top, host), CancelOutcome::Declined);
@@ -188,26 +194,24 @@ TEST_F(CaptureCommandsTest, CaptionNamesAWindowThatIsGone) {
 TEST_F(CaptureCommandsTest, ExitStopsARunningCaptureButWaitsOnlySoLong) {
     EXPECT_TRUE(stopCaptureForExit(host, 3000)); // nothing runs
     EXPECT_EQ(host.waits, 0);
-    EXPECT_FALSE(stopRequested.load());
 
     // A worker that stops at its next check, while sending to the user interface.
-    captureRunning = true;
+    const std::shared_ptr<CaptureSession> first = markRunning();
     std::thread worker([&] {
-        while (!stopRequested.load())
+        while (!first->stopRequested())
             host.sendToUi([] {});
-        captureRunning = false;
+        first->end();
     });
     EXPECT_TRUE(stopCaptureForExit(host, 3000));
     worker.join();
 
     // A capture that never stops: the exit gives up after the time allowed.
-    captureRunning = true;
-    stopRequested = false;
+    const std::shared_ptr<CaptureSession> stuck = markRunning();
     host.waits = 0;
     EXPECT_FALSE(stopCaptureForExit(host, 500));
     EXPECT_EQ(host.waits, 5);
-    EXPECT_TRUE(stopRequested.load());
-    captureRunning = false;
+    EXPECT_TRUE(stuck->stopRequested());
+    stuck->end();
 }
 
 // ---- Starting a window capture -----------------------------------------------------------------------
@@ -218,6 +222,7 @@ TEST_F(CaptureCommandsTest, UpdateMarksTheCaptureRunningBeforeItsThreadStarts) {
     EXPECT_EQ(host.started[0], top);
     EXPECT_TRUE(host.runningWhenStarted); // no second command can slip in before the worker runs
     EXPECT_EQ(host.selectionResets, 1);
+    EXPECT_EQ(host.controller().currentTarget, top);
     // A second command now asks first.
     desktop.messageBoxAnswer = kIdNo;
     EXPECT_FALSE(updateWindowInfo(top, host));
@@ -230,8 +235,7 @@ TEST_F(CaptureCommandsTest, EachCaptureTakesTheSeparatorTheUserHasChosenWhenItSt
     host.separator = ";";
     EXPECT_TRUE(updateWindowInfo(top, host));
     host.separator = ","; // changed while the capture runs: it keeps its own
-    captureRunning = false;
-    runWindowCapture(top, host);
+    runWindowCapture(top, host, *host.startedSessions.at(0));
     EXPECT_NE(reportText().find("Name;No\r\na;1\r\n"), std::string::npos);
     captureUnderCursorOf(list, host);
     EXPECT_EQ(reportText(), "Name,No\r\na,1\r\n");
@@ -240,7 +244,7 @@ TEST_F(CaptureCommandsTest, EachCaptureTakesTheSeparatorTheUserHasChosenWhenItSt
 TEST_F(CaptureCommandsTest, AThreadThatCannotStartLeavesNothingRunning) {
     host.threadStarts = false;
     EXPECT_FALSE(updateWindowInfo(top, host));
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 }
 
 // ---- The capture thread's body -----------------------------------------------------------------------
@@ -248,28 +252,27 @@ TEST_F(CaptureCommandsTest, AThreadThatCannotStartLeavesNothingRunning) {
 TEST_F(CaptureCommandsTest, GoneWindowReportsItAndRefreshesTheList) {
     setReport("old report\n");
     desktop.destroyWindow(top);
-    runWindowCapture(top, host);
+    capture(top, host);
     EXPECT_EQ(reportText(), kWindowGoneReport);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0], kWindowGoneReport);
     EXPECT_EQ(host.refreshes, 1);
     EXPECT_EQ(host.fronts, 0);
     EXPECT_EQ(ui.clears, 1);
-    EXPECT_FALSE(captureRunning.load());
-    EXPECT_EQ(currentTarget.load(), top);
+    EXPECT_FALSE(running());
 }
 
 TEST_F(CaptureCommandsTest, NoWindowEndsAtOnce) {
     setReport("kept\n");
-    runWindowCapture(Hwnd{}, host);
+    capture(Hwnd{}, host);
     EXPECT_EQ(reportText(), "kept\n");
     EXPECT_TRUE(ui.shown.empty());
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 }
 
 TEST_F(CaptureCommandsTest, FullCaptureShowsStructureThenSectionsAndComesToTheFront) {
     fake::addListBox(desktop, top, pid, {"alpha", "b", "gamma"});
-    runWindowCapture(top, host);
+    capture(top, host);
     const std::string expected = "■ ウインドウの構成\n\"Notes\" NotesWnd\n  + \"\" ListBox\n"
                                  "\n■ リストボックス情報 [ListBox]\r\nalpha\r\ngamma\r\n";
     EXPECT_EQ(reportText(), expected);
@@ -282,7 +285,7 @@ TEST_F(CaptureCommandsTest, FullCaptureShowsStructureThenSectionsAndComesToTheFr
     EXPECT_EQ(ui.shown[1], expected);
     EXPECT_EQ(host.fronts, 1);
     EXPECT_EQ(host.refreshes, 0);
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 }
 
 TEST_F(CaptureCommandsTest, ACaptureStartedWhileTheLastOneComesToTheFrontStaysMarkedRunning) {
@@ -291,26 +294,27 @@ TEST_F(CaptureCommandsTest, ACaptureStartedWhileTheLastOneComesToTheFrontStaysMa
     struct StartingHost : FakeHost {
         void bringMainWindowToFront() override {
             ++fronts;
-            captureRunning = true; // the next capture's start
+            next = controller().startSession("\t"); // the next capture's start
         }
+        std::shared_ptr<CaptureSession> next;
     } startingHost;
-    runWindowCapture(top, startingHost);
+    capture(top, startingHost);
     EXPECT_EQ(startingHost.fronts, 1);
-    EXPECT_TRUE(captureRunning.load());
+    EXPECT_TRUE(startingHost.controller().captureRunning());
 }
 
 TEST_F(CaptureCommandsTest, StopDuringTheCaptureKeepsWhatWasShownAndStaysBehind) {
     Hwnd list = fake::addListBox(desktop, top, pid, {"alpha", "gamma"});
     fake::addListBox(desktop, top, pid, {"second"});
     desktop.beforeMessage = [&](Hwnd w, std::uint32_t) {
-        if (w == list) stopRequested = true;
+        if (w == list) host.controller().requestStop();
     };
-    runWindowCapture(top, host);
+    capture(top, host);
     desktop.beforeMessage = nullptr;
     ASSERT_EQ(ui.shown.size(), 1u); // only the structure report reached the pane
     EXPECT_EQ(reportText().find("second"), std::string::npos);
     EXPECT_EQ(host.fronts, 0);
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 }
 
 // ---- Hot-key captures under the cursor -----------------------------------------------------------------
@@ -345,7 +349,7 @@ TEST_F(CaptureCommandsTest, ListViewSelectedRowsGoToPaneAndClipboard) {
     EXPECT_EQ(host.clipboard, expected + '\0');
     ASSERT_FALSE(ui.shown.empty());
     EXPECT_EQ(ui.shown.back(), expected);
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 }
 
 TEST_F(CaptureCommandsTest, GoneListViewSaysNullWindowAndLeavesTheClipboard) {
@@ -356,13 +360,13 @@ TEST_F(CaptureCommandsTest, GoneListViewSaysNullWindowAndLeavesTheClipboard) {
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0], "null window");
     EXPECT_EQ(host.clipboardCalls, 0);
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 }
 
 TEST_F(CaptureCommandsTest, HotKeyWhileRunningAsksNamingTheWindowUnderTheCursor) {
     Hwnd tree = fake::addTreeView(desktop, top, pid, {{"x1", {}}});
     desktop.window(tree)->title = "Tree";
-    captureRunning = true;
+    const std::shared_ptr<CaptureSession> worker = markRunning();
     desktop.messageBoxAnswer = kIdNo;
     captureUnderCursorOf(tree, host);
     ASSERT_EQ(desktop.messageBoxes.size(), 1u);

@@ -1,9 +1,9 @@
 // Unit tests of the capture lock rule: a full capture on one thread while another thread keeps adding
-// menu sections, with a user interface that does not return until the other thread has got through the
-// lock (so a lock held across a user-interface call shows as a time-out, not as a hang); afterwards the
-// report must be the capture's own text with whole added-menu sections between its pieces, every section
-// button must point at its header, and the capture text tree must be intact. Also: an added menu arriving
-// while a tree reader is between reading and printing, and the pane snapshot.
+// menu sections to its session, with a user interface that does not return until the other thread has got
+// through the lock (so a lock held across a user-interface call shows as a time-out, not as a hang);
+// afterwards the report must be the capture's own text with whole added-menu sections between its
+// sections, every section button must point at its header, and the capture text tree must be intact. Also:
+// an added menu arriving while a section is being written lands after that section, and the pane snapshot.
 #include "capture/capture_lock.h"
 
 #include <atomic>
@@ -115,6 +115,7 @@ class CaptureLockTest : public EngineTest {
 
   public:
     void addMenu(int i) { captureAddedMenu(menuWindow[i], menu[i]); }
+    CaptureSession& captured() { return session; }
 
   protected:
     void captureRounds(int rounds) {
@@ -149,14 +150,14 @@ TEST_F(CaptureLockTest, CaptureAndAddedMenusOnTwoThreadsKeepTheReportAndTreeCons
     const std::string alone = reportText();
     ASSERT_NE(alone.find("Tree leaf"), std::string::npos);
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         hold.report().clear();
         hold.discardTreeItems();
     }
     reportNow().append("start\n", 6);
 
     HandshakeUi blocking;
-    setCaptureUi(&blocking);
+    session.setUi(&blocking);
     int menusAdded = 0;
     std::thread worker([&] {
         role = 0;
@@ -165,15 +166,18 @@ TEST_F(CaptureLockTest, CaptureAndAddedMenusOnTwoThreadsKeepTheReportAndTreeCons
     });
     std::thread menus([&] {
         role = 1;
-        for (int i = 0; !blocking.finished[0] || i < 20; ++i) {
+        // A menu that waits for the end of a section costs this thread no user-interface call: it waits
+        // for the worker to get through the lock, as the user interface would, so that menus do not pile up.
+        for (int i = 0; (!blocking.finished[0] && i < 400) || i < 20; ++i) {
             captureAddedMenu(menuWindow[i % 2], menu[i % 2]);
             ++menusAdded;
+            blocking.waitForOtherThread();
         }
         blocking.finished[1] = true;
     });
     worker.join();
     menus.join();
-    setCaptureUi(&ui);
+    session.setUi(&ui);
 
     EXPECT_EQ(blocking.timeouts, 0);
     // The threads really did overlap: a user-interface call saw the other thread pass the lock. (Which
@@ -185,10 +189,11 @@ TEST_F(CaptureLockTest, CaptureAndAddedMenusOnTwoThreadsKeepTheReportAndTreeCons
     int menuButtons = 0;
     for (const HandshakeUi::Button& b : blocking.buttons) {
         const std::string header = lineOf(text, b.line);
+        // A menu given while a section was written lands, with its button, after that section.
+        if (header == "■ 追加メニュー") ++menuButtons;
         if (b.role == 1) {
-            ++menuButtons;
             EXPECT_EQ(header, "■ 追加メニュー") << b.line;
-        } else if (b.label == "Menu") {
+        } else if (b.label == "Menu" && header != "■ 追加メニュー") {
             EXPECT_EQ(header, "■ メニュー情報") << b.line;
         } else {
             EXPECT_EQ(header.compare(0, 3, "■ "), 0) << b.label << " " << b.line << " " << header;
@@ -249,7 +254,7 @@ void addMenuOnceTheTreeIsInstalled() {
     looking = true;
     bool installed = false;
     {
-        CaptureLock hold;
+        CaptureLock hold(injectInto->captured());
         const TextNode* first = hold.tree()->firstChild;
         installed = first != nullptr && std::string(first->text) == "Tree item";
     }
@@ -268,7 +273,8 @@ TEST_F(CaptureLockTest, AddedMenuRightAfterTheTreeReaderInstallsItsTreeDoesNotRe
     setCaptureLockReleaseHook(nullptr);
     injectInto = nullptr;
     EXPECT_EQ(injected, 1);
-    EXPECT_EQ(reportText(), "\n■ ツリーコントロール情報 [SysTreeView32]\r\n" + section[0] + "Tree item\r\n");
+    // Given in the middle of the section, the menu lands after it.
+    EXPECT_EQ(reportText(), "\n■ ツリーコントロール情報 [SysTreeView32]\r\nTree item\r\n" + section[0]);
     ASSERT_NE(treeNow()->firstChild, nullptr);
     EXPECT_STREQ(treeNow()->firstChild->text, "Tree item");
 }
@@ -289,16 +295,18 @@ TEST_F(CaptureLockTest, AddedMenuWhileATreeReaderRunsDoesNotReplaceTheTreeThatSe
     captureWindow(tree, false);
     desktop.beforeMessage = nullptr;
     EXPECT_EQ(added, 1);
-    // The menu lands between the section's header and its items; the items are still the tree view's.
+    // The menu waits for the end of the section it came in; the items are still the tree view's.
     EXPECT_EQ(reportText(),
-              "start\n\n■ ツリーコントロール情報 [SysTreeView32]\r\n" + section[0] + "Only item\r\n");
-    // With no section owning the tree any more, the next added menu installs its own.
+              "start\n\n■ ツリーコントロール情報 [SysTreeView32]\r\nOnly item\r\n" + section[0]);
+    // With no capture running, the next added menu lands at once and its tree becomes the session's.
     captureAddedMenu(menuWindow[1], menu[1]);
+    EXPECT_EQ(reportText(),
+              "start\n\n■ ツリーコントロール情報 [SysTreeView32]\r\nOnly item\r\n" + section[0] + section[1]);
     ASSERT_NE(treeNow()->firstChild, nullptr);
     EXPECT_STREQ(treeNow()->firstChild->text, "&Cut");
 }
 
-TEST_F(CaptureLockTest, AddedMenuBetweenTheTreeReaderAndItsPrintIsAppendedWholeBeforeTheItems) {
+TEST_F(CaptureLockTest, AddedMenuBetweenTheTreeReaderAndItsPrintIsAppendedWholeAfterTheSection) {
     Hwnd tree = fake::addTreeView(desktop, frame, pid, {{"First", {}}, {"Second", {}}});
     int getItems = 0;
     desktop.beforeMessage = [&](Hwnd w, std::uint32_t msg) {
@@ -308,7 +316,7 @@ TEST_F(CaptureLockTest, AddedMenuBetweenTheTreeReaderAndItsPrintIsAppendedWholeB
     captureWindow(tree, true);
     desktop.beforeMessage = nullptr;
     const std::string text = reportText();
-    EXPECT_EQ(text, "\n■ ツリーコントロール情報 [SysTreeView32]\r\n" + section[1] + "First\r\nSecond\r\n");
+    EXPECT_EQ(text, "\n■ ツリーコントロール情報 [SysTreeView32]\r\nFirst\r\nSecond\r\n" + section[1]);
     ASSERT_EQ(ui.buttons.size(), 2u);
     EXPECT_EQ(lineOf(text, ui.buttons[0].second), "■ ツリーコントロール情報 [SysTreeView32]");
     EXPECT_EQ(lineOf(text, ui.buttons[1].second), "■ 追加メニュー");
@@ -327,7 +335,7 @@ TEST_F(CaptureLockTest, LockIsHeldOnlyInsideItsScopeAndCounted) {
     const unsigned long long before = captureLockAcquisitions();
     EXPECT_FALSE(captureLockHeldByThisThread());
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         EXPECT_TRUE(captureLockHeldByThisThread());
         bool heldElsewhere = true;
         std::thread([&] { heldElsewhere = captureLockHeldByThisThread(); }).join();

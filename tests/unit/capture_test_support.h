@@ -1,20 +1,28 @@
-// Shared set-up for the capture-engine unit tests: a fake desktop installed as the platform, fresh capture
-// state (report, capture tree, window root, flags) per test, and a CaptureUi that records what the engine
-// asks of the user interface. Test thread only, except where a test says otherwise.
+// Shared set-up for the capture-engine unit tests: a fake desktop installed as the platform, a window root
+// and a capture session of its own per test (report, capture tree, separator, stop request), a CaptureUi
+// that records what the engine asks of the user interface, and the engine's calls bound to the test's
+// session. Test thread only, except where a test says otherwise.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "capture/bar_readers.h"
 #include "capture/capture_lock.h"
+#include "capture/capture_session.h"
 #include "capture/capture_state.h"
 #include "capture/capture_ui.h"
+#include "capture/dispatcher.h"
+#include "capture/in_process_readers.h"
+#include "capture/list_view_reader.h"
 #include "capture/menu_capture.h"
 #include "capture/report_buffer.h"
+#include "capture/structure_report.h"
 #include "platform/fake/fake_controls.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/wire.h"
@@ -63,7 +71,6 @@ class EngineTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         createCaptureState();
-        stopRequested = false;
         lastAddedMenu = Hmenu{};
         lastAddedMenuWindow = Hwnd{};
         setCaptureUi(&ui);
@@ -72,18 +79,43 @@ class EngineTest : public ::testing::Test {
     void TearDown() override {
         setCaptureUi(nullptr);
         destroyCaptureState();
-        stopRequested = false;
         EXPECT_EQ(desktop.problems(), "");
     }
 
-    // The shared records between two engine calls, while no capture runs (the lock taken for them is
+    // The session's records between two engine calls, while no capture runs (the lock taken for them is
     // released again when the statement ends).
-    static ReportBuffer& reportNow() { return CaptureLock().report(); }
-    static TextNode* treeNow() { return CaptureLock().tree(); }
+    ReportBuffer& reportNow() { return CaptureLock(session).report(); }
+    TextNode* treeNow() { return CaptureLock(session).tree(); }
+
+    // The engine's calls on the test's session.
+    void captureWindow(Hwnd w, bool full) { vantor::captureWindow(session, w, full); }
+    void writeStructureReport(Hwnd w, const char* indentation) {
+        vantor::writeStructureReport(session, w, indentation);
+    }
+    void readListViewRows(Hwnd w, bool selectedOnly, SectionModel* keep = nullptr) {
+        vantor::readListViewRows(session, w, selectedOnly, keep);
+    }
+    void readListViewHeader(Hwnd w, SectionModel* keep = nullptr) {
+        vantor::readListViewHeader(session, w, keep);
+    }
+    void readStatusBar(Hwnd w) { vantor::readStatusBar(session, w); }
+    void readTabControl(Hwnd w) { vantor::readTabControl(session, w); }
+    void readToolbar(Hwnd w) { vantor::readToolbar(session, w); }
+    void readTreeView(Hwnd w) { vantor::readTreeView(session, w); }
+    void readListBox(Hwnd w) { vantor::readListBox(session, w); }
+    void readComboBox(Hwnd w) { vantor::readComboBox(session, w); }
+    void captureMenuBar(Hwnd w) { vantor::captureMenuBar(session, w); }
+    void buildMenuTree(Hwnd w, Hmenu m) { vantor::buildMenuTree(session, w, m); }
+    void captureAddedMenu(Hwnd w, Hmenu m) { vantor::captureAddedMenu(session, w, m); }
+    void showReportInPane() { session.showProgress(); }
+    // The test's session as a shared one that the test keeps alive (for a controller to show).
+    std::shared_ptr<CaptureSession> sharedSession() {
+        return std::shared_ptr<CaptureSession>(&session, [](CaptureSession*) {});
+    }
 
     // The report's text ("" when empty), after checking that lineCount matches its line feeds.
-    static std::string reportText() {
-        CaptureLock hold;
+    std::string reportText() {
+        CaptureLock hold(session);
         std::string s = hold.report().text != nullptr ? hold.report().text : "";
         int lineFeeds = 0;
         for (char c : s)
@@ -108,6 +140,7 @@ class EngineTest : public ::testing::Test {
 
     fake::FakeDesktop desktop;
     RecordingUi ui;
+    CaptureSession session{&ui};
     std::uint32_t pid = 0;
 };
 

@@ -35,7 +35,7 @@ class Dispatcher : public EngineTest {
     // printTextTree on the capture tree's items, under the lock as every caller does; printed tells
     // whether it wrote a line.
     std::string printTree(const char* prefix, bool withValue) {
-        CaptureLock hold;
+        CaptureLock hold(session);
         printed = printTextTree(hold, hold.tree()->firstChild, prefix, withValue);
         return hold.report().text != nullptr ? hold.report().text : "";
     }
@@ -151,10 +151,11 @@ TEST_F(Dispatcher, SessionKeepsTheSectionsInReportOrderAndTheReportIsUnchanged) 
     const std::string plain = reportText();
     for (int run = 0; run < 2; ++run) {
         reportNow().clear();
-        CaptureSession session;
+        CaptureSession session(&ui);
+        session.keepModels = true;
         readOutline(frame, &session.outline);
-        captureWindow(frame, true, &session);
-        EXPECT_EQ(reportText(), plain);
+        vantor::captureWindow(session, frame, true);
+        EXPECT_EQ(reportSnapshot(session), plain);
         ASSERT_EQ(session.sections.size(), 2u);
         EXPECT_EQ(session.sections[0].kind, CapturedKind::MenuBar);
         EXPECT_EQ(session.sections[1].kind, CapturedKind::Control);
@@ -217,7 +218,7 @@ TEST_F(Dispatcher, SingleWindowPassesWorkedExample) {
 TEST_F(Dispatcher, StopRequestedAppendsNothing) {
     Hwnd frame = topLevel();
     fake::addListBox(desktop, frame, pid, {"alpha"});
-    stopRequested = true;
+    session.requestStop();
     captureWindow(frame, true);
     EXPECT_EQ(reportNow().text, nullptr);
     EXPECT_TRUE(ui.buttons.empty());
@@ -228,7 +229,7 @@ TEST_F(Dispatcher, StopRequestedDuringTheWalkKeepsWhatWasWrittenAndVisitsNoFurth
     Hwnd first = fake::addListBox(desktop, frame, pid, {"first"});
     fake::addListBox(desktop, frame, pid, {"second"});
     desktop.beforeMessage = [&](Hwnd w, std::uint32_t msg) {
-        if (w == first && msg == wire::LB_GETTEXT) stopRequested = true;
+        if (w == first && msg == wire::LB_GETTEXT) session.requestStop();
     };
     captureWindow(frame, true);
     desktop.beforeMessage = nullptr;
@@ -326,7 +327,7 @@ TEST_F(Dispatcher, MenuBarThatCannotBeReadOrIsCutEndsWithTheFailureLine) {
     EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n") + kFailureText);
     EXPECT_EQ(menuProblems, (std::vector<std::string>{"the menu's items could not be read"}));
 
-    CaptureLock().report().clear();
+    CaptureLock(session).report().clear();
     Hwnd other = topLevel();
     Hmenu bar = desktop.addMenu();
     Hmenu file = desktop.addMenu();

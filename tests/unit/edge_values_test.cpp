@@ -3,6 +3,8 @@
 #include <string>
 
 #include "capture/menu_capture.h"
+#include "triggers/capture_commands.h"
+#include "triggers/hook_intake.h"
 #include "capture_test_support.h"
 #include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
@@ -30,7 +32,8 @@ class EdgeValues : public EngineTest {
 TEST_F(EdgeValues, RecordHandlesWithBit31AreWidenedWithSign) {
     // The system widens a 32-bit handle with sign: 0x80001234 is 0xFFFFFFFF80001234 in a 64-bit process.
     library.batches.push_back({1, {wire::HookRecord{0x80001234u, wire::WM_INITMENUPOPUP, 0, 0x80005678u}}});
-    drainHookMessages(true);
+    CaptureController controller;
+    drainHookMessages(true, controller);
     const auto expect = [](std::uint64_t v) { return static_cast<std::uintptr_t>(v); };
     EXPECT_EQ(static_cast<std::uintptr_t>(lastAddedMenuWindow), expect(0xFFFFFFFF80001234ull));
     EXPECT_EQ(static_cast<std::uintptr_t>(lastAddedMenu), expect(0xFFFFFFFF80005678ull));

@@ -34,7 +34,7 @@ class ExchangeBatchTest : public WidthTest {
         return static_cast<int>(std::count(access.calls.begin(), access.calls.end(), "openProcess"));
     }
     std::string items() {
-        CaptureLock lock;
+        CaptureLock lock(session);
         std::string out;
         print(lock.tree()->firstChild, 0, &out);
         return out;
@@ -94,8 +94,8 @@ TEST_P(ExchangeBatchTest, RefreshAndStopKeepTheirPlacesInsideABatch) {
     Hwnd lv = list({"Name", "Size", "Type", "Date"}, numberedRows(320));
     int cells = 0;
     // Row 250, column 2 is the 1003rd cell: the stop comes before it.
-    desktop.beforeMessage = [&cells](Hwnd, std::uint32_t m) {
-        if (m == wire::LVM_GETITEMA && ++cells == 1002) stopRequested = true;
+    desktop.beforeMessage = [this, &cells](Hwnd, std::uint32_t m) {
+        if (m == wire::LVM_GETITEMA && ++cells == 1002) session.requestStop();
     };
     readListViewRows(lv, false);
     const std::string text = reportText();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_state.h"
+#include "triggers/capture_commands.h"
 #include "capture_test_support.h"
 #include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
@@ -42,14 +42,15 @@ class HookIntake : public EngineTest {
         captureMenus = true;
         fakeNow = 1000;
         resetHookIntake(&fakeClock);
+        controller.show(sharedSession());
     }
     void TearDown() override {
         resetHookIntake();
-        captureRunning = false;
         setHookLibrary(nullptr);
         EngineTest::TearDown();
     }
-    bool captureMenus = true; // the user's setting given to the intake
+    bool captureMenus = true;     // the user's setting given to the intake
+    CaptureController controller; // shows the test's session
     // A top-level window of another application with a menu bar "&View [1]".
     Hwnd appWithMenuBar(const char* title) {
         Hwnd w = desktop.addWindow(Hwnd{}, "Frame", title, pid);
@@ -69,12 +70,12 @@ TEST_F(HookIntake, SettingOffTakesTheRecordsOutAndDropsThem) {
     captureMenus = false;
     Hwnd w = appWithMenuBar("Editor");
     library.batches.push_back({2, {created(0x10), wire::HookRecord{low(w), wire::WM_INITMENU, 0, 0}}});
-    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), kIntakeIdle);
     EXPECT_EQ(library.capacities, (std::vector<int>{10, 10}));
     EXPECT_TRUE(library.batches.empty());
     EXPECT_TRUE(library.debug.empty());
     captureMenus = true;
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(reportText(), "");
 }
 
@@ -85,7 +86,7 @@ TEST_F(HookIntake, BatchesOfTenAndThreeThenZeroAreAllHandledInOrderInOneCall) {
     library.batches.push_back(ten);
     library.batches.push_back({3, {created(11), created(12), created(13)}});
 
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
 
     EXPECT_EQ(library.capacities, (std::vector<int>{10, 10, 10}));
     ASSERT_EQ(library.debug.size(), 13u);
@@ -96,7 +97,7 @@ TEST_F(HookIntake, BatchesOfTenAndThreeThenZeroAreAllHandledInOrderInOneCall) {
 
 TEST_F(HookIntake, CreateRecordGivesTheDebugLineWithBlankAndZeroPadding) {
     library.batches.push_back({1, {wire::HookRecord{0x1A2B, wire::WM_CREATE, 0x40, 0}}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     ASSERT_EQ(library.debug.size(), 1u);
     EXPECT_EQ(library.debug[0], "hWnd =     1A2B Msg = create window wParam = 00000000 lParam = 00000040\n");
     EXPECT_EQ(reportText(), "");
@@ -107,10 +108,10 @@ TEST_F(HookIntake, CreateRecordGivesTheDebugLineWithBlankAndZeroPadding) {
 TEST_F(HookIntake, NegativeCountEndsTheCallAndAsksToBeCalledAgain) {
     library.batches.push_back({-1, {created(7)}});
     library.batches.push_back({1, {created(8)}});
-    EXPECT_EQ(drainHookMessages(captureMenus), 100u);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), 100u);
     EXPECT_EQ(library.capacities.size(), 1u);
     EXPECT_TRUE(library.debug.empty());
-    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), kIntakeIdle);
     EXPECT_EQ(library.debug, (std::vector<std::string>{createdLine("       8")}));
 }
 
@@ -121,16 +122,16 @@ TEST_F(HookIntake, RecordsTakenInOneCallAreBoundedAndTheRestFollowsInTheNextCall
             ten.records.push_back(created(b * 10 + w));
         library.batches.push_back(ten);
     }
-    EXPECT_EQ(drainHookMessages(captureMenus), 0u);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), 0u);
     EXPECT_EQ(library.debug.size(), 100u);
-    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), kIntakeIdle);
     EXPECT_EQ(library.debug.size(), 150u);
 }
 
 TEST_F(HookIntake, LibraryThatOnlyAnswersNegativeDoesNotHoldTheLoopForEver) {
     for (int i = 0; i < 100; ++i)
         library.batches.push_back({-5, {}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_LT(library.capacities.size(), 100u);
     EXPECT_TRUE(library.debug.empty());
 }
@@ -140,7 +141,7 @@ TEST_F(HookIntake, CountBeyondTheBufferIsCutToTheBuffer) {
     for (std::uint32_t w = 1; w <= 10; ++w)
         big.records.push_back(created(w));
     library.batches.push_back(big);
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(library.debug.size(), 10u);
 }
 
@@ -152,7 +153,7 @@ TEST_F(HookIntake, EnterIdleFromADialogIsIgnoredFromAMenuLoopFallsBackToTheMenuB
                                {wire::HookRecord{low(menuOwner), wire::WM_ENTERIDLE, 0, wire::MSGF_MENU},
                                 wire::HookRecord{low(dialogOwner), wire::WM_ENTERIDLE, 0, 0}}});
 
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
 
     EXPECT_EQ(reportText(), "■ 追加メニュー\r\n&View [1]\r\n");
     EXPECT_EQ(lastAddedMenuWindow, menuOwner);
@@ -171,7 +172,7 @@ TEST_F(HookIntake, MenuEventsReachTheAddedMenuSectionOtherMessagesDoNot) {
                                 wire::HookRecord{low(w), wire::WM_INITMENUPOPUP, 0, low(popup)},
                                 wire::HookRecord{low(other), wire::WM_INITMENU, 0, low(bar)}}});
 
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
 
     EXPECT_EQ(reportText(), "■ 追加メニュー\r\n&Copy [10]\r\n"
                             "----------------------------------------------------------------------------\r\n"
@@ -195,7 +196,7 @@ TEST_F(HookIntake, EveryMenuLoopOfTheSameWindowIsRecorded) {
     library.batches.push_back({2,
                                {wire::HookRecord{low(w), wire::WM_INITMENU, 0, low(file)},
                                 wire::HookRecord{low(w), wire::WM_INITMENUPOPUP, 0, low(file)}}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n&Copy [10]\r\n") + kSeparator +
                                 "■ 追加メニュー\r\n&Open [20]\r\n");
 }
@@ -207,22 +208,22 @@ TEST_F(HookIntake, MenuDuringACaptureIsHeldAndWrittenOnceTheCaptureHasEnded) {
     Hmenu popup = desktop.addMenu();
     desktop.addMenuItem(popup, "&Copy", 10);
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         hold.report().append("■ first section\r\n", std::strlen("■ first section\r\n"));
     }
-    captureRunning = true;
+    std::shared_ptr<CaptureSession> running = controller.startSession("\t");
     library.batches.push_back({1, {wire::HookRecord{low(w), wire::WM_INITMENU, 0, low(popup)}}});
-    EXPECT_EQ(drainHookMessages(captureMenus), 100u);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), 100u);
     EXPECT_EQ(reportText(), "■ first section\r\n");
     EXPECT_TRUE(ui.buttons.empty());
     desktop.destroyMenu(popup); // the menu has closed by the time the capture ends
     {
-        CaptureLock hold;
+        CaptureLock hold(session);
         hold.report().append("rows\r\n", 6);
     }
-    EXPECT_EQ(drainHookMessages(captureMenus), 100u);
-    captureRunning = false;
-    EXPECT_EQ(drainHookMessages(captureMenus), kIntakeIdle);
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), 100u);
+    running->end();
+    EXPECT_EQ(drainHookMessages(captureMenus, controller), kIntakeIdle);
     EXPECT_EQ(reportText(),
               std::string("■ first section\r\nrows\r\n") + kSeparator + "■ 追加メニュー\r\n&Copy [10]\r\n");
     ASSERT_EQ(ui.buttons.size(), 1u);
@@ -235,20 +236,20 @@ TEST_F(HookIntake, RecordsOfMenusNotShownRepeatsAndFloodsAreBounded) {
     Hwnd closed = appWithMenuBar("Closed");
     desktop.menusClosed.insert(closed);
     library.batches.push_back({1, {wire::HookRecord{low(closed), wire::WM_INITMENU, 0, 0}}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(reportText(), "");
 
     Hwnd a = appWithMenuBar("A");
     const wire::HookRecord again{low(a), wire::WM_INITMENU, 0, 0};
     library.batches.push_back({2, {again, again}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     fakeNow += 999;
     library.batches.push_back({1, {again}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n") + testing_support::kFailureText);
     fakeNow += 1;
     library.batches.push_back({1, {again}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(ui.buttons.size(), 2u);
 
     fakeNow += 5000;
@@ -257,15 +258,15 @@ TEST_F(HookIntake, RecordsOfMenusNotShownRepeatsAndFloodsAreBounded) {
         windows.push_back(appWithMenuBar("Flood"));
     for (Hwnd w : windows)
         library.batches.push_back({1, {wire::HookRecord{low(w), wire::WM_INITMENU, 0, 0}}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(ui.buttons.size(), 2u + 10u);
     fakeNow += 999;
     library.batches.push_back({1, {wire::HookRecord{low(windows[12]), wire::WM_INITMENU, 0, 1}}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(ui.buttons.size(), 12u);
     fakeNow += 1;
     library.batches.push_back({1, {wire::HookRecord{low(windows[13]), wire::WM_INITMENU, 0, 1}}});
-    drainHookMessages(captureMenus);
+    drainHookMessages(captureMenus, controller);
     EXPECT_EQ(ui.buttons.size(), 13u);
 }
 

@@ -33,10 +33,10 @@ TEST_P(ListViewReaderTest, HeaderAndRowsByteForByte) {
 }
 
 TEST_P(ListViewReaderTest, SeparatorIsTheOneTheCaptureWasGiven) {
-    CaptureLock().setListSeparator(" | ");
+    CaptureSession given(&ui, " | ");
     Hwnd lv = list({"Name", "Size"}, {{"a", "1"}});
-    readListViewRows(lv, false);
-    EXPECT_EQ(reportText(), "Name | Size\r\na | 1\r\n");
+    vantor::readListViewRows(given, lv, false);
+    EXPECT_EQ(reportSnapshot(given), "Name | Size\r\na | 1\r\n");
 }
 
 TEST_P(ListViewReaderTest, NoRowsGivesHeaderThenFailureLine) {
@@ -125,8 +125,8 @@ TEST_P(ListViewReaderTest, PaneRefreshedAfterRow200OnlyForSeveralColumns) {
 TEST_P(ListViewReaderTest, StopRequestLeavesPartialReportAndReleasesEverything) {
     Hwnd lv = list({"Name", "Size", "Type"}, {{"a", "1", "x"}, {"b", "2", "y"}, {"c", "3", "z"}});
     int cells = 0;
-    desktop.beforeMessage = [&cells](Hwnd, std::uint32_t m) {
-        if (m == wire::LVM_GETITEMA && ++cells == 5) stopRequested = true;
+    desktop.beforeMessage = [this, &cells](Hwnd, std::uint32_t m) {
+        if (m == wire::LVM_GETITEMA && ++cells == 5) session.requestStop();
     };
     readListViewRows(lv, false);
     // The fifth cell (row 1, column 1) is still read; the stop ends the row before column 2.
@@ -137,8 +137,8 @@ TEST_P(ListViewReaderTest, StopRequestLeavesPartialReportAndReleasesEverything) 
 TEST_P(ListViewReaderTest, StopDuringHeaderEndsWithoutLineFeedOrFailure) {
     Hwnd lv = list({"Name", "Size"}, {{"a", "1"}});
     int titles = 0;
-    desktop.beforeMessage = [&titles](Hwnd, std::uint32_t m) {
-        if (m == wire::HDM_GETITEMA && ++titles == 1) stopRequested = true;
+    desktop.beforeMessage = [this, &titles](Hwnd, std::uint32_t m) {
+        if (m == wire::HDM_GETITEMA && ++titles == 1) session.requestStop();
     };
     readListViewRows(lv, false);
     EXPECT_EQ(reportText(), "Name");

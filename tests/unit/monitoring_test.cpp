@@ -50,7 +50,7 @@ class FakeMonitorHost : public MonitorHost {
         cv.notify_all();
     }
     void resetPaneSelection() override { log("selection reset"); }
-    bool startCaptureThread(Hwnd) override { return false; }
+    bool startCaptureThread(Hwnd, std::shared_ptr<CaptureSession>) override { return false; }
     void requestWindowListRefresh() override {}
     void bringMainWindowToFront() override { log("front"); }
     bool placeOnClipboard(const char*, std::size_t) override { return false; }
@@ -68,7 +68,13 @@ class FakeMonitorHost : public MonitorHost {
     void killMonitorTimer() override {
         toUi([&] { log("kill timer" + running()); });
     }
-    bool startPassThread() override { return log("pass thread" + running()), threadStarts; }
+    bool startPassThread(std::shared_ptr<CaptureSession> pass,
+                         std::shared_ptr<CaptureSession> report) override {
+        passes.emplace_back(pass, report);
+        return log("pass thread" + running()), threadStarts;
+    }
+    // Runs the body of the pass thread started last.
+    void runStartedPass() { runMonitorPass(*this, *passes.back().first, *passes.back().second); }
     std::vector<Hwnd> takeWatchedControls() override {
         std::vector<Hwnd> watched;
         toUi([&] { watched = watchedControls(list); });
@@ -82,7 +88,7 @@ class FakeMonitorHost : public MonitorHost {
     }
     void refreshWindowList() override { log("refresh list"); }
 
-    static std::string running() { return captureRunning.load() ? " (pass running)" : ""; }
+    std::string running() { return controller().captureRunning() ? " (pass running)" : ""; }
     void toUi(const std::function<void()>& f) {
         if (std::this_thread::get_id() == uiThread) return f();
         std::unique_lock<std::mutex> g(m);
@@ -110,6 +116,7 @@ class FakeMonitorHost : public MonitorHost {
     std::atomic<int> waits{0}, unanswered{0};
     unsigned waitedMs = 0;
     std::vector<std::pair<std::size_t, std::string>> published;
+    std::vector<std::pair<std::shared_ptr<CaptureSession>, std::shared_ptr<CaptureSession>>> passes;
 
   private:
     std::mutex m, logLock;
@@ -126,10 +133,6 @@ class Monitoring : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         createCaptureState();
-        captureRunning = false;
-        stopRequested = false;
-        monitoringActive = false;
-        currentTarget = Hwnd{};
         controlHandles().clear();
         setCaptureUi(&ui);
         pid = desktop.addProcess(64);
@@ -144,17 +147,23 @@ class Monitoring : public ::testing::Test {
         desktop.beforeMessage = nullptr;
         setCaptureUi(nullptr);
         destroyCaptureState();
-        captureRunning = false;
-        stopRequested = false;
-        monitoringActive = false;
         controlHandles().clear();
         EXPECT_EQ(host.unanswered.load(), 0);
         EXPECT_EQ(desktop.problems(), "");
     }
-    static std::string reportText() {
-        CaptureLock hold;
-        return hold.report().text != nullptr ? hold.report().text : "";
+    // The report the pane shows.
+    std::string reportText() { return reportSnapshot(host.controller().shown()); }
+    void appendReport(const char* text) { appendToReport(host.controller().shown(), text); }
+    // A pass as a tick starts it, run on this thread.
+    void runPass() {
+        CaptureController& c = host.controller();
+        const std::shared_ptr<CaptureSession> pass = c.startSession(c.shown().listSeparator());
+        runMonitorPass(host, *pass, c.shown());
     }
+    // A capture or pass running on another thread, as far as the controller is concerned.
+    std::shared_ptr<CaptureSession> markRunning() { return host.controller().startSession("\t"); }
+    bool running() { return host.controller().captureRunning(); }
+    bool monitoring() { return host.controller().monitoring; }
     // The window list with these rows selected (as many rows as controlHandles, at least selected + 1).
     void selectRows(std::vector<int> selected) {
         std::vector<std::vector<std::string>> rows(8, std::vector<std::string>{"row"});
@@ -163,7 +172,7 @@ class Monitoring : public ::testing::Test {
     // Monitoring as startMonitoring leaves it for the target: the six edit controls listed.
     void monitorTarget() {
         controlHandles() = edits;
-        monitoringActive = true;
+        host.controller().monitoring = true;
     }
     static std::string section(const char* text) { return std::string(kEditSection) + text + "\r\n"; }
 
@@ -185,7 +194,7 @@ TEST_F(Monitoring, MenuCommandNeedsExactlyOneSelectedRow) {
     EXPECT_EQ(desktop.messageBoxes, (std::vector<std::string>{"エラー|アイテムが選択されていません",
                                                               "エラー|アイテムが複数選択されています"}));
     EXPECT_TRUE(host.takeEvents().empty()); // no dialog, menu, list, timer or pass
-    EXPECT_FALSE(monitoringActive.load());
+    EXPECT_FALSE(monitoring());
 }
 
 TEST_F(Monitoring, MenuCommandMonitorsTheSelectedRowsWindowInTheFixedOrder) {
@@ -196,15 +205,13 @@ TEST_F(Monitoring, MenuCommandMonitorsTheSelectedRowsWindowInTheFixedOrder) {
         node->window = w;
         appendChild(node, windowRoot);
     }
-    {
-        CaptureLock hold;
-        hold.report().append("old capture", 11);
-    }
+    appendReport("old capture");
     selectRows({1});
     host.interval = 5;
     host.separator = ";";
     ASSERT_TRUE(startMonitoring(Hwnd{}, host));
-    EXPECT_EQ(CaptureLock().listSeparator(), ";"); // the session's passes keep the user's separator
+    EXPECT_EQ(host.controller().shown().listSeparator(),
+              ";"); // the session's passes keep the user's separator
     EXPECT_EQ(host.takeEvents(),
               (std::vector<std::string>{"dialog", "menu monitoring", "rows 6", "selection reset", "timer 500",
                                         "pass thread (pass running)"}));
@@ -212,31 +219,28 @@ TEST_F(Monitoring, MenuCommandMonitorsTheSelectedRowsWindowInTheFixedOrder) {
     EXPECT_EQ(ui.clears, 1);
     EXPECT_EQ(ui.buttons, (std::vector<std::pair<std::string, int>>{{"終了", 32792}}));
     EXPECT_EQ(reportText(), "");
-    EXPECT_TRUE(monitoringActive.load());
-    EXPECT_TRUE(captureRunning.load()); // the first pass is on its way
+    EXPECT_TRUE(monitoring());
+    EXPECT_TRUE(running()); // the first pass is on its way
     // While monitoring, rows stand for the listed controls.
-    EXPECT_EQ(windowOfListRow(2), edits[2]);
-    EXPECT_EQ(windowOfListRow(6), Hwnd{});
+    EXPECT_EQ(windowOfListRow(2, host.controller()), edits[2]);
+    EXPECT_EQ(windowOfListRow(6, host.controller()), Hwnd{});
 }
 
 TEST_F(Monitoring, CancelledDialogOrKeptCaptureChangesNothing) {
-    {
-        CaptureLock hold;
-        hold.report().append("kept", 4);
-    }
+    appendReport("kept");
     host.dialogOk = false;
     EXPECT_FALSE(startMonitoring(target, host));
     EXPECT_EQ(host.takeEvents(), (std::vector<std::string>{"front", "dialog"}));
     // A running capture the user keeps (answer No): not even the dialog.
     host.dialogOk = true;
-    captureRunning = true;
+    const std::shared_ptr<CaptureSession> kept = markRunning();
     desktop.messageBoxAnswer = kIdNo;
     EXPECT_FALSE(startMonitoring(target, host));
     EXPECT_EQ(host.takeEvents(), (std::vector<std::string>{"front"}));
-    captureRunning = false;
+    kept->end();
     EXPECT_EQ(reportText(), "kept");
     EXPECT_EQ(ui.clears, 0);
-    EXPECT_FALSE(monitoringActive.load());
+    EXPECT_FALSE(monitoring());
 }
 
 TEST_F(Monitoring, TimerPeriodIsTheIntervalInTenthsOfASecondWithinTheTimersLimit) {
@@ -252,18 +256,18 @@ TEST_F(Monitoring, PassWritesAZeroPaddedTimestampAndTheSelectedRowsInRowOrder) {
     monitorTarget();
     selectRows({5, 2}); // selected as 5, then 2
     desktop.now = LocalTime{2027, 1, 2, 6, 3, 4, 5, 9};
-    runMonitorPass(host);
+    runPass();
     const std::string first =
         "\r\n====== 2027/01/02 03:04:05 ===================" + section("two") + section("five");
     EXPECT_EQ(reportText(), first);
     EXPECT_EQ(host.takeEvents(), (std::vector<std::string>{"publish", "front"}));
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
 
     // The next pass appends; its publication carries what it added and a short anchor before it, not the
     // whole report.
     desktop.now = LocalTime{2027, 12, 31, 5, 23, 59, 58, 0};
     selectRows({4});
-    runMonitorPass(host);
+    runPass();
     const std::string second = "\r\n====== 2027/12/31 23:59:58 ===================" + section("four");
     EXPECT_EQ(reportText(), first + second);
     ASSERT_EQ(host.published.size(), 2u);
@@ -276,13 +280,13 @@ TEST_F(Monitoring, PassWithoutASelectedRowWritesNothing) {
     monitorTarget();
     selectRows({});
     for (int tick = 0; tick < 3; ++tick)
-        runMonitorPass(host);
+        runPass();
     EXPECT_EQ(reportText(), "");
     EXPECT_TRUE(host.takeEvents().empty()); // nothing published, the timer left running
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(running());
     // A selected row beyond the listed controls stands for no window either.
     selectRows({7});
-    runMonitorPass(host);
+    runPass();
     EXPECT_EQ(reportText(), "");
 }
 
@@ -290,7 +294,7 @@ TEST_F(Monitoring, AWatchedWindowGoneEndsThePassAndMonitoring) {
     monitorTarget();
     selectRows({1, 3, 4});
     desktop.destroyWindow(edits[3]);
-    runMonitorPass(host);
+    runPass();
     EXPECT_EQ(reportText(), "\r\n====== 2026/12/07 09:30:15 ===================" + section("one") +
                                 "\r\nウインドウが存在しません\r\n");
     // The timer goes while the pass still holds captureRunning (no tick can start another pass), the pane
@@ -298,8 +302,8 @@ TEST_F(Monitoring, AWatchedWindowGoneEndsThePassAndMonitoring) {
     EXPECT_EQ(host.takeEvents(),
               (std::vector<std::string>{"kill timer (pass running)", "publish", "stop request", "kill timer",
                                         "menu idle", "refresh list"}));
-    EXPECT_FALSE(monitoringActive.load());
-    EXPECT_FALSE(captureRunning.load());
+    EXPECT_FALSE(monitoring());
+    EXPECT_FALSE(running());
     EXPECT_EQ(ui.clears, 1);
     EXPECT_EQ(host.waits.load(), 0);
     EXPECT_TRUE(desktop.messageBoxes.empty()); // the stop asks nothing
@@ -316,7 +320,7 @@ TEST_F(Monitoring, ThePassWorksFromTheSelectionAndControlListAsTheyWereAtItsStar
         selectRows({0});
         controlHandles() = {edits[0]};
     };
-    runMonitorPass(host);
+    runPass();
     EXPECT_EQ(reportText(),
               "\r\n====== 2026/12/07 09:30:15 ===================" + section("two") + section("five"));
 }
@@ -325,18 +329,18 @@ TEST_F(Monitoring, ThePassWorksFromTheSelectionAndControlListAsTheyWereAtItsStar
 
 TEST_F(Monitoring, ATickStartsAPassOnlyWhileMonitoringAndNothingRuns) {
     EXPECT_FALSE(onMonitorTimer(host)); // monitoring is off
-    monitoringActive = true;
-    captureRunning = true;
+    host.controller().monitoring = true;
+    const std::shared_ptr<CaptureSession> busy = markRunning();
     EXPECT_FALSE(onMonitorTimer(host)); // dropped, not queued
     EXPECT_TRUE(host.takeEvents().empty());
-    captureRunning = false;
+    busy->end();
     EXPECT_TRUE(onMonitorTimer(host));
     EXPECT_EQ(host.takeEvents(), (std::vector<std::string>{"pass thread (pass running)"}));
-    EXPECT_TRUE(captureRunning.load());
-    captureRunning = false;
+    EXPECT_TRUE(running());
+    host.passes.back().first->end();
     host.threadStarts = false;
     EXPECT_FALSE(onMonitorTimer(host));
-    EXPECT_FALSE(captureRunning.load()); // a thread that did not start leaves nothing running
+    EXPECT_FALSE(running()); // a thread that did not start leaves nothing running
 }
 
 TEST_F(Monitoring, APassWaitingOnAHungControlDropsTicksAndGoesOnAfterTheTimeOut) {
@@ -355,7 +359,7 @@ TEST_F(Monitoring, APassWaitingOnAHungControlDropsTicksAndGoesOnAfterTheTimeOut)
         opened.wait(g, [&] { return open; });
     };
     ASSERT_TRUE(onMonitorTimer(host));
-    std::thread pass([&] { runMonitorPass(host); });
+    std::thread pass([&] { host.runStartedPass(); });
     {
         std::unique_lock<std::mutex> g(gate);
         while (!waiting) {
@@ -371,7 +375,7 @@ TEST_F(Monitoring, APassWaitingOnAHungControlDropsTicksAndGoesOnAfterTheTimeOut)
         open = true;
     }
     opened.notify_all();
-    while (captureRunning.load())
+    while (running())
         host.waitServingMessages(100);
     pass.join();
     // The hung control's section is empty; the pass went on to the next control and ended normally.
@@ -391,17 +395,18 @@ TEST_F(Monitoring, StopWaitsForARunningPassWhileServingItsMessages) {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
     };
     ASSERT_TRUE(onMonitorTimer(host));
-    std::thread pass([&] { runMonitorPass(host); });
-    while (reportText().empty()) // the pass has its snapshot and has begun
+    std::thread pass([&] { host.runStartedPass(); });
+    // The pass has its snapshot and has begun (it writes into its own session).
+    while (reportSnapshot(*host.passes.back().first).empty())
         host.waitServingMessages(1);
     host.takeEvents();
     host.waits = 0;
     host.waitedMs = 0;
     stopMonitoring(host);
     pass.join();
-    EXPECT_FALSE(captureRunning.load());
-    EXPECT_FALSE(stopRequested.load());
-    EXPECT_FALSE(monitoringActive.load());
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(host.passes.back().first->stopRequested()); // the stop reached the pass's own session
+    EXPECT_FALSE(monitoring());
     EXPECT_GE(host.waits.load(), 1);
     EXPECT_EQ(host.waitedMs % 100, 0u);
     // The pass stopped before its last control and published nothing; the stop command killed the timer
@@ -415,12 +420,13 @@ TEST_F(Monitoring, StopWaitsForARunningPassWhileServingItsMessages) {
 TEST_F(Monitoring, APassThatFindsTheStopRequestKillsTheTimerAndLeavesMonitoringOn) {
     monitorTarget();
     selectRows({1});
-    stopRequested = true;
-    runMonitorPass(host);
+    CaptureController& c = host.controller();
+    const std::shared_ptr<CaptureSession> pass = c.startSession(c.shown().listSeparator());
+    pass->requestStop();
+    runMonitorPass(host, *pass, c.shown());
     EXPECT_EQ(host.takeEvents(), (std::vector<std::string>{"kill timer (pass running)"}));
-    EXPECT_FALSE(stopRequested.load());
-    EXPECT_FALSE(captureRunning.load());
-    EXPECT_TRUE(monitoringActive.load()); // until the stop command runs
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(monitoring()); // until the stop command runs
     EXPECT_EQ(reportText(), "");
 }
 

@@ -28,22 +28,22 @@ TEST_P(SelectedRowsTest, SelectedIndicesInAscendingOrder) {
     std::vector<std::vector<std::string>> rows(8, std::vector<std::string>{"r"});
     Hwnd lv = fake::addListView(desktop, top, target, {"Name"}, rows, {5, 0, 2});
     {
-        CaptureLock lock;
+        CaptureLock lock(session);
         lock.report().append("so far\r\n", 8);
     }
-    EXPECT_EQ(collectSelectedRows(lv), (std::vector<std::int32_t>{0, 2, 5}));
+    EXPECT_EQ(collectSelectedRows(lv, &session), (std::vector<std::int32_t>{0, 2, 5}));
     // The pane shows the current report once a row is selected.
     EXPECT_EQ(ui.shown, (std::vector<std::string>{"so far\r\n"}));
 
     Hwnd none = fake::addListView(desktop, top, target, {"Name"}, rows);
-    EXPECT_TRUE(collectSelectedRows(none).empty());
+    EXPECT_TRUE(collectSelectedRows(none, &session).empty());
     EXPECT_EQ(ui.shown.size(), 1u);
 }
 
 TEST_P(SelectedRowsTest, ListViewThatDoesNotAnswerHasNoSelection) {
     Hwnd lv = fake::addListView(desktop, top, target, {"Name"}, {{"a"}, {"b"}}, {1});
     desktop.window(lv)->hung = true;
-    EXPECT_TRUE(collectSelectedRows(lv).empty());
+    EXPECT_TRUE(collectSelectedRows(lv, &session).empty());
     EXPECT_TRUE(ui.shown.empty());
 }
 

@@ -19,7 +19,7 @@ using fake::kWritesNothing;
 class StaleTextTest : public WidthTest {
   protected:
     std::string items() {
-        CaptureLock lock;
+        CaptureLock lock(session);
         std::string out;
         for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next) {
             out += std::string(n->text) + "\n";
@@ -67,7 +67,7 @@ TEST_P(StaleTextTest, ToolbarButtonWithoutRecordOrTextIsEmpty) {
     Hwnd tb = fake::addToolbar(desktop, top, target, buttons);
     readToolbar(tb);
     EXPECT_EQ(items(), "Open\n\nSave\n");
-    CaptureLock lock;
+    CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->firstChild->next->value, 0);
 }
 
@@ -81,7 +81,7 @@ TEST_P(StaleTextTest, ButtonTextSlotsDoNotShowTheRecordsTheBlockHeld) {
     }
     Hwnd tb = fake::addToolbar(desktop, top, target, buttons);
     readToolbar(tb);
-    CaptureLock lock;
+    CaptureLock lock(session);
     const TextNode* second = lock.tree()->firstChild->next;
     EXPECT_STREQ(second->text, "");
     EXPECT_STREQ(second->next->text, "b2");

@@ -34,12 +34,12 @@ class Utf8Report : public EngineTest {
             desktop.window(w)->unicode = true;
         return frame;
     }
+    // A capture of its own that keeps its models, the separator a tab.
     std::string capture(Hwnd frame, CaptureSession* session) {
-        reportNow().clear();
-        CaptureLock().setListSeparator("\t");
-        writeStructureReport(frame, nullptr);
-        captureWindow(frame, true, session);
-        return reportText();
+        session->keepModels = true;
+        vantor::writeStructureReport(*session, frame, nullptr);
+        vantor::captureWindow(*session, frame, true);
+        return reportSnapshot(*session);
     }
 };
 

@@ -194,10 +194,9 @@ TEST(AppTriggers, TrayHotKeysAndClipboard) {
     ASSERT_NE(listView, nullptr);
     ASSERT_NE(treeView, nullptr);
     engineReportOf(specimen.window); // makes the engine ready in the driver
-    CaptureLock().report().clear();
-    readListViewRows(fromNative(listView), true);
-    const char* read = CaptureLock().report().text;
-    const std::string rows(read != nullptr ? read : "");
+    CaptureSession session;
+    readListViewRows(session, fromNative(listView), true);
+    const std::string rows = reportSnapshot(session);
     // The header line and the two selected rows (1 and 3), nothing else; the one-byte title "#" of the
     // third column counts as empty and is left out of the header line.
     ASSERT_EQ(rows, "名前\t説明\t\r\nみかん\t\t2\r\n日本語の行\t漢字とかな\t4\r\n");

@@ -73,6 +73,7 @@ class PlatformBulk : public SpecimenTest {
         ASSERT_NE(treeView, nullptr);
     }
     void TearDown() override {
+        session.setUi(nullptr);
         setReadPathObserver(nullptr);
         setBulkReadingAllowed(true);
         setBulkClock(nullptr);
@@ -86,8 +87,8 @@ class PlatformBulk : public SpecimenTest {
         dir.pop_back();
         ASSERT_TRUE(loadHookLibrary(dir.c_str()));
     }
-    static std::string takeReport() {
-        CaptureLock lock;
+    std::string takeReport() {
+        CaptureLock lock(session);
         std::string text = lock.report().text != nullptr ? lock.report().text : "";
         lock.report().clear();
         return text;
@@ -100,8 +101,8 @@ class PlatformBulk : public SpecimenTest {
         }
         return out;
     }
-    static std::string takeTree() {
-        CaptureLock lock;
+    std::string takeTree() {
+        CaptureLock lock(session);
         const std::string lines = treeLines(lock.tree()->firstChild);
         lock.discardTreeItems();
         return lines;
@@ -130,6 +131,7 @@ class PlatformBulk : public SpecimenTest {
 
     HWND listView = nullptr;
     HWND treeView = nullptr;
+    CaptureSession session; // the test's captures write into it
 };
 
 TEST_F(PlatformBulk, ListViewTheSameOnBothPaths) {
@@ -143,14 +145,14 @@ TEST_F(PlatformBulk, ListViewTheSameOnBothPaths) {
     setInSpecimen(LVM_SETITEMSTATE, 1, 0, "", LVIS_SELECTED);
     setInSpecimen(LVM_SETITEMSTATE, 3, 0, "", LVIS_SELECTED);
 
-    readListViewRows(fromNative(listView), false);
+    readListViewRows(session, fromNative(listView), false);
     const std::string bulkAll = takeReport();
-    readListViewRows(fromNative(listView), true);
+    readListViewRows(session, fromNative(listView), true);
     const std::string bulkSelected = takeReport();
     setBulkReadingAllowed(false);
-    readListViewRows(fromNative(listView), false);
+    readListViewRows(session, fromNative(listView), false);
     const std::string crossAll = takeReport();
-    readListViewRows(fromNative(listView), true);
+    readListViewRows(session, fromNative(listView), true);
     const std::string crossSelected = takeReport();
 
     EXPECT_EQ(paths, (std::vector<std::string>{
@@ -173,10 +175,10 @@ TEST_F(PlatformBulk, ListViewTheSameOnBothPaths) {
 
 TEST_F(PlatformBulk, TreeViewTheSameOnBothPaths) {
     loadLibrary();
-    readTreeView(fromNative(treeView));
+    readTreeView(session, fromNative(treeView));
     const std::string bulk = takeTree();
     setBulkReadingAllowed(false);
-    readTreeView(fromNative(treeView));
+    readTreeView(session, fromNative(treeView));
     const std::string cross = takeTree();
     EXPECT_EQ(paths, (std::vector<std::string>{
                          "tree view: bulk",
@@ -186,8 +188,8 @@ TEST_F(PlatformBulk, TreeViewTheSameOnBothPaths) {
 }
 
 TEST_F(PlatformBulk, WithoutTheLibraryTheCrossProcessPathReads) {
-    readListViewRows(fromNative(listView), false);
-    readTreeView(fromNative(treeView));
+    readListViewRows(session, fromNative(listView), false);
+    readTreeView(session, fromNative(treeView));
     EXPECT_EQ(paths, (std::vector<std::string>{"list view: cross-process (msghook.dll is not loaded)",
                                                "tree view: cross-process (msghook.dll is not loaded)"}));
     EXPECT_EQ(takeReport(), "名前\t説明\t\r\n"
@@ -208,9 +210,9 @@ TEST_F(PlatformBulkLarge, SpecimenClosedBetweenChunksEndsWithTheRowsReadAndTheFa
     loadLibrary();
     ClosingUi ui;
     ui.specimen = top;
-    setCaptureUi(&ui);
+    session.setUi(&ui);
     setBulkClock(&fastClock);
-    readListViewRows(fromNative(listView), false);
+    readListViewRows(session, fromNative(listView), false);
     std::string report = takeReport();
     EXPECT_EQ(ui.refreshes, 1);
     EXPECT_FALSE(IsWindow(listView));

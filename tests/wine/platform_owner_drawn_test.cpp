@@ -32,10 +32,11 @@ class PlatformOwnerDrawnList : public SpecimenTest {
         destroyCaptureState();
         SpecimenTest::TearDown();
     }
-    static std::string reportText() {
-        CaptureLock lock;
+    std::string reportText() {
+        CaptureLock lock(session);
         return lock.report().text != nullptr ? lock.report().text : "";
     }
+    CaptureSession session; // the test's captures write into it
 };
 
 TEST_F(PlatformOwnerDrawnList, TextMessagesCopyItemDataNotTexts) {
@@ -65,18 +66,18 @@ TEST_F(PlatformOwnerDrawnList, TextMessagesCopyItemDataNotTexts) {
 }
 
 TEST_F(PlatformOwnerDrawnList, ReaderWritesOnlyTheFailureLine) {
-    readListBox(child(sp::kIdOwnerDrawnList));
+    readListBox(session, child(sp::kIdOwnerDrawnList));
     EXPECT_EQ(reportText(), "情報をうまく取得できませんでした\r\n");
     {
-        CaptureLock lock;
+        CaptureLock lock(session);
         lock.report().clear();
     }
-    readListBox(child(sp::kIdListBox));
+    readListBox(session, child(sp::kIdListBox));
     EXPECT_EQ(reportText(), "alpha\r\ngamma\r\n");
 }
 
 TEST_F(PlatformOwnerDrawnList, FullCaptureEndsWithTheListsFailureLine) {
-    captureWindow(topHandle, true);
+    captureWindow(session, topHandle, true);
     const std::string text = reportText();
     // The owner-drawn list box is the specimen's last child: its section closes the report.
     const std::string tail =

@@ -11,6 +11,7 @@
 #include <vector>
 
 namespace vantor {
+class CaptureSession;
 namespace cli {
 
 // Exit codes, printed by --help; tests and scripts depend on their values.
@@ -71,6 +72,8 @@ int runCapture(const Arguments& args);
 int runWatch(const Arguments& args);
 // Set by the console's Ctrl+C handler (cli_main.cpp); the watch ends after the pass it is in.
 extern std::atomic<bool> watchInterrupted;
+// The session of the watch pass under way (null between passes), so that Ctrl+C can stop it.
+extern std::atomic<CaptureSession*> runningPass;
 int runList(const Arguments& args);
 
 } // namespace cli

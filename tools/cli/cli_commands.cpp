@@ -135,7 +135,7 @@ class QuietHost : public CommandHost {
     Hwnd focusWindow() override { return Hwnd{}; }
     void waitServingMessages(unsigned ms) override { sys().sleepMs(ms); }
     void resetPaneSelection() override {}
-    bool startCaptureThread(Hwnd) override { return false; }
+    bool startCaptureThread(Hwnd, std::shared_ptr<CaptureSession>) override { return false; }
     void requestWindowListRefresh() override { windowGone = true; }
     void bringMainWindowToFront() override {}
     bool placeOnClipboard(const char*, std::size_t) override { return false; }
@@ -153,18 +153,15 @@ int runCapture(const Arguments& args) {
         return kExitOutputNotWritable;
     }
     QuietHost host;
-    {
-        CaptureLock hold;
-        hold.setListSeparator(settings.listSeparator);
-    }
     // JSON and CSV are written from the models the capture keeps; the report is made all the same. The
     // UTF-8 report of a Unicode window rebuilds its sections from them with wide texts.
-    CaptureSession session;
+    CaptureSession session(nullptr, settings.listSeparator);
     const bool structured = args.format != Format::Text;
     const bool keep = structured || args.encoding == Encoding::Utf8;
+    session.keepModels = keep;
     // JSON, CSV and the UTF-8 report take a Unicode program's list views wide on the bulk path already.
     setWideBulkTexts(keep);
-    runWindowCapture(window, host, keep ? &session : nullptr);
+    runWindowCapture(window, host, session);
     if (host.windowGone) {
         printError("vantor-cli: the window 0x%" PRIX64 " closed before it could be captured\n",
                    handleValue(window));
@@ -178,10 +175,7 @@ int runCapture(const Arguments& args) {
     } else if (args.format == Format::Csv) {
         bytes = captureCsv(session);
     } else {
-        {
-            CaptureLock hold;
-            if (hold.report().text != nullptr) bytes.assign(hold.report().text, hold.report().length());
-        }
+        bytes = reportSnapshot(session);
         std::string utf8;
         if (args.encoding == Encoding::Utf8)
             bytes = utf8ReportOfUnicodeWindow(window, &session, bytes, settings.listSeparator, &utf8)
@@ -197,6 +191,7 @@ int runCapture(const Arguments& args) {
 }
 
 std::atomic<bool> watchInterrupted{false};
+std::atomic<CaptureSession*> runningPass{nullptr};
 
 namespace {
 
@@ -257,12 +252,13 @@ int runWatch(const Arguments& args) {
     bool written = false;
     for (;;) {
         QuietHost host;
-        CaptureSession session;
-        {
-            CaptureLock hold;
-            hold.setListSeparator(settings.listSeparator);
-        }
-        runWindowCapture(window, host, jsonl ? &session : nullptr);
+        CaptureSession session(nullptr, settings.listSeparator);
+        session.keepModels = jsonl;
+        runningPass = &session;
+        // Ctrl+C that came before the pass was given to the handler stops it as well.
+        if (watchInterrupted) session.requestStop();
+        runWindowCapture(window, host, session);
+        runningPass = nullptr;
         // A pass that Ctrl+C cut short is not written.
         if (watchInterrupted) return kExitOk;
         if (host.windowGone || !ws().isWindow(window)) {
@@ -274,8 +270,7 @@ int runWatch(const Arguments& args) {
             readUnicodeTexts(&session);
             content = watchedSections(session, args);
         } else {
-            CaptureLock hold;
-            if (hold.report().text != nullptr) content.assign(hold.report().text, hold.report().length());
+            content = reportSnapshot(session);
         }
         if (!args.changesOnly || !written || content != last) {
             std::string line;

@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "capture/accessible_reader.h"
 #include "capture/read_path.h"
+#include "capture/capture_session.h"
 #include "capture/capture_state.h"
 #include "capture/menu_capture.h"
 #include "cli.h"
@@ -52,7 +53,7 @@ void printMenuProblem(Hwnd window, const char* reason) {
 BOOL WINAPI onConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
     watchInterrupted = true;
-    stopRequested = true;
+    if (CaptureSession* pass = runningPass.load()) pass->requestStop();
     return TRUE;
 }
 

@@ -430,16 +430,11 @@ std::string engineReportOf(HWND window) {
         loadHookLibrary(directory);
         ready = true;
     }
-    {
-        CaptureLock hold;
-        hold.report().clear();
-    }
+    CaptureSession session;
     const Hwnd w = fromNative(window);
-    writeStructureReport(w, nullptr);
-    captureWindow(w, true);
-    CaptureLock hold;
-    const ReportBuffer& report = hold.report();
-    return report.text != nullptr ? std::string(report.text, report.length()) : std::string();
+    writeStructureReport(session, w, nullptr);
+    captureWindow(session, w, true);
+    return reportSnapshot(session);
 }
 
 std::string firstDifference(const std::string& got, const std::string& wanted) {
