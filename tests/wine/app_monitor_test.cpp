@@ -229,6 +229,7 @@ TEST(AppMonitor, ALongSessionKeepsThePaneToTheReportsLastPartAndSavesTheWholeRep
     Vantor vantor;
     const std::string dir = makeVantorDirectory("monitor-long");
     const std::string timing = dir + "\\monitor-timing.txt";
+    DeleteFileA(timing.c_str()); // an earlier run's figures would end the wait below at once
     SetEnvironmentVariableA("VANTOR_MONITOR_TIMING", timing.c_str());
     const bool started = vantor.start(dir);
     SetEnvironmentVariableA("VANTOR_MONITOR_TIMING", nullptr);
