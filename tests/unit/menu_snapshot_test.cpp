@@ -50,6 +50,8 @@ class MenuSnapshotReader : public ::testing::Test {
         m.items[i].subMenu = sub;
         m.items[i].id = id;
         m.items[i].flags = flags;
+        m.items[i].wideFirst = 0;
+        m.items[i].wideCount = 0;
         std::memset(m.items[i].text, 0, sizeof m.items[i].text);
         std::strncpy(m.items[i].text, text, sizeof m.items[i].text);
         seal(m);
@@ -194,7 +196,7 @@ TEST_F(MenuSnapshotReader, WideTextsAreReadWhenSoundAndOtherwiseMakeTheSnapshotU
     const struct {
         std::u16string units;
         std::uint32_t first, count, used;
-    } bad[] = {{u"abc", 1, 3, 3},
+    } bad[] = {{u"abcd", 1, 3, 3},
                {u"abc", 4, 0, 3},
                {std::u16string(u"a\0c", 3), 0, 3, 3},
                {u"a\xD83D", 0, 2, 2},
@@ -212,6 +214,12 @@ TEST_F(MenuSnapshotReader, WideTextsAreReadWhenSoundAndOtherwiseMakeTheSnapshotU
     stray.items[4].wideFirst = 1;
     seal(stray);
     EXPECT_EQ(count(kFile), -1);
+    // A range past the units in use is refused even where the copy still holds units behind them.
+    withWide(u"abcd", 0, 4, 4);
+    set.load(section.get(), sizeof(HookSection));
+    withWide(u"abcd", 1, 3, 3);
+    set.load(section.get(), sizeof(HookSection));
+    EXPECT_EQ(set.itemCount(static_cast<Hmenu>(kFile)), -1);
     // A changed wide unit in use fails the checksum.
     withWide(u"Caf\u00e9", 0, 4, 4).wide[3] ^= 1;
     EXPECT_EQ(count(kFile), -1);

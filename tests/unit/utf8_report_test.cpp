@@ -135,10 +135,13 @@ TEST_F(Utf8Report, MenuBarOfAUnicodeWindowIsReadWide) {
     ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
     EXPECT_EQ(utf8, kMenuUtf8);
 
-    readUnicodeTexts(&session);
-    ASSERT_EQ(session.sections.size(), 1u);
+    CaptureSession structured;
+    capture(frame, &structured);
+    readOutline(frame, &structured.outline);
+    readUnicodeTexts(&structured);
+    ASSERT_EQ(structured.sections.size(), 1u);
     std::string texts;
-    for (const SectionItem& item : session.sections[0].model.items)
+    for (const SectionItem& item : structured.sections[0].model.items)
         texts += item.text + "|";
     EXPECT_EQ(texts, kMenuTexts);
 }
