@@ -58,6 +58,8 @@ void addItems(Hmenu menu, int depth, std::vector<SectionItem>* items, std::vecto
         read.id = item.id;
         read.separator = item.separator;
         read.subMenu = !isNull(item.subMenu);
+        read.menu = menu;
+        read.position = p;
         items->push_back(read);
         if (item.text[0] == '\0' || !read.subMenu) continue;
         bool open = false;

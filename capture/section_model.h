@@ -43,6 +43,9 @@ struct SectionItem {
     bool subMenu = false;      // a menu item that opens a sub-menu (its items follow, one deeper)
     bool checked = false;      // a menu item with a check mark, where the platform tells it
     bool greyed = false;       // a greyed menu item, where the platform tells it
+    // A menu item: the menu that holds it and its position there, so that its text can be read again wide.
+    Hmenu menu{};
+    int position = -1;
     // The size the report's one-byte rule judges the text by when it is not the text's own: a text read
     // again wide (UTF-8) is judged by what the ANSI read gave, so that the report keeps the same lines.
     int judgedBytes = -1;

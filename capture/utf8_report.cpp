@@ -49,8 +49,14 @@ bool structureWide(Hwnd window, const std::string& report, std::string* out, std
     return true;
 }
 
-// A control section's text by its kind's formatter; false for a kind this report does not rebuild.
-bool formatSection(const SectionModel& model, const std::string& separator, std::string* out) {
+// A section's text by its kind's formatter; false for a kind this report does not rebuild.
+bool formatSection(CapturedKind kind, const SectionModel& model, const std::string& separator,
+                   std::string* out) {
+    if (kind == CapturedKind::MenuBar) {
+        formatMenuBar(model, out);
+        return true;
+    }
+    if (kind != CapturedKind::Control) return false;
     if (model.kind == ControlKind::ListView) {
         formatListView(model, separator, out);
         return true;
@@ -93,16 +99,19 @@ bool utf8ReportOfUnicodeWindow(Hwnd window, CaptureSession* session, const std::
     const std::string wideSeparator = utf8FromAnsi(separator);
     for (CapturedSection& section : session->sections) {
         SectionModel& model = section.model;
-        if (section.kind != CapturedKind::Control || section.reportStart < done ||
-            section.reportEnd < section.reportStart || section.reportEnd > report.size())
+        if (section.reportStart < done || section.reportEnd < section.reportStart ||
+            section.reportEnd > report.size())
             continue;
         std::string ansi;
-        if (!formatSection(model.textsUtf8 ? ansiModel(model) : model, separator, &ansi) ||
+        if (!formatSection(section.kind, model.textsUtf8 ? ansiModel(model) : model, separator, &ansi) ||
             report.compare(section.reportStart, section.reportEnd - section.reportStart, ansi) != 0)
             continue;
-        readSectionTextsWide(&model);
+        if (section.kind == CapturedKind::MenuBar)
+            readMenuTextsWide(&model);
+        else
+            readSectionTextsWide(&model);
         text += utf8FromAnsi(report.substr(done, section.reportStart - done));
-        formatSection(model, wideSeparator, &text);
+        formatSection(section.kind, model, wideSeparator, &text);
         done = section.reportEnd;
     }
     text += utf8FromAnsi(report.substr(done));

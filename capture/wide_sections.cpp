@@ -109,6 +109,18 @@ void readSectionTextsWide(SectionModel* model) {
         readItems(model);
 }
 
+void readMenuTextsWide(SectionModel* model) {
+    if (model->textsUtf8) return;
+    convertToUtf8(model);
+    std::u16string wide;
+    for (SectionItem& item : model->items) {
+        if (item.separator || isNull(item.menu) || !readMenuItemW(item.menu, item.position, &wide)) continue;
+        const std::size_t tab = wide.find(u'\t');
+        if (tab != std::u16string::npos) wide.resize(tab);
+        item.text = utf8FromUtf16(wide);
+    }
+}
+
 void readListViewRowsWide(SectionModel* model, std::size_t fromRow) {
     for (std::size_t r = fromRow; r < model->rows.size(); ++r)
         for (std::string& cell : model->rows[r].cells)
@@ -119,8 +131,10 @@ void readListViewRowsWide(SectionModel* model, std::size_t fromRow) {
 void readUnicodeTexts(CaptureSession* session) {
     if (!isUnicodeCapture(session->outline.handle)) return;
     readTitles(&session->outline);
-    for (CapturedSection& section : session->sections)
+    for (CapturedSection& section : session->sections) {
         if (section.kind == CapturedKind::Control) readSectionTextsWide(&section.model);
+        if (section.kind == CapturedKind::MenuBar) readMenuTextsWide(&section.model);
+    }
 }
 
 } // namespace vantor

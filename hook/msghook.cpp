@@ -237,6 +237,32 @@ void cutAtCharacter(char* text) {
     }
 }
 
+// The item's text as GetMenuItemInfoW gives it, appended to the snapshot's wide units: a Unicode program's
+// menu text whole, where the code page 932 text has "?" for what the code page lacks. Cut at
+// kSnapshotTextSize - 1 units (never inside a surrogate pair); not recorded when it does not fit.
+void recordWideText(MenuSnapshot* s, HMENU menu, int position, SnapshotItem* item) {
+    item->wideFirst = 0;
+    item->wideCount = wire::kSnapshotNoWide;
+    if ((item->flags & wire::kSnapshotItemSeparator) != 0) return;
+    WCHAR text[wire::kSnapshotTextSize] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = wire::kSnapshotTextSize;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return;
+    text[wire::kSnapshotTextSize - 1] = L'\0';
+    std::uint32_t n = 0;
+    while (text[n] != L'\0')
+        ++n;
+    if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n; // a pair cut at the buffer's end
+    if (n > wire::kSnapshotWideUnits - s->wideUsed) return;
+    item->wideFirst = s->wideUsed;
+    item->wideCount = n;
+    std::memcpy(s->wide + s->wideUsed, text, n * sizeof s->wide[0]);
+    s->wideUsed += n;
+}
+
 // Adds the items of menus[index] to the snapshot, queueing its sub-menus behind it. A menu whose items do
 // not all fit, or one of whose sub-menus finds no place, is marked cut, so that the program can say so.
 void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
@@ -271,6 +297,7 @@ void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
             item.subMenu = reinterpret_cast<ULONG_PTR>(info.hSubMenu);
             if ((info.fType & MFT_SEPARATOR) != 0) item.flags = wire::kSnapshotItemSeparator;
         }
+        recordWideText(s, menu, p, &item);
         ++s->itemCount;
         ++s->menus[index].count;
         if (item.subMenu == 0) continue;
@@ -297,7 +324,7 @@ void snapshotMenu(HMENU menu, HWND owner) {
     s->window = reinterpret_cast<ULONG_PTR>(owner);
     s->menuCount = 1;
     s->itemCount = 0;
-    s->reserved = 0;
+    s->wideUsed = 0;
     std::memset(s->menus, 0, sizeof s->menus);
     s->menus[0] = SnapshotMenu{reinterpret_cast<ULONG_PTR>(menu), 0, 0, 0, 0};
     for (std::uint32_t m = 0; m < s->menuCount; ++m)
@@ -311,6 +338,7 @@ void snapshotMenu(HMENU menu, HWND owner) {
     const std::size_t header = offsetof(MenuSnapshot, sequence);
     std::memcpy(reinterpret_cast<char*>(slot) + header, reinterpret_cast<const char*>(s) + header,
                 offsetof(MenuSnapshot, items) - header + s->itemCount * sizeof(SnapshotItem));
+    std::memcpy(slot->wide, s->wide, s->wideUsed * sizeof s->wide[0]);
     MemoryBarrier();
     InterlockedExchange(reinterpret_cast<volatile LONG*>(&slot->magic),
                         static_cast<LONG>(wire::kSnapshotMagic));

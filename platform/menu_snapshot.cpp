@@ -31,8 +31,33 @@ bool isSingleByte(unsigned char c) {
     return (c >= 0x01 && c <= 0x7F) || (c >= 0xA1 && c <= 0xDF);
 }
 
+bool isHigh(std::uint16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLow(std::uint16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// An item's wide text: not recorded (and wideFirst 0), or within the wide units in use, of at most
+// kSnapshotTextSize - 1 units, with no NUL unit and every surrogate paired.
+bool soundWideText(const MenuSnapshot& s, const SnapshotItem& item) {
+    if (item.wideCount == wire::kSnapshotNoWide) return item.wideFirst == 0;
+    if (item.wideFirst > s.wideUsed || item.wideCount > s.wideUsed - item.wideFirst ||
+        item.wideCount >= wire::kSnapshotTextSize)
+        return false;
+    const std::uint16_t* text = s.wide + item.wideFirst;
+    for (std::uint32_t i = 0; i < item.wideCount; ++i) {
+        if (text[i] == 0 || isLow(text[i])) return false;
+        if (!isHigh(text[i])) continue;
+        if (i + 1 >= item.wideCount || !isLow(text[i + 1])) return false;
+        ++i;
+    }
+    return true;
+}
+
 bool soundSnapshot(const MenuSnapshot& s) {
-    if (s.menuCount == 0 || s.menuCount > wire::kSnapshotMenus || s.itemCount > wire::kSnapshotItems)
+    if (s.menuCount == 0 || s.menuCount > wire::kSnapshotMenus || s.itemCount > wire::kSnapshotItems ||
+        s.wideUsed > wire::kSnapshotWideUnits)
         return false;
     if (s.checksum != wire::snapshotChecksum(s)) return false;
     for (std::uint32_t m = 0; m < s.menuCount; ++m) {
@@ -40,7 +65,8 @@ bool soundSnapshot(const MenuSnapshot& s) {
         if (e.first > s.itemCount || e.count > s.itemCount - e.first) return false;
     }
     for (std::uint32_t i = 0; i < s.itemCount; ++i)
-        if (!soundSnapshotText(s.items[i].text, sizeof s.items[i].text)) return false;
+        if (!soundSnapshotText(s.items[i].text, sizeof s.items[i].text) || !soundWideText(s, s.items[i]))
+            return false;
     return true;
 }
 
@@ -82,6 +108,9 @@ void SnapshotSet::load(const void* section, std::size_t size) {
         if (copy.itemCount <= wire::kSnapshotItems)
             std::memcpy(copy.items, base + slot + offsetof(MenuSnapshot, items),
                         copy.itemCount * sizeof(SnapshotItem));
+        if (copy.wideUsed <= wire::kSnapshotWideUnits)
+            std::memcpy(copy.wide, base + slot + offsetof(MenuSnapshot, wide),
+                        copy.wideUsed * sizeof copy.wide[0]);
         kept_[s] = soundSnapshot(copy);
         if (!kept_[s]) ++damaged_;
     }
@@ -129,6 +158,18 @@ bool SnapshotSet::item(Hmenu menu, int position, MenuItem* out) const {
     return true;
 }
 
+bool SnapshotSet::itemTextW(Hmenu menu, int position, std::u16string* out) const {
+    out->clear();
+    const SnapshotMenu* entry = nullptr;
+    const MenuSnapshot* s = position >= 0 ? find(menu, &entry) : nullptr;
+    if (s == nullptr || static_cast<std::uint32_t>(position) >= entry->count) return false;
+    const SnapshotItem& it = s->items[entry->first + position];
+    if (it.wideCount == wire::kSnapshotNoWide) return false;
+    for (std::uint32_t i = 0; i < it.wideCount; ++i) // checked: within the units in use
+        out->push_back(static_cast<char16_t>(s->wide[it.wideFirst + i]));
+    return true;
+}
+
 int snapshotMenuItemCount(const void* section, std::size_t size, Hmenu menu) {
     SnapshotSet set;
     set.load(section, size);
@@ -139,6 +180,13 @@ bool snapshotMenuItem(const void* section, std::size_t size, Hmenu menu, int pos
     SnapshotSet set;
     set.load(section, size);
     return set.item(menu, position, out);
+}
+
+bool snapshotMenuItemTextW(const void* section, std::size_t size, Hmenu menu, int position,
+                           std::u16string* out) {
+    SnapshotSet set;
+    set.load(section, size);
+    return set.itemTextW(menu, position, out);
 }
 
 } // namespace vantor

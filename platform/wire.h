@@ -231,17 +231,19 @@ constexpr char kHookAnswerEventName[] = "Vantor-MsgHook-Answer";
 // The registered message posted to a target's window to ask for its menu bar (wParam: request number).
 constexpr char kMenuBarRequestName[] = "Vantor-MsgHook-MenuBarRequest";
 
-constexpr std::uint32_t kHookQueueCapacity = 256;    // records; a full queue drops and counts
-constexpr std::uint32_t kHookMaxHosts = 4;           // processes whose own windows are not queued
-constexpr std::uint32_t kHookRecentRecords = 16;     // the last records queued, to tell an event seen twice
-constexpr std::uint32_t kSnapshotSlots = 8;          // the newest menu snapshots, oldest overwritten
-constexpr std::uint32_t kSnapshotMenus = 64;         // menus in one snapshot (the menu and its sub-menus)
-constexpr std::uint32_t kSnapshotItems = 512;        // items in one snapshot, over all its menus
-constexpr std::uint32_t kSnapshotTextSize = 256;     // item text field, NUL included
-constexpr std::uint32_t kSectionMagic = 0x32534856;  // "VHS2"
-constexpr std::uint32_t kSnapshotMagic = 0x324E4D56; // "VMN2"
-constexpr std::uint32_t kSnapshotItemSeparator = 1;  // SnapshotItem::flags
-constexpr std::uint32_t kSnapshotMenuCut = 1;        // SnapshotMenu::flags: items or sub-menus did not fit
+constexpr std::uint32_t kHookQueueCapacity = 256;      // records; a full queue drops and counts
+constexpr std::uint32_t kHookMaxHosts = 4;             // processes whose own windows are not queued
+constexpr std::uint32_t kHookRecentRecords = 16;       // the last records queued, to tell an event seen twice
+constexpr std::uint32_t kSnapshotSlots = 8;            // the newest menu snapshots, oldest overwritten
+constexpr std::uint32_t kSnapshotMenus = 64;           // menus in one snapshot (the menu and its sub-menus)
+constexpr std::uint32_t kSnapshotItems = 512;          // items in one snapshot, over all its menus
+constexpr std::uint32_t kSnapshotTextSize = 256;       // item text field, NUL included
+constexpr std::uint32_t kSnapshotWideUnits = 8192;     // UTF-16 units of wide item texts in one snapshot
+constexpr std::uint32_t kSnapshotNoWide = 0xFFFFFFFFu; // SnapshotItem::wideCount: no wide text recorded
+constexpr std::uint32_t kSectionMagic = 0x32534856;    // "VHS2"
+constexpr std::uint32_t kSnapshotMagic = 0x334E4D56;   // "VMN3"
+constexpr std::uint32_t kSnapshotItemSeparator = 1;    // SnapshotItem::flags
+constexpr std::uint32_t kSnapshotMenuCut = 1;          // SnapshotMenu::flags: items or sub-menus did not fit
 
 // A menu of a snapshot: its handle and its items, items[first] to items[first + count - 1]. kSnapshotMenuCut
 // marks a menu whose items did not all fit, or one of whose sub-menus could not be listed.
@@ -253,11 +255,15 @@ struct SnapshotMenu {
     std::uint32_t reserved;
 };
 // An item as GetMenuItemInfoA gave it inside the menu's process; the text field is zero-filled after the
-// text's terminator.
+// text's terminator. The same text as GetMenuItemInfoW gave it is MenuSnapshot::wide[wideFirst] to
+// wide[wideFirst + wideCount - 1] (no NUL unit, every surrogate paired), or wideCount is kSnapshotNoWide
+// (and wideFirst 0) when it was not recorded: what code page 932 lacks survives for Unicode programs.
 struct SnapshotItem {
     std::uint64_t subMenu;
     std::int32_t id;
     std::uint32_t flags;
+    std::uint32_t wideFirst;
+    std::uint32_t wideCount;
     char text[kSnapshotTextSize];
 };
 // A menu and its sub-menus as they stood when the menu was shown (or when its menu bar was asked for).
@@ -270,15 +276,18 @@ struct MenuSnapshot {
     std::uint32_t menuCount;
     std::uint32_t itemCount;
     std::uint32_t checksum;
-    std::uint32_t reserved;
+    std::uint32_t wideUsed;             // units of `wide` in use
     SnapshotMenu menus[kSnapshotMenus]; // menus[0] is the menu the snapshot was taken of
     SnapshotItem items[kSnapshotItems];
+    std::uint16_t wide[kSnapshotWideUnits];
 };
 
-// FNV-1a over the snapshot's header (sequence to itemCount), its menus and its items in use; counts past
-// the capacity give 0, which no sound snapshot is sealed with. The writer stores it in `checksum` last.
+// FNV-1a over the snapshot's header (sequence to itemCount, and wideUsed), its menus, its items and its
+// wide units in use; counts past the capacity give 0, which no sound snapshot is sealed with. The writer
+// stores it in `checksum` last.
 inline std::uint32_t snapshotChecksum(const MenuSnapshot& s) {
-    if (s.menuCount > kSnapshotMenus || s.itemCount > kSnapshotItems) return 0;
+    if (s.menuCount > kSnapshotMenus || s.itemCount > kSnapshotItems || s.wideUsed > kSnapshotWideUnits)
+        return 0;
     std::uint32_t h = 2166136261u;
     auto mix = [&h](const void* data, std::size_t n) {
         const auto* p = static_cast<const unsigned char*>(data);
@@ -288,6 +297,8 @@ inline std::uint32_t snapshotChecksum(const MenuSnapshot& s) {
     mix(&s.sequence, offsetof(MenuSnapshot, checksum) - offsetof(MenuSnapshot, sequence));
     mix(s.menus, s.menuCount * sizeof(SnapshotMenu));
     mix(s.items, s.itemCount * sizeof(SnapshotItem));
+    mix(&s.wideUsed, sizeof s.wideUsed);
+    mix(s.wide, s.wideUsed * sizeof s.wide[0]);
     return h == 0 ? 1 : h;
 }
 
@@ -313,8 +324,11 @@ struct HookSection {
     MenuSnapshot slots[kSnapshotSlots];
 };
 static_assert(sizeof(SnapshotMenu) == 24, "snapshot menu");
-static_assert(sizeof(SnapshotItem) == 16 + kSnapshotTextSize, "snapshot item");
-static_assert(offsetof(MenuSnapshot, menus) == 32 && sizeof(MenuSnapshot) % 8 == 0, "menu snapshot");
+static_assert(sizeof(SnapshotItem) == 24 + kSnapshotTextSize && offsetof(SnapshotItem, text) == 24,
+              "snapshot item");
+static_assert(offsetof(MenuSnapshot, menus) == 32 && offsetof(MenuSnapshot, wideUsed) == 28 &&
+                  sizeof(MenuSnapshot) % 8 == 0,
+              "menu snapshot");
 static_assert(offsetof(HookSection, recent) == 116 && offsetof(HookSection, queue) == 372 &&
                   offsetof(HookSection, slots) % 8 == 0,
               "hook section");

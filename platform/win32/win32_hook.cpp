@@ -239,6 +239,13 @@ class HookLibraryWin32 : public HookLibrary {
         LeaveCriticalSection(&lock_);
         return ok;
     }
+    bool snapshotItemTextW(Hmenu menu, int position, std::u16string* out) {
+        EnterCriticalSection(&lock_);
+        bool ok = snapshots_ && snapshots_->itemTextW(menu, position, out);
+        if (!ok && loadSnapshots()) ok = snapshots_->itemTextW(menu, position, out);
+        LeaveCriticalSection(&lock_);
+        return ok;
+    }
     bool snapshotCut(Hmenu menu) {
         EnterCriticalSection(&lock_);
         const bool cut = snapshots_ && snapshots_->cut(menu);
@@ -360,6 +367,10 @@ int snapshotItemCount(Hmenu menu) {
 
 bool snapshotItem(Hmenu menu, int position, MenuItem* out) {
     return library().snapshotItem(menu, position, out);
+}
+
+bool snapshotItemTextW(Hmenu menu, int position, std::u16string* out) {
+    return library().snapshotItemTextW(menu, position, out);
 }
 
 bool snapshotCut(Hmenu menu) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -35,6 +36,7 @@ std::size_t cutAtCharacter(const char* text, std::size_t len, std::size_t limit)
 void requestMenuBarSnapshot(HWND window);
 int snapshotItemCount(Hmenu menu);
 bool snapshotItem(Hmenu menu, int position, MenuItem* out);
+bool snapshotItemTextW(Hmenu menu, int position, std::u16string* out); // the item's text as read wide
 bool snapshotCut(Hmenu menu);
 // Why the last menu bar request or snapshot look-up failed; empty when none did.
 const char* snapshotProblem();

@@ -34,13 +34,16 @@ class WideWindowSystemWin32 : public WideWindowSystem {
         return true;
     }
 
-    // The first query asks for the length, the second for the text in a buffer of that length.
+    // The first query asks for the length, the second for the text in a buffer of that length. A menu the
+    // system will not hand over (another process's, on Wine) answers from the hook library's snapshot, as
+    // its code page 932 texts do.
     bool menuItemTextW(Hmenu m, int position, std::u16string* out) override {
         out->clear();
         if (isNull(m) || position < 0) return false;
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_STRING | MIIM_FTYPE;
+        if (GetMenuItemCount(toNative(m)) < 0) return snapshotItemTextW(m, position, out);
         if (!GetMenuItemInfoW(toNative(m), static_cast<UINT>(position), TRUE, &info)) return false;
         if ((info.fType & MFT_SEPARATOR) != 0 || info.cch == 0) return true;
         std::vector<wchar_t> text(static_cast<std::size_t>(info.cch) + 1, L'\0');

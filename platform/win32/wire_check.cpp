@@ -131,14 +131,16 @@ static_assert(sizeof(wire::SnapshotItem::subMenu) >= sizeof(HMENU) &&
                   sizeof(wire::MenuSnapshot::window) >= sizeof(HWND),
               "wire.h: snapshot handles");
 static_assert(sizeof(wire::SnapshotItem::text) == sizeof(MenuItem::text), "wire.h: snapshot item text");
+static_assert(sizeof(wire::MenuSnapshot::wide[0]) == sizeof(WCHAR), "wire.h: snapshot wide units");
 
 // The named sections and the records in them have one layout in both pointer widths: the 64-bit program
 // reads what msghook32.dll writes inside 32-bit processes. This file is built by both compilers (the
 // 64-bit build and its i686 part), each checking the same sizes and offsets.
-static_assert(sizeof(wire::MenuSnapshot) == 140832 && offsetof(wire::MenuSnapshot, items) == 1568 &&
-                  offsetof(wire::SnapshotItem, text) == 16,
+static_assert(sizeof(wire::MenuSnapshot) == 161312 && offsetof(wire::MenuSnapshot, items) == 1568 &&
+                  offsetof(wire::SnapshotItem, text) == 24 && offsetof(wire::MenuSnapshot, wide) == 144928 &&
+                  offsetof(wire::SnapshotItem, wideCount) == 20,
               "wire.h: MenuSnapshot in both widths");
-static_assert(sizeof(wire::HookSection) == 1131128 && offsetof(wire::HookSection, slots) == 4472,
+static_assert(sizeof(wire::HookSection) == 1294968 && offsetof(wire::HookSection, slots) == 4472,
               "wire.h: HookSection in both widths");
 static_assert(sizeof(wire::BulkSection) == 524376 && offsetof(wire::BulkRequest, control) == 8 &&
                   offsetof(wire::BulkAnswer, checksum) == 36,

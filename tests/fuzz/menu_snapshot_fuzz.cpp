@@ -8,7 +8,7 @@
 //   The remaining input is cut into one piece per snapshot slot and each piece laid over its slot's start
 //   (header, menu table and the first items), as far as the section reaches; with mode bit 1 each slot that
 //   fits gets its magic and a checksum that holds, so that the fuzzer spends its inputs on counts, ranges
-//   and texts.
+//   and texts (the wide texts' ranges among them; their units lie at the slot's end and stay zero).
 //   The bytes after the prefix are also read as a bulk answer of exactly their length, for request number
 //   = the menu handle, as a first and a later list-view chunk and as a tree-view chunk; with mode bit 2 the
 //   answer gets its magic and sequence, with mode bit 3 also `used` = the bytes behind the header and their
@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "platform/bulk_format.h"
 #include "platform/menu_snapshot.h"
@@ -41,6 +42,12 @@ void query(const vantor::SnapshotSet& set, Hmenu menu) {
         const bool found = set.item(menu, p, &item);
         if (found != (p >= 0 && p < n)) __builtin_trap();
         if (found && !vantor::soundSnapshotText(item.text, sizeof item.text)) __builtin_trap();
+        // A wide text only for an item there is, shorter than the field, without a NUL unit.
+        std::u16string wide;
+        const bool wideFound = set.itemTextW(menu, p, &wide);
+        if ((wideFound && !found) || wide.size() >= wire::kSnapshotTextSize ||
+            wide.find(u'\0') != std::u16string::npos)
+            __builtin_trap();
     }
 }
 

@@ -50,6 +50,8 @@ class MenuSnapshotReader : public ::testing::Test {
         m.items[i].subMenu = sub;
         m.items[i].id = id;
         m.items[i].flags = flags;
+        m.items[i].wideFirst = 0;
+        m.items[i].wideCount = 0;
         std::memset(m.items[i].text, 0, sizeof m.items[i].text);
         std::strncpy(m.items[i].text, text, sizeof m.items[i].text);
         seal(m);
@@ -162,6 +164,65 @@ TEST_F(MenuSnapshotReader, TextsThatAreNotWholeCodePage932TextsMakeTheSnapshotUn
     MenuSnapshot& good = writeBar(0, 1);
     item(good, 2, "\x83\x74\x83\x40\x83\x43\x83\x8b(&F) \xb1", 101);
     EXPECT_EQ(text(kFile, 0), "\x83\x74\x83\x40\x83\x43\x83\x8b(&F) \xb1");
+}
+
+// Wide texts: read as recorded; a text not recorded answers false. Under a checksum that holds, a range
+// past the units in use, a NUL unit, an unpaired surrogate, a text as long as the field, units in use past
+// the capacity, or "not recorded" with a start make the snapshot unknown.
+TEST_F(MenuSnapshotReader, WideTextsAreReadWhenSoundAndOtherwiseMakeTheSnapshotUnknown) {
+    auto withWide = [this](std::u16string units, std::uint32_t first, std::uint32_t count,
+                           std::uint32_t used) -> MenuSnapshot& {
+        MenuSnapshot& m = writeBar(0, 1);
+        for (std::size_t i = 0; i < units.size(); ++i)
+            m.wide[i] = units[i];
+        m.wideUsed = used;
+        m.items[2].wideFirst = first;
+        m.items[2].wideCount = count;
+        m.items[4].wideCount = wire::kSnapshotNoWide;
+        seal(m);
+        return m;
+    };
+    SnapshotSet set;
+    std::u16string out;
+    withWide(u"xCaf\u00e9 \U0001F600", 1, 7, 8);
+    set.load(section.get(), sizeof(HookSection));
+    ASSERT_TRUE(set.itemTextW(static_cast<Hmenu>(kFile), 0, &out));
+    EXPECT_EQ(out, u"Caf\u00e9 \U0001F600");
+    EXPECT_FALSE(set.itemTextW(static_cast<Hmenu>(kFile), 2, &out));
+    EXPECT_FALSE(set.itemTextW(static_cast<Hmenu>(kFile), 3, &out));
+    EXPECT_TRUE(set.itemTextW(static_cast<Hmenu>(kBar), 1, &out)); // zeroed: recorded empty
+    EXPECT_EQ(out, u"");
+
+    const struct {
+        std::u16string units;
+        std::uint32_t first, count, used;
+    } bad[] = {{u"abcd", 1, 3, 3},
+               {u"abc", 4, 0, 3},
+               {std::u16string(u"a\0c", 3), 0, 3, 3},
+               {u"a\xD83D", 0, 2, 2},
+               {u"a\xDE00"
+                u"b",
+                0, 3, 3},
+               {u"\xD83D\xDE00", 0, 1, 2},
+               {u"", 0, 0, wire::kSnapshotWideUnits + 1},
+               {std::u16string(300, u'a'), 0, wire::kSnapshotTextSize, 300}};
+    for (const auto& b : bad) {
+        withWide(b.units, b.first, b.count, b.used);
+        EXPECT_EQ(count(kFile), -1) << b.first << " " << b.count;
+    }
+    MenuSnapshot& stray = withWide(u"", 0, 0, 0);
+    stray.items[4].wideFirst = 1;
+    seal(stray);
+    EXPECT_EQ(count(kFile), -1);
+    // A range past the units in use is refused even where the copy still holds units behind them.
+    withWide(u"abcd", 0, 4, 4);
+    set.load(section.get(), sizeof(HookSection));
+    withWide(u"abcd", 1, 3, 3);
+    set.load(section.get(), sizeof(HookSection));
+    EXPECT_EQ(set.itemCount(static_cast<Hmenu>(kFile)), -1);
+    // A changed wide unit in use fails the checksum.
+    withWide(u"Caf\u00e9", 0, 4, 4).wide[3] ^= 1;
+    EXPECT_EQ(count(kFile), -1);
 }
 
 TEST_F(MenuSnapshotReader, CutMarkBelongsToItsMenuOnly) {

@@ -108,5 +108,43 @@ TEST_F(Utf8Report, SectionThatDoesNotMatchItsReportBytesIsConvertedAndAnsiWindow
     EXPECT_EQ(untouched, "kept");
 }
 
+constexpr char kMenuUtf8[] = u8"■ ウインドウの構成\n\"naïve\" UniFrame\n\r\n■ メニュー情報\r\n"
+                             u8"Café\r\n  + 한국어 [31]\r\n  + 😀 emoji [32]\r\n";
+constexpr char kMenuTexts[] = u8"Café|한국어||😀 emoji|é|";
+
+// A Unicode program's menu bar: the UTF-8 report and the models for JSON carry its item texts whole (cut at
+// the first tab, ids kept); "é" (one byte in code page 932) stays out of the report as there.
+TEST_F(Utf8Report, MenuBarOfAUnicodeWindowIsReadWide) {
+    const Hwnd frame = desktop.addWindow(Hwnd{}, "UniFrame", u8"naïve", pid);
+    desktop.window(frame)->unicode = true;
+    const Hmenu bar = desktop.addMenu();
+    const Hmenu sub = desktop.addMenu();
+    desktop.addMenuItem(sub, u8"한국어\tCtrl+K", 31);
+    desktop.addMenuItem(sub, "", 0, Hmenu{}, true);
+    desktop.addMenuItem(sub, u8"😀 emoji", 32);
+    desktop.addMenuItem(bar, u8"Café", 0, sub);
+    desktop.addMenuItem(bar, u8"é", 33);
+    for (Hmenu m : {bar, sub})
+        desktop.unicodeMenus.insert(m);
+    desktop.setMenu(frame, bar);
+    CaptureSession session;
+    const std::string report = capture(frame, &session);
+    EXPECT_EQ(report, "■ ウインドウの構成\n\"na?ve\" UniFrame\n\r\n■ メニュー情報\r\n"
+                      "Caf?\r\n  + ??? [31]\r\n  + ? emoji [32]\r\n");
+    std::string utf8;
+    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    EXPECT_EQ(utf8, kMenuUtf8);
+
+    CaptureSession structured;
+    capture(frame, &structured);
+    readOutline(frame, &structured.outline);
+    readUnicodeTexts(&structured);
+    ASSERT_EQ(structured.sections.size(), 1u);
+    std::string texts;
+    for (const SectionItem& item : structured.sections[0].model.items)
+        texts += item.text + "|";
+    EXPECT_EQ(texts, kMenuTexts);
+}
+
 } // namespace
 } // namespace vantor

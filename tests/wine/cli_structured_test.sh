@@ -17,6 +17,7 @@
 # are the same; Ctrl+C (a console event from console-ctrl.exe, which starts watch in a process group of its own)
 # ends it with exit code 0 after whole lines, each of which came as it was written; bad option combinations
 # are refused with exit code 2.
+# The 32-bit specimen's Unicode window gives specimen_unicode.json and specimen_unicode_utf8.txt as well.
 # Both read paths give the same document (inside the specimen, and --cross-process) but for the read path each
 # section names, and the text report of the same run is unchanged by the structured output.
 #   cli_structured_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE JSON_MATCH_EXE EXPECTED_DIR CONSOLE_CTRL_EXE
@@ -235,6 +236,22 @@ timeout 30 wine "$cli" watch --title "$unicode_title" --interval 10 --control "$
 rc=$?
 [ "$rc" -eq 1 ] && [ ! -s "$work/bad.out" ] && grep -q "no window at or below 0x[0-9A-F]* has the handle" "$work/bad.err" ||
     fail "watch --control outside the window: exit code $rc, $(head -c 200 "$work/bad.err")"
+
+# The 32-bit specimen's Unicode window (its menu bar read through msghook32.dll): the same document and
+# UTF-8 report, once the 64-bit one, whose window has the same title, is gone.
+if [ -n "$specimen32" ]; then
+    kill "$specimen_pid" 2>/dev/null
+    wait "$specimen_pid" 2>/dev/null
+    wine "$specimen32" --title "$title 32u" --unicode-window </dev/null >/dev/null 2>&1 &
+    specimen_pid=$!
+    wait_for_window "$title 32u" && wait_for_window "$unicode_title" ||
+        fail "the 32-bit specimen did not show its Unicode window"
+    expect_document unicode32 "$unicode_title" "$expected/specimen_unicode.json" \
+        "the 32-bit specimen's Unicode window's document"
+    run_cli unicode32-text capture --title "$unicode_title" --encoding utf-8
+    cmp -s "$work/unicode32-text.out" "$expected/specimen_unicode_utf8.txt" ||
+        fail "the 32-bit specimen's Unicode window's UTF-8 report differs from specimen_unicode_utf8.txt"
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"

@@ -11,6 +11,9 @@
 //   edit:       "café – naïve" CR LF "한국어 简体 😀"; static: "한국어"; button: "OK – ✓"
 //   status bar: "简体", "😀 ready"
 //   toolbar:    buttons 901 "naïve" and 902 "한국어"
+//   menu bar:   "Café(&C)" > (911 "한국어" TAB "Ctrl+K", a separator, 912 "😀 emoji", "简体" > 913 "naïve –
+//   ✓"),
+//               then 914 "é"
 // With --unicode-list-rows N, the window "Vantor Specimen Unicode List" holds one list view of N rows of
 // four such cells, for measuring the wide reads of a large list.
 // The window takes its title last, once every child is filled, so a test that finds it by its title reads
@@ -154,12 +157,28 @@ bool registerClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0;
 }
 
+// The menu bar, its texts given wide (AppendMenuW), so that the menu holds what code page 932 lacks.
+HMENU unicodeMenuBar() {
+    HMENU bar = CreateMenu();
+    HMENU cafe = CreatePopupMenu();
+    HMENU simplified = CreatePopupMenu();
+    if (bar == nullptr || cafe == nullptr || simplified == nullptr) return nullptr;
+    AppendMenuW(simplified, MF_STRING, 913, L"naïve – ✓");
+    AppendMenuW(cafe, MF_STRING, 911, L"한국어\tCtrl+K");
+    AppendMenuW(cafe, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(cafe, MF_STRING, 912, L"😀 emoji");
+    AppendMenuW(cafe, MF_POPUP, reinterpret_cast<UINT_PTR>(simplified), L"简体");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(cafe), L"Café(&C)");
+    AppendMenuW(bar, MF_STRING, 914, L"é");
+    return bar;
+}
+
 } // namespace
 
 HWND createUnicodeWindow(HINSTANCE instance) {
     if (!registerClass(instance)) return nullptr;
     HWND window = CreateWindowExW(0, kClassW, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 680, 320,
-                                  nullptr, nullptr, instance, nullptr);
+                                  nullptr, unicodeMenuBar(), instance, nullptr);
     if (window == nullptr) return nullptr;
     SetWindowTextW(window, kTitleW);
     ShowWindow(window, SW_SHOWNORMAL);
