@@ -26,9 +26,7 @@ namespace {
 // False when the item could not be read.
 bool itemText(Hmenu menu, int position, MenuItem* item) {
     if (!ws().menuItem(menu, position, item)) {
-        item->text[0] = '\0';
-        item->id = 0;
-        item->subMenu = Hmenu{};
+        *item = MenuItem{};
         item->separator = true;
         return false;
     }
@@ -57,6 +55,8 @@ void addItems(Hmenu menu, int depth, std::vector<SectionItem>* items, std::vecto
         read.depth = depth;
         read.id = item.id;
         read.separator = item.separator;
+        read.checked = item.checked;
+        read.greyed = item.greyed;
         read.subMenu = !isNull(item.subMenu);
         read.menu = menu;
         read.position = p;

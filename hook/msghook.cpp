@@ -280,7 +280,7 @@ void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
         std::memset(&item, 0, sizeof item);
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+        info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STATE;
         info.dwTypeData = item.text;
         info.cch = sizeof item.text;
         if (!GetMenuItemInfoA(menu, static_cast<UINT>(p), TRUE, &info)) {
@@ -295,7 +295,12 @@ void snapshotItems(MenuSnapshot* s, std::uint32_t index) {
             std::memset(item.text + length, 0, sizeof item.text - length);
             item.id = static_cast<std::int32_t>(info.wID);
             item.subMenu = reinterpret_cast<ULONG_PTR>(info.hSubMenu);
-            if ((info.fType & MFT_SEPARATOR) != 0) item.flags = wire::kSnapshotItemSeparator;
+            if ((info.fType & MFT_SEPARATOR) != 0) {
+                item.flags = wire::kSnapshotItemSeparator;
+            } else {
+                if ((info.fState & MFS_CHECKED) != 0) item.flags |= wire::kSnapshotItemChecked;
+                if ((info.fState & MFS_GRAYED) != 0) item.flags |= wire::kSnapshotItemGreyed;
+            }
         }
         recordWideText(s, menu, p, &item);
         ++s->itemCount;

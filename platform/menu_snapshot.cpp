@@ -153,6 +153,8 @@ bool SnapshotSet::item(Hmenu menu, int position, MenuItem* out) const {
     out->subMenu = static_cast<Hmenu>(static_cast<std::uintptr_t>(it.subMenu));
     if (out->separator) return true;
     out->id = !isNull(out->subMenu) ? -1 : it.id;
+    out->checked = (it.flags & wire::kSnapshotItemChecked) != 0;
+    out->greyed = (it.flags & wire::kSnapshotItemGreyed) != 0;
     static_assert(sizeof out->text == sizeof it.text, "item text fields");
     std::memcpy(out->text, it.text, sizeof out->text); // checked: terminated inside the field
     return true;

@@ -47,6 +47,8 @@ struct MenuItem {
     std::int32_t id; // command identifier (0 for a separator or an item without one)
     Hmenu subMenu;   // the sub-menu the item opens, or none
     bool separator;
+    bool checked; // MFS_CHECKED
+    bool greyed;  // MFS_GRAYED (greyed or disabled)
 };
 
 // Windows, menus and messages (USER32).

@@ -243,6 +243,8 @@ constexpr std::uint32_t kSnapshotNoWide = 0xFFFFFFFFu; // SnapshotItem::wideCoun
 constexpr std::uint32_t kSectionMagic = 0x32534856;    // "VHS2"
 constexpr std::uint32_t kSnapshotMagic = 0x334E4D56;   // "VMN3"
 constexpr std::uint32_t kSnapshotItemSeparator = 1;    // SnapshotItem::flags
+constexpr std::uint32_t kSnapshotItemChecked = 2;      // SnapshotItem::flags: MFS_CHECKED
+constexpr std::uint32_t kSnapshotItemGreyed = 4;       // SnapshotItem::flags: MFS_GRAYED
 constexpr std::uint32_t kSnapshotMenuCut = 1;          // SnapshotMenu::flags: items or sub-menus did not fit
 
 // A menu of a snapshot: its handle and its items, items[first] to items[first + count - 1]. kSnapshotMenuCut

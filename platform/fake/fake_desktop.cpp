@@ -143,13 +143,16 @@ Hmenu FakeDesktop::addMenu() {
     return m;
 }
 
-void FakeDesktop::addMenuItem(Hmenu menu, const char* text, std::int32_t id, Hmenu subMenu, bool separator) {
+void FakeDesktop::addMenuItem(Hmenu menu, const char* text, std::int32_t id, Hmenu subMenu, bool separator,
+                              bool checked, bool greyed) {
     std::lock_guard<std::recursive_mutex> g(lock);
     FakeMenuItem item;
     item.text = text ? text : "";
     item.id = id;
     item.subMenu = subMenu;
     item.separator = separator;
+    item.checked = checked;
+    item.greyed = greyed;
     menus[menu].push_back(item);
 }
 
@@ -406,6 +409,8 @@ bool FakeDesktop::menuItem(Hmenu m, int position, MenuItem* out) {
     out->id = item.id;
     out->subMenu = item.subMenu;
     out->separator = item.separator;
+    out->checked = item.checked;
+    out->greyed = item.greyed;
     return true;
 }
 

@@ -70,6 +70,8 @@ struct FakeMenuItem {
     std::int32_t id = 0;
     Hmenu subMenu{};
     bool separator = false;
+    bool checked = false;
+    bool greyed = false;
 };
 
 // One block of a fake process's address space.
@@ -116,7 +118,7 @@ class FakeDesktop : public WindowSystem,
     void wake(Hwnd w);
     Hmenu addMenu();
     void addMenuItem(Hmenu menu, const char* text, std::int32_t id, Hmenu subMenu = Hmenu{},
-                     bool separator = false);
+                     bool separator = false, bool checked = false, bool greyed = false);
     void setMenu(Hwnd w, Hmenu menu);
     void destroyMenu(Hmenu menu);
     // Windows whose thread shows no pop-up menu (menuShownFor false), and menus read only in part

@@ -125,7 +125,7 @@ bool WindowSystemWin32::menuItem(Hmenu m, int position, MenuItem* out) {
     const HMENU menu = toNative(m);
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+    info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STATE;
     info.dwTypeData = nullptr;
     info.cch = 0;
     if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info))
@@ -133,6 +133,8 @@ bool WindowSystemWin32::menuItem(Hmenu m, int position, MenuItem* out) {
     out->separator = (info.fType & MFT_SEPARATOR) != 0;
     out->subMenu = fromNative(info.hSubMenu);
     if (out->separator) return true;
+    out->checked = (info.fState & MFS_CHECKED) != 0;
+    out->greyed = (info.fState & MFS_GRAYED) != 0;
     out->id = info.hSubMenu != nullptr ? -1 : static_cast<std::int32_t>(info.wID);
     if (info.cch > 0) readMenuText(menu, position, info.cch, out->text);
     return true;

@@ -28,7 +28,8 @@ Hmenu buildMenu(FakeDesktop& d) {
             d.addMenuItem(into, e.text, e.id, sub);
             open.push_back(sub);
         } else {
-            d.addMenuItem(into, e.text, e.id, Hmenu{}, e.kind == sp::MenuKind::Separator);
+            d.addMenuItem(into, e.text, e.id, Hmenu{}, e.kind == sp::MenuKind::Separator, e.checked,
+                          e.greyed);
         }
     }
     return open.front();

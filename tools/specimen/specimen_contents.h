@@ -148,6 +148,8 @@ struct MenuEntry {
     MenuKind kind;
     const char* text; // empty for a separator
     int id;           // command identifier; -1 for a pop-up, 0 for a separator (and for kIdMenuNoCommand)
+    bool checked = false;
+    bool greyed = false;
 };
 constexpr int kIdMenuOpen = 101;
 constexpr int kIdMenuSave = 102;
@@ -164,7 +166,7 @@ constexpr MenuEntry kMenu[] = {
     {1, MenuKind::Item, "上書き保存(&S)\tCtrl+S", kIdMenuSave},
     {1, MenuKind::Separator, "", 0},
     {1, MenuKind::Popup, "最近使ったファイル(&R)", -1},
-    {2, MenuKind::Item, "memo.txt", kIdMenuRecent},
+    {2, MenuKind::Item, "memo.txt", kIdMenuRecent, true}, // checked
     {2, MenuKind::Popup, "その他", -1},
     {3, MenuKind::Item, "深い項目", kIdMenuDeep},
     {1, MenuKind::Item, "x", kIdMenuOneByte},
@@ -172,7 +174,7 @@ constexpr MenuEntry kMenu[] = {
     {1, MenuKind::Item, "終了(&X)", kIdMenuExit},
     {0, MenuKind::Popup, "編集(&E)", -1},
     {1, MenuKind::Item, "元に戻す(&U)\tCtrl+Z", kIdMenuUndo},
-    {1, MenuKind::Item, "コマンドなし", kIdMenuNoCommand},
+    {1, MenuKind::Item, "コマンドなし", kIdMenuNoCommand, false, true}, // greyed
     {0, MenuKind::Popup, "ヘルプ(&H)", -1},
     {1, MenuKind::Item, "バージョン情報(&A)", kIdMenuAbout},
 };

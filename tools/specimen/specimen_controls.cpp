@@ -76,7 +76,10 @@ HMENU fillMenu(HMENU root, const MenuEntry* entries, int count) {
         HMENU into = open[entry.level];
         switch (entry.kind) {
         case MenuKind::Separator: AppendMenuA(into, MF_SEPARATOR, 0, nullptr); break;
-        case MenuKind::Item: AppendMenuA(into, MF_STRING, static_cast<UINT_PTR>(entry.id), entry.text); break;
+        case MenuKind::Item:
+            AppendMenuA(into, MF_STRING | (entry.checked ? MF_CHECKED : 0u) | (entry.greyed ? MF_GRAYED : 0u),
+                        static_cast<UINT_PTR>(entry.id), entry.text);
+            break;
         case MenuKind::Popup: {
             HMENU popup = CreatePopupMenu();
             AppendMenuA(into, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), entry.text);

@@ -163,7 +163,7 @@ HMENU unicodeMenuBar() {
     HMENU cafe = CreatePopupMenu();
     HMENU simplified = CreatePopupMenu();
     if (bar == nullptr || cafe == nullptr || simplified == nullptr) return nullptr;
-    AppendMenuW(simplified, MF_STRING, 913, L"naïve – ✓");
+    AppendMenuW(simplified, MF_STRING | MF_CHECKED, 913, L"naïve – ✓");
     AppendMenuW(cafe, MF_STRING, 911, L"한국어\tCtrl+K");
     AppendMenuW(cafe, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(cafe, MF_STRING, 912, L"😀 emoji");
