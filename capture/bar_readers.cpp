@@ -240,9 +240,9 @@ template <class Rec> struct TreeWalk {
 // kMaxTreeItems items, kMaxTreeDepth levels). False when the first chunk did not come: nothing was changed
 // and the cross-process walk takes over. A later chunk that does not come or does not hold up ends the
 // tree with the items read so far.
-bool readTreeViewBulk(Hwnd treeView, std::vector<SectionItem>* items) {
+bool readTreeViewBulk(Hwnd treeView, ReadPathChoice choice, std::vector<SectionItem>* items) {
     static_assert(kMaxTreeDepth == wire::kBulkMaxTreeDepth, "the same depth bound on both paths");
-    BulkSession session(treeView);
+    BulkSession session(treeView, choice);
     if (!session.open()) return false;
     wire::BulkRequest q{};
     q.kind = wire::kBulkTreeView;
@@ -530,10 +530,10 @@ bool readToolbarButtonText(Hwnd toolbar, int commandId, std::string* text) {
     return buttonText(toolbar, commandId, &answered, text);
 }
 
-void readTreeViewSection(Hwnd treeView, SectionModel* model) {
+void readTreeViewSection(Hwnd treeView, ReadPathChoice choice, SectionModel* model) {
     model->kind = ControlKind::TreeView;
     model->control = treeView;
-    const bool bulk = readTreeViewBulk(treeView, &model->items);
+    const bool bulk = readTreeViewBulk(treeView, choice, &model->items);
     reportReadPath(treeView, "tree view", bulk);
     model->path = bulk ? SectionPath::Bulk : SectionPath::CrossProcess;
     model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
@@ -556,7 +556,7 @@ void readTreeViewSection(Hwnd treeView, SectionModel* model) {
 
 void readTreeView(CaptureSession& session, Hwnd treeView) {
     SectionModel model;
-    readTreeViewSection(treeView, &model);
+    readTreeViewSection(treeView, session.readPath(), &model);
     installItems(session, treeView, model);
 }
 

@@ -19,8 +19,8 @@ constexpr char kAddedMenuSeparatorAndHeader[] =
     "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
 } // namespace
 
-CaptureSession::CaptureSession(CaptureUi* ui, std::string separator)
-    : ui_(ui), separator_(std::move(separator)), tree_(new TextNode()) {}
+CaptureSession::CaptureSession(CaptureUi* ui, std::string separator, ReadPathChoice readPath)
+    : ui_(ui), separator_(std::move(separator)), readPath_(readPath), tree_(new TextNode()) {}
 
 CaptureSession::~CaptureSession() {
     destroyNode(tree_);

@@ -173,7 +173,7 @@ void startAddedMenuLoop() {
 }
 
 void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
-    CaptureSession own(&into.ui());
+    CaptureSession own(&into.ui(), into.listSeparator(), into.readPath());
     std::string items;
     formatAddedMenu(menu.model, &items);
     {
