@@ -38,10 +38,10 @@ int countOf(std::intptr_t answer) {
 }
 
 // A detached root for a control's tree: the text of its top-level window, the control as its window.
-TextNode* newRoot(Hwnd control) {
+std::unique_ptr<TextNode> newRoot(Hwnd control) {
     char title[256] = {};
     ws().windowText(topLevelAncestor(control), title, sizeof title);
-    auto* root = new TextNode;
+    auto root = std::make_unique<TextNode>();
     root->setText(title);
     root->window = control;
     return root;
@@ -397,10 +397,10 @@ bool readButtonTexts(RemoteBuffer& rb, std::vector<SectionItem>& buttons, const 
 
 void installCaptureTree(CaptureSession& session, Hwnd control, const std::vector<SectionItem>& items) {
     if (items.empty()) return;
-    TextNode* root = newRoot(control);
-    appendItemNodes(items, root);
+    std::unique_ptr<TextNode> root = newRoot(control);
+    appendItemNodes(items, root.get());
     CaptureLock lock(session);
-    lock.replaceTree(root);
+    lock.replaceTree(std::move(root));
 }
 
 void readStatusBarSection(Hwnd statusBar, SectionModel* model) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -117,7 +118,7 @@ class CaptureSession {
     std::atomic<int> running_{0};
     std::mutex mutex_;
     ReportBuffer report_;
-    TextNode* tree_;
+    std::unique_ptr<TextNode> tree_;
     std::vector<std::string> waiting_; // added-menu items texts waiting for the end of a section
 };
 

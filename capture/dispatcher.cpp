@@ -114,7 +114,7 @@ void writeMenuSection(CaptureSession& session, Hwnd window) {
     SectionModel model;
     MenuOwner owner;
     const bool found = n > 0 && readMenuSection(window, menu, true, &model, &owner);
-    TextNode* root = found ? menuTreeOf(model, owner) : nullptr;
+    std::unique_ptr<TextNode> root = found ? menuTreeOf(model, owner) : nullptr;
     std::string text;
     formatMenuBar(model, &text);
     int line = 0;
@@ -125,7 +125,7 @@ void writeMenuSection(CaptureSession& session, Hwnd window) {
         hold.report().append(kMenuHeader, std::strlen(kMenuHeader));
         line = hold.report().lineCount - 1;
         if (root != nullptr)
-            hold.replaceTree(root);
+            hold.replaceTree(std::move(root));
         else
             hold.discardTreeItems();
         start = hold.report().length();

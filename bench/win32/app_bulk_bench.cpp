@@ -83,16 +83,16 @@ std::string takeReport(vantor::CaptureSession& session = benchSession()) {
 
 std::string treeLines(const vantor::TextNode* first, int depth = 0) {
     std::string out;
-    for (const vantor::TextNode* n = first; n != nullptr; n = n->next) {
+    for (const vantor::TextNode* n = first; n != nullptr; n = n->next()) {
         out += std::string(static_cast<size_t>(depth), ' ') + n->text + "\n";
-        out += treeLines(n->firstChild, depth + 1);
+        out += treeLines(n->firstChild(), depth + 1);
     }
     return out;
 }
 
 std::string takeTree(vantor::CaptureSession& session = benchSession()) {
     vantor::CaptureLock hold(session);
-    std::string lines = treeLines(hold.tree()->firstChild);
+    std::string lines = treeLines(hold.tree()->firstChild());
     hold.discardTreeItems();
     return lines;
 }

@@ -38,9 +38,9 @@ void recordPath(Hwnd, const char* reader, const char* path) {
 
 std::string treeLines(const TextNode* first, int depth = 0) {
     std::string out;
-    for (const TextNode* n = first; n != nullptr; n = n->next) {
+    for (const TextNode* n = first; n != nullptr; n = n->next()) {
         out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + "\n";
-        out += treeLines(n->firstChild, depth + 1);
+        out += treeLines(n->firstChild(), depth + 1);
     }
     return out;
 }
@@ -96,7 +96,7 @@ class BulkReadingTest : public WidthTest {
     }
     std::string items() {
         CaptureLock lock(session);
-        return treeLines(lock.tree()->firstChild);
+        return treeLines(lock.tree()->firstChild());
     }
     fake::FakeHookLibrary library;
     BulkListTarget listTarget;
@@ -760,7 +760,7 @@ TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
     std::vector<std::uintptr_t> crossHandles;
     {
         CaptureLock lock(session);
-        for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
+        for (const TextNode* n = lock.tree()->firstChild(); n != nullptr; n = n->next())
             crossHandles.push_back(n->item);
     }
     session.setReadPath(ReadPathChoice::BulkAllowed);
@@ -770,7 +770,7 @@ TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
     EXPECT_EQ(lock.tree()->window, tv);
     std::vector<std::uintptr_t> handles;
-    for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
+    for (const TextNode* n = lock.tree()->firstChild(); n != nullptr; n = n->next())
         handles.push_back(n->item);
     EXPECT_EQ(handles, crossHandles);
     if (is64()) {
@@ -874,9 +874,7 @@ TEST_P(BulkReadingTest, TreeViewWithoutItemsLeavesTheTreeAndUnchangedTextIsEmpty
     Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
     {
         CaptureLock lock(session);
-        auto* node = new TextNode;
-        node->setText("keep");
-        appendChild(node, lock.tree());
+        appendChild(std::make_unique<TextNode>(), lock.tree())->setText("keep");
     }
     library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
         return answerBytes(q, answerHeader(s, wire::kBulkDone), {}, 0);

@@ -95,16 +95,16 @@ class PlatformBulk : public SpecimenTest {
     }
     static std::string treeLines(const TextNode* first, int depth = 0) {
         std::string out;
-        for (const TextNode* n = first; n != nullptr; n = n->next) {
+        for (const TextNode* n = first; n != nullptr; n = n->next()) {
             out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + "\n";
-            out += treeLines(n->firstChild, depth + 1);
+            out += treeLines(n->firstChild(), depth + 1);
         }
         return out;
     }
     std::string takeTree() { return takeTree(session); }
     static std::string takeTree(CaptureSession& from) {
         CaptureLock lock(from);
-        const std::string lines = treeLines(lock.tree()->firstChild);
+        const std::string lines = treeLines(lock.tree()->firstChild());
         lock.discardTreeItems();
         return lines;
     }

@@ -301,8 +301,8 @@ int runWatch(const Arguments& args) {
 int runList(const Arguments& args) {
     rebuildWindowTree();
     std::string lines;
-    for (const TextNode* n = windowRoot != nullptr ? windowRoot->firstChild : nullptr; n != nullptr;
-         n = n->next) {
+    for (const TextNode* n = windowRoot != nullptr ? windowRoot->firstChild() : nullptr; n != nullptr;
+         n = n->next()) {
         const WindowNode* w = static_cast<const WindowNode*>(n);
         if (args.listHandles) {
             char handle[32];
