@@ -56,15 +56,16 @@ class Win32CommandHost : public CommandHost {
     bool placeOnClipboard(const char* block, std::size_t blockSize) override {
         ScopedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, blockSize));
         if (!memory) return false;
-        void* target = GlobalLock(memory.get());
-        if (target == nullptr) return false;
-        std::memcpy(target, block, blockSize);
-        GlobalUnlock(memory.get());
-        if (!openClipboard()) return false;
+        {
+            const LockedGlobal target(memory.get());
+            if (target.ptr() == nullptr) return false;
+            std::memcpy(target.ptr(), block, blockSize);
+        }
+        const OpenedClipboard clipboard(openClipboard());
+        if (!clipboard.opened()) return false;
         EmptyClipboard();
         const bool placed = SetClipboardData(CF_TEXT, memory.get()) != nullptr;
         if (placed) memory.take(); // the clipboard owns the block now
-        CloseClipboard();
         return placed;
     }
 

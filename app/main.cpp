@@ -163,7 +163,8 @@ int runVantor(HINSTANCE instance) {
     moduleDirectory(directory, sizeof directory);
     std::snprintf(settingsPath, sizeof settingsPath, "%s\\vantor.ini", directory);
     loadSettings(settingsPath);
-    setBulkReadingAllowed(!settings.forceCrossProcess);
+    commandHost().controller().readPath =
+        settings.forceCrossProcess ? ReadPathChoice::CrossProcessOnly : ReadPathChoice::BulkAllowed;
     setAccessibilityAllowed(settings.accessibility);
     if (anotherInstanceRuns()) return 0;
     moduleInstance = instance;

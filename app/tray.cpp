@@ -72,13 +72,12 @@ HMENU buildTrayMenu() {
 void showTrayMenu(TrayIcon*, HWND window) {
     POINT p;
     GetCursorPos(&p);
-    HMENU menu = buildTrayMenu();
-    if (menu == nullptr) return;
+    const ScopedMenu menu(buildTrayMenu());
+    if (!menu) return;
     // The owner must be the foreground window for the menu to close when the user clicks elsewhere.
     SetForegroundWindow(window);
-    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, p.x, p.y, 0, window, nullptr);
+    TrackPopupMenu(menu.get(), TPM_RIGHTALIGN | TPM_BOTTOMALIGN, p.x, p.y, 0, window, nullptr);
     PostMessageA(window, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 } // namespace vantor

@@ -24,10 +24,10 @@ constexpr std::uint64_t kAccessibleReadMs = 60000;
 // chunk does not come or hold up (nothing is kept then); a later chunk that fails keeps the items so far
 // (*whole stays false, and the caller reads the rest across processes).
 // *answered is when the last chunk came.
-bool readInTarget(Hwnd window, const AccessibleLimits& limits, std::uint64_t start, AccessibleTree* out,
-                  bool* whole, std::uint64_t* answered) {
+bool readInTarget(Hwnd window, ReadPathChoice choice, const AccessibleLimits& limits, std::uint64_t start,
+                  AccessibleTree* out, bool* whole, std::uint64_t* answered) {
     *whole = false;
-    BulkSession session(window);
+    BulkSession session(window, choice);
     if (!session.open()) return false;
     wire::BulkRequest q{};
     q.kind = wire::kBulkAccessible;
@@ -82,7 +82,7 @@ AccessibleLimits accessibleLimits() {
     return limits;
 }
 
-bool readAccessible(Hwnd window, AccessibleModel* out) {
+bool readAccessible(Hwnd window, ReadPathChoice choice, AccessibleModel* out) {
     *out = AccessibleModel{};
     if (!accessibilityAllowed()) return false;
     if (accessibility().ask(window) != AccessibleAnswer::Object) return false;
@@ -101,7 +101,7 @@ bool readAccessible(Hwnd window, AccessibleModel* out) {
         return rest.maxMs > 0 && rest.waitedMs < limits.idleMs;
     };
     bool whole = false;
-    if (readInTarget(window, limits, start, &out->tree, &whole, &answered)) {
+    if (readInTarget(window, choice, limits, start, &out->tree, &whole, &answered)) {
         if (whole) {
             reportReadPath(window, "accessible", ReadPath::Bulk);
             return true;

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "capture/read_path.h"
 #include "platform/accessible.h"
 #include "platform/platform.h"
 
@@ -28,11 +29,11 @@ struct AccessibleModel {
 };
 
 // Asks the window for its client object (with the message time-out) and, when it answers with one of its
-// own, reads its tree: inside the target when the bulk path may be tried, across processes otherwise or
+// own, reads its tree: inside the target when choice allows the bulk path, across processes otherwise or
 // when the target's first answer does not come or hold up; a later answer that fails leaves the rest to an
 // across-process walk. False (and nothing to write) when the setting is off, the window does not answer,
 // or answers 0.
-bool readAccessible(Hwnd window, AccessibleModel* out);
+bool readAccessible(Hwnd window, ReadPathChoice choice, AccessibleModel* out);
 
 // The section's lines in code page 932: per item its name, and " = " and its value when the value is not
 // empty and differs from the name (the value alone for an item without a name); depth 0 at the margin,

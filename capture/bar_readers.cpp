@@ -38,10 +38,10 @@ int countOf(std::intptr_t answer) {
 }
 
 // A detached root for a control's tree: the text of its top-level window, the control as its window.
-TextNode* newRoot(Hwnd control) {
+std::unique_ptr<TextNode> newRoot(Hwnd control) {
     char title[256] = {};
     ws().windowText(topLevelAncestor(control), title, sizeof title);
-    auto* root = new TextNode;
+    auto root = std::make_unique<TextNode>();
     root->setText(title);
     root->window = control;
     return root;
@@ -240,9 +240,9 @@ template <class Rec> struct TreeWalk {
 // kMaxTreeItems items, kMaxTreeDepth levels). False when the first chunk did not come: nothing was changed
 // and the cross-process walk takes over. A later chunk that does not come or does not hold up ends the
 // tree with the items read so far.
-bool readTreeViewBulk(Hwnd treeView, std::vector<SectionItem>* items) {
+bool readTreeViewBulk(Hwnd treeView, ReadPathChoice choice, std::vector<SectionItem>* items) {
     static_assert(kMaxTreeDepth == wire::kBulkMaxTreeDepth, "the same depth bound on both paths");
-    BulkSession session(treeView);
+    BulkSession session(treeView, choice);
     if (!session.open()) return false;
     wire::BulkRequest q{};
     q.kind = wire::kBulkTreeView;
@@ -397,10 +397,10 @@ bool readButtonTexts(RemoteBuffer& rb, std::vector<SectionItem>& buttons, const 
 
 void installCaptureTree(CaptureSession& session, Hwnd control, const std::vector<SectionItem>& items) {
     if (items.empty()) return;
-    TextNode* root = newRoot(control);
-    appendItemNodes(items, root);
+    std::unique_ptr<TextNode> root = newRoot(control);
+    appendItemNodes(items, root.get());
     CaptureLock lock(session);
-    lock.replaceTree(root);
+    lock.replaceTree(std::move(root));
 }
 
 void readStatusBarSection(Hwnd statusBar, SectionModel* model) {
@@ -530,10 +530,10 @@ bool readToolbarButtonText(Hwnd toolbar, int commandId, std::string* text) {
     return buttonText(toolbar, commandId, &answered, text);
 }
 
-void readTreeViewSection(Hwnd treeView, SectionModel* model) {
+void readTreeViewSection(Hwnd treeView, ReadPathChoice choice, SectionModel* model) {
     model->kind = ControlKind::TreeView;
     model->control = treeView;
-    const bool bulk = readTreeViewBulk(treeView, &model->items);
+    const bool bulk = readTreeViewBulk(treeView, choice, &model->items);
     reportReadPath(treeView, "tree view", bulk);
     model->path = bulk ? SectionPath::Bulk : SectionPath::CrossProcess;
     model->status = !model->items.empty() ? SectionStatus::Read : SectionStatus::Empty;
@@ -556,7 +556,7 @@ void readTreeViewSection(Hwnd treeView, SectionModel* model) {
 
 void readTreeView(CaptureSession& session, Hwnd treeView) {
     SectionModel model;
-    readTreeViewSection(treeView, &model);
+    readTreeViewSection(treeView, session.readPath(), &model);
     installItems(session, treeView, model);
 }
 

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/read_path.h"
 #include "capture/section_model.h"
 #include "inventory/text_node.h"
 #include "platform/platform.h"
@@ -43,7 +44,7 @@ void readTabControlSection(Hwnd tabControl, SectionModel* model);
 void readToolbarSection(Hwnd toolbar, SectionModel* model);
 // The tree view's items in walk order with their depths (handle = the item), through the bulk path when
 // the hook library answers, across processes otherwise (model->path says which).
-void readTreeViewSection(Hwnd treeView, SectionModel* model);
+void readTreeViewSection(Hwnd treeView, ReadPathChoice choice, SectionModel* model);
 
 // Makes the items the capture text tree (root: the text of the control's top-level window, the control as
 // its window); no items leave the tree as it was. Takes the capture lock.

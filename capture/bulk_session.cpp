@@ -1,4 +1,4 @@
-// The bulk path's setting, observer, clock and session (see capture/bulk_session.h).
+// The bulk path's observer, clock and session (see capture/bulk_session.h).
 #include "capture/bulk_session.h"
 
 #include <atomic>
@@ -12,7 +12,6 @@ namespace vantor {
 
 namespace {
 
-std::atomic<bool> allowedFlag{true};
 std::atomic<bool> wideFlag{false};
 std::atomic<ReadPathObserver> observerFn{nullptr};
 
@@ -45,14 +44,6 @@ bool reachableWidth(Hwnd control) {
 }
 
 } // namespace
-
-void setBulkReadingAllowed(bool allowed) {
-    allowedFlag = allowed;
-}
-
-bool bulkReadingAllowed() {
-    return allowedFlag;
-}
 
 void setWideBulkTexts(bool wanted) {
     wideFlag = wanted;
@@ -96,7 +87,8 @@ BulkSession::~BulkSession() {
 
 bool BulkSession::open() {
     lastLeaveReason = nullptr;
-    if (!bulkReadingAllowed()) return leave("forced by --cross-process or ForceCrossProcess=1");
+    if (choice_ == ReadPathChoice::CrossProcessOnly)
+        return leave("forced by --cross-process or ForceCrossProcess=1");
     if (isNull(control_)) return leave("no control");
     if (!hookLibrary().bulkAvailable()) return leave("msghook.dll is not loaded");
     if (!reachableWidth(control_)) return leave("the target has another pointer width");

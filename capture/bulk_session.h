@@ -4,7 +4,7 @@
 // their own exchanges when the first chunk does not come (no library, a target of another pointer width,
 // the program's own window, a refused or unanswered request, a malformed answer).
 //
-// Threads: the setting and the observer are set on the main thread before captures run; a session belongs
+// Threads: the observer is set on the main thread before captures run; a session belongs
 // to one reader call on the capture worker (or the user-interface thread for the hot-key capture).
 #pragma once
 
@@ -23,13 +23,13 @@ constexpr std::uint64_t kBulkRefreshMs = 500;
 
 class BulkSession {
   public:
-    explicit BulkSession(Hwnd control) : control_(control) {}
+    BulkSession(Hwnd control, ReadPathChoice choice) : control_(control), choice_(choice) {}
     ~BulkSession();
     BulkSession(const BulkSession&) = delete;
     BulkSession& operator=(const BulkSession&) = delete;
 
-    // Sets the request hook when the bulk path may be tried for the control: allowed, a target of a pointer
-    // width the library reaches (platform/hook_library.h), and a library that takes the request.
+    // Sets the request hook when the bulk path may be tried for the control: allowed by the choice, a target
+    // of a pointer width the library reaches (platform/hook_library.h), and a library that takes the request.
     bool open();
     // One chunk: false when no answer came, or the answer is malformed (as read by readBulkListChunk /
     // readBulkTreeChunk), or the target refused the request.
@@ -43,6 +43,7 @@ class BulkSession {
     std::size_t ask(wire::BulkRequest* request);
 
     Hwnd control_;
+    ReadPathChoice choice_;
     void* session_ = nullptr;
     std::vector<std::uint8_t> answer_;
 };

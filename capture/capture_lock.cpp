@@ -19,12 +19,10 @@ constexpr char kAddedMenuSeparatorAndHeader[] =
     "----------------------------------------------------------------------------\r\n■ 追加メニュー\r\n";
 } // namespace
 
-CaptureSession::CaptureSession(CaptureUi* ui, std::string separator)
-    : ui_(ui), separator_(std::move(separator)), tree_(new TextNode()) {}
+CaptureSession::CaptureSession(CaptureUi* ui, std::string separator, ReadPathChoice readPath)
+    : ui_(ui), separator_(std::move(separator)), readPath_(readPath), tree_(std::make_unique<TextNode>()) {}
 
-CaptureSession::~CaptureSession() {
-    destroyNode(tree_);
-}
+CaptureSession::~CaptureSession() = default;
 
 void CaptureSession::end() {
     std::vector<int> lines;
@@ -123,17 +121,16 @@ ReportBuffer& CaptureLock::report() {
 }
 
 TextNode* CaptureLock::tree() {
-    return session.tree_;
+    return session.tree_.get();
 }
 
-void CaptureLock::replaceTree(TextNode* root) {
-    if (root == nullptr || root == session.tree_) return;
-    destroyNode(session.tree_);
-    session.tree_ = root;
+void CaptureLock::replaceTree(std::unique_ptr<TextNode> root) {
+    if (root == nullptr) return;
+    session.tree_ = std::move(root);
 }
 
 void CaptureLock::discardTreeItems() {
-    destroyChildren(session.tree_);
+    destroyChildren(session.tree_.get());
 }
 
 const std::string& CaptureLock::listSeparator() const {

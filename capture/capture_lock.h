@@ -22,6 +22,7 @@
 // inside a section: it waits until the section being written is complete (CaptureSession::landAdditions).
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "capture/capture_session.h"
@@ -44,7 +45,7 @@ class CaptureLock {
     // Root of the session's capture text tree; never null. Its own text is never printed.
     TextNode* tree();
     // Destroys the whole tree and makes root (a detached, filled root) the new tree.
-    void replaceTree(TextNode* root);
+    void replaceTree(std::unique_ptr<TextNode> root);
     // Destroys every item of the tree, leaving an empty root.
     void discardTreeItems();
     // The list-view column separator of the session.

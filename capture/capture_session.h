@@ -11,12 +11,14 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "capture/accessible_reader.h"
 #include "capture/capture_ui.h"
+#include "capture/read_path.h"
 #include "capture/report_buffer.h"
 #include "capture/section_model.h"
 #include "inventory/text_node.h"
@@ -50,14 +52,20 @@ struct CapturedSection {
 class CaptureSession {
   public:
     // ui: where its progress goes; null for the interface installed at the time of each call (captureUi()),
-    // so that a session made before the application installs its own reaches it.
-    explicit CaptureSession(CaptureUi* ui = nullptr, std::string separator = "\t");
+    // so that a session made before the application installs its own reaches it. readPath: how its readers
+    // reach other processes' controls.
+    explicit CaptureSession(CaptureUi* ui = nullptr, std::string separator = "\t",
+                            ReadPathChoice readPath = ReadPathChoice::BulkAllowed);
     ~CaptureSession();
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
 
     // The list-view column separator, fixed when the capture starts.
     const std::string& listSeparator() const { return separator_; }
+    // The read path, fixed when the capture starts.
+    ReadPathChoice readPath() const { return readPath_; }
+    // Changes it for the reads from now on (a test reusing one session for both paths). Its own thread only.
+    void setReadPath(ReadPathChoice readPath) { readPath_ = readPath; }
     CaptureUi& ui() const { return ui_ != nullptr ? *ui_ : captureUi(); }
     // Shows its progress through ui from now on (null: the installed one). Its own thread only.
     void setUi(CaptureUi* ui) { ui_ = ui; }
@@ -105,11 +113,12 @@ class CaptureSession {
 
     CaptureUi* ui_;
     std::string separator_;
+    ReadPathChoice readPath_;
     std::atomic<bool> stop_{false};
     std::atomic<int> running_{0};
     std::mutex mutex_;
     ReportBuffer report_;
-    TextNode* tree_;
+    std::unique_ptr<TextNode> tree_;
     std::vector<std::string> waiting_; // added-menu items texts waiting for the end of a section
 };
 

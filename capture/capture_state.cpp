@@ -9,7 +9,7 @@ namespace vantor {
 
 void createCaptureState() {
     if (windowRoot == nullptr) {
-        windowRoot = new WindowNode();
+        windowRoot = std::make_unique<WindowNode>();
         windowRoot->setTitle("Root Window");
     }
 }
@@ -17,8 +17,7 @@ void createCaptureState() {
 void destroyCaptureState() {
     // No reader runs any more: blocks kept for late answers are released or left to their targets.
     settleAllParkedBlocks();
-    destroyNode(windowRoot);
-    windowRoot = nullptr;
+    windowRoot.reset();
 }
 
 } // namespace vantor

@@ -15,6 +15,19 @@ void streamAllListViewRows(CaptureSession& session, Hwnd listView, SectionModel*
     readListViewRows(session, listView, false, keep);
 }
 
+// The bars are read across processes whatever the choice: they have no bulk request.
+void readTabs(Hwnd tabControl, ReadPathChoice, SectionModel* model) {
+    readTabControlSection(tabControl, model);
+}
+
+void readButtons(Hwnd toolbar, ReadPathChoice, SectionModel* model) {
+    readToolbarSection(toolbar, model);
+}
+
+void readStatusParts(Hwnd statusBar, ReadPathChoice, SectionModel* model) {
+    readStatusBarSection(statusBar, model);
+}
+
 void formatList(const SectionModel& model, const std::string&, std::string* out) {
     formatListItems(model, out);
 }
@@ -36,12 +49,12 @@ const ControlKindEntry kKinds[] = {
      formatList, nullptr, false, wire::kBulkComboBox},
     {ControlKind::TreeView, "\n■ ツリーコントロール情報 [%s]\r\n", "TreeView", readTreeViewSection,
      formatItems, nullptr, true, wire::kBulkTreeView},
-    {ControlKind::TabControl, "\n■ タブコントロール情報 [%s]\r\n", "TabCtrl", readTabControlSection,
-     formatItems, nullptr, true, 0},
-    {ControlKind::Toolbar, "\n■ ツールバー情報 [%s]\r\n", "Toolbar", readToolbarSection, formatItems, nullptr,
+    {ControlKind::TabControl, "\n■ タブコントロール情報 [%s]\r\n", "TabCtrl", readTabs, formatItems, nullptr,
      true, 0},
-    {ControlKind::StatusBar, "\n■ ステータスバー情報 [%s]\r\n", "StatusBar", readStatusBarSection,
-     formatStatus, nullptr, false, 0},
+    {ControlKind::Toolbar, "\n■ ツールバー情報 [%s]\r\n", "Toolbar", readButtons, formatItems, nullptr, true,
+     0},
+    {ControlKind::StatusBar, "\n■ ステータスバー情報 [%s]\r\n", "StatusBar", readStatusParts, formatStatus,
+     nullptr, false, 0},
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/read_path.h"
 #include "capture/section_model.h"
 #include "inventory/classify.h"
 
@@ -21,7 +22,7 @@ struct ControlKindEntry {
     ControlKind kind;
     const char* caption; // the section's header; one %s: the class name
     const char* label;   // the section's button
-    void (*read)(Hwnd control, SectionModel* model);
+    void (*read)(Hwnd control, ReadPathChoice choice, SectionModel* model);
     void (*format)(const SectionModel& model, const std::string& separator, std::string* out);
     // Writes its section itself while it reads, so that the pane can show a long list as it grows; read and
     // format are then null. With keep, what it read is also kept there as the section's model.

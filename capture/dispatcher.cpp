@@ -56,7 +56,7 @@ void writeSection(CaptureSession& session, Hwnd window, const ControlKindEntry& 
     if (kind.stream != nullptr) {
         kind.stream(session, window, session.keepModels ? &model : nullptr);
     } else {
-        kind.read(window, &model);
+        kind.read(window, session.readPath(), &model);
         if (kind.keepsTree) installCaptureTree(session, window, model.items);
         std::string text;
         kind.format(model, session.listSeparator(), &text);
@@ -114,7 +114,7 @@ void writeMenuSection(CaptureSession& session, Hwnd window) {
     SectionModel model;
     MenuOwner owner;
     const bool found = n > 0 && readMenuSection(window, menu, true, &model, &owner);
-    TextNode* root = found ? menuTreeOf(model, owner) : nullptr;
+    std::unique_ptr<TextNode> root = found ? menuTreeOf(model, owner) : nullptr;
     std::string text;
     formatMenuBar(model, &text);
     int line = 0;
@@ -125,7 +125,7 @@ void writeMenuSection(CaptureSession& session, Hwnd window) {
         hold.report().append(kMenuHeader, std::strlen(kMenuHeader));
         line = hold.report().lineCount - 1;
         if (root != nullptr)
-            hold.replaceTree(root);
+            hold.replaceTree(std::move(root));
         else
             hold.discardTreeItems();
         start = hold.report().length();
@@ -148,7 +148,7 @@ constexpr char kAccessibleHeader[] = "\n■ アクセシビリティ情報 [%s]\
 
 void writeAccessibleSection(CaptureSession& session, Hwnd window, const char* className, bool full) {
     AccessibleModel model;
-    if (!readAccessible(window, &model)) return;
+    if (!readAccessible(window, session.readPath(), &model)) return;
     const std::string text = formatAccessible(model);
     if (session.keepModels)
         session.keep(CapturedKind::Accessible, accessibleSection(model, window, className));

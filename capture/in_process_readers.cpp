@@ -63,10 +63,10 @@ bool readItem(Hwnd w, const ListMessages& m, std::intptr_t i, std::string* out) 
 // messages from here take over. Items whose length query answered an error are left out, as here. A later
 // chunk that does not come or is rejected leaves *from at the first item not yet read, for the messages from
 // here to go on with; *from is -1 when every item was read.
-bool readItemsBulk(Hwnd w, const ListMessages& m, bool comboBox, std::vector<std::string>* items,
-                   std::intptr_t* from) {
+bool readItemsBulk(Hwnd w, const ListMessages& m, bool comboBox, ReadPathChoice choice,
+                   std::vector<std::string>* items, std::intptr_t* from) {
     *from = -1;
-    BulkSession session(w);
+    BulkSession session(w, choice);
     if (!session.open()) return false;
     const std::intptr_t own = query(w, m.count, 0, 0);
     wire::BulkRequest q{};
@@ -91,7 +91,7 @@ bool readItemsBulk(Hwnd w, const ListMessages& m, bool comboBox, std::vector<std
 
 // Reads every item into the model; a list that holds no texts is Failed without a query, one whose bulk
 // read stopped holding up and that is gone meanwhile is CutShort.
-void readList(Hwnd w, const ListMessages& m, SectionModel* model) {
+void readList(Hwnd w, const ListMessages& m, ReadPathChoice choice, SectionModel* model) {
     const bool comboBox = m.count == wire::CB_GETCOUNT;
     model->kind = comboBox ? ControlKind::ComboBox : ControlKind::ListBox;
     model->control = w;
@@ -102,7 +102,7 @@ void readList(Hwnd w, const ListMessages& m, SectionModel* model) {
     }
     std::vector<std::string> items;
     std::intptr_t from = 0;
-    const bool bulk = readItemsBulk(w, m, comboBox, &items, &from);
+    const bool bulk = readItemsBulk(w, m, comboBox, choice, &items, &from);
     if (!bulk) from = 0;
     reportReadPath(w, comboBox ? "combo box" : "list box",
                    !bulk       ? ReadPath::CrossProcess
@@ -134,7 +134,7 @@ void readList(Hwnd w, const ListMessages& m, SectionModel* model) {
 // one list stay together.
 void appendList(CaptureSession& session, Hwnd w, const ListMessages& m) {
     SectionModel model;
-    readList(w, m, &model);
+    readList(w, m, session.readPath(), &model);
     std::string text;
     formatListItems(model, &text);
     appendToReport(session, text);
@@ -142,12 +142,12 @@ void appendList(CaptureSession& session, Hwnd w, const ListMessages& m) {
 
 } // namespace
 
-void readListBoxSection(Hwnd listBox, SectionModel* model) {
-    readList(listBox, kListBoxMessages, model);
+void readListBoxSection(Hwnd listBox, ReadPathChoice choice, SectionModel* model) {
+    readList(listBox, kListBoxMessages, choice, model);
 }
 
-void readComboBoxSection(Hwnd comboBox, SectionModel* model) {
-    readList(comboBox, kComboBoxMessages, model);
+void readComboBoxSection(Hwnd comboBox, ReadPathChoice choice, SectionModel* model) {
+    readList(comboBox, kComboBoxMessages, choice, model);
 }
 
 void readListBox(CaptureSession& session, Hwnd listBox) {

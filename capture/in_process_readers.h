@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "capture/read_path.h"
 #include "capture/section_model.h"
 #include "platform/platform.h"
 
@@ -19,8 +20,9 @@ class CaptureSession;
 
 // Every item into the model, whatever its length (Failed for an owner-drawn list without texts, CutShort
 // when the rest of a bulk read was lost with the control).
-void readListBoxSection(Hwnd listBox, SectionModel* model);
-void readComboBoxSection(Hwnd comboBox, SectionModel* model);
+// choice: whether the bulk path may be tried.
+void readListBoxSection(Hwnd listBox, ReadPathChoice choice, SectionModel* model);
+void readComboBoxSection(Hwnd comboBox, ReadPathChoice choice, SectionModel* model);
 // Appends every item of at least 2 bytes on a line of its own ("\r\n" after each), or the failure line
 // when the list box has no item or only shorter ones. An owner-drawn list box without LBS_HASSTRINGS holds
 // no texts (its text message copies item data): it is asked for no item and gets the failure line.

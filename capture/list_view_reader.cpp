@@ -376,7 +376,7 @@ bool readRowsBulk(CaptureSession& capture, Hwnd listView, bool selectedOnly, Bul
                   SectionModel* keep) {
     if (capture.stopRequested()) return false;
     const std::uint64_t start = bulkNowMs();
-    BulkSession session(listView);
+    BulkSession session(listView, capture.readPath());
     if (!session.open()) return false;
     const ListShape shape = shapeOf(listView);
     wire::BulkRequest q{};

@@ -79,11 +79,11 @@ std::vector<SectionItem> itemsWithText(const std::vector<SectionItem>& items) {
     return kept;
 }
 
-TextNode* treeOf(const SectionModel& model, const MenuOwner& owner) {
-    TextNode* root = new TextNode();
+std::unique_ptr<TextNode> treeOf(const SectionModel& model, const MenuOwner& owner) {
+    auto root = std::make_unique<TextNode>();
     root->setText(owner.title.c_str());
     root->window = owner.window;
-    appendItemNodes(itemsWithText(model.items), root);
+    appendItemNodes(itemsWithText(model.items), root.get());
     return root;
 }
 
@@ -121,11 +121,11 @@ bool readMenuSection(Hwnd window, Hmenu menu, bool askOwner, SectionModel* model
     return true;
 }
 
-TextNode* menuTreeOf(const SectionModel& model, const MenuOwner& owner) {
+std::unique_ptr<TextNode> menuTreeOf(const SectionModel& model, const MenuOwner& owner) {
     return treeOf(model, owner);
 }
 
-TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
+std::unique_ptr<TextNode> readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
     SectionModel model;
     MenuOwner owner;
     const bool found = readMenuSection(window, menu, askOwner, &model, &owner);
@@ -134,10 +134,10 @@ TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut, bool askOwner) {
 }
 
 void buildMenuTree(CaptureSession& session, Hwnd window, Hmenu menu) {
-    TextNode* root = readMenuTree(window, menu);
+    std::unique_ptr<TextNode> root = readMenuTree(window, menu);
     if (root == nullptr) return;
     CaptureLock hold(session);
-    hold.replaceTree(root);
+    hold.replaceTree(std::move(root));
 }
 
 void captureMenuBar(CaptureSession& session, Hwnd window) {
@@ -175,12 +175,12 @@ void startAddedMenuLoop() {
 }
 
 void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
-    CaptureSession own(&into.ui());
+    CaptureSession own(&into.ui(), into.listSeparator(), into.readPath());
     std::string items;
     formatAddedMenu(menu.model, &items);
     {
         CaptureLock hold(own);
-        if (menu.root != nullptr) hold.replaceTree(menu.root);
+        if (menu.root != nullptr) hold.replaceTree(std::move(menu.root));
         hold.report().append(items.data(), items.size());
     }
     into.addMenuSection(reportSnapshot(own), &own);
@@ -188,7 +188,7 @@ void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
 
 void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu) {
     AddedMenu taken;
-    if (takeAddedMenu(window, menu, &taken)) writeAddedMenu(into, taken);
+    if (takeAddedMenu(window, menu, &taken)) writeAddedMenu(into, std::move(taken));
 }
 
 void setMenuProblemObserver(MenuProblemObserver observer) {

@@ -6,6 +6,7 @@
 // without it; addMenuItems touches only the node it is given.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "capture/section_model.h"
@@ -40,7 +41,7 @@ void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu);
 // menu with items was found) and whether a part of it could not be read.
 struct AddedMenu {
     SectionModel model;
-    TextNode* root = nullptr;
+    std::unique_ptr<TextNode> root;
     bool cut = false;
 };
 // Applies captureAddedMenu's filters and reads the menu at once into *out (the caller owns out->root); false
@@ -67,14 +68,14 @@ struct MenuOwner {
 // False when no menu with items was found. Takes no lock; askOwner as for readMenuTree.
 bool readMenuSection(Hwnd window, Hmenu menu, bool askOwner, SectionModel* model, MenuOwner* owner);
 // The detached tree of a read menu (items with a text; sub-menus with value -1). The caller owns it.
-TextNode* menuTreeOf(const SectionModel& model, const MenuOwner& owner);
+std::unique_ptr<TextNode> menuTreeOf(const SectionModel& model, const MenuOwner& owner);
 
 // The detached tree buildMenuTree would install: a new root (text = window title, or class name when the
 // title is empty; window = the window whose menu was read) with the items, or null when no menu with items
 // was found. The caller owns it. Takes no lock. *cut (when given) tells whether a menu of the tree was read
 // only in part. With askOwner false, a menu bar it falls back to is taken only as far as it is known
 // without asking its window's thread.
-TextNode* readMenuTree(Hwnd window, Hmenu menu, bool* cut = nullptr, bool askOwner = true);
+std::unique_ptr<TextNode> readMenuTree(Hwnd window, Hmenu menu, bool* cut = nullptr, bool askOwner = true);
 
 // Told about each window whose menu bar exists but whose items could not be read (the section then holds
 // failureLine), with the platform's reason; for vantor-cli --verbose. Null for none.

@@ -1,9 +1,10 @@
 // Which way the list-view, tree-view, list-box and combo-box readers read another process's control: the
-// setting that forces the cross-process exchanges, and an observer told which way each control was read. Kept
-// apart from the bulk session (capture/bulk_session.h) so that Win32 files can include it after <windows.h>.
+// choice each capture session makes (the bulk path allowed, or cross-process exchanges only), and an
+// observer told which way each control was read. Kept apart from the bulk session (capture/bulk_session.h)
+// so that Win32 files can include it after <windows.h>.
 //
-// Threads: the setting and the observer are set on the main thread before captures run; reportReadPath and
-// the clock are called by the readers on any thread.
+// Threads: the observer is set on the main thread before captures run; reportReadPath and the clock are
+// called by the readers on any thread.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +13,10 @@
 
 namespace vantor {
 
-// False forces the cross-process path (the setting ForceCrossProcess, vantor-cli --cross-process).
-void setBulkReadingAllowed(bool allowed);
-bool bulkReadingAllowed();
+// A capture's choice of read path for other processes' controls: inside the target through the hook library
+// where it answers (else across processes), or across processes only (the setting ForceCrossProcess,
+// vantor-cli --cross-process). Fixed when the capture session is made; readers are handed it.
+enum class ReadPathChoice { BulkAllowed, CrossProcessOnly };
 
 // True asks a list view of a Unicode program for its texts wide on the bulk path, for the outputs that keep
 // them whole (JSON, CSV): the kept model then holds them as UTF-8 and the report the system's code page 932

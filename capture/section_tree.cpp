@@ -9,12 +9,11 @@ void appendItemNodes(const std::vector<SectionItem>& items, TextNode* parent) {
     for (const SectionItem& item : items) {
         const std::size_t depth = static_cast<std::size_t>(item.depth < 0 ? 0 : item.depth);
         if (depth < path.size()) path.resize(depth);
-        auto* node = new TextNode;
+        auto node = std::make_unique<TextNode>();
         node->setText(item.text.c_str());
         node->value = item.subMenu ? -1 : item.id;
         node->item = item.handle;
-        appendChild(node, path.empty() ? parent : path.back());
-        path.push_back(node);
+        path.push_back(appendChild(std::move(node), path.empty() ? parent : path.back()));
     }
 }
 
@@ -29,16 +28,16 @@ void itemsOfNodes(const TextNode* first, std::vector<SectionItem>* items) {
         item.id = item.subMenu ? 0 : node->value;
         item.handle = node->item;
         items->push_back(item);
-        if (node->firstChild != nullptr) {
+        if (node->firstChild() != nullptr) {
             ++depth;
-            node = node->firstChild;
+            node = node->firstChild();
             continue;
         }
-        while (depth > 0 && node->next == nullptr) {
-            node = node->parent;
+        while (depth > 0 && node->next() == nullptr) {
+            node = node->parent();
             --depth;
         }
-        node = node->next;
+        node = node->next();
     }
 }
 

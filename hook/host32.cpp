@@ -14,6 +14,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_win.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -114,8 +116,8 @@ void serve(HANDLE program) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     const DWORD pid = programId(arguments);
     if (pid == 0) return 2;
-    HANDLE program = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (program == nullptr) return 3; // the program has ended already
+    const vantor::ScopedHandle program(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!program) return 3; // the program has ended already
     if (!loadLibrary()) return 4;
     WNDCLASSA wc{};
     wc.lpfnWndProc = hostProc;
@@ -123,17 +125,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     wc.lpszClassName = wire::kHost32ClassName;
     char title[16];
     std::snprintf(title, sizeof title, "%lu", static_cast<unsigned long>(pid));
-    HWND window = nullptr;
+    vantor::ScopedWindow window;
     if (RegisterClassA(&wc) != 0)
-        window = CreateWindowExA(0, wire::kHost32ClassName, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 instance, nullptr);
-    if (window == nullptr) return 5;
+        window.reset(CreateWindowExA(0, wire::kHost32ClassName, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     instance, nullptr));
+    if (!window) return 5;
     host.setHook();
-    serve(program);
+    serve(program.get());
     for (std::uint32_t i = 0; i < wire::kHostMaxHooks; ++i)
         onUnhook(i + 1);
     host.freeHook();
-    DestroyWindow(window);
-    CloseHandle(program);
-    return 0;
+    return 0; // the window goes before the handle of the program
 }

@@ -28,6 +28,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/session_security.h"
 
 #include <cstddef>
@@ -90,40 +91,26 @@ bool openShared() {
     if (opened == 0) {
         sectionHandle = CreateFileMappingA(INVALID_HANDLE_VALUE, sessionOnly(), PAGE_READWRITE, 0,
                                            sizeof(HookSection), wire::kHookSectionName);
-        if (sectionHandle != nullptr)
-            section = static_cast<HookSection*>(
-                MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(HookSection)));
+        // The view is kept for the process's life only when the mutex that guards it exists too.
+        vantor::ScopedView view(sectionHandle != nullptr
+                                    ? MapViewOfFile(sectionHandle, FILE_MAP_WRITE, 0, 0, sizeof(HookSection))
+                                    : nullptr);
         queueMutex = CreateMutexA(sessionOnly(), FALSE, wire::kHookMutexName);
         menuBarRequest = RegisterWindowMessageA(wire::kMenuBarRequestName);
         bulkRequest = RegisterWindowMessageA(wire::kBulkRequestName);
-        if (queueMutex == nullptr && section != nullptr) {
-            UnmapViewOfFile(section);
-            section = nullptr;
-        }
+        if (queueMutex != nullptr) section = static_cast<HookSection*>(const_cast<void*>(view.take()));
         InterlockedExchange(&opened, 1);
     }
     ReleaseSRWLockExclusive(&processLock);
     return section != nullptr;
 }
 
-// RAII hold of the named mutex with a bounded wait. A mutex left by a process that died holding it is
-// taken over (WAIT_ABANDONED); the queue's counters are checked before use, so a half-written state from
-// it cannot lead outside the queue.
-class QueueLock {
+// A hold of the named mutex with a bounded wait. A mutex left by a process that died holding it is taken
+// over (WAIT_ABANDONED); the queue's counters are checked before use, so a half-written state from it cannot
+// lead outside the queue.
+class QueueLock : public vantor::HeldMutex {
   public:
-    explicit QueueLock(DWORD waitMs) {
-        const DWORD r = WaitForSingleObject(queueMutex, waitMs);
-        held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    }
-    ~QueueLock() {
-        if (held_) ReleaseMutex(queueMutex);
-    }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-    bool held() const { return held_; }
-
-  private:
-    bool held_;
+    explicit QueueLock(DWORD waitMs) : HeldMutex(queueMutex, waitMs) {}
 };
 
 // A section first created, or written over by something else, starts again empty. Caller holds the lock.
@@ -573,11 +560,8 @@ void answerBulk(HWND window, std::uint32_t sequence) {
     std::memcpy(&bulk->answer, &a, sizeof a);
     MemoryBarrier();
     InterlockedExchange(reinterpret_cast<volatile LONG*>(&bulk->answerSequence), static_cast<LONG>(sequence));
-    HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kBulkAnswerEventName);
-    if (answered != nullptr) {
-        SetEvent(answered);
-        CloseHandle(answered);
-    }
+    const vantor::ScopedHandle answered(OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kBulkAnswerEventName));
+    if (answered) SetEvent(answered.get());
 }
 
 // ---- Menu-bar requests (WH_GETMESSAGE, set only while a request runs) ----------------------------------
@@ -591,11 +575,9 @@ LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
             snapshotMenu(GetMenu(msg->hwnd), msg->hwnd);
             InterlockedExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence),
                                 static_cast<LONG>(msg->wParam));
-            HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookAnswerEventName);
-            if (answered != nullptr) {
-                SetEvent(answered);
-                CloseHandle(answered);
-            }
+            const vantor::ScopedHandle answered(
+                OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookAnswerEventName));
+            if (answered) SetEvent(answered.get());
             msg->message = WM_NULL; // the application never sees the request
         } else if (msg != nullptr && bulkRequest != 0 && msg->message == bulkRequest) {
             answerBulk(msg->hwnd, static_cast<std::uint32_t>(msg->wParam));
@@ -607,11 +589,8 @@ LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
 
 // A host that ended without FreeHook (a crash) leaves its entry; such entries are freed for new hosts.
 bool processEnded(DWORD pid) {
-    HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (p == nullptr) return true;
-    const bool ended = WaitForSingleObject(p, 0) == WAIT_OBJECT_0;
-    CloseHandle(p);
-    return ended;
+    const vantor::ScopedHandle p(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return !p || WaitForSingleObject(p.get(), 0) == WAIT_OBJECT_0;
 }
 
 void registerHost(DWORD pid, bool add) {
@@ -718,11 +697,9 @@ __declspec(dllexport) BOOL WINAPI RequestMenuBar(HWND window, DWORD timeoutMs) {
     if (window == nullptr || !openShared() || menuBarRequest == 0) return FALSE;
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return FALSE;
-    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
-    if (hook == nullptr) return FALSE;
-    const BOOL answered = AskMenuBar(window, timeoutMs);
-    UnhookWindowsHookEx(hook);
-    return answered;
+    const vantor::ScopedHook hook(SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread));
+    if (!hook) return FALSE;
+    return AskMenuBar(window, timeoutMs);
 }
 
 // Sets the WH_GETMESSAGE hook on control's thread for one bulk read; null when it cannot be set. The
@@ -753,8 +730,8 @@ __declspec(dllexport) DWORD WINAPI BulkChunk(HWND control, const wire::BulkReque
     if (bulkEvent == nullptr)
         bulkEvent = CreateEventA(sessionOnly(), FALSE, FALSE, wire::kBulkAnswerEventName);
     if (bulkMutex == nullptr || bulkEvent == nullptr) return 0;
-    const DWORD r = WaitForSingleObject(bulkMutex, timeoutMs);
-    if (r != WAIT_OBJECT_0 && r != WAIT_ABANDONED) return 0;
+    const vantor::HeldMutex turn(bulkMutex, timeoutMs);
+    if (!turn.held()) return 0;
     std::uint32_t number = bulk->requestSequence + 1;
     if (number == 0) number = 1;
     bulk->requestSequence = number;
@@ -785,7 +762,6 @@ __declspec(dllexport) DWORD WINAPI BulkChunk(HWND control, const wire::BulkReque
             WaitForSingleObject(bulkEvent, timeoutMs - spent);
         }
     }
-    ReleaseMutex(bulkMutex);
     return copied;
 }
 

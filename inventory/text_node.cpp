@@ -7,7 +7,7 @@
 
 namespace vantor {
 
-WindowNode* windowRoot = nullptr;
+std::unique_ptr<WindowNode> windowRoot;
 
 namespace {
 
@@ -22,31 +22,14 @@ std::string copyWhole(const char* s) {
     return s != nullptr ? std::string(s) : std::string();
 }
 
-// Takes node out of its parent's child chain, keeping every remaining link consistent.
-void unlink(TextNode* node) {
-    TextNode* prev = node->prev;
-    TextNode* next = node->next;
-    if (prev != nullptr) {
-        prev->next = next;
-        if (next != nullptr) next->prev = prev;
-    } else if (next != nullptr) {
-        next->prev = nullptr;
-        next->parent = node->parent;
-        if (node->parent != nullptr) node->parent->firstChild = next;
-    } else if (node->parent != nullptr && node->parent->firstChild == node) {
-        node->parent->firstChild = nullptr;
-    }
-    node->parent = nullptr;
-    node->firstChild = nullptr;
-    node->prev = nullptr;
-    node->next = nullptr;
-}
-
 } // namespace
 
 TextNode::TextNode() : text("") {}
 
-TextNode::~TextNode() = default;
+// Left to the unique_ptr links, a long sibling chain or a deep tree would be released recursively.
+TextNode::~TextNode() {
+    destroyChildren(this);
+}
 
 // The text is copied before the old one goes: s may point into it.
 void TextNode::setText(const char* s) {
@@ -69,48 +52,59 @@ void WindowNode::setTitle(const char* s) {
     title = titleHeld.c_str();
 }
 
-TextNode* appendChild(TextNode* node, TextNode* parent) {
+TextNode* appendNode(std::unique_ptr<TextNode> node, TextNode* parent) {
     if (parent == nullptr || node == nullptr) return nullptr;
-    if (parent->firstChild == nullptr) {
-        parent->firstChild = node;
-        node->parent = parent;
-        return node;
+    TextNode* added = node.get();
+    added->parent_ = parent;
+    if (parent->firstChild_ == nullptr) {
+        parent->firstChild_ = std::move(node);
+        return added;
     }
-    TextNode* last = parent->firstChild;
-    while (last->next != nullptr)
-        last = last->next;
-    last->next = node;
-    node->prev = last;
-    node->parent = last->parent;
-    return node;
+    TextNode* last = parent->firstChild_.get();
+    while (last->next_ != nullptr)
+        last = last->next_.get();
+    added->prev_ = last;
+    last->next_ = std::move(node);
+    return added;
+}
+
+std::unique_ptr<TextNode> unlinkNode(TextNode* node) {
+    if (node == nullptr || node->parent_ == nullptr) return nullptr;
+    // The slot that owns node: its previous sibling's next link, or its parent's first-child link.
+    std::unique_ptr<TextNode>& owner =
+        node->prev_ != nullptr ? node->prev_->next_ : node->parent_->firstChild_;
+    std::unique_ptr<TextNode> taken = std::move(owner);
+    owner = std::move(taken->next_);
+    if (owner != nullptr) owner->prev_ = taken->prev_;
+    taken->parent_ = nullptr;
+    taken->prev_ = nullptr;
+    return taken;
 }
 
 void destroyChildren(TextNode* node) {
     if (node == nullptr) return;
     // Iterative over depth: descend to a leaf, destroy it, climb back. A very deep tree (a long chain of
     // sub-menus or tree-view levels) therefore cannot exhaust the stack.
-    TextNode* current = node->firstChild;
+    TextNode* current = node->firstChild();
     while (current != nullptr) {
-        if (current->firstChild != nullptr) {
-            current = current->firstChild;
+        if (current->firstChild() != nullptr) {
+            current = current->firstChild();
             continue;
         }
-        TextNode* up = current->parent;
-        unlink(current);
-        delete current;
-        current = (up == node) ? node->firstChild : up;
+        TextNode* up = current->parent();
+        unlinkNode(current); // a leaf now: released here, with nothing below it
+        current = (up == node) ? node->firstChild() : up;
     }
 }
 
 void destroyNode(TextNode* node) {
     if (node == nullptr) return;
     destroyChildren(node);
-    unlink(node);
-    delete node;
+    unlinkNode(node);
 }
 
 void clearWindowTree() {
-    destroyChildren(windowRoot);
+    destroyChildren(windowRoot.get());
 }
 
 } // namespace vantor

@@ -54,17 +54,17 @@ void rebuildWindowTree() {
         ws().className(w, className, kTextLimit);
         ws().windowText(w, title, kTextLimit);
         if (isNull(w) || !hasReadableContentInTree(w)) continue;
-        WindowNode* node = new WindowNode();
+        auto node = std::make_unique<WindowNode>();
         node->setTitle(title);
         node->setClassName(className);
         node->window = w;
-        appendChild(node, windowRoot);
+        appendChild(std::move(node), windowRoot.get());
     }
 }
 
 void refreshWindowList(const FillWindowList& fill) {
     rebuildWindowTree();
-    if (fill) fill(windowRoot);
+    if (fill) fill(windowRoot.get());
 }
 
 Hwnd topLevelAncestor(Hwnd window) {

@@ -32,7 +32,7 @@ constexpr int kNameBuffer = 256;
 CaptureController::CaptureController() : shown_(std::make_shared<CaptureSession>()) {}
 
 std::shared_ptr<CaptureSession> CaptureController::startSession(const std::string& separator) {
-    running_ = std::make_shared<CaptureSession>(nullptr, separator);
+    running_ = std::make_shared<CaptureSession>(nullptr, separator, readPath);
     running_->begin();
     return running_;
 }

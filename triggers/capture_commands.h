@@ -26,8 +26,8 @@ namespace vantor {
 class CaptureController {
   public:
     CaptureController();
-    // A session for a capture or pass that starts now with the separator, marked running (its worker ends
-    // it) and made the running one.
+    // A session for a capture or pass that starts now with the separator and readPath, marked running (its
+    // worker ends it) and made the running one.
     std::shared_ptr<CaptureSession> startSession(const std::string& separator);
     // Whether the capture or pass last started still runs.
     bool captureRunning() const { return running_ != nullptr && running_->running(); }
@@ -39,6 +39,8 @@ class CaptureController {
     void show(std::shared_ptr<CaptureSession> session);
     // Periodic monitoring is on.
     bool monitoring = false;
+    // The read path every capture started from now on takes (the setting ForceCrossProcess).
+    ReadPathChoice readPath = ReadPathChoice::BulkAllowed;
     // The window of the last window capture (the update command captures it again; the cancel question
     // names it).
     Hwnd currentTarget{};

@@ -85,11 +85,9 @@ void menuEvent(const wire::HookRecord& r, CaptureController& controller) {
     if (!takeAddedMenu(window, menu, &taken)) return;
     countSection(now);
     if (!controller.captureRunning()) {
-        writeAddedMenu(controller.shown(), taken);
+        writeAddedMenu(controller.shown(), std::move(taken));
     } else if (static_cast<int>(state.held.size()) < kIntakeHeld) {
-        state.held.push_back(taken);
-    } else {
-        destroyNode(taken.root);
+        state.held.push_back(std::move(taken));
     }
 }
 
@@ -139,17 +137,15 @@ unsigned drainHookMessages(bool captureContextMenu, CaptureController& controlle
     // Held menus go in once no capture or pass runs; captures start only on this thread, so none starts
     // while they are written.
     while (!state.held.empty() && !controller.captureRunning()) {
-        AddedMenu menu = state.held.front();
+        AddedMenu menu = std::move(state.held.front());
         state.held.pop_front();
-        writeAddedMenu(controller.shown(), menu);
+        writeAddedMenu(controller.shown(), std::move(menu));
     }
     if (!state.held.empty() && again > kRetryMs) again = kRetryMs;
     return again;
 }
 
 void resetHookIntake(std::uint64_t (*clock)()) {
-    for (AddedMenu& m : state.held)
-        destroyNode(m.root);
     state = IntakeState{};
     if (clock != nullptr) state.clock = clock;
 }

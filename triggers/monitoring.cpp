@@ -101,9 +101,9 @@ Hwnd windowOfListRow(int row, const CaptureController& controller) {
                                                               : Hwnd{};
     }
     if (windowRoot == nullptr) return Hwnd{};
-    const TextNode* node = windowRoot->firstChild;
+    const TextNode* node = windowRoot->firstChild();
     for (int i = 0; node != nullptr && i < row; ++i)
-        node = node->next;
+        node = node->next();
     return node != nullptr ? node->window : Hwnd{};
 }
 

@@ -65,16 +65,15 @@ bool runEditCommand(HWND pane, WPARAM wParam) {
 void showEditMenu(HWND pane) {
     POINT p;
     GetCursorPos(&p);
-    HMENU menu = CreatePopupMenu();
+    const ScopedMenu menu(CreatePopupMenu());
     for (const EditMenuEntry& e : kEditMenu) {
         if (e.text == nullptr) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(e.command), e.text);
+            AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(e.command), e.text);
         }
     }
-    TrackPopupMenu(menu, TPM_CENTERALIGN, p.x, p.y, 0, pane, nullptr);
-    DestroyMenu(menu);
+    TrackPopupMenu(menu.get(), TPM_CENTERALIGN, p.x, p.y, 0, pane, nullptr);
 }
 
 // A sequence of messages to a pane that must not be seen half done (a text inserted in pieces with the caret

@@ -10,6 +10,7 @@
 
 #include "app/app_globals.h"
 #include "app/resource.h"
+#include "platform/win32/scoped_win.h"
 
 namespace vantor {
 
@@ -100,7 +101,7 @@ void showSectionMenu() {
     const int first = firstClippedButton(toolbar, r.right);
     if (first < 0) return;
     const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-    HMENU menu = CreatePopupMenu();
+    const ScopedMenu menu(CreatePopupMenu());
     std::vector<int> commands;
     for (int i = first; i < count; ++i) {
         TBBUTTON button{};
@@ -111,14 +112,13 @@ void showSectionMenu() {
             SendMessageA(toolbar, TB_GETBUTTONTEXTA, button.idCommand, reinterpret_cast<LPARAM>(caption));
         commands.push_back(button.idCommand);
         // Menu ids start at 1: TrackPopupMenu answers 0 when nothing was chosen.
-        AppendMenuA(menu, MF_STRING, commands.size(), caption);
+        AppendMenuA(menu.get(), MF_STRING, commands.size(), caption);
     }
     RECT at;
     GetWindowRect(moreButton, &at);
     const int chosen =
-        static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN, at.right,
+        static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN, at.right,
                                         at.bottom, 0, appWindows.rightPane, nullptr));
-    DestroyMenu(menu);
     // The chosen section goes to the right pane as the button's own click would.
     if (chosen > 0)
         SendMessageA(appWindows.rightPane, WM_COMMAND, static_cast<WPARAM>(commands[chosen - 1]),

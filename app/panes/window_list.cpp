@@ -136,7 +136,7 @@ void fillWindowList(HWND listView, const WindowNode* root) {
     recreateColumn(listView);
     if (root == nullptr) return;
     int i = 0;
-    for (const TextNode* child = root->firstChild; child != nullptr; child = child->next, ++i) {
+    for (const TextNode* child = root->firstChild(); child != nullptr; child = child->next(), ++i) {
         const WindowNode* node = static_cast<const WindowNode*>(child);
         insertRow(listView, i, node->title, node->className);
     }

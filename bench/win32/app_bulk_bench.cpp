@@ -44,6 +44,12 @@ vantor::CaptureSession& benchSession() {
     return session;
 }
 
+// The same for the captures kept to the cross-process exchanges.
+vantor::CaptureSession& crossSession() {
+    static vantor::CaptureSession session(nullptr, "\t", vantor::ReadPathChoice::CrossProcessOnly);
+    return session;
+}
+
 const char kSpecimenArgs[] = "--rows 20000 --columns 4 --tree-items 5000";
 const char kDoneTail[] = "段4\r\n"; // the last line of a finished specimen report (its accessible section)
 constexpr size_t kSpecimenButtons = 11;
@@ -67,8 +73,8 @@ void loadAverage() {
     if (readFile("Z:\\proc\\loadavg", &text)) std::printf("load average: %s", text.c_str());
 }
 
-std::string takeReport() {
-    vantor::CaptureLock hold(benchSession());
+std::string takeReport(vantor::CaptureSession& session = benchSession()) {
+    vantor::CaptureLock hold(session);
     std::string text =
         hold.report().text != nullptr ? std::string(hold.report().text, hold.report().length()) : "";
     hold.report().clear();
@@ -77,16 +83,16 @@ std::string takeReport() {
 
 std::string treeLines(const vantor::TextNode* first, int depth = 0) {
     std::string out;
-    for (const vantor::TextNode* n = first; n != nullptr; n = n->next) {
+    for (const vantor::TextNode* n = first; n != nullptr; n = n->next()) {
         out += std::string(static_cast<size_t>(depth), ' ') + n->text + "\n";
-        out += treeLines(n->firstChild, depth + 1);
+        out += treeLines(n->firstChild(), depth + 1);
     }
     return out;
 }
 
-std::string takeTree() {
-    vantor::CaptureLock hold(benchSession());
-    std::string lines = treeLines(hold.tree()->firstChild);
+std::string takeTree(vantor::CaptureSession& session = benchSession()) {
+    vantor::CaptureLock hold(session);
+    std::string lines = treeLines(hold.tree()->firstChild());
     hold.discardTreeItems();
     return lines;
 }
@@ -123,17 +129,15 @@ bool engine(int rounds) {
             return false;
         }
     }
-    vantor::setBulkReadingAllowed(false);
     LARGE_INTEGER t0;
     QueryPerformanceCounter(&t0);
-    vantor::readListViewRows(benchSession(), vantor::fromNative(list), false);
+    vantor::readListViewRows(crossSession(), vantor::fromNative(list), false);
     const double listCross = secondsSince(t0);
-    const std::string listCrossReport = takeReport();
+    const std::string listCrossReport = takeReport(crossSession());
     QueryPerformanceCounter(&t0);
-    vantor::readTreeView(benchSession(), vantor::fromNative(tree));
+    vantor::readTreeView(crossSession(), vantor::fromNative(tree));
     const double treeCross = secondsSince(t0);
-    const std::string treeCrossReport = takeTree();
-    vantor::setBulkReadingAllowed(true);
+    const std::string treeCrossReport = takeTree(crossSession());
     std::printf("readers in this process (bulk: median of %d rounds, from %.3f to %.3f s for the list)\n",
                 rounds, *std::min_element(listBulk.begin(), listBulk.end()),
                 *std::max_element(listBulk.begin(), listBulk.end()));

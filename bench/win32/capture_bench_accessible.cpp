@@ -27,10 +27,9 @@ using namespace vantor::bench;
 
 // One read; the seconds it took, and the items and cut in *items and *cut.
 double timedRead(Hwnd grid, bool inTarget, std::size_t* items, unsigned* cut) {
-    setBulkReadingAllowed(inTarget);
     AccessibleModel model;
     const double start = nowSeconds();
-    readAccessible(grid, &model);
+    readAccessible(grid, inTarget ? ReadPathChoice::BulkAllowed : ReadPathChoice::CrossProcessOnly, &model);
     const double seconds = nowSeconds() - start;
     *items = model.tree.items.size();
     *cut = model.tree.cut;

@@ -135,18 +135,16 @@ void previousTreeReader(Hwnd treeView) {
                  send(tree, TVM_GETNEXTITEM, TVGN_NEXT, static_cast<LPARAM>(item)))) {
             std::string text;
             readTreeItemText(treeView, item, &text);
-            auto* node = new TextNode;
+            TextNode* node = appendChild(std::make_unique<TextNode>(), parent);
             node->setText(text.c_str());
             node->item = item;
-            appendChild(node, parent);
             const auto child = static_cast<std::uintptr_t>(
                 send(tree, TVM_GETNEXTITEM, TVGN_CHILD, static_cast<LPARAM>(item)));
             if (child != 0) siblings(child, node);
         }
     };
-    auto* root = new TextNode;
-    siblings(static_cast<std::uintptr_t>(send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), root);
-    destroyNode(root);
+    TextNode root;
+    siblings(static_cast<std::uintptr_t>(send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), &root);
 }
 
 // The toolbar reader before: one exchange per button record, then readToolbarButtonText per button, which
@@ -173,8 +171,8 @@ void previousToolbarReader(Hwnd toolbarHandle) {
 
 long countNodes(const TextNode* n) {
     long count = 0;
-    for (; n != nullptr; n = n->next)
-        count += 1 + countNodes(n->firstChild);
+    for (; n != nullptr; n = n->next())
+        count += 1 + countNodes(n->firstChild());
     return count;
 }
 
@@ -199,7 +197,7 @@ Result run(const char* what, HWND control, void (*reader)(CaptureSession&, Hwnd)
         t = nowSeconds();
         reader(benchSession(), toHwnd(control));
         readerTimes.push_back(nowSeconds() - t);
-        res.readerItems = countNodes(CaptureLock(benchSession()).tree()->firstChild);
+        res.readerItems = countNodes(CaptureLock(benchSession()).tree()->firstChild());
         std::printf("%s round %d: reader %.3f s, previous %.3f s, one buffer %.3f s (load %s)\n", what,
                     round + 1, readerTimes.back(), previousTimes.back(), oneTimes.back(),
                     loadAverage().c_str());

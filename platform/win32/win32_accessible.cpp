@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/accessible.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/accessible_nodes.h"
 #include "platform/win32/win32_platform.h"
 
@@ -75,8 +76,8 @@ bool runBounded(WalkJob* job) {
     const ULONGLONG begin = GetTickCount64();
     const AccessibleLimits& limits = job->limits;
     const ULONGLONG firstWait = limits.waitedMs < limits.idleMs ? limits.idleMs - limits.waitedMs : 0;
-    HANDLE thread = CreateThread(nullptr, 0, walkThread, job, 0, nullptr);
-    if (thread == nullptr) {
+    const ScopedHandle thread(CreateThread(nullptr, 0, walkThread, job, 0, nullptr));
+    if (!thread) {
         job->letGo(); // the thread's share
         return true;
     }
@@ -87,12 +88,11 @@ bool runBounded(WalkJob* job) {
         if (begin + limits.maxMs + kWalkGraceMs < end) end = begin + limits.maxMs + kWalkGraceMs;
         const ULONGLONG now = GetTickCount64();
         if (now >= end) break;
-        if (WaitForSingleObject(thread, static_cast<DWORD>(end - now)) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(thread.get(), static_cast<DWORD>(end - now)) == WAIT_OBJECT_0) {
             ended = true;
             break;
         }
     }
-    CloseHandle(thread);
     return ended;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/wire.h"
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_host32.h"
 
 #include <cstdio>
@@ -72,7 +73,7 @@ void startHost32(const char* directory) {
     PROCESS_INFORMATION info{};
     if (!CreateProcessA(host, commandLine, nullptr, nullptr, FALSE, 0, nullptr, directory, &startup, &info))
         return;
-    CloseHandle(info.hThread);
+    const ScopedHandle thread(info.hThread); // the host's first thread is never waited for
     EnterCriticalSection(&state().lock);
     state().process = info.hProcess;
     state().startedAt = GetTickCount();
@@ -83,12 +84,12 @@ void startHost32(const char* directory) {
 void stopHost32() {
     HostState& s = state();
     EnterCriticalSection(&s.lock);
-    HANDLE process = s.process;
+    const ScopedHandle process(s.process);
     HWND window = s.window;
     s.process = nullptr;
     s.window = nullptr;
     LeaveCriticalSection(&s.lock);
-    if (process == nullptr) return;
+    if (!process) return;
     if (window == nullptr) {
         char title[16];
         std::snprintf(title, sizeof title, "%lu", static_cast<unsigned long>(GetCurrentProcessId()));
@@ -96,9 +97,8 @@ void stopHost32() {
     }
     if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
     // A host still starting has no window yet: it is ended instead (its hooks go with it).
-    if (window == nullptr || WaitForSingleObject(process, kHostEndMs) != WAIT_OBJECT_0)
-        TerminateProcess(process, 1);
-    CloseHandle(process);
+    if (window == nullptr || WaitForSingleObject(process.get(), kHostEndMs) != WAIT_OBJECT_0)
+        TerminateProcess(process.get(), 1);
 }
 
 bool host32Running() {
@@ -112,11 +112,10 @@ bool isOtherWidthWindow(HWND window) {
     if (sizeof(void*) != 8) return false;
     DWORD pid = 0;
     if (GetWindowThreadProcessId(window, &pid) == 0) return false;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process == nullptr) return false;
+    const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return false;
     BOOL wow = FALSE;
-    const bool ok = IsWow64Process(process, &wow) != FALSE;
-    CloseHandle(process);
+    const bool ok = IsWow64Process(process.get(), &wow) != FALSE;
     return ok && wow != FALSE;
 }
 

@@ -127,7 +127,7 @@ TEST_F(AccessibleTest, DepthItemCountAndTimeBoundsKeepWhatWasReadBefore) {
     for (std::uint32_t i = 0; i < limits.maxDepth + 5; ++i)
         node = acc.add(node, u"Level");
     AccessibleModel model;
-    ASSERT_TRUE(readAccessible(grid, &model));
+    ASSERT_TRUE(readAccessible(grid, ReadPathChoice::BulkAllowed, &model));
     EXPECT_EQ(model.tree.items.size(), limits.maxDepth);
     EXPECT_EQ(model.tree.items.back().depth, limits.maxDepth - 1);
     EXPECT_EQ(model.tree.cut, kAccessibleCutDepth);
@@ -137,7 +137,7 @@ TEST_F(AccessibleTest, DepthItemCountAndTimeBoundsKeepWhatWasReadBefore) {
     for (std::uint32_t i = 0; i < limits.maxItems + 3; ++i)
         acc.add(wide, u"Row");
     acc.windows[grid] = {};
-    ASSERT_TRUE(readAccessible(grid, &model));
+    ASSERT_TRUE(readAccessible(grid, ReadPathChoice::BulkAllowed, &model));
     EXPECT_EQ(model.tree.items.size(), limits.maxItems);
     EXPECT_EQ(model.tree.cut, kAccessibleCutCount);
 
@@ -148,7 +148,7 @@ TEST_F(AccessibleTest, DepthItemCountAndTimeBoundsKeepWhatWasReadBefore) {
         acc.add(slow, u"Item");
     acc.nodes[4].callMs = limits.idleMs;
     acc.windows[grid] = {};
-    ASSERT_TRUE(readAccessible(grid, &model));
+    ASSERT_TRUE(readAccessible(grid, ReadPathChoice::BulkAllowed, &model));
     EXPECT_EQ(model.tree.items.size(), 4u);
     EXPECT_EQ(model.tree.cut, kAccessibleCutTime);
 }
@@ -167,7 +167,7 @@ TEST_F(AccessibleTest, ATargetThatKeepsAnsweringIsReadWholeAndOneThatStopsIsCutA
     acc.nodes[static_cast<std::size_t>(group)].childMs = 20;
     acc.windows[grid] = {};
     AccessibleModel model;
-    ASSERT_TRUE(readAccessible(grid, &model));
+    ASSERT_TRUE(readAccessible(grid, ReadPathChoice::BulkAllowed, &model));
     EXPECT_EQ(model.tree.items.size(), 302u);
     EXPECT_EQ(model.tree.cut, 0u);
     EXPECT_EQ(model.tree.items.back().name, u"Last");
@@ -204,7 +204,7 @@ TEST_F(AccessibleTest, AWalkAfterTheInTargetAttemptWaitsOnlyWhatTheTargetsLastAn
     takes = idle * 3 / 4;
     acc.nodes[0].callMs = idle / 2;
     AccessibleModel model;
-    ASSERT_TRUE(readAccessible(grid, &model));
+    ASSERT_TRUE(readAccessible(grid, ReadPathChoice::BulkAllowed, &model));
     EXPECT_EQ(acc.walks, 1);
     EXPECT_TRUE(model.tree.items.empty());
     EXPECT_EQ(model.tree.cut, kAccessibleCutTime);
@@ -265,7 +265,7 @@ TEST_F(AccessibleTest, InsideTheTargetTheSameSectionComesInChunksAndADamagedAnsw
     target.chunks = 0;
     target.damagedAtChunk = 1;
     AccessibleModel model;
-    ASSERT_TRUE(readAccessible(grid, &model));
+    ASSERT_TRUE(readAccessible(grid, ReadPathChoice::BulkAllowed, &model));
     EXPECT_EQ(formatAccessible(model), kSpecimenLines);
     EXPECT_EQ(target.chunks, 2);
     EXPECT_EQ(acc.walks, 2);

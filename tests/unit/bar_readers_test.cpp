@@ -19,10 +19,10 @@ using fake::FakeTreeItem;
 // node carries an item handle.
 std::string treeLines(const TextNode* first, int depth = 0) {
     std::string out;
-    for (const TextNode* n = first; n != nullptr; n = n->next) {
+    for (const TextNode* n = first; n != nullptr; n = n->next()) {
         out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + " [" +
                std::to_string(n->value) + "]\n";
-        out += treeLines(n->firstChild, depth + 1);
+        out += treeLines(n->firstChild(), depth + 1);
     }
     return out;
 }
@@ -32,19 +32,17 @@ class BarReaderTest : public WidthTest {
     // A capture tree with one item, to see whether a reader replaced it.
     TextNode* presetTree() {
         CaptureLock lock(session);
-        auto* node = new TextNode;
-        node->setText("keep");
-        appendChild(node, lock.tree());
+        appendChild(std::make_unique<TextNode>(), lock.tree())->setText("keep");
         return lock.tree();
     }
     void expectPresetKept(TextNode* preset) {
         CaptureLock lock(session);
         EXPECT_EQ(lock.tree(), preset);
-        EXPECT_EQ(treeLines(lock.tree()->firstChild), "keep [0]\n");
+        EXPECT_EQ(treeLines(lock.tree()->firstChild()), "keep [0]\n");
     }
     std::string items() {
         CaptureLock lock(session);
-        return treeLines(lock.tree()->firstChild);
+        return treeLines(lock.tree()->firstChild());
     }
     // Counts the messages carrying a block address that reach the target.
     void countBlockQueries(int* n) {
@@ -133,7 +131,7 @@ TEST_P(BarReaderTest, TabControlBuildsOneNodePerTab) {
     CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window")); // the top-level ancestor's text
     EXPECT_EQ(lock.tree()->window, tab);
-    EXPECT_EQ(treeLines(lock.tree()->firstChild), "General [0]\nAdvanced [1]\n");
+    EXPECT_EQ(treeLines(lock.tree()->firstChild()), "General [0]\nAdvanced [1]\n");
 }
 
 TEST_P(BarReaderTest, TabControlRecordsInTheTargetsWidth) {
@@ -280,10 +278,10 @@ TEST_P(BarReaderTest, TreeViewCopiedDepthFirstWithItemHandles) {
     CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->window, tv);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
-    EXPECT_EQ(lock.tree()->firstChild->item, static_cast<std::uintptr_t>(rootItem));
+    EXPECT_EQ(lock.tree()->firstChild()->item, static_cast<std::uintptr_t>(rootItem));
     // Handles of a 64-bit tree keep their high bits (the fake's handles have them).
     if (is64()) {
-        EXPECT_GT(lock.tree()->firstChild->firstChild->item, 0xFFFFFFFFull);
+        EXPECT_GT(lock.tree()->firstChild()->firstChild()->item, 0xFFFFFFFFull);
     }
 }
 
@@ -371,7 +369,7 @@ TEST_P(BarReaderTest, TreeChildrenAppendUnderTheGivenNode) {
     ASSERT_TRUE(desktop.sendMessage(tv, wire::TVM_GETNEXTITEM, wire::TVGN_ROOT, 0, &first));
     TextNode parent;
     readTreeChildren(tv, static_cast<std::uintptr_t>(first), &parent);
-    EXPECT_EQ(treeLines(parent.firstChild), "A1 [0]\nA2 [0]\n");
+    EXPECT_EQ(treeLines(parent.firstChild()), "A1 [0]\nA2 [0]\n");
     destroyChildren(&parent);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/fake/fake_hook_library.h"
 #include "platform/hook_library.h"
 #include "remote_test_support.h"
+#include "triggers/capture_commands.h"
 
 namespace vantor {
 namespace testing_support {
@@ -37,9 +38,9 @@ void recordPath(Hwnd, const char* reader, const char* path) {
 
 std::string treeLines(const TextNode* first, int depth = 0) {
     std::string out;
-    for (const TextNode* n = first; n != nullptr; n = n->next) {
+    for (const TextNode* n = first; n != nullptr; n = n->next()) {
         out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + "\n";
-        out += treeLines(n->firstChild, depth + 1);
+        out += treeLines(n->firstChild(), depth + 1);
     }
     return out;
 }
@@ -49,7 +50,7 @@ class BulkReadingTest : public WidthTest {
     void SetUp() override {
         WidthTest::SetUp();
         setHookLibrary(&library);
-        setBulkReadingAllowed(true);
+        session.setReadPath(ReadPathChoice::BulkAllowed);
         setBulkClock(&testClock);
         testClockMs = 0;
         paths.clear();
@@ -59,7 +60,7 @@ class BulkReadingTest : public WidthTest {
         EXPECT_EQ(library.openSessions, 0);
         setReadPathObserver(nullptr);
         setBulkClock(nullptr);
-        setBulkReadingAllowed(true);
+        session.setReadPath(ReadPathChoice::BulkAllowed);
         setWideBulkTexts(false);
         setHookLibrary(nullptr);
         WidthTest::TearDown();
@@ -78,11 +79,11 @@ class BulkReadingTest : public WidthTest {
     }
     // The report of the list view read across processes, then (report cleared) through the bulk path.
     std::pair<std::string, std::string> bothPaths(Hwnd lv, bool selectedOnly) {
-        setBulkReadingAllowed(false);
+        session.setReadPath(ReadPathChoice::CrossProcessOnly);
         readListViewRows(lv, selectedOnly);
         const std::string cross = reportText();
         reportNow().clear();
-        setBulkReadingAllowed(true);
+        session.setReadPath(ReadPathChoice::BulkAllowed);
         readListViewRows(lv, selectedOnly);
         return {cross, reportText()};
     }
@@ -95,7 +96,7 @@ class BulkReadingTest : public WidthTest {
     }
     std::string items() {
         CaptureLock lock(session);
-        return treeLines(lock.tree()->firstChild);
+        return treeLines(lock.tree()->firstChild());
     }
     fake::FakeHookLibrary library;
     BulkListTarget listTarget;
@@ -267,14 +268,14 @@ TEST_P(BulkReadingTest, FallsBackWhenTheFirstChunkDoesNotCome) {
              };
          },
          "an answer did not hold up"},
-        {"setting forces cross-process", [] { setBulkReadingAllowed(false); },
+        {"setting forces cross-process", [this] { session.setReadPath(ReadPathChoice::CrossProcessOnly); },
          "forced by --cross-process or ForceCrossProcess=1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         reportNow().clear();
         setHookLibrary(&library);
-        setBulkReadingAllowed(true);
+        session.setReadPath(ReadPathChoice::BulkAllowed);
         library.refuseBegin = false;
         library.bulkAnswer = [this](const wire::BulkRequest& q, std::uint32_t s) {
             return listTarget.answer(q, s);
@@ -291,15 +292,38 @@ TEST_P(BulkReadingTest, FallsBackWhenTheFirstChunkDoesNotCome) {
     }
 }
 
+// The read path is each session's own: a session kept to the cross-process exchanges and one allowed the
+// bulk path, reading in turn, each keep to theirs; the controller gives its choice to the sessions it starts.
+TEST_P(BulkReadingTest, EachSessionKeepsItsOwnReadPath) {
+    if (!is64()) GTEST_SKIP() << "the fake library reaches 64-bit targets";
+    Hwnd lv = list({"名前", "#"}, {{"りんご", "1"}, {"x", ""}});
+    CaptureSession cross(nullptr, "\t", ReadPathChoice::CrossProcessOnly);
+    readListViewRows(lv, false);
+    vantor::readListViewRows(cross, lv, false);
+    readListViewRows(lv, false);
+    EXPECT_EQ(paths, (std::vector<std::string>{
+                         "list view: bulk",
+                         "list view: cross-process (forced by --cross-process or ForceCrossProcess=1)",
+                         "list view: bulk"}));
+    EXPECT_EQ(reportText(), "名前\t\r\nりんご\t1\r\nx\t\r\n名前\t\r\nりんご\t1\r\nx\t\r\n");
+    EXPECT_EQ(CaptureLock(cross).report().text, std::string("名前\t\r\nりんご\t1\r\nx\t\r\n"));
+
+    CaptureController controller;
+    controller.readPath = ReadPathChoice::CrossProcessOnly;
+    EXPECT_EQ(controller.startSession("\t")->readPath(), ReadPathChoice::CrossProcessOnly);
+    controller.readPath = ReadPathChoice::BulkAllowed;
+    EXPECT_EQ(controller.startSession("\t")->readPath(), ReadPathChoice::BulkAllowed);
+}
+
 // The model a capture session keeps: the same header, rows (one-byte and empty texts included), columns
 // and status on both paths; only the path differs. A list cut off mid-read is kept cut short.
 TEST_P(BulkReadingTest, ListViewModelIsTheSameOnBothPathsAndKeepsWhatTheReportDrops) {
     Hwnd lv = list({"名前", "#"}, {{"りんご", "1"}, {"x", ""}, {"", ""}});
     SectionModel cross;
     SectionModel bulk;
-    setBulkReadingAllowed(false);
+    session.setReadPath(ReadPathChoice::CrossProcessOnly);
     readListViewRows(lv, false, &cross);
-    setBulkReadingAllowed(true);
+    session.setReadPath(ReadPathChoice::BulkAllowed);
     readListViewRows(lv, false, &bulk);
     for (const SectionModel* m : {&cross, &bulk}) {
         EXPECT_TRUE(m->hasHeader);
@@ -652,7 +676,7 @@ TEST_P(BulkReadingTest, ListBoxItemsReadWholeAndShortOnesLeftOut) {
 
     // Across processes the same items (the fake has no failing length query) give the same lines.
     reportNow().clear();
-    setBulkReadingAllowed(false);
+    session.setReadPath(ReadPathChoice::CrossProcessOnly);
     readListBox(lb);
     EXPECT_EQ(reportText(), expected);
 }
@@ -730,23 +754,23 @@ TEST_P(BulkReadingTest, TreeViewTheSameOnBothPaths) {
     BulkTreeTarget t = treeTarget(tv, {"動物", "哺乳類", "ねこ", "いぬ", "", "植物", "x", "さくら"});
     library.bulkAnswer = [&t](const wire::BulkRequest& q, std::uint32_t s) { return t.answer(q, s); };
     const std::string expected = "動物\n  哺乳類\n    ねこ\n    いぬ\n  \n植物\n  x\n    さくら\n";
-    setBulkReadingAllowed(false);
+    session.setReadPath(ReadPathChoice::CrossProcessOnly);
     readTreeView(tv);
     EXPECT_EQ(items(), expected);
     std::vector<std::uintptr_t> crossHandles;
     {
         CaptureLock lock(session);
-        for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
+        for (const TextNode* n = lock.tree()->firstChild(); n != nullptr; n = n->next())
             crossHandles.push_back(n->item);
     }
-    setBulkReadingAllowed(true);
+    session.setReadPath(ReadPathChoice::BulkAllowed);
     readTreeView(tv);
     EXPECT_EQ(items(), expected);
     CaptureLock lock(session);
     EXPECT_EQ(lock.tree()->text, std::string("Main Window"));
     EXPECT_EQ(lock.tree()->window, tv);
     std::vector<std::uintptr_t> handles;
-    for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next)
+    for (const TextNode* n = lock.tree()->firstChild(); n != nullptr; n = n->next())
         handles.push_back(n->item);
     EXPECT_EQ(handles, crossHandles);
     if (is64()) {
@@ -772,12 +796,10 @@ TEST_P(BulkReadingTest, BothPathsFillTheSameSectionModel) {
             out += std::to_string(i.depth) + ":" + std::to_string(i.handle) + ":" + i.text + "\n";
         return out;
     };
-    setBulkReadingAllowed(false);
     SectionModel cross;
-    readTreeViewSection(tv, &cross);
-    setBulkReadingAllowed(true);
+    readTreeViewSection(tv, ReadPathChoice::CrossProcessOnly, &cross);
     SectionModel bulk;
-    readTreeViewSection(tv, &bulk);
+    readTreeViewSection(tv, ReadPathChoice::BulkAllowed, &bulk);
     ASSERT_EQ(cross.items.size(), 5u);
     EXPECT_EQ(cross.items[2].text, "葉");
     EXPECT_EQ(cross.items[2].depth, 2);
@@ -803,10 +825,9 @@ TEST_P(BulkReadingTest, BothPathsFillTheSameSectionModel) {
         return answerBytes(q, a, records, w.used());
     };
     SectionModel listBulk;
-    readListBoxSection(lb, &listBulk);
-    setBulkReadingAllowed(false);
+    readListBoxSection(lb, ReadPathChoice::BulkAllowed, &listBulk);
     SectionModel listHere;
-    readListBoxSection(lb, &listHere);
+    readListBoxSection(lb, ReadPathChoice::CrossProcessOnly, &listHere);
     EXPECT_EQ(flat(listBulk), flat(listHere));
     EXPECT_EQ(flat(listHere), "0:0:alpha\n0:0:b\n0:0:\n0:0:" + texts[3] + "\n");
     EXPECT_EQ(listBulk.path, is64() ? SectionPath::Bulk : SectionPath::Messages);
@@ -853,9 +874,7 @@ TEST_P(BulkReadingTest, TreeViewWithoutItemsLeavesTheTreeAndUnchangedTextIsEmpty
     Hwnd tv = fake::addTreeView(desktop, top, target, {FakeTreeItem{"A", {}}});
     {
         CaptureLock lock(session);
-        auto* node = new TextNode;
-        node->setText("keep");
-        appendChild(node, lock.tree());
+        appendChild(std::make_unique<TextNode>(), lock.tree())->setText("keep");
     }
     library.bulkAnswer = [](const wire::BulkRequest& q, std::uint32_t s) {
         return answerBytes(q, answerHeader(s, wire::kBulkDone), {}, 0);

@@ -134,9 +134,9 @@ class CaptureLockTest : public EngineTest {
 // Checks the links of every node below node.
 void expectTreeIntact(const TextNode* node) {
     const TextNode* prev = nullptr;
-    for (const TextNode* c = node->firstChild; c != nullptr; c = c->next) {
-        EXPECT_EQ(c->parent, node);
-        EXPECT_EQ(c->prev, prev);
+    for (const TextNode* c = node->firstChild(); c != nullptr; c = c->next()) {
+        EXPECT_EQ(c->parent(), node);
+        EXPECT_EQ(c->prev(), prev);
         expectTreeIntact(c);
         prev = c;
     }
@@ -255,7 +255,7 @@ void addMenuOnceTheTreeIsInstalled() {
     bool installed = false;
     {
         CaptureLock hold(injectInto->captured());
-        const TextNode* first = hold.tree()->firstChild;
+        const TextNode* first = hold.tree()->firstChild();
         installed = first != nullptr && std::string(first->text) == "Tree item";
     }
     looking = false;
@@ -275,8 +275,8 @@ TEST_F(CaptureLockTest, AddedMenuRightAfterTheTreeReaderInstallsItsTreeDoesNotRe
     EXPECT_EQ(injected, 1);
     // Given in the middle of the section, the menu lands after it.
     EXPECT_EQ(reportText(), "\n■ ツリーコントロール情報 [SysTreeView32]\r\nTree item\r\n" + section[0]);
-    ASSERT_NE(treeNow()->firstChild, nullptr);
-    EXPECT_STREQ(treeNow()->firstChild->text, "Tree item");
+    ASSERT_NE(treeNow()->firstChild(), nullptr);
+    EXPECT_STREQ(treeNow()->firstChild()->text, "Tree item");
 }
 
 TEST_F(CaptureLockTest, AddedMenuWhileATreeReaderRunsDoesNotReplaceTheTreeThatSectionPrints) {
@@ -302,8 +302,8 @@ TEST_F(CaptureLockTest, AddedMenuWhileATreeReaderRunsDoesNotReplaceTheTreeThatSe
     captureAddedMenu(menuWindow[1], menu[1]);
     EXPECT_EQ(reportText(),
               "start\n\n■ ツリーコントロール情報 [SysTreeView32]\r\nOnly item\r\n" + section[0] + section[1]);
-    ASSERT_NE(treeNow()->firstChild, nullptr);
-    EXPECT_STREQ(treeNow()->firstChild->text, "&Cut");
+    ASSERT_NE(treeNow()->firstChild(), nullptr);
+    EXPECT_STREQ(treeNow()->firstChild()->text, "&Cut");
 }
 
 TEST_F(CaptureLockTest, AddedMenuBetweenTheTreeReaderAndItsPrintIsAppendedWholeAfterTheSection) {

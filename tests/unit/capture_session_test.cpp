@@ -45,7 +45,7 @@ TEST_F(SessionTest, TwoSessionsOneAfterTheOtherCarryNothingOver) {
     CaptureSession second(&ui, "\t");
     EXPECT_FALSE(second.stopRequested());
     EXPECT_EQ(reportSnapshot(second), "");
-    EXPECT_EQ(CaptureLock(second).tree()->firstChild, nullptr);
+    EXPECT_EQ(CaptureLock(second).tree()->firstChild(), nullptr);
     vantor::captureWindow(second, list, false);
     EXPECT_EQ(reportSnapshot(second),
               "\n■ リストコントロール情報 [SysListView32]\r\nName\tNo\r\na\t1\r\nb\t2\r\n");

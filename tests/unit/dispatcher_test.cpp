@@ -27,16 +27,16 @@ class Dispatcher : public EngineTest {
     }
     // Adds a node with text and value under parent and returns it.
     static TextNode* item(TextNode* parent, const char* text, int value = 0) {
-        TextNode* node = new TextNode();
+        TextNode* node = appendChild(std::make_unique<TextNode>(), parent);
         node->setText(text);
         node->value = value;
-        return appendChild(node, parent);
+        return node;
     }
     // printTextTree on the capture tree's items, under the lock as every caller does; printed tells
     // whether it wrote a line.
     std::string printTree(const char* prefix, bool withValue) {
         CaptureLock hold(session);
-        printed = printTextTree(hold, hold.tree()->firstChild, prefix, withValue);
+        printed = printTextTree(hold, hold.tree()->firstChild(), prefix, withValue);
         return hold.report().text != nullptr ? hold.report().text : "";
     }
     bool printed = false;

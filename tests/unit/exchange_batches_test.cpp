@@ -36,13 +36,13 @@ class ExchangeBatchTest : public WidthTest {
     std::string items() {
         CaptureLock lock(session);
         std::string out;
-        print(lock.tree()->firstChild, 0, &out);
+        print(lock.tree()->firstChild(), 0, &out);
         return out;
     }
     static void print(const TextNode* n, int depth, std::string* out) {
-        for (; n != nullptr; n = n->next) {
+        for (; n != nullptr; n = n->next()) {
             *out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + "\n";
-            print(n->firstChild, depth + 1, out);
+            print(n->firstChild(), depth + 1, out);
         }
     }
 };

@@ -31,10 +31,10 @@ class MenuCapture : public EngineTest {
     // The items of the capture tree as "text=value" in depth-first order, children in parentheses.
     static std::string describe(const TextNode* node) {
         std::string s;
-        for (; node != nullptr; node = node->next) {
+        for (; node != nullptr; node = node->next()) {
             s += std::string(node->text) + "=" + std::to_string(node->value);
-            if (node->firstChild != nullptr) s += "(" + describe(node->firstChild) + ")";
-            if (node->next != nullptr) s += " ";
+            if (node->firstChild() != nullptr) s += "(" + describe(node->firstChild()) + ")";
+            if (node->next() != nullptr) s += " ";
         }
         return s;
     }
@@ -59,7 +59,7 @@ TEST_F(MenuCapture, MenuBarBecomesTheTreeWithTabsCutSeparatorsSkippedAndSubMenus
 
     EXPECT_STREQ(treeNow()->text, "Editor");
     EXPECT_EQ(treeNow()->window, w);
-    EXPECT_EQ(describe(treeNow()->firstChild), "&File=-1(&Save=3 &Recent=-1(one.txt=501)) &Quit=0");
+    EXPECT_EQ(describe(treeNow()->firstChild()), "&File=-1(&Save=3 &Recent=-1(one.txt=501)) &Quit=0");
     EXPECT_EQ(reportNow().text, nullptr);
 }
 
@@ -84,18 +84,18 @@ TEST_F(MenuCapture, MenuWithoutItemsFallsBackToTheNearestAncestorWithAMenuBar) {
 
     EXPECT_STREQ(treeNow()->text, "Top");
     EXPECT_EQ(treeNow()->window, top);
-    EXPECT_EQ(describe(treeNow()->firstChild), "&View=1");
+    EXPECT_EQ(describe(treeNow()->firstChild()), "&View=1");
 }
 
 TEST_F(MenuCapture, NoMenuAnywhereOrNoWindowLeavesTheTreeUnchanged) {
     Hwnd top = app();
     Hwnd child = desktop.addWindow(top, "Panel", "", pid);
     TextNode* before = treeNow();
-    appendChild(new TextNode(), treeNow())->setText("kept");
+    appendChild(std::make_unique<TextNode>(), treeNow())->setText("kept");
     buildMenuTree(child, Hmenu{});
     buildMenuTree(Hwnd{}, contextMenu());
     EXPECT_EQ(treeNow(), before);
-    EXPECT_EQ(describe(treeNow()->firstChild), "kept=0");
+    EXPECT_EQ(describe(treeNow()->firstChild()), "kept=0");
 }
 
 TEST_F(MenuCapture, MenuOfOnlyASeparatorAndAOneByteItemGivesOneNode) {
@@ -104,7 +104,7 @@ TEST_F(MenuCapture, MenuOfOnlyASeparatorAndAOneByteItemGivesOneNode) {
     desktop.addMenuItem(m, "", 0, Hmenu{}, true);
     desktop.addMenuItem(m, "x", 5);
     captureAddedMenu(w, m);
-    EXPECT_EQ(describe(treeNow()->firstChild), "x=5");
+    EXPECT_EQ(describe(treeNow()->firstChild()), "x=5");
     // One-byte texts are not written; the tree has an item, so no failure line either.
     EXPECT_EQ(reportText(), "■ 追加メニュー\r\n");
 }
@@ -118,7 +118,7 @@ TEST_F(MenuCapture, SubMenuThatContainsItselfIsNotWalkedForever) {
     desktop.addMenuItem(bar, "&Loop", 0, loop);
     desktop.setMenu(w, bar);
     captureMenuBar(w);
-    EXPECT_EQ(describe(treeNow()->firstChild), "&Loop=-1(&Again=-1 &Leaf=9)");
+    EXPECT_EQ(describe(treeNow()->firstChild()), "&Loop=-1(&Again=-1 &Leaf=9)");
 }
 
 TEST_F(MenuCapture, AddMenuItemsAppendsBelowTheGivenNodeOnly) {
@@ -127,7 +127,7 @@ TEST_F(MenuCapture, AddMenuItemsAppendsBelowTheGivenNodeOnly) {
     addMenuItems(m, &parent);
     addMenuItems(m, nullptr);
     addMenuItems(Hmenu{}, &parent);
-    EXPECT_EQ(describe(parent.firstChild), "&Copy=10 &Paste=11");
+    EXPECT_EQ(describe(parent.firstChild()), "&Copy=10 &Paste=11");
     destroyChildren(&parent);
 }
 
@@ -169,10 +169,10 @@ TEST_F(MenuCapture, SubMenuItemsFollowTheirItemIndentedWithoutANumber) {
 }
 
 TEST_F(MenuCapture, SectionWithoutAnyMenuHasTheFailureLineAndEmptiesTheTree) {
-    appendChild(new TextNode(), treeNow())->setText("stale");
+    appendChild(std::make_unique<TextNode>(), treeNow())->setText("stale");
     captureAddedMenu(app(), Hmenu{static_cast<Hmenu>(0x77)});
     EXPECT_EQ(reportText(), std::string("■ 追加メニュー\r\n") + kFailureText);
-    EXPECT_EQ(treeNow()->firstChild, nullptr);
+    EXPECT_EQ(treeNow()->firstChild(), nullptr);
 }
 
 TEST_F(MenuCapture, TwoEventsFromTheSameWindowGiveOneSection) {
@@ -217,9 +217,9 @@ TEST_F(MenuCapture, MenusOfTheProgramsOwnWindowsProduceNothing) {
 }
 
 TEST_F(MenuCapture, AddedMenuEmptiesTheTreeOfAnEarlierReaderBeforeItsOwnItems) {
-    appendChild(new TextNode(), treeNow())->setText("old item");
+    appendChild(std::make_unique<TextNode>(), treeNow())->setText("old item");
     captureAddedMenu(app(), contextMenu());
-    EXPECT_EQ(describe(treeNow()->firstChild), "&Copy=10 &Paste=11");
+    EXPECT_EQ(describe(treeNow()->firstChild()), "&Copy=10 &Paste=11");
 }
 
 } // namespace

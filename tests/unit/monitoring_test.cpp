@@ -201,9 +201,7 @@ TEST_F(Monitoring, MenuCommandMonitorsTheSelectedRowsWindowInTheFixedOrder) {
     // Row 1 of the window list is the second child of windowRoot.
     Hwnd other = desktop.addWindow(Hwnd{}, "OtherWnd", "Other", pid);
     for (Hwnd w : {other, target}) {
-        WindowNode* node = new WindowNode();
-        node->window = w;
-        appendChild(node, windowRoot);
+        appendChild(std::make_unique<WindowNode>(), windowRoot.get())->window = w;
     }
     appendReport("old capture");
     selectRows({1});

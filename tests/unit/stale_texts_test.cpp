@@ -21,9 +21,9 @@ class StaleTextTest : public WidthTest {
     std::string items() {
         CaptureLock lock(session);
         std::string out;
-        for (const TextNode* n = lock.tree()->firstChild; n != nullptr; n = n->next) {
+        for (const TextNode* n = lock.tree()->firstChild(); n != nullptr; n = n->next()) {
             out += std::string(n->text) + "\n";
-            for (const TextNode* c = n->firstChild; c != nullptr; c = c->next)
+            for (const TextNode* c = n->firstChild(); c != nullptr; c = c->next())
                 out += std::string("  ") + c->text + "\n";
         }
         return out;
@@ -68,7 +68,7 @@ TEST_P(StaleTextTest, ToolbarButtonWithoutRecordOrTextIsEmpty) {
     readToolbar(tb);
     EXPECT_EQ(items(), "Open\n\nSave\n");
     CaptureLock lock(session);
-    EXPECT_EQ(lock.tree()->firstChild->next->value, 0);
+    EXPECT_EQ(lock.tree()->firstChild()->next()->value, 0);
 }
 
 TEST_P(StaleTextTest, ButtonTextSlotsDoNotShowTheRecordsTheBlockHeld) {
@@ -82,9 +82,9 @@ TEST_P(StaleTextTest, ButtonTextSlotsDoNotShowTheRecordsTheBlockHeld) {
     Hwnd tb = fake::addToolbar(desktop, top, target, buttons);
     readToolbar(tb);
     CaptureLock lock(session);
-    const TextNode* second = lock.tree()->firstChild->next;
+    const TextNode* second = lock.tree()->firstChild()->next();
     EXPECT_STREQ(second->text, "");
-    EXPECT_STREQ(second->next->text, "b2");
+    EXPECT_STREQ(second->next()->text, "b2");
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, StaleTextTest, ::testing::Values(32, 64), widthName);

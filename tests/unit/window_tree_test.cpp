@@ -19,9 +19,9 @@ class WindowInventory : public EngineTest {
     static std::vector<std::string> listed() {
         std::vector<std::string> rows;
         const TextNode* prev = nullptr;
-        for (const TextNode* n = windowRoot->firstChild; n != nullptr; n = n->next) {
-            EXPECT_EQ(n->parent, windowRoot);
-            EXPECT_EQ(n->prev, prev);
+        for (const TextNode* n = windowRoot->firstChild(); n != nullptr; n = n->next()) {
+            EXPECT_EQ(n->parent(), windowRoot.get());
+            EXPECT_EQ(n->prev(), prev);
             EXPECT_STREQ(n->text, "");
             const WindowNode* w = static_cast<const WindowNode*>(n);
             rows.push_back(std::string(w->title) + "|" + w->className);
@@ -38,10 +38,10 @@ TEST_F(WindowInventory, DesktopWithoutReadableWindowsGivesNoChildrenButStillFill
     int fills = 0;
     refreshWindowList([&](WindowNode* root) {
         ++fills;
-        EXPECT_EQ(root, windowRoot);
+        EXPECT_EQ(root, windowRoot.get());
     });
     EXPECT_EQ(fills, 1);
-    EXPECT_EQ(windowRoot->firstChild, nullptr);
+    EXPECT_EQ(windowRoot->firstChild(), nullptr);
     EXPECT_STREQ(windowRoot->title, "Root Window");
 }
 
@@ -62,7 +62,7 @@ TEST_F(WindowInventory, ListsQualifyingWindowsInZOrderWithTitleAndClass) {
     const std::vector<std::string> expected = {"With menu|MenuFrame", "Itself a control|SysListView32",
                                                "|Untitled"};
     EXPECT_EQ(listed(), expected);
-    EXPECT_EQ(windowRoot->firstChild->window, menuOnly);
+    EXPECT_EQ(windowRoot->firstChild()->window, menuOnly);
 }
 
 TEST_F(WindowInventory, ReadableControlSeveralLevelsDeepQualifiesItsTopLevelWindow) {

@@ -75,7 +75,6 @@ class PlatformBulk : public SpecimenTest {
     void TearDown() override {
         session.setUi(nullptr);
         setReadPathObserver(nullptr);
-        setBulkReadingAllowed(true);
         setBulkClock(nullptr);
         setCaptureUi(nullptr);
         unloadHookLibrary();
@@ -87,23 +86,25 @@ class PlatformBulk : public SpecimenTest {
         dir.pop_back();
         ASSERT_TRUE(loadHookLibrary(dir.c_str()));
     }
-    std::string takeReport() {
-        CaptureLock lock(session);
+    std::string takeReport() { return takeReport(session); }
+    static std::string takeReport(CaptureSession& from) {
+        CaptureLock lock(from);
         std::string text = lock.report().text != nullptr ? lock.report().text : "";
         lock.report().clear();
         return text;
     }
     static std::string treeLines(const TextNode* first, int depth = 0) {
         std::string out;
-        for (const TextNode* n = first; n != nullptr; n = n->next) {
+        for (const TextNode* n = first; n != nullptr; n = n->next()) {
             out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + n->text + "\n";
-            out += treeLines(n->firstChild, depth + 1);
+            out += treeLines(n->firstChild(), depth + 1);
         }
         return out;
     }
-    std::string takeTree() {
-        CaptureLock lock(session);
-        const std::string lines = treeLines(lock.tree()->firstChild);
+    std::string takeTree() { return takeTree(session); }
+    static std::string takeTree(CaptureSession& from) {
+        CaptureLock lock(from);
+        const std::string lines = treeLines(lock.tree()->firstChild());
         lock.discardTreeItems();
         return lines;
     }
@@ -132,6 +133,7 @@ class PlatformBulk : public SpecimenTest {
     HWND listView = nullptr;
     HWND treeView = nullptr;
     CaptureSession session; // the test's captures write into it
+    CaptureSession cross{nullptr, "\t", ReadPathChoice::CrossProcessOnly}; // kept off the bulk path
 };
 
 TEST_F(PlatformBulk, ListViewTheSameOnBothPaths) {
@@ -149,16 +151,19 @@ TEST_F(PlatformBulk, ListViewTheSameOnBothPaths) {
     const std::string bulkAll = takeReport();
     readListViewRows(session, fromNative(listView), true);
     const std::string bulkSelected = takeReport();
-    setBulkReadingAllowed(false);
+    // The other session's choice is its own: reads in turn keep each to its path.
+    readListViewRows(cross, fromNative(listView), false);
+    const std::string crossAll = takeReport(cross);
+    readListViewRows(cross, fromNative(listView), true);
+    const std::string crossSelected = takeReport(cross);
     readListViewRows(session, fromNative(listView), false);
-    const std::string crossAll = takeReport();
-    readListViewRows(session, fromNative(listView), true);
-    const std::string crossSelected = takeReport();
+    EXPECT_EQ(takeReport(), bulkAll);
 
     EXPECT_EQ(paths, (std::vector<std::string>{
                          "list view: bulk", "list view: bulk",
                          "list view: cross-process (forced by --cross-process or ForceCrossProcess=1)",
-                         "list view: cross-process (forced by --cross-process or ForceCrossProcess=1)"}));
+                         "list view: cross-process (forced by --cross-process or ForceCrossProcess=1)",
+                         "list view: bulk"}));
     EXPECT_EQ(bulkAll, crossAll);
     EXPECT_EQ(bulkSelected, crossSelected);
     // The texts themselves: the one-byte title "#" is left out, row 1's empty cell gives two separators.
@@ -177,13 +182,12 @@ TEST_F(PlatformBulk, TreeViewTheSameOnBothPaths) {
     loadLibrary();
     readTreeView(session, fromNative(treeView));
     const std::string bulk = takeTree();
-    setBulkReadingAllowed(false);
-    readTreeView(session, fromNative(treeView));
-    const std::string cross = takeTree();
+    readTreeView(cross, fromNative(treeView));
+    const std::string crossTree = takeTree(cross);
     EXPECT_EQ(paths, (std::vector<std::string>{
                          "tree view: bulk",
                          "tree view: cross-process (forced by --cross-process or ForceCrossProcess=1)"}));
-    EXPECT_EQ(bulk, cross);
+    EXPECT_EQ(bulk, crossTree);
     EXPECT_EQ(bulk, "動物\n  哺乳類\n    ねこ\n    いぬ\n  \n植物\n  x\n    さくら\n");
 }
 

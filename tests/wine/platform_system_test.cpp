@@ -1,11 +1,15 @@
-// System services through the Win32 platform: replacing a file in one step, and a message box whose
-// buttons and answer pass through unchanged (a helper thread presses the button).
+// System services through the Win32 platform: replacing a file in one step, a message box whose buttons
+// and answer pass through unchanged (a helper thread presses the button), and the owners of handles
+// releasing what they hold when they go.
 //
-// Threads: the test thread, and one helper thread per message box test.
+// Threads: the test thread, and one helper thread per message box or mutex check.
 #include "tests/wine/platform_specimen.h"
 
 #include <cstdio>
 #include <string>
+#include <thread>
+
+#include "platform/win32/scoped_win.h"
 
 namespace vantor {
 namespace platformtest {
@@ -106,6 +110,33 @@ TEST_F(PlatformSystem, MessageBoxShowsTheButtonsAskedForAndReturnsTheAnswer) {
     EXPECT_TRUE(pressed);
     EXPECT_EQ(answerMessageBox("platform ok", kMbOk, IDOK, &pressed), kIdOk);
     EXPECT_TRUE(pressed);
+}
+
+// A held mutex is free for another thread again once its hold goes (not before); a menu goes with its owner.
+TEST(ScopedOwners, HeldMutexAndMenuAreReleasedWhenTheyGo) {
+    const ScopedHandle mutex(CreateMutexA(nullptr, FALSE, nullptr));
+    ASSERT_TRUE(mutex);
+    auto heldByAnotherThread = [&mutex] {
+        bool held = false;
+        std::thread other([&] { held = HeldMutex(mutex.get(), 0).held(); });
+        other.join();
+        return held;
+    };
+    {
+        const HeldMutex hold(mutex.get(), 0);
+        EXPECT_TRUE(hold.held());
+        EXPECT_FALSE(heldByAnotherThread());
+    }
+    EXPECT_TRUE(heldByAnotherThread());
+    EXPECT_FALSE(HeldMutex(nullptr, 0).held());
+
+    HMENU seen = nullptr;
+    {
+        const ScopedMenu menu(CreatePopupMenu());
+        seen = menu.get();
+        EXPECT_TRUE(IsMenu(seen));
+    }
+    EXPECT_FALSE(IsMenu(seen));
 }
 
 } // namespace

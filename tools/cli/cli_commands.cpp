@@ -141,6 +141,12 @@ class QuietHost : public CommandHost {
     bool placeOnClipboard(const char*, std::size_t) override { return false; }
 };
 
+// --cross-process or the setting ForceCrossProcess keeps the capture off the bulk path.
+ReadPathChoice readPathOf(const Arguments& args) {
+    return settings.forceCrossProcess || args.crossProcess ? ReadPathChoice::CrossProcessOnly
+                                                           : ReadPathChoice::BulkAllowed;
+}
+
 } // namespace
 
 int runCapture(const Arguments& args) {
@@ -155,7 +161,7 @@ int runCapture(const Arguments& args) {
     QuietHost host;
     // JSON and CSV are written from the models the capture keeps; the report is made all the same. The
     // UTF-8 report of a Unicode window rebuilds its sections from them with wide texts.
-    CaptureSession session(nullptr, settings.listSeparator);
+    CaptureSession session(nullptr, settings.listSeparator, readPathOf(args));
     const bool structured = args.format != Format::Text;
     const bool keep = structured || args.encoding == Encoding::Utf8;
     session.keepModels = keep;
@@ -252,7 +258,7 @@ int runWatch(const Arguments& args) {
     bool written = false;
     for (;;) {
         QuietHost host;
-        CaptureSession session(nullptr, settings.listSeparator);
+        CaptureSession session(nullptr, settings.listSeparator, readPathOf(args));
         session.keepModels = jsonl;
         runningPass = &session;
         // Ctrl+C that came before the pass was given to the handler stops it as well.
@@ -295,8 +301,8 @@ int runWatch(const Arguments& args) {
 int runList(const Arguments& args) {
     rebuildWindowTree();
     std::string lines;
-    for (const TextNode* n = windowRoot != nullptr ? windowRoot->firstChild : nullptr; n != nullptr;
-         n = n->next) {
+    for (const TextNode* n = windowRoot != nullptr ? windowRoot->firstChild() : nullptr; n != nullptr;
+         n = n->next()) {
         const WindowNode* w = static_cast<const WindowNode*>(n);
         if (args.listHandles) {
             char handle[32];

@@ -65,7 +65,6 @@ int run(const Arguments& args) {
     char settingsPath[MAX_PATH * 2 + 16];
     settingsPathBesideExe(settingsPath, sizeof settingsPath);
     loadSettings(settingsPath);
-    setBulkReadingAllowed(!settings.forceCrossProcess && !args.crossProcess);
     setAccessibilityAllowed(settings.accessibility);
     if (args.verbose) {
         setReadPathObserver(&printReadPath);

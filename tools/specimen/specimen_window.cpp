@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace vantor {
 namespace specimen {
 
@@ -143,15 +145,15 @@ LRESULT onCreate(HWND window) {
 // runs inside the menu loop), then destroys it.
 void showContextMenu(HWND window) {
     KillTimer(window, kContextMenuTimer);
-    contextMenu = buildContextMenu();
-    if (contextMenu == nullptr) return;
+    const vantor::ScopedMenu menu(buildContextMenu());
+    if (!menu) return;
+    contextMenu = menu.get();
     POINT at = {40, 40};
     ClientToScreen(window, &at);
     SetForegroundWindow(window);
     SetTimer(window, kContextMenuCloseTimer, kContextMenuShownMs, nullptr);
     TrackPopupMenu(contextMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, at.x, at.y, 0, window, nullptr);
     KillTimer(window, kContextMenuCloseTimer);
-    DestroyMenu(contextMenu);
     contextMenu = nullptr;
 }
 
@@ -220,20 +222,19 @@ bool registerMainWindowClass(HINSTANCE instance) {
 }
 
 HWND createMainWindow(HINSTANCE instance) {
-    HMENU menu = buildMenuBar();
-    if (menu == nullptr) return nullptr;
+    vantor::ScopedMenu menu(buildMenuBar());
+    if (!menu) return nullptr;
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT rect = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&rect, style, TRUE, 0);
     // Created without its title: the window can be found (and is read) while WM_CREATE still fills its
     // children, so it takes its title only once everything is in place.
     HWND window = CreateWindowExA(0, kWindowClass, "", style, 0, 0, rect.right - rect.left,
-                                  rect.bottom - rect.top, nullptr, menu, instance, nullptr);
-    // A menu that was not attached to a window is not destroyed with it.
-    if (window == nullptr) {
-        DestroyMenu(menu);
-        return nullptr;
-    }
+                                  rect.bottom - rect.top, nullptr, menu.get(), instance, nullptr);
+    // A menu that was not attached to a window is not destroyed with it; an attached one goes with the
+    // window.
+    if (window == nullptr) return nullptr;
+    menu.take();
     SetWindowTextA(window, options.title);
     return window;
 }

@@ -12,6 +12,7 @@
 #include "capture/dispatcher.h"
 #include "capture/capture_lock.h"
 #include "capture/structure_report.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_platform.h"
 
@@ -382,14 +383,10 @@ bool Specimen::start(const std::string& arguments) {
 
 std::string clipboardText() {
     std::string text;
-    if (!OpenClipboard(nullptr)) return text;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (data != nullptr) {
-        const char* p = static_cast<const char*>(GlobalLock(data));
-        if (p != nullptr) text = p;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
+    const OpenedClipboard clipboard(OpenClipboard(nullptr) != FALSE);
+    if (!clipboard.opened()) return text;
+    const LockedGlobal data(GetClipboardData(CF_TEXT));
+    if (data.ptr() != nullptr) text = static_cast<const char*>(data.ptr());
     return text;
 }
 
