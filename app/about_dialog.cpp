@@ -17,10 +17,6 @@ namespace vantor {
 
 namespace {
 
-// Kept for the whole run: a link once clicked keeps its visited colour in later openings.
-bool homePageVisited = false;
-bool mailVisited = false;
-
 void onInit(HWND dialog) {
     char version[128];
     formatVersionText(version, sizeof version);
@@ -33,7 +29,6 @@ void onInit(HWND dialog) {
 // The help viewer's hand cursor (resource 106), or the arrow when the viewer cannot be loaded. A copy is
 // taken each time; it is released with the dialog's next cursor change.
 HCURSOR linkCursor() {
-    static HCURSOR copied = nullptr;
     char path[MAX_PATH + 16];
     const UINT n = GetWindowsDirectoryA(path, 248);
     lstrcpyA(path + (n < 248 ? n : 0), "\\winhlp32.exe");
@@ -42,8 +37,8 @@ HCURSOR linkCursor() {
     HCURSOR hand = LoadCursorA(viewer.get(), MAKEINTRESOURCEA(106));
     HCURSOR copy = hand != nullptr ? CopyCursor(hand) : nullptr;
     if (copy == nullptr) return LoadCursorA(nullptr, IDC_ARROW);
-    if (copied != nullptr) DestroyCursor(copied);
-    copied = copy;
+    if (appState().linkCursor != nullptr) DestroyCursor(appState().linkCursor);
+    appState().linkCursor = copy;
     return copy;
 }
 
@@ -60,14 +55,14 @@ INT_PTR onCommand(HWND dialog, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDOK: EndDialog(dialog, 1); return FALSE;
     case IDC_ABOUT_MAIL: {
-        mailVisited = true;
+        appState().mailVisited = true;
         char link[300];
         std::snprintf(link, sizeof link, "mailto:%s", kMailAddress);
         ShellExecuteA(nullptr, "open", link, nullptr, nullptr, SW_SHOWNORMAL);
         return TRUE;
     }
     case IDC_ABOUT_HOME: {
-        homePageVisited = true;
+        appState().homePageVisited = true;
         char link[256];
         GetDlgItemTextA(dialog, IDC_ABOUT_HOME, link, sizeof link);
         ShellExecuteA(nullptr, "open", link, nullptr, nullptr, SW_SHOWNORMAL);
@@ -83,8 +78,8 @@ INT_PTR onColorStatic(HWND dialog, HDC dc, HWND control) {
     SetBkMode(dc, TRANSPARENT);
     if (id == IDC_ABOUT_HOME || id == IDC_ABOUT_MAIL || id == IDC_ABOUT_VERSION) {
         std::uint32_t colour = kVersionColour;
-        if (id == IDC_ABOUT_HOME) colour = linkColour(homePageVisited);
-        if (id == IDC_ABOUT_MAIL) colour = linkColour(mailVisited);
+        if (id == IDC_ABOUT_HOME) colour = linkColour(appState().homePageVisited);
+        if (id == IDC_ABOUT_MAIL) colour = linkColour(appState().mailVisited);
         SetTextColor(dc, colour);
         return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
     }

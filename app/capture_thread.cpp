@@ -33,7 +33,7 @@ class Win32CommandHost : public CommandHost {
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 
-    void resetPaneSelection() override { SendMessageA(appWindows.outputPane, EM_SETSEL, 0, 0); }
+    void resetPaneSelection() override { SendMessageA(appState().windows.outputPane, EM_SETSEL, 0, 0); }
 
     bool startCaptureThread(Hwnd window, std::shared_ptr<CaptureSession> session) override {
         std::unique_ptr<CaptureStart> arg(new CaptureStart{window, std::move(session)});
@@ -45,12 +45,12 @@ class Win32CommandHost : public CommandHost {
     }
 
     void requestWindowListRefresh() override {
-        SendMessageA(appWindows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
+        SendMessageA(appState().windows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
     }
 
     void bringMainWindowToFront() override {
-        ShowWindow(appWindows.main, SW_SHOWNORMAL);
-        SetForegroundWindow(appWindows.main);
+        ShowWindow(appState().windows.main, SW_SHOWNORMAL);
+        SetForegroundWindow(appState().windows.main);
     }
 
     bool placeOnClipboard(const char* block, std::size_t blockSize) override {
@@ -74,7 +74,7 @@ class Win32CommandHost : public CommandHost {
     // asked again for up to about 200 ms before the copy is given up.
     static bool openClipboard() {
         for (int attempt = 0; attempt < 20; ++attempt) {
-            if (OpenClipboard(appWindows.main)) return true;
+            if (OpenClipboard(appState().windows.main)) return true;
             Sleep(10);
         }
         return false;
@@ -95,30 +95,32 @@ class Win32CommandHost : public CommandHost {
     }
 };
 
-Win32CommandHost host;
-
 } // namespace
 
+std::unique_ptr<CommandHost> makeCommandHost() {
+    return std::make_unique<Win32CommandHost>();
+}
+
 CommandHost& commandHost() {
-    return host;
+    return *appState().commandHost;
 }
 
 CaptureController& captureController() {
-    return host.controller();
+    return commandHost().controller();
 }
 
 bool updateWindowInfo(HWND window) {
-    return vantor::updateWindowInfo(fromNative(window), host);
+    return vantor::updateWindowInfo(fromNative(window), commandHost());
 }
 
 HWND currentTargetWindow() {
-    return toNative(host.controller().currentTarget);
+    return toNative(commandHost().controller().currentTarget);
 }
 
 void captureUnderCursor() {
     POINT p;
     GetCursorPos(&p);
-    captureUnderCursorOf(fromNative(WindowFromPoint(p)), host);
+    captureUnderCursorOf(fromNative(WindowFromPoint(p)), commandHost());
 }
 
 } // namespace vantor

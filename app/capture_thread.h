@@ -5,13 +5,17 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace vantor {
 
 class CommandHost;
 class CaptureController;
 
-// The host the application uses.
+// The host the application uses (AppState's).
 CommandHost& commandHost();
+// Makes the application's host, once, for AppState.
+std::unique_ptr<CommandHost> makeCommandHost();
 // The user interface's capture controller (the host's): the running capture, monitoring on or off, and the
 // report the pane shows and File > Save writes.
 CaptureController& captureController();

@@ -8,21 +8,15 @@
 #include <atomic>
 #include <cstdio>
 
+#include "app/app_globals.h"
+
 namespace vantor {
 
 namespace {
 
-struct Timing {
-    char path[MAX_PATH];
-    long long begin;
-    long long reportTicks; // every showReport of the capture
-    long long lastReport;  // the latest one, which at the end is the final publication
-    int reports;
-};
-
-Timing timing = {};
-// Read by showReport on whichever thread calls it; only the worker changes it.
-std::atomic<bool> on{false};
+AppState::CaptureTiming& timing() {
+    return appState().captureTiming;
+}
 
 double seconds(long long ticks) {
     LARGE_INTEGER f;
@@ -39,34 +33,36 @@ long long captureTimingNow() {
 }
 
 void captureTimingBegin() {
-    timing = Timing{};
-    const DWORD n = GetEnvironmentVariableA("VANTOR_TIMING", timing.path, sizeof timing.path);
-    if (n == 0 || n >= sizeof timing.path) return;
-    timing.begin = captureTimingNow();
-    on.store(true);
+    timing().path[0] = '\0';
+    timing().begin = timing().reportTicks = timing().lastReport = 0;
+    timing().reports = 0;
+    const DWORD n = GetEnvironmentVariableA("VANTOR_TIMING", timing().path, sizeof timing().path);
+    if (n == 0 || n >= sizeof timing().path) return;
+    timing().begin = captureTimingNow();
+    timing().on.store(true);
 }
 
 bool captureTimingOn() {
-    return on.load(std::memory_order_relaxed);
+    return timing().on.load(std::memory_order_relaxed);
 }
 
 void captureTimingAddReport(long long start, long long end) {
-    if (!on.load()) return;
-    timing.reportTicks += end - start;
-    timing.lastReport = end - start;
-    ++timing.reports;
+    if (!timing().on.load()) return;
+    timing().reportTicks += end - start;
+    timing().lastReport = end - start;
+    ++timing().reports;
 }
 
 void captureTimingEnd() {
-    if (!on.load()) return;
-    on.store(false);
-    const long long total = captureTimingNow() - timing.begin;
-    FILE* file = std::fopen(timing.path, "w");
+    if (!timing().on.load()) return;
+    timing().on.store(false);
+    const long long total = captureTimingNow() - timing().begin;
+    FILE* file = std::fopen(timing().path, "w");
     if (file == nullptr) return;
     std::fprintf(file, "capture_seconds %.6f\n", seconds(total));
-    std::fprintf(file, "refresh_calls %d\n", timing.reports > 0 ? timing.reports - 1 : 0);
-    std::fprintf(file, "refresh_seconds %.6f\n", seconds(timing.reportTicks - timing.lastReport));
-    std::fprintf(file, "final_seconds %.6f\n", seconds(timing.lastReport));
+    std::fprintf(file, "refresh_calls %d\n", timing().reports > 0 ? timing().reports - 1 : 0);
+    std::fprintf(file, "refresh_seconds %.6f\n", seconds(timing().reportTicks - timing().lastReport));
+    std::fprintf(file, "final_seconds %.6f\n", seconds(timing().lastReport));
     std::fclose(file);
 }
 

@@ -27,7 +27,7 @@ struct Request {
 };
 
 LRESULT sendRequest(Request request) {
-    return SendMessageA(appWindows.main, kCaptureUiMessage, 0, reinterpret_cast<LPARAM>(&request));
+    return SendMessageA(appState().windows.main, kCaptureUiMessage, 0, reinterpret_cast<LPARAM>(&request));
 }
 
 // A report goes into the pane in messages of about this many bytes: appending 1 KB took about 1.3 ms here,
@@ -63,15 +63,17 @@ class AppCaptureUi : public CaptureUi {
         captureTimingAddReport(start, captureTimingNow());
     }
     void showMainWindow() override { sendRequest({RequestKind::ShowMainWindow, nullptr, 0, 0}); }
-    Hwnd mainWindow() override { return fromNative(appWindows.main); }
+    Hwnd mainWindow() override { return fromNative(appState().windows.main); }
 };
-
-AppCaptureUi appUi;
 
 } // namespace
 
+std::unique_ptr<CaptureUi> makeAppCaptureUi() {
+    return std::make_unique<AppCaptureUi>();
+}
+
 void installAppCaptureUi() {
-    setCaptureUi(&appUi);
+    setCaptureUi(appState().captureUi.get());
 }
 
 LRESULT runCaptureUiRequest(LPARAM lParam) {
@@ -82,7 +84,7 @@ LRESULT runCaptureUiRequest(LPARAM lParam) {
     case RequestKind::BeginReport:
         return static_cast<LRESULT>(beginReportText(request->text, request->length));
     case RequestKind::AppendReport: appendReportPiece(request->text, request->length); break;
-    case RequestKind::ShowMainWindow: ShowWindow(appWindows.main, SW_SHOWNORMAL); break;
+    case RequestKind::ShowMainWindow: ShowWindow(appState().windows.main, SW_SHOWNORMAL); break;
     }
     return 0;
 }

@@ -61,7 +61,7 @@ bool dispatchCommand(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
     case CommandAction::RefreshList: refreshWindowList(); return true;
     case CommandAction::UpdateInfo: updateWindowInfo(currentTargetWindow()); return true;
     case CommandAction::ForwardToPane:
-        SendMessageA(appWindows.outputPane, WM_COMMAND, wParam, lParam);
+        SendMessageA(appState().windows.outputPane, WM_COMMAND, wParam, lParam);
         return true;
     case CommandAction::CaptureUnderCursor: captureUnderCursor(); return true;
     case CommandAction::Settings: runModal(window, IDD_OPTION, optionDialogProc); return true;

@@ -12,6 +12,7 @@
 #include "platform/win32/scoped_win.h"
 #include "app/settings.h"
 #include "capture/accessible_reader.h"
+#include "capture/capture_ui.h"
 #include "capture/read_path.h"
 #include "app/tray.h"
 #include "capture/capture_state.h"
@@ -22,22 +23,24 @@
 #include "triggers/capture_commands.h"
 #include "triggers/hook_intake.h"
 #include "app/capture_thread.h"
+#include "app/monitor_host.h"
+#include "triggers/monitoring.h"
 #include "app/panes/section_toolbar.h"
 #include "app/panes/split_pane.h"
 
 namespace vantor {
 
-HINSTANCE moduleInstance = nullptr;
-AppWindows appWindows;
-char programName[100] = "";
-char mainClassName[100] = "";
+AppState::AppState()
+    : commandHost(makeCommandHost()), monitorHost(makeMonitorHost()), captureUi(makeAppCaptureUi()) {}
+AppState::~AppState() = default;
+
+AppState& appState() {
+    // Made on first use, on the user-interface thread at start-up; ends with the process.
+    static AppState state;
+    return state;
+}
 
 namespace {
-
-char settingsPath[256] = "";
-ScopedHandle instanceMutex;
-ScopedHandle hookEvent;
-HACCEL accelerators = nullptr;
 
 // msghook.dll is loaded at run time from the program's directory (platform/win32/win32_hook.h): without it
 // (or without its exports) the hook is simply absent and the program runs on.
@@ -56,10 +59,11 @@ void removeHook() {
 // Returns true when another instance runs: that one's window has been brought up and this one must exit.
 bool anotherInstanceRuns() {
     if (settings.multipleStartup) return false;
-    instanceMutex.reset(CreateMutexA(win32::sessionOnlyAttributes(), FALSE, programName));
+    appState().instanceMutex.reset(
+        CreateMutexA(win32::sessionOnlyAttributes(), FALSE, appState().programName));
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    instanceMutex.reset();
-    HWND running = FindWindowA(mainClassName, programName);
+    appState().instanceMutex.reset();
+    HWND running = FindWindowA(appState().mainClassName, appState().programName);
     if (running != nullptr) {
         // A minimised window is restored: shown alone it would stay an icon.
         ShowWindow(running, IsIconic(running) ? SW_RESTORE : SW_SHOW);
@@ -78,17 +82,17 @@ void shutDown() {
         destroyCaptureState();
     }
     removeHook();
-    hookEvent.reset();
-    saveSettings(settingsPath);
-    removeTrayIcon(&trayOwner, appWindows.main, 1);
-    if (instanceMutex) ReleaseMutex(instanceMutex.get());
-    instanceMutex.reset();
+    appState().hookEvent.reset();
+    saveSettings(appState().settingsPath);
+    removeTrayIcon(&appState().tray, appState().windows.main, 1);
+    if (appState().instanceMutex) ReleaseMutex(appState().instanceMutex.get());
+    appState().instanceMutex.reset();
 }
 
 // The window an accelerator's command goes to: the main window for a key pressed anywhere inside it (the
 // window list, the output pane and the other children would drop the command), else the key's own window.
 HWND acceleratorTarget(HWND keyWindow) {
-    HWND main = appWindows.main;
+    HWND main = appState().windows.main;
     if (main != nullptr && (keyWindow == main || IsChild(main, keyWindow))) return main;
     return keyWindow;
 }
@@ -101,7 +105,7 @@ bool pumpMessages(int* exitCode) {
             *exitCode = static_cast<int>(msg.wParam);
             return true;
         }
-        if (TranslateAcceleratorA(acceleratorTarget(msg.hwnd), accelerators, &msg) == 0) {
+        if (TranslateAcceleratorA(acceleratorTarget(msg.hwnd), appState().accelerators, &msg) == 0) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -115,12 +119,12 @@ bool pumpMessages(int* exitCode) {
 // to come free, the event is not waited for: the intake runs again when the time it asked for is over.
 int runMainLoop() {
     // Without the event (it could not be created) the loop waits for window messages alone.
-    HANDLE events[1] = {hookEvent.get()};
+    HANDLE events[1] = {appState().hookEvent.get()};
     unsigned intakeAgainMs = kIntakeIdle;
     DWORD intakeAsked = 0;
     for (;;) {
         DWORD timeout = INFINITE;
-        bool waitForEvent = static_cast<bool>(hookEvent);
+        bool waitForEvent = static_cast<bool>(appState().hookEvent);
         if (intakeAgainMs != kIntakeIdle) {
             const DWORD spent = GetTickCount() - intakeAsked;
             timeout = spent >= intakeAgainMs ? 0 : intakeAgainMs - spent;
@@ -157,28 +161,29 @@ void moduleDirectory(char* out, int cap) {
 
 int runVantor(HINSTANCE instance) {
     installWin32Platform();
-    LoadStringA(instance, IDS_PROGRAM_NAME, programName, sizeof programName);
-    LoadStringA(instance, IDS_MAIN_CLASS, mainClassName, sizeof mainClassName);
+    LoadStringA(instance, IDS_PROGRAM_NAME, appState().programName, sizeof appState().programName);
+    LoadStringA(instance, IDS_MAIN_CLASS, appState().mainClassName, sizeof appState().mainClassName);
     char directory[512];
     moduleDirectory(directory, sizeof directory);
-    std::snprintf(settingsPath, sizeof settingsPath, "%s\\vantor.ini", directory);
-    loadSettings(settingsPath);
+    std::snprintf(appState().settingsPath, sizeof appState().settingsPath, "%s\\vantor.ini", directory);
+    loadSettings(appState().settingsPath);
     commandHost().controller().readPath =
         settings.forceCrossProcess ? ReadPathChoice::CrossProcessOnly : ReadPathChoice::BulkAllowed;
     setAccessibilityAllowed(settings.accessibility);
     if (anotherInstanceRuns()) return 0;
-    moduleInstance = instance;
-    hookEvent.reset(CreateEventA(win32::sessionOnlyAttributes(), FALSE, FALSE, "MsgHook-Test-Event-Name"));
+    appState().instance = instance;
+    appState().hookEvent.reset(
+        CreateEventA(win32::sessionOnlyAttributes(), FALSE, FALSE, "MsgHook-Test-Event-Name"));
     installHook();
     registerMainWindowClass(instance);
     createCaptureState();
     installAppCaptureUi();
     if (registerSplitPaneClass(instance) == 0) return 0;
     if (!createMainWindow(instance)) return 0;
-    accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    trayOwner = TrayIcon{0, instance};
+    appState().accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    appState().tray = TrayIcon{0, instance};
     addTrayIcon(
-        &trayOwner, appWindows.main,
+        &appState().tray, appState().windows.main,
         static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL_ICON), IMAGE_ICON, 16, 16, 0)), 1);
     applyMenuState(MenuState::Idle);
     return runMainLoop();

@@ -26,14 +26,14 @@ namespace {
 const char kListHostClass[] = "list view";
 
 LRESULT onCreate(HWND window) {
-    appWindows.main = window;
+    appState().windows.main = window;
     PanePlacement left{}, right{};
     if (createSplitPanes(window, settings.listWidth, &left, &right) == 0) return -1;
-    registerPaneClass(moduleInstance, listHostProc, kListHostClass);
-    appWindows.listHost = createPaneContent(left, kListHostClass);
-    if (appWindows.listHost == nullptr) return -1;
-    appWindows.sectionToolbar = createSectionToolbar(appWindows.rightPane);
-    appWindows.outputPane = createOutputPane();
+    registerPaneClass(appState().instance, listHostProc, kListHostClass);
+    appState().windows.listHost = createPaneContent(left, kListHostClass);
+    if (appState().windows.listHost == nullptr) return -1;
+    appState().windows.sectionToolbar = createSectionToolbar(appState().windows.rightPane);
+    appState().windows.outputPane = createOutputPane();
     SendMessageA(window, WM_COMMAND, CMD_REFRESH_LIST, 0);
     return 0;
 }
@@ -52,7 +52,7 @@ void onDestroy(HWND window) {
 void onTrayNotify(HWND window, LPARAM lParam) {
     switch (lParam) {
     case WM_LBUTTONDBLCLK: dispatchCommand(window, WM_COMMAND, CMD_SHOW, 0); break;
-    case WM_RBUTTONUP: showTrayMenu(&trayOwner, window); break;
+    case WM_RBUTTONUP: showTrayMenu(&appState().tray, window); break;
     default: break;
     }
 }
@@ -66,10 +66,10 @@ LRESULT onNotify(const NMHDR* header) {
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (!linkClickOpens(header->code, link->msg, control, link->chrg.cpMin, link->chrg.cpMax)) return 0;
     CHARRANGE range = link->chrg;
-    SendMessageA(appWindows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageA(appState().windows.outputPane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     char text[kLinkTextBuffer] = "";
-    SendMessageA(appWindows.outputPane, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
-    ShellExecuteA(appWindows.outputPane, "open", text, nullptr, nullptr, SW_SHOWNORMAL);
+    SendMessageA(appState().windows.outputPane, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ShellExecuteA(appState().windows.outputPane, "open", text, nullptr, nullptr, SW_SHOWNORMAL);
     return 1; // the press is consumed: no caret move or selection by the pane
 }
 
@@ -86,7 +86,7 @@ void registerMainWindowClass(HINSTANCE instance) {
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
-    wc.lpszClassName = mainClassName;
+    wc.lpszClassName = appState().mainClassName;
     RegisterClassExA(&wc);
 }
 
@@ -102,16 +102,17 @@ ATOM registerPaneClass(HINSTANCE instance, WNDPROC procedure, const char* classN
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
     wc.lpszClassName = className;
-    moduleInstance = instance;
+    appState().instance = instance;
     return static_cast<ATOM>(RegisterClassExA(&wc) & 0xFFFF);
 }
 
 bool createMainWindow(HINSTANCE instance) {
     const Rect32& r = settings.windowRect;
-    HWND window = CreateWindowExA(0, mainClassName, programName, WS_OVERLAPPEDWINDOW, r.left, r.top,
-                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, appState().mainClassName, appState().programName, WS_OVERLAPPEDWINDOW, r.left,
+                        r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return false;
-    appWindows.main = window;
+    appState().windows.main = window;
     centerOnWorkArea(window);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -122,11 +123,11 @@ bool createMainWindow(HINSTANCE instance) {
 }
 
 void layoutRightPane() {
-    if (appWindows.rightPane == nullptr) return;
+    if (appState().windows.rightPane == nullptr) return;
     RECT r;
-    GetClientRect(appWindows.rightPane, &r);
+    GetClientRect(appState().windows.rightPane, &r);
     placeSectionToolbar();
-    MoveWindow(appWindows.outputPane, r.left, r.top + kSectionToolbarHeight, r.right,
+    MoveWindow(appState().windows.outputPane, r.left, r.top + kSectionToolbarHeight, r.right,
                r.bottom - kSectionToolbarHeight, TRUE);
 }
 

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace vantor {
+
+class CaptureUi;
 
 // Private message of the main window: a capture worker's request (app/capture_ui_win32.cpp), carried out
 // on the user-interface thread; lParam points at the request.
@@ -24,5 +28,7 @@ bool dispatchCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT runCaptureUiRequest(LPARAM request);
 // Makes the engine reach the toolbar and the output pane through kCaptureUiMessage.
 void installAppCaptureUi();
+// Makes the application's capture user interface, once, for AppState.
+std::unique_ptr<CaptureUi> makeAppCaptureUi();
 
 } // namespace vantor

@@ -72,17 +72,15 @@ class MonitorTiming {
     bool on = false;
 };
 
-MonitorTiming& timing() {
-    static MonitorTiming t;
-    return t;
-}
+// The timing of the application's monitoring host.
+MonitorTiming& timing();
 
 bool onUserInterfaceThread() {
-    return GetWindowThreadProcessId(appWindows.main, nullptr) == GetCurrentThreadId();
+    return GetWindowThreadProcessId(appState().windows.main, nullptr) == GetCurrentThreadId();
 }
 
 LRESULT sendRequest(Request kind, void* request) {
-    return SendMessageA(appWindows.main, kMonitorRequestMessage, static_cast<WPARAM>(kind),
+    return SendMessageA(appState().windows.main, kMonitorRequestMessage, static_cast<WPARAM>(kind),
                         reinterpret_cast<LPARAM>(request));
 }
 
@@ -103,12 +101,12 @@ class Win32MonitorHost : public MonitorHost {
     }
     CaptureController& controller() override { return commandHost().controller(); }
 
-    Hwnd mainWindow() override { return fromNative(vantor::appWindows.main); }
-    Hwnd windowList() override { return fromNative(appWindows.windowList); }
+    Hwnd mainWindow() override { return fromNative(vantor::appState().windows.main); }
+    Hwnd windowList() override { return fromNative(appState().windows.windowList); }
     bool runMonitorDialog() override {
         HINSTANCE instance =
-            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(vantor::appWindows.main, GWLP_HINSTANCE));
-        return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MONITOR), vantor::appWindows.main,
+            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(vantor::appState().windows.main, GWLP_HINSTANCE));
+        return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MONITOR), vantor::appState().windows.main,
                                monitorDialogProc, 0) != IDCANCEL;
     }
     std::int32_t monitorInterval() override { return settings.monitorInterval; }
@@ -116,18 +114,18 @@ class Win32MonitorHost : public MonitorHost {
         vantor::applyMenuState(monitoring ? MenuState::Monitoring : MenuState::Idle);
     }
     void showControlRows(const std::vector<ControlRow>& rows) override {
-        SendMessageA(appWindows.windowList, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(appState().windows.windowList, LVM_DELETEALLITEMS, 0, 0);
         int index = 0;
         for (const ControlRow& row : rows)
-            insertRow(appWindows.windowList, index++, row.first.c_str(), row.className.c_str());
+            insertRow(appState().windows.windowList, index++, row.first.c_str(), row.className.c_str());
     }
     void startMonitorTimer(unsigned periodMs) override {
-        SetTimer(vantor::appWindows.main, kMonitorTimerId, periodMs, nullptr);
+        SetTimer(vantor::appState().windows.main, kMonitorTimerId, periodMs, nullptr);
     }
     void killMonitorTimer() override {
         // A timer belongs to the thread of its window: a pass has the user-interface thread kill it.
         if (onUserInterfaceThread()) {
-            KillTimer(vantor::appWindows.main, kMonitorTimerId);
+            KillTimer(vantor::appState().windows.main, kMonitorTimerId);
         } else {
             sendRequest(Request::KillTimer, nullptr);
         }
@@ -153,9 +151,12 @@ class Win32MonitorHost : public MonitorHost {
         if (timing().enabled()) timing().publishTicks = MonitorTiming::now() - begin;
     }
     void requestStopMonitoring() override {
-        SendMessageA(vantor::appWindows.main, WM_COMMAND, CMD_STOP_MONITOR, 0);
+        SendMessageA(vantor::appState().windows.main, WM_COMMAND, CMD_STOP_MONITOR, 0);
     }
     void refreshWindowList() override { vantor::refreshWindowList(); }
+
+    // Optional, from VANTOR_MONITOR_TIMING when the host is made: publishTicks is the pass thread's.
+    MonitorTiming timed;
 
   private:
     // What a pass thread is started with; the thread owns it.
@@ -166,17 +167,31 @@ class Win32MonitorHost : public MonitorHost {
     static DWORD WINAPI passThreadProc(void*);
 };
 
-Win32MonitorHost host;
+} // namespace
+
+std::unique_ptr<MonitorHost> makeMonitorHost() {
+    return std::make_unique<Win32MonitorHost>();
+}
+
+namespace {
+
+Win32MonitorHost& host() {
+    return static_cast<Win32MonitorHost&>(*appState().monitorHost); // made by makeMonitorHost
+}
+
+MonitorTiming& timing() {
+    return host().timed;
+}
 
 DWORD WINAPI Win32MonitorHost::passThreadProc(void* arg) {
     const std::unique_ptr<PassStart> start(static_cast<PassStart*>(arg));
     if (!timing().enabled()) {
-        runMonitorPass(host, *start->pass, *start->report);
+        runMonitorPass(host(), *start->pass, *start->report);
         return 0;
     }
     timing().publishTicks = 0;
     const long long begin = MonitorTiming::now();
-    runMonitorPass(host, *start->pass, *start->report);
+    runMonitorPass(host(), *start->pass, *start->report);
     const long long total = MonitorTiming::now() - begin;
     std::size_t bytes = 0;
     {
@@ -193,23 +208,24 @@ DWORD WINAPI Win32MonitorHost::passThreadProc(void* arg) {
 } // namespace
 
 void startMonitoringCommand(HWND window) {
-    startMonitoring(fromNative(window), host);
+    startMonitoring(fromNative(window), host());
 }
 
 void stopMonitoringCommand() {
-    stopMonitoring(host);
+    stopMonitoring(host());
 }
 
 void onMonitorTick() {
-    if (onMonitorTimer(host)) return;
-    if (timing().enabled() && host.controller().monitoring) timing().writeLine("dropped\n");
+    if (onMonitorTimer(host())) return;
+    if (timing().enabled() && host().controller().monitoring) timing().writeLine("dropped\n");
 }
 
 LRESULT runMonitorRequest(WPARAM kind, LPARAM request) {
     switch (static_cast<Request>(kind)) {
-    case Request::KillTimer: KillTimer(appWindows.main, kMonitorTimerId); break;
+    case Request::KillTimer: KillTimer(appState().windows.main, kMonitorTimerId); break;
     case Request::WatchedControls:
-        *reinterpret_cast<std::vector<Hwnd>*>(request) = watchedControls(fromNative(appWindows.windowList));
+        *reinterpret_cast<std::vector<Hwnd>*>(request) =
+            watchedControls(fromNative(appState().windows.windowList));
         break;
     case Request::ShowReportFrom: {
         const Publication* p = reinterpret_cast<const Publication*>(request);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace vantor {
 
 // The main window's monitoring timer.
@@ -13,6 +15,10 @@ constexpr UINT_PTR kMonitorTimerId = 100;
 // Private message of the main window: a monitoring pass's request; wParam is its kind, lParam points at its
 // data.
 constexpr UINT kMonitorRequestMessage = WM_APP + 2;
+
+class MonitorHost;
+// Makes the application's monitoring host (with its optional timing), once, for AppState.
+std::unique_ptr<MonitorHost> makeMonitorHost();
 
 // Menu command (window null: the window list's selected row) and hot key (the foreground window).
 void startMonitoringCommand(HWND window);

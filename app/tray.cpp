@@ -12,8 +12,6 @@
 
 namespace vantor {
 
-TrayIcon trayOwner;
-
 namespace {
 
 // The first (shortest) layout of the record ends after the 64-byte tip: 88 bytes for 32-bit programs, 104

@@ -11,8 +11,6 @@ struct TrayIcon {
     HINSTANCE instance = nullptr;
 };
 
-extern TrayIcon trayOwner;
-
 // Adds the icon (the handle is destroyed here whatever the result); true when the system accepted it.
 bool addTrayIcon(TrayIcon* owner, HWND window, HICON icon, UINT id);
 bool removeTrayIcon(TrayIcon* owner, HWND window, UINT id);

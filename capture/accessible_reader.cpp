@@ -6,14 +6,13 @@
 
 #include "capture/bulk_session.h"
 #include "capture/capture_state.h"
+#include "capture/engine_state.h"
 #include "capture/read_path.h"
 #include "capture/section_format.h"
 
 namespace vantor {
 
 namespace {
-
-std::atomic<bool> allowedFlag{true};
 
 // The whole read's bound, a last resort: a target that keeps answering is read whole, item by item, and a
 // minute holds the item bound's worth of items at a few milliseconds each, while a target that answers
@@ -68,11 +67,11 @@ void appendAnsi(std::string* line, const std::u16string& text) {
 } // namespace
 
 void setAccessibilityAllowed(bool allowed) {
-    allowedFlag = allowed;
+    engineState().accessibleAllowed = allowed;
 }
 
 bool accessibilityAllowed() {
-    return allowedFlag;
+    return engineState().accessibleAllowed;
 }
 
 AccessibleLimits accessibleLimits() {

@@ -2,6 +2,8 @@
 // added-menu sections that wait for the end of a section. Any thread.
 #include "capture/capture_lock.h"
 
+#include "capture/engine_state.h"
+
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -11,8 +13,6 @@ namespace vantor {
 namespace {
 // Per thread: how many capture locks this thread holds (debug checks of the lock rule).
 thread_local int heldHere = 0;
-std::atomic<unsigned long long> acquisitions{0};
-std::atomic<void (*)()> releaseHook{nullptr};
 
 constexpr char kAddedMenuHeader[] = "■ 追加メニュー\r\n";
 constexpr char kAddedMenuSeparatorAndHeader[] =
@@ -107,13 +107,13 @@ void CaptureSession::landAdditions() {
 CaptureLock::CaptureLock(CaptureSession& s) : session(s) {
     session.mutex_.lock();
     ++heldHere;
-    acquisitions.fetch_add(1, std::memory_order_relaxed);
+    engineState().lockAcquisitions.fetch_add(1, std::memory_order_relaxed);
 }
 
 CaptureLock::~CaptureLock() {
     --heldHere;
     session.mutex_.unlock();
-    if (void (*hook)() = releaseHook.load()) hook();
+    if (void (*hook)() = engineState().lockReleaseHook.load()) hook();
 }
 
 ReportBuffer& CaptureLock::report() {
@@ -150,7 +150,7 @@ std::string reportSnapshot(CaptureSession& session) {
 }
 
 void setCaptureLockReleaseHook(void (*hook)()) {
-    releaseHook.store(hook);
+    engineState().lockReleaseHook.store(hook);
 }
 
 bool captureLockHeldByThisThread() {
@@ -158,7 +158,7 @@ bool captureLockHeldByThisThread() {
 }
 
 unsigned long long captureLockAcquisitions() {
-    return acquisitions.load(std::memory_order_relaxed);
+    return engineState().lockAcquisitions.load(std::memory_order_relaxed);
 }
 
 } // namespace vantor

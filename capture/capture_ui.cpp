@@ -17,17 +17,21 @@ class NoUi : public CaptureUi {
     Hwnd mainWindow() override { return Hwnd{}; }
 };
 
-NoUi noUi;
-std::atomic<CaptureUi*> current{&noUi};
+// The interface in use and the do-nothing one, in one object.
+struct Installed {
+    NoUi noUi;
+    std::atomic<CaptureUi*> current{&noUi};
+};
+Installed installed;
 
 } // namespace
 
 CaptureUi& captureUi() {
-    return *current.load();
+    return *installed.current.load();
 }
 
 void setCaptureUi(CaptureUi* ui) {
-    current.store(ui != nullptr ? ui : &noUi);
+    installed.current.store(ui != nullptr ? ui : &installed.noUi);
 }
 
 } // namespace vantor

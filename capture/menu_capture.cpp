@@ -11,14 +11,12 @@
 #include "capture/capture_lock.h"
 #include "capture/capture_session.h"
 #include "capture/capture_ui.h"
+#include "capture/engine_state.h"
 #include "capture/section_format.h"
 #include "capture/section_tree.h"
 #include "inventory/window_tree.h"
 
 namespace vantor {
-
-Hmenu lastAddedMenu{};
-Hwnd lastAddedMenuWindow{};
 
 namespace {
 
@@ -34,8 +32,6 @@ bool itemText(Hmenu menu, int position, MenuItem* item) {
     if (char* tab = std::strchr(item->text, '\t')) *tab = '\0';
     return true;
 }
-
-std::atomic<MenuProblemObserver> problemObserver{nullptr};
 
 // Adds the items of menu at depth to *items (an item without text, such as a separator, with none of its
 // sub-menu). path holds the menus open above, so that a menu reachable from itself is not walked forever.
@@ -158,20 +154,27 @@ bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out) {
     const Hwnd mainWindow = captureUi().mainWindow();
     if (!isNull(mainWindow) && (window == mainWindow || topLevelAncestor(window) == mainWindow)) return false;
     // After startAddedMenuLoop both are none, and no event equals them.
-    if ((!isNull(lastAddedMenu) && menu == lastAddedMenu) ||
-        (!isNull(lastAddedMenuWindow) && window == lastAddedMenuWindow))
+    if ((!isNull(engineState().lastAddedMenu) && menu == engineState().lastAddedMenu) ||
+        (!isNull(engineState().lastAddedMenuWindow) && window == engineState().lastAddedMenuWindow))
         return false;
-    lastAddedMenu = menu;
-    lastAddedMenuWindow = window;
+    engineState().lastAddedMenu = menu;
+    engineState().lastAddedMenuWindow = window;
     MenuOwner owner;
     if (readMenuSection(window, menu, false, &out->model, &owner)) out->root = treeOf(out->model, owner);
     out->cut = out->model.status == SectionStatus::CutShort;
     return true;
 }
 
+Hmenu lastAddedMenu() {
+    return engineState().lastAddedMenu;
+}
+Hwnd lastAddedMenuWindow() {
+    return engineState().lastAddedMenuWindow;
+}
+
 void startAddedMenuLoop() {
-    lastAddedMenu = Hmenu{};
-    lastAddedMenuWindow = Hwnd{};
+    engineState().lastAddedMenu = Hmenu{};
+    engineState().lastAddedMenuWindow = Hwnd{};
 }
 
 void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
@@ -192,11 +195,11 @@ void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu) {
 }
 
 void setMenuProblemObserver(MenuProblemObserver observer) {
-    problemObserver = observer;
+    engineState().menuProblemObserver = observer;
 }
 
 void reportMenuProblem(Hwnd window) {
-    const MenuProblemObserver fn = problemObserver;
+    const MenuProblemObserver fn = engineState().menuProblemObserver;
     if (fn == nullptr) return;
     const char* reason = ws().menuProblem();
     fn(window, reason != nullptr && reason[0] != '\0' ? reason : "the menu's items could not be read");

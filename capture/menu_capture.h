@@ -17,10 +17,10 @@ namespace vantor {
 
 class CaptureSession;
 
-// The menu and window of the last added-menu section; both start as none and are never reset.
+// The menu and window of the last added-menu section; none before the first and after startAddedMenuLoop.
 // User-interface thread only.
-extern Hmenu lastAddedMenu;
-extern Hwnd lastAddedMenuWindow;
+Hmenu lastAddedMenu();
+Hwnd lastAddedMenuWindow();
 
 // Replaces the session's capture text tree by the items of the window's menu bar.
 void captureMenuBar(CaptureSession& session, Hwnd window);

@@ -1,6 +1,8 @@
 // The parked remote blocks (see remote_parking.h): a list under one mutex, messages sent outside it.
 #include "capture/remote_parking.h"
 
+#include "capture/engine_state.h"
+
 #include <mutex>
 #include <vector>
 
@@ -10,21 +12,14 @@ namespace vantor {
 
 namespace {
 
-struct Parked {
-    Hwnd control;
-    Hproc process;
-    RemoteAddr block;
-};
-
-std::mutex parkedMutex;
-std::vector<Parked> parked;
+using Parked = EngineState::Parked;
 
 bool takeParked(Hwnd control, Parked* out) {
-    std::lock_guard<std::mutex> g(parkedMutex);
-    for (auto it = parked.begin(); it != parked.end(); ++it) {
+    std::lock_guard<std::mutex> g(engineState().parkedLock);
+    for (auto it = engineState().parked.begin(); it != engineState().parked.end(); ++it) {
         if (it->control != control) continue;
         *out = *it;
-        parked.erase(it);
+        engineState().parked.erase(it);
         return true;
     }
     return false;
@@ -45,8 +40,8 @@ void freeParked(const Parked& p) {
 } // namespace
 
 void parkRemoteBlock(Hwnd control, Hproc process, RemoteAddr block) {
-    std::lock_guard<std::mutex> g(parkedMutex);
-    parked.push_back(Parked{control, process, block});
+    std::lock_guard<std::mutex> g(engineState().parkedLock);
+    engineState().parked.push_back(Parked{control, process, block});
 }
 
 bool settleParkedBlock(Hwnd control) {
@@ -56,16 +51,16 @@ bool settleParkedBlock(Hwnd control) {
         freeParked(p);
         return true;
     }
-    std::lock_guard<std::mutex> g(parkedMutex);
-    parked.push_back(p);
+    std::lock_guard<std::mutex> g(engineState().parkedLock);
+    engineState().parked.push_back(p);
     return false;
 }
 
 void settleAllParkedBlocks() {
     std::vector<Parked> all;
     {
-        std::lock_guard<std::mutex> g(parkedMutex);
-        all.swap(parked);
+        std::lock_guard<std::mutex> g(engineState().parkedLock);
+        all.swap(engineState().parked);
     }
     for (const Parked& p : all) {
         if (lateAnswerDone(p.control)) {
@@ -78,8 +73,8 @@ void settleAllParkedBlocks() {
 }
 
 int parkedBlocks() {
-    std::lock_guard<std::mutex> g(parkedMutex);
-    return static_cast<int>(parked.size());
+    std::lock_guard<std::mutex> g(engineState().parkedLock);
+    return static_cast<int>(engineState().parked.size());
 }
 
 } // namespace vantor

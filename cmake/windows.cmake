@@ -274,3 +274,7 @@ foreach(src ${VANTOR_APP_BENCH_SOURCES})
   target_compile_options(bench_${name} PRIVATE ${VANTOR_WARNINGS} ${VANTOR_CP932})
   add_dependencies(bench_${name} vantor specimen bench-passon-hook)
 endforeach()
+
+# The program's mutable variables of static storage duration outside hook/, listed from this build's object
+# files (scripts/check-globals says what it counts); this side compiles every source of the program.
+add_test(NAME mutable_globals COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/check-globals ${CMAKE_BINARY_DIR} ${CMAKE_NM})

@@ -15,8 +15,12 @@ class AbsentAccessibility : public Accessibility {
     std::string toAnsi(const std::u16string&) override { return std::string(); }
 };
 
-AbsentAccessibility absent;
-Accessibility* current = &absent;
+// The accessible seam in use, installed once before other threads start; without one, nothing answers.
+struct Seam {
+    AbsentAccessibility absent;
+    Accessibility* current = &absent;
+};
+Seam seam;
 
 // A node whose children are being walked: its child count, the batch of children in hand and the next of
 // them.
@@ -56,11 +60,11 @@ class Pace {
 } // namespace
 
 Accessibility& accessibility() {
-    return *current;
+    return *seam.current;
 }
 
 void setAccessibility(Accessibility* a) {
-    current = a != nullptr ? a : &absent;
+    seam.current = a != nullptr ? a : &seam.absent;
 }
 
 void walkAccessible(AccessibleNodes& nodes, AccessibleNodes::Node root, const AccessibleLimits& limits,

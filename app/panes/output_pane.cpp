@@ -29,8 +29,6 @@ namespace vantor {
 
 namespace {
 
-// Set by every pane's thread, always to the same class procedure.
-std::atomic<WNDPROC> originalOutputProc{nullptr};
 // Posted to a replaced pane: it destroys itself (retirePane).
 constexpr UINT kRetirePane = WM_APP + 0x50;
 // Sent to a pane: its thread runs the PaneCall at lParam (runOnPane).
@@ -86,29 +84,27 @@ struct PaneCall {
     void* context;
 };
 
+// The registry of waiting calls (AppState's, under its lock).
 class PaneCalls {
   public:
     void add(const PaneCall* call) {
-        std::lock_guard<std::mutex> hold(lock);
-        waiting.push_back(call);
+        std::lock_guard<std::mutex> hold(appState().paneCallsLock);
+        appState().paneCallsWaiting.push_back(call);
     }
     void remove(const PaneCall* call) {
-        std::lock_guard<std::mutex> hold(lock);
+        std::lock_guard<std::mutex> hold(appState().paneCallsLock);
+        std::vector<const void*>& waiting = appState().paneCallsWaiting;
         waiting.erase(std::remove(waiting.begin(), waiting.end(), call), waiting.end());
     }
     bool registered(const PaneCall* call) {
-        std::lock_guard<std::mutex> hold(lock);
+        std::lock_guard<std::mutex> hold(appState().paneCallsLock);
+        const std::vector<const void*>& waiting = appState().paneCallsWaiting;
         return std::find(waiting.begin(), waiting.end(), call) != waiting.end();
     }
-
-  private:
-    std::mutex lock;
-    std::vector<const PaneCall*> waiting;
 };
 
-PaneCalls& paneCalls() {
-    static PaneCalls calls;
-    return calls;
+PaneCalls paneCalls() {
+    return PaneCalls{};
 }
 
 template <class F> void runOnPane(HWND pane, F&& f) {
@@ -144,13 +140,8 @@ LRESULT CALLBACK outputPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
         break;
     default: break;
     }
-    return CallWindowProcA(originalOutputProc.load(), pane, message, wParam, lParam);
+    return CallWindowProcA(appState().originalOutputProc.load(), pane, message, wParam, lParam);
 }
-
-// The text the last publication put into the pane, and the report's byte it begins at (above 0 once
-// monitoring has dropped the pane's head, see trimMonitorPane).
-std::string shownReport;
-std::size_t shownFrom = 0;
 
 // The pane's character format, from the settings.
 CHARFORMATA outputCharFormat() {
@@ -224,7 +215,7 @@ void appendTailTo(HWND pane, const char* tail, bool follow) {
 }
 
 void appendTail(const char* tail, bool follow) {
-    HWND pane = appWindows.outputPane;
+    HWND pane = appState().windows.outputPane;
     runOnPane(pane, [&] { appendTailTo(pane, tail, follow); });
 }
 
@@ -248,7 +239,7 @@ void retirePane(HWND old) {
 }
 
 void emptyPane() {
-    HWND old = appWindows.outputPane;
+    HWND old = appState().windows.outputPane;
     if (SendMessageW(old, WM_GETTEXTLENGTH, 0, 0) <= kEmptyInPlaceChars) {
         SetWindowTextA(old, "");
         return;
@@ -256,14 +247,14 @@ void emptyPane() {
     // Made in the old control's place: moving it there afterwards held this thread for 25 to 80 ms.
     RECT r{};
     GetWindowRect(old, &r);
-    MapWindowPoints(nullptr, appWindows.rightPane, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(nullptr, appState().windows.rightPane, reinterpret_cast<POINT*>(&r), 2);
     HWND fresh = createPaneAt(r);
     if (fresh == nullptr) {
         SetWindowTextA(old, "");
         return;
     }
     const bool focused = GetFocus() == old;
-    appWindows.outputPane = fresh;
+    appState().windows.outputPane = fresh;
     if (focused) SetFocus(fresh);
     retirePane(old);
 }
@@ -291,25 +282,29 @@ void cutPaneHead(HWND pane, LONG chars, LRESULT lines) {
 // kMonitorPaneLimit bytes and at least the newest pass (its last `newest` bytes); the user's selection and
 // view stay on the text that remains.
 void trimMonitorPane(std::size_t newest) {
-    const std::size_t cut = paneKeepFrom(shownReport.data(), shownReport.size(), newest, kMonitorPaneLimit);
+    const std::size_t cut =
+        paneKeepFrom(appState().shownReport.data(), appState().shownReport.size(), newest, kMonitorPaneLimit);
     if (cut == 0) return;
-    HWND pane = appWindows.outputPane;
-    const LONG chars = paneCharCount(shownReport.data(), cut);
-    const LRESULT lines = std::count(shownReport.begin(), shownReport.begin() + cut, '\n');
+    HWND pane = appState().windows.outputPane;
+    const LONG chars = paneCharCount(appState().shownReport.data(), cut);
+    const LRESULT lines =
+        std::count(appState().shownReport.begin(), appState().shownReport.begin() + cut, '\n');
     runOnPane(pane, [&] { cutPaneHead(pane, chars, lines); });
-    shownReport.erase(0, cut);
-    shownFrom += cut;
+    appState().shownReport.erase(0, cut);
+    appState().shownFrom += cut;
 }
 
 // The report as the pane would show it without trimMonitorPane, while the pane still shows the report's
-// part from shownFrom on unchanged; false otherwise (then the pane's own text is what counts).
+// part from appState().shownFrom on unchanged; false otherwise (then the pane's own text is what counts).
 bool untrimmedReport(std::string* out) {
-    if (shownFrom == 0 || SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) return false;
+    if (appState().shownFrom == 0 || SendMessageA(appState().windows.outputPane, EM_GETMODIFY, 0, 0) != 0)
+        return false;
     CaptureLock hold(captureController().shown());
     const ReportBuffer& report = hold.report();
-    const std::size_t end = shownFrom + shownReport.size();
+    const std::size_t end = appState().shownFrom + appState().shownReport.size();
     if (report.text == nullptr || report.length() < end ||
-        std::memcmp(report.text + shownFrom, shownReport.data(), shownReport.size()) != 0)
+        std::memcmp(report.text + appState().shownFrom, appState().shownReport.data(),
+                    appState().shownReport.size()) != 0)
         return false;
     out->assign(report.text, end);
     return true;
@@ -319,17 +314,17 @@ bool untrimmedReport(std::string* out) {
 // `from`.
 void resetPane(std::size_t length, std::size_t from) {
     emptyPane();
-    applyOutputFormat(appWindows.outputPane);
-    if (length > 0) SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
-    shownReport.clear();
-    shownFrom = from;
+    applyOutputFormat(appState().windows.outputPane);
+    if (length > 0) SendMessageA(appState().windows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    appState().shownReport.clear();
+    appState().shownFrom = from;
 }
 
 // The pane shows `length` bytes of text, the report's part from its byte `from` on, in place of what it held;
 // with caretToEnd the caret and the view go to the end. Filled as one call of the pane's thread.
 void showReportPart(const char* text, std::size_t length, std::size_t from, bool caretToEnd) {
     emptyPane();
-    HWND pane = appWindows.outputPane;
+    HWND pane = appState().windows.outputPane;
     runOnPane(pane, [&] {
         applyOutputFormat(pane);
         if (length > 0) {
@@ -343,8 +338,8 @@ void showReportPart(const char* text, std::size_t length, std::size_t from, bool
             SendMessageA(pane, EM_SCROLLCARET, 0, 0);
         }
     });
-    shownReport.assign(text != nullptr ? text : "", length);
-    shownFrom = from;
+    appState().shownReport.assign(text != nullptr ? text : "", length);
+    appState().shownFrom = from;
 }
 
 } // namespace
@@ -357,12 +352,12 @@ HWND makePaneControl(HWND parent, const RECT& place) {
                                     ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                 place.left, place.top, place.right - place.left, place.bottom - place.top,
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OUTPUT_PANE)),
-                                moduleInstance, nullptr);
+                                appState().instance, nullptr);
     if (pane == nullptr) return nullptr;
     applyOutputFormat(pane);
     // Link notifications, so that a Ctrl-click on a detected address can open it (app/main_window.cpp).
     SendMessageA(pane, EM_SETEVENTMASK, 0, SendMessageA(pane, EM_GETEVENTMASK, 0, 0) | ENM_LINK);
-    originalOutputProc.store(reinterpret_cast<WNDPROC>(
+    appState().originalOutputProc.store(reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outputPaneProc))));
     return pane;
 }
@@ -386,7 +381,7 @@ DWORD WINAPI paneThread(void* param) {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the message queue, before anything is posted to it
     SetEvent(static_cast<HANDLE>(param));
-    HACCEL keys = LoadAcceleratorsA(moduleInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    HACCEL keys = LoadAcceleratorsA(appState().instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && msg.message == kMakePane) {
             PaneStart* start = reinterpret_cast<PaneStart*>(msg.lParam);
@@ -411,33 +406,29 @@ void waitServingSent(HANDLE event) {
     }
 }
 
-// Two pane threads, taken in turn: the thread of a replaced control destroys it while the other makes and
-// serves the new one.
-DWORD paneThreads[2] = {0, 0};
-int nextPaneThread = 0;
-
 DWORD paneThreadId(int index) {
-    if (paneThreads[index] == 0) {
+    if (appState().paneThreads[index] == 0) {
         ScopedHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
         if (!started) return 0;
         DWORD id = 0;
         ScopedHandle thread(CreateThread(nullptr, 0, paneThread, started.get(), 0, &id));
         if (!thread) return 0;
         WaitForSingleObject(started.get(), INFINITE);
-        paneThreads[index] = id;
+        appState().paneThreads[index] = id;
     }
-    return paneThreads[index];
+    return appState().paneThreads[index];
 }
 
 HWND createPaneAt(const RECT& place) {
     LoadLibraryA("RICHED32.DLL");
-    const DWORD thread = paneThreadId(nextPaneThread);
+    const DWORD thread = paneThreadId(appState().nextPaneThread);
     if (thread == 0) return nullptr;
-    PaneStart start{appWindows.rightPane, place, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+    PaneStart start{appState().windows.rightPane, place, CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                    nullptr};
     ScopedHandle ready(start.ready);
     if (!ready || !PostThreadMessageA(thread, kMakePane, 0, reinterpret_cast<LPARAM>(&start))) return nullptr;
     waitServingSent(start.ready);
-    nextPaneThread = 1 - nextPaneThread;
+    appState().nextPaneThread = 1 - appState().nextPaneThread;
     return start.pane;
 }
 
@@ -466,26 +457,27 @@ int setOutputCharFormat(HWND pane) {
 }
 
 std::size_t beginReportText(const char* text, std::size_t length) {
-    if (appWindows.outputPane == nullptr) return length;
-    applyOutputFormat(appWindows.outputPane);
+    if (appState().windows.outputPane == nullptr) return length;
+    applyOutputFormat(appState().windows.outputPane);
     if (text == nullptr || length == 0) {
         showReportPart(nullptr, 0, 0, false);
         return 0;
     }
     // While monitoring, a refresh in the middle of a pass (a long list view, an added menu) is a publication
     // of the pass like any other: it keeps the pane to the report's last part.
-    if (captureController().monitoring && length >= shownFrom) {
-        showReportFrom(shownFrom, text + shownFrom, length - shownFrom);
+    if (captureController().monitoring && length >= appState().shownFrom) {
+        showReportFrom(appState().shownFrom, text + appState().shownFrom, length - appState().shownFrom);
         return length;
     }
-    SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    SendMessageA(appState().windows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     // While a capture runs the report only grows and is shown again and again: when the pane still holds
     // the last report unchanged, only the new tail is added, so that showing a growing report costs its
     // growth and not its whole length each time.
-    const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
-    if (unchanged && shownFrom == 0 && !shownReport.empty() && length >= shownReport.size() &&
-        std::memcmp(text, shownReport.data(), shownReport.size()) == 0) {
-        return shownReport.size();
+    const bool unchanged = SendMessageA(appState().windows.outputPane, EM_GETMODIFY, 0, 0) == 0;
+    if (unchanged && appState().shownFrom == 0 && !appState().shownReport.empty() &&
+        length >= appState().shownReport.size() &&
+        std::memcmp(text, appState().shownReport.data(), appState().shownReport.size()) == 0) {
+        return appState().shownReport.size();
     }
     // A new text goes in the same way, in pieces, into the emptied pane.
     resetPane(length, 0);
@@ -493,11 +485,11 @@ std::size_t beginReportText(const char* text, std::size_t length) {
 }
 
 void appendReportPiece(const char* piece, std::size_t length) {
-    if (appWindows.outputPane == nullptr || length == 0) return;
+    if (appState().windows.outputPane == nullptr || length == 0) return;
     const std::string text(piece, length);
     appendTail(text.c_str(), false);
-    SendMessageA(appWindows.outputPane, EM_SETMODIFY, FALSE, 0);
-    shownReport.append(piece, length);
+    SendMessageA(appState().windows.outputPane, EM_SETMODIFY, FALSE, 0);
+    appState().shownReport.append(piece, length);
 }
 
 void showReportText(const char* text) {
@@ -507,11 +499,12 @@ void showReportText(const char* text) {
 }
 
 void showReportFrom(std::size_t start, const char* text, std::size_t length) {
-    if (appWindows.outputPane == nullptr) return;
-    const bool unchanged = SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) == 0;
+    if (appState().windows.outputPane == nullptr) return;
+    const bool unchanged = SendMessageA(appState().windows.outputPane, EM_GETMODIFY, 0, 0) == 0;
     const long long offset =
-        unchanged && start >= shownFrom
-            ? tailAppendOffset(shownReport.data(), shownReport.size(), start - shownFrom, text, length)
+        unchanged && start >= appState().shownFrom
+            ? tailAppendOffset(appState().shownReport.data(), appState().shownReport.size(),
+                               start - appState().shownFrom, text, length)
             : -1;
     if (offset < 0) {
         // The pane holds something else (an edit by the user, another report): the report's last part.
@@ -526,28 +519,28 @@ void showReportFrom(std::size_t start, const char* text, std::size_t length) {
     if (from == length) return; // nothing new
     // The pass's text and the cut of the pane's head as one call of the pane's thread: the view never shows
     // the pane in between.
-    HWND pane = appWindows.outputPane;
+    HWND pane = appState().windows.outputPane;
     runOnPane(pane, [&] {
         // Raised by what is added only, so that the limit never stops the pane short of the report.
         const LRESULT limit = SendMessageA(pane, EM_GETLIMITTEXT, 0, 0);
         const std::size_t needed = start + length + kTextLimitMargin;
         if (limit >= 0 && static_cast<std::size_t>(limit) < needed)
             SendMessageA(pane, EM_LIMITTEXT, needed, 0);
-        if (shownReport.empty()) applyOutputFormat(pane);
+        if (appState().shownReport.empty()) applyOutputFormat(pane);
         appendTail(text + from, true);
-        shownReport.append(text + from, length - from);
+        appState().shownReport.append(text + from, length - from);
         trimMonitorPane(length - from);
         SendMessageA(pane, EM_SETMODIFY, FALSE, 0);
     });
 }
 
 void scrollOutputToLine(int line) {
-    const LRESULT start = SendMessageA(appWindows.outputPane, EM_LINEINDEX, line, 0);
-    SendMessageA(appWindows.outputPane, EM_SETSEL, start, start);
-    SendMessageA(appWindows.outputPane, EM_SCROLLCARET, 0, 0);
-    const LRESULT first = SendMessageA(appWindows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageA(appWindows.outputPane, EM_LINESCROLL, 0, line - first);
-    SetFocus(appWindows.outputPane);
+    const LRESULT start = SendMessageA(appState().windows.outputPane, EM_LINEINDEX, line, 0);
+    SendMessageA(appState().windows.outputPane, EM_SETSEL, start, start);
+    SendMessageA(appState().windows.outputPane, EM_SCROLLCARET, 0, 0);
+    const LRESULT first = SendMessageA(appState().windows.outputPane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(appState().windows.outputPane, EM_LINESCROLL, 0, line - first);
+    SetFocus(appState().windows.outputPane);
 }
 
 int saveOutputToFile(const char* fileName) {
@@ -555,15 +548,15 @@ int saveOutputToFile(const char* fileName) {
     // The length in bytes: GetWindowTextLengthA may count a double-byte character once (Wine's rich edit
     // does), so the buffer is sized by the larger of it and the byte count of the whole text.
     GETTEXTLENGTHEX bytesQuery{GTL_NUMBYTES | GTL_USECRLF, CP_ACP};
-    const LRESULT bytes =
-        SendMessageA(appWindows.outputPane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&bytesQuery), 0);
-    const LRESULT chars = GetWindowTextLengthA(appWindows.outputPane);
+    const LRESULT bytes = SendMessageA(appState().windows.outputPane, EM_GETTEXTLENGTHEX,
+                                       reinterpret_cast<WPARAM>(&bytesQuery), 0);
+    const LRESULT chars = GetWindowTextLengthA(appState().windows.outputPane);
     // A monitoring report the pane shows only the last part of is written whole.
     std::string report;
     const bool whole = untrimmedReport(&report);
     const size_t capacity = whole ? 1 : static_cast<size_t>(bytes > chars ? bytes : chars) + 1;
     char* text = new char[capacity]();
-    if (!whole) GetWindowTextA(appWindows.outputPane, text, static_cast<int>(capacity));
+    if (!whole) GetWindowTextA(appState().windows.outputPane, text, static_cast<int>(capacity));
     const size_t length = whole ? report.size() : std::strlen(text);
     // Written beside the file and swapped in only when complete: a failed write (a full disk, a network
     // drive) leaves the old file as it was and is reported, never a cut file reported as saved.
@@ -573,12 +566,12 @@ int saveOutputToFile(const char* fileName) {
         return 0;
     }
     // Text the user changed is no longer the report last shown: the next publication replaces it whole.
-    if (SendMessageA(appWindows.outputPane, EM_GETMODIFY, 0, 0) != 0) {
-        shownReport.clear();
-        shownFrom = 0;
+    if (SendMessageA(appState().windows.outputPane, EM_GETMODIFY, 0, 0) != 0) {
+        appState().shownReport.clear();
+        appState().shownFrom = 0;
     }
-    SendMessageA(appWindows.outputPane, EM_SETMODIFY, 0, 0);
-    SendMessageA(appWindows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
+    SendMessageA(appState().windows.outputPane, EM_SETMODIFY, 0, 0);
+    SendMessageA(appState().windows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
     delete[] text;
     return 1;
 }

@@ -10,9 +10,9 @@
 
 namespace vantor {
 
-// Loads the library, creates the control in appWindows.rightPane, formats and subclasses it; null on failure.
-// The control belongs to one of two pane threads, so that destroying it once replaced never holds this
-// thread.
+// Loads the library, creates the control in appState().windows.rightPane, formats and subclasses it; null on
+// failure. The control belongs to one of two pane threads, so that destroying it once replaced never holds
+// this thread.
 HWND createOutputPane();
 // Character format, URL detection and background colour; run before every report is shown.
 void applyOutputFormat(HWND pane);
@@ -24,7 +24,7 @@ void showReportText(const char* text);
 // answering in between: beginReportText returns the byte of text from which the pane still needs it (the
 // pane is emptied first unless it shows the text's beginning unchanged); appendReportPiece then adds the
 // rest in order. Emptying costs next to nothing however much the pane held: a pane with more than a little
-// text is replaced by a new control (appWindows.outputPane changes).
+// text is replaced by a new control (appState().windows.outputPane changes).
 std::size_t beginReportText(const char* text, std::size_t length);
 void appendReportPiece(const char* piece, std::size_t length);
 // Shows a monitoring pass: the report from byte start on is text (length bytes). When the pane still shows

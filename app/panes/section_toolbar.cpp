@@ -16,10 +16,9 @@ namespace vantor {
 
 namespace {
 
-// The ">>" button at the toolbar's right end, shown while some section buttons do not fit: it lists them in
-// a menu. The toolbar keeps one row, so the output pane never changes size with the sections (Wine's rich
-// edit lays its whole text out again at every size change: 1.2 s for a pane of 1 MB).
-HWND moreButton = nullptr;
+// The ">>" button (appState().moreButton) at the toolbar's right end, shown while some section buttons do not
+// fit: it lists them in a menu. The toolbar keeps one row, so the output pane never changes size with the
+// sections (Wine's rich edit lays its whole text out again at every size change: 1.2 s for a pane of 1 MB).
 const char kMoreCaption[] = ">>";
 constexpr int kMoreWidth = 24;
 
@@ -42,14 +41,14 @@ HWND createSectionToolbar(HWND parent) {
         parent, WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE,
         IDC_SECTION_TOOLBAR, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, sizeof(TBBUTTON));
     SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    moreButton = CreateWindowExA(0, "BUTTON", kMoreCaption, WS_CHILD | BS_PUSHBUTTON | BS_FLAT, 0, 0, 0, 0,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SECTION_MORE)),
-                                 moduleInstance, nullptr);
+    appState().moreButton = CreateWindowExA(
+        0, "BUTTON", kMoreCaption, WS_CHILD | BS_PUSHBUTTON | BS_FLAT, 0, 0, 0, 0, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SECTION_MORE)), appState().instance, nullptr);
     return toolbar;
 }
 
 void addSectionButton(const char* caption, int commandId) {
-    if (appWindows.sectionToolbar == nullptr) return;
+    if (appState().windows.sectionToolbar == nullptr) return;
     // The caption goes with the button (the toolbar copies it and frees it with the button); a string added
     // to the toolbar's string list would stay there for good, some 70 bytes per button of every capture.
     TBBUTTON button{};
@@ -59,43 +58,43 @@ void addSectionButton(const char* caption, int commandId) {
     button.fsStyle = TBSTYLE_AUTOSIZE;
     button.dwData = 0;
     button.iString = reinterpret_cast<INT_PTR>(caption);
-    SendMessageA(appWindows.sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    SendMessageA(appState().windows.sectionToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
     placeSectionToolbar();
 }
 
 void clearSectionButtons() {
-    if (appWindows.sectionToolbar == nullptr) return;
-    while (SendMessageA(appWindows.sectionToolbar, TB_DELETEBUTTON, 0, 0) != 0) {
+    if (appState().windows.sectionToolbar == nullptr) return;
+    while (SendMessageA(appState().windows.sectionToolbar, TB_DELETEBUTTON, 0, 0) != 0) {
     }
     placeSectionToolbar();
 }
 
 void placeSectionToolbar() {
-    HWND toolbar = appWindows.sectionToolbar;
-    if (toolbar == nullptr || appWindows.rightPane == nullptr) return;
+    HWND toolbar = appState().windows.sectionToolbar;
+    if (toolbar == nullptr || appState().windows.rightPane == nullptr) return;
     RECT r;
-    GetClientRect(appWindows.rightPane, &r);
+    GetClientRect(appState().windows.rightPane, &r);
     const bool overflow = firstClippedButton(toolbar, r.right) >= 0;
     const int toolbarWidth = overflow ? r.right - kMoreWidth : r.right;
     RECT now{};
     GetWindowRect(toolbar, &now);
     if (now.right - now.left != toolbarWidth || now.bottom - now.top != kSectionToolbarHeight)
         MoveWindow(toolbar, 0, 0, toolbarWidth, kSectionToolbarHeight, TRUE);
-    if (moreButton == nullptr) return;
+    if (appState().moreButton == nullptr) return;
     if (overflow) {
-        MoveWindow(moreButton, toolbarWidth, 0, kMoreWidth, kSectionToolbarHeight, TRUE);
-        ShowWindow(moreButton, SW_SHOWNA);
+        MoveWindow(appState().moreButton, toolbarWidth, 0, kMoreWidth, kSectionToolbarHeight, TRUE);
+        ShowWindow(appState().moreButton, SW_SHOWNA);
     } else {
-        ShowWindow(moreButton, SW_HIDE);
+        ShowWindow(appState().moreButton, SW_HIDE);
     }
 }
 
 bool isSectionMoreButton(HWND window) {
-    return window != nullptr && window == moreButton;
+    return window != nullptr && window == appState().moreButton;
 }
 
 void showSectionMenu() {
-    HWND toolbar = appWindows.sectionToolbar;
+    HWND toolbar = appState().windows.sectionToolbar;
     RECT r;
     GetClientRect(toolbar, &r);
     const int first = firstClippedButton(toolbar, r.right);
@@ -115,20 +114,20 @@ void showSectionMenu() {
         AppendMenuA(menu.get(), MF_STRING, commands.size(), caption);
     }
     RECT at;
-    GetWindowRect(moreButton, &at);
+    GetWindowRect(appState().moreButton, &at);
     const int chosen =
         static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN, at.right,
-                                        at.bottom, 0, appWindows.rightPane, nullptr));
+                                        at.bottom, 0, appState().windows.rightPane, nullptr));
     // The chosen section goes to the right pane as the button's own click would.
     if (chosen > 0)
-        SendMessageA(appWindows.rightPane, WM_COMMAND, static_cast<WPARAM>(commands[chosen - 1]),
+        SendMessageA(appState().windows.rightPane, WM_COMMAND, static_cast<WPARAM>(commands[chosen - 1]),
                      reinterpret_cast<LPARAM>(toolbar));
 }
 
 void applyMenuState(MenuState state) {
     MenuItemEnable items[kMenuStateItems];
     menuStatePattern(state, items);
-    HMENU menu = GetMenu(appWindows.main);
+    HMENU menu = GetMenu(appState().windows.main);
     for (const MenuItemEnable& item : items) {
         EnableMenuItem(menu, static_cast<UINT>(item.command),
                        MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));

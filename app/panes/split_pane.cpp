@@ -21,21 +21,6 @@ namespace {
 
 const char kSplitPaneClass[] = "SplitBase Class";
 
-// Per-pane links, kept as the pane's user data for the whole run.
-struct PaneLinks {
-    HWND pane;
-    HWND frame;
-    HWND content;
-    HWND rightNeighbour;
-    HWND bottomNeighbour;
-};
-
-PaneLinks leftLinks{};
-PaneLinks rightLinks{};
-DragMode dragMode = DragMode::None;
-int dragOffset = 0;
-POINT lastCursorPos{0, 0};
-
 PaneLinks* linksOf(HWND pane) {
     return reinterpret_cast<PaneLinks*>(GetWindowLongPtrA(pane, GWLP_USERDATA));
 }
@@ -55,7 +40,7 @@ void onSize(HWND pane, LPARAM lParam) {
                     links->bottomNeighbour != nullptr, &cw, &ch);
         SetWindowPos(links->content, nullptr, 0, 0, cw, ch, SWP_NOZORDER);
     }
-    UpdateWindow(appWindows.main);
+    UpdateWindow(appState().windows.main);
 }
 
 void onSetCursor(HWND pane) {
@@ -74,29 +59,32 @@ void onButtonDown(HWND pane, LPARAM lParam) {
     GetClientRect(pane, &client);
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
-    dragMode = dragModeForPress(x, y, client.right, client.bottom, links->rightNeighbour != nullptr,
-                                links->bottomNeighbour != nullptr, &dragOffset);
-    if (dragMode != DragMode::None) SetCapture(pane);
+    appState().dragMode =
+        dragModeForPress(x, y, client.right, client.bottom, links->rightNeighbour != nullptr,
+                         links->bottomNeighbour != nullptr, &appState().dragOffset);
+    if (appState().dragMode != DragMode::None) SetCapture(pane);
 }
 
 void onMouseMove(HWND pane, LPARAM lParam) {
     POINT cursor;
     GetCursorPos(&cursor);
-    if (cursor.x == lastCursorPos.x && cursor.y == lastCursorPos.y) return;
-    lastCursorPos = cursor;
+    if (cursor.x == appState().lastCursorPos.x && cursor.y == appState().lastCursorPos.y) return;
+    appState().lastCursorPos = cursor;
     PaneLinks* links = linksOf(pane);
-    if (dragMode == DragMode::None || links == nullptr) return;
+    if (appState().dragMode == DragMode::None || links == nullptr) return;
     RECT p;
     GetWindowRect(pane, &p);
     POINT origin{p.left, p.top};
     ScreenToClient(links->frame, &origin);
-    HWND neighbour = dragMode == DragMode::RightEdge ? links->rightNeighbour : links->bottomNeighbour;
+    HWND neighbour =
+        appState().dragMode == DragMode::RightEdge ? links->rightNeighbour : links->bottomNeighbour;
     if (neighbour == nullptr) return;
     RECT n;
     GetWindowRect(neighbour, &n);
     int paneX = origin.x, paneY = origin.y, paneW, paneH, nX, nY, nW, nH;
-    if (dragMode == DragMode::RightEdge) {
-        const DragSizes s = dragStep(static_cast<short>(LOWORD(lParam)), dragOffset, p.left, n.right);
+    if (appState().dragMode == DragMode::RightEdge) {
+        const DragSizes s =
+            dragStep(static_cast<short>(LOWORD(lParam)), appState().dragOffset, p.left, n.right);
         paneW = s.pane;
         paneH = p.bottom - p.top;
         nX = origin.x + s.pane;
@@ -104,7 +92,8 @@ void onMouseMove(HWND pane, LPARAM lParam) {
         nW = s.neighbour;
         nH = paneH;
     } else {
-        const DragSizes s = dragStep(static_cast<short>(HIWORD(lParam)), dragOffset, p.top, n.bottom);
+        const DragSizes s =
+            dragStep(static_cast<short>(HIWORD(lParam)), appState().dragOffset, p.top, n.bottom);
         paneW = p.right - p.left;
         paneH = s.pane;
         nX = origin.x;
@@ -112,10 +101,10 @@ void onMouseMove(HWND pane, LPARAM lParam) {
         nW = paneW;
         nH = s.neighbour;
     }
-    LockWindowUpdate(appWindows.main);
+    LockWindowUpdate(appState().windows.main);
     SetWindowPos(pane, nullptr, paneX, paneY, paneW, paneH, SWP_NOZORDER);
     SetWindowPos(neighbour, nullptr, nX, nY, nW, nH, SWP_NOZORDER);
-    SendMessageA(appWindows.main, WM_SIZE, 0, 0);
+    SendMessageA(appState().windows.main, WM_SIZE, 0, 0);
     LockWindowUpdate(nullptr);
     UpdateWindow(links->frame);
 }
@@ -134,7 +123,7 @@ void onCommand(WPARAM wParam, LPARAM lParam) {
     switch (routePaneCommand(wParam, captureController().monitoring, lineCount, CMD_STOP_MONITOR, &line)) {
     // Posted: the stop removes the "終了" button, which must not happen while the toolbar is still inside
     // the click of that very button (the toolbar would go on with the deleted button).
-    case PaneCommand::ForwardStop: PostMessageA(appWindows.main, WM_COMMAND, wParam, lParam); break;
+    case PaneCommand::ForwardStop: PostMessageA(appState().windows.main, WM_COMMAND, wParam, lParam); break;
     case PaneCommand::ScrollTo: scrollOutputToLine(line); break;
     case PaneCommand::None: break;
     }
@@ -155,15 +144,16 @@ LRESULT CALLBACK splitPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lP
     case WM_LBUTTONDOWN: onButtonDown(pane, lParam); break;
     case WM_MOUSEMOVE: onMouseMove(pane, lParam); break;
     case WM_LBUTTONUP:
-        if (dragMode != DragMode::None) {
+        if (appState().dragMode != DragMode::None) {
             ReleaseCapture();
-            dragMode = DragMode::None;
+            appState().dragMode = DragMode::None;
         }
         break;
     case WM_COMMAND: onCommand(wParam, lParam); break;
     case WM_NOTIFY:
         // The output pane's link notifications go on to the main window, which opens a Ctrl-clicked link.
-        if (wParam == IDC_OUTPUT_PANE) return SendMessageA(appWindows.main, WM_NOTIFY, wParam, lParam);
+        if (wParam == IDC_OUTPUT_PANE)
+            return SendMessageA(appState().windows.main, WM_NOTIFY, wParam, lParam);
         break;
     default: break;
     }
@@ -187,16 +177,19 @@ int createSplitPanes(HWND frame, int leftWidth, PanePlacement* left, PanePlaceme
     RECT client;
     GetClientRect(frame, &client);
     const int w = client.right - client.left, h = client.bottom - client.top;
-    appWindows.leftPane = createPane(frame, 0, 0, leftWidth, h);
-    if (appWindows.leftPane == nullptr) return 0;
-    appWindows.rightPane = createPane(frame, leftWidth, 0, w - leftWidth, h);
-    if (appWindows.rightPane == nullptr) return 0;
-    leftLinks = PaneLinks{appWindows.leftPane, frame, nullptr, appWindows.rightPane, nullptr};
-    rightLinks = PaneLinks{appWindows.rightPane, frame, nullptr, nullptr, nullptr};
-    SetWindowLongPtrA(appWindows.leftPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&leftLinks));
-    SetWindowLongPtrA(appWindows.rightPane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&rightLinks));
-    *left = PanePlacement{appWindows.leftPane, RECT{0, 0, leftWidth - kSplitBarWidth, h}};
-    *right = PanePlacement{appWindows.rightPane, RECT{0, 0, w - leftWidth, h}};
+    appState().windows.leftPane = createPane(frame, 0, 0, leftWidth, h);
+    if (appState().windows.leftPane == nullptr) return 0;
+    appState().windows.rightPane = createPane(frame, leftWidth, 0, w - leftWidth, h);
+    if (appState().windows.rightPane == nullptr) return 0;
+    appState().leftLinks =
+        PaneLinks{appState().windows.leftPane, frame, nullptr, appState().windows.rightPane, nullptr};
+    appState().rightLinks = PaneLinks{appState().windows.rightPane, frame, nullptr, nullptr, nullptr};
+    SetWindowLongPtrA(appState().windows.leftPane, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(&appState().leftLinks));
+    SetWindowLongPtrA(appState().windows.rightPane, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(&appState().rightLinks));
+    *left = PanePlacement{appState().windows.leftPane, RECT{0, 0, leftWidth - kSplitBarWidth, h}};
+    *right = PanePlacement{appState().windows.rightPane, RECT{0, 0, w - leftWidth, h}};
     return 1;
 }
 
@@ -217,12 +210,12 @@ HWND createPaneContent(const PanePlacement& placement, const char* className) {
 void layoutSplitPanes(HWND frame, int leftWidth) {
     RECT client, left;
     GetClientRect(frame, &client);
-    GetWindowRect(appWindows.leftPane, &left);
+    GetWindowRect(appState().windows.leftPane, &left);
     if (leftWidth < 0) leftWidth = left.right - left.left;
     const int height = client.bottom - client.top;
-    SetWindowPos(appWindows.leftPane, nullptr, 0, 0, leftWidth, height, SWP_NOZORDER);
-    SetWindowPos(appWindows.rightPane, nullptr, leftWidth, 0, rightPaneWidth(client.right, leftWidth), height,
-                 SWP_NOZORDER);
+    SetWindowPos(appState().windows.leftPane, nullptr, 0, 0, leftWidth, height, SWP_NOZORDER);
+    SetWindowPos(appState().windows.rightPane, nullptr, leftWidth, 0, rightPaneWidth(client.right, leftWidth),
+                 height, SWP_NOZORDER);
     settings.listWidth = leftWidth;
 }
 

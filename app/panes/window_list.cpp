@@ -18,9 +18,6 @@ namespace vantor {
 
 namespace {
 
-HFONT listFont = nullptr;
-char kColumnTitle[] = "Window List";
-
 int listClientWidth(HWND listView) {
     RECT r;
     GetClientRect(listView, &r);
@@ -33,28 +30,27 @@ void recreateColumn(HWND listView) {
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
     column.cx = listClientWidth(listView);
-    column.pszText = kColumnTitle;
+    char title[] = "Window List"; // the column takes a non-const text
+    column.pszText = title;
     SendMessageA(listView, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 }
 
 LRESULT onCreate(HWND host) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
-    appWindows.windowList = createWindowListView(host);
-    listFont = createFixedPitchFont(settings.listFontFace, settings.listFontHeight);
-    SendMessageA(appWindows.windowList, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), TRUE);
-    fillWindowList(appWindows.windowList, nullptr);
+    appState().windows.windowList = createWindowListView(host);
+    appState().listFont = createFixedPitchFont(settings.listFontFace, settings.listFontHeight);
+    SendMessageA(appState().windows.windowList, WM_SETFONT, reinterpret_cast<WPARAM>(appState().listFont),
+                 TRUE);
+    fillWindowList(appState().windows.windowList, nullptr);
     return 0;
 }
 
 void onSize(LPARAM lParam) {
-    if (appWindows.windowList == nullptr) return;
-    MoveWindow(appWindows.windowList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-    recreateColumn(appWindows.windowList);
+    if (appState().windows.windowList == nullptr) return;
+    MoveWindow(appState().windows.windowList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    recreateColumn(appState().windows.windowList);
 }
-
-// Set while the list's selection is put back: the changes it makes start no capture.
-bool restoringSelection = false;
 
 void setRowState(HWND listView, int row, UINT state) {
     LVITEMA item{};
@@ -68,7 +64,7 @@ void setRowState(HWND listView, int row, UINT state) {
 void selectTargetRow(HWND listView) {
     const Hwnd target = captureController().currentTarget;
     const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    restoringSelection = true;
+    appState().restoringSelection = true;
     setRowState(listView, -1, 0);
     for (int row = 0; row < count && !isNull(target); ++row) {
         if (windowOfListRow(row, captureController()) == target) {
@@ -77,7 +73,7 @@ void selectTargetRow(HWND listView) {
             break;
         }
     }
-    restoringSelection = false;
+    appState().restoringSelection = false;
 }
 
 LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
@@ -86,11 +82,12 @@ LRESULT onNotify(HWND host, WPARAM wParam, LPARAM lParam) {
     switch (header->code) {
     case LVN_ITEMACTIVATE: return 0;
     case LVN_COLUMNCLICK:
-        if (!captureController().monitoring) SendMessageA(appWindows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
+        if (!captureController().monitoring)
+            SendMessageA(appState().windows.main, WM_COMMAND, CMD_REFRESH_LIST, 0);
         return 0;
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-        if (!restoringSelection && !captureController().monitoring &&
+        if (!appState().restoringSelection && !captureController().monitoring &&
             change->uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
             // The user kept the running capture: the selection goes back to the window the pane shows.
             if (!updateWindowInfo(toNative(windowOfListRow(change->iItem, captureController()))))
@@ -112,8 +109,8 @@ LRESULT CALLBACK listHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
-        if (listFont != nullptr) DeleteObject(listFont);
-        listFont = nullptr;
+        if (appState().listFont != nullptr) DeleteObject(appState().listFont);
+        appState().listFont = nullptr;
         return 0;
     default: return DefWindowProcA(host, message, wParam, lParam);
     }
@@ -157,7 +154,7 @@ void insertRow(HWND listView, int index, const char* first, const char* second) 
 }
 
 void refreshWindowList() {
-    refreshWindowList([](WindowNode* root) { fillWindowList(appWindows.windowList, root); });
+    refreshWindowList([](WindowNode* root) { fillWindowList(appState().windows.windowList, root); });
 }
 
 } // namespace vantor

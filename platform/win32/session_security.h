@@ -52,9 +52,13 @@ inline bool buildSessionOnly(SessionOnlySecurity* b) {
 // The attributes to create a named object with; null (the default security) when the token names no
 // logon session or the descriptor cannot be built.
 inline SECURITY_ATTRIBUTES* sessionOnlyAttributes() {
-    static SessionOnlySecurity security{};
-    static const bool ready = buildSessionOnly(&security);
-    return ready ? &security.attributes : nullptr;
+    // Built once, on the first call (thread-safe), read-only afterwards.
+    struct Built {
+        SessionOnlySecurity security{};
+        bool ready = buildSessionOnly(&security);
+    };
+    static Built built;
+    return built.ready ? &built.security.attributes : nullptr;
 }
 
 } // namespace win32

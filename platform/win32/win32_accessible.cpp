@@ -144,9 +144,8 @@ class AccessibilityWin32 : public Accessibility {
 
 } // namespace
 
-void installWin32Accessibility() {
-    static AccessibilityWin32 accessibility;
-    setAccessibility(&accessibility);
+std::unique_ptr<Accessibility> makeWin32Accessibility() {
+    return std::make_unique<AccessibilityWin32>();
 }
 
 } // namespace win32

@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/wide_text.h"
 
 namespace vantor {
 namespace win32 {
@@ -41,8 +43,8 @@ bool snapshotCut(Hmenu menu);
 // Why the last menu bar request or snapshot look-up failed; empty when none did.
 const char* snapshotProblem();
 
-// Makes the W API the wide window system (platform/wide_text.h); part of installWin32Platform.
-void installWideWindows();
+// The wide window system on the W API (platform/wide_text.h); installWin32Platform installs it.
+std::unique_ptr<WideWindowSystem> makeWideWindows();
 
 class WindowSystemWin32 : public WindowSystem {
   public:

@@ -10,7 +10,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
+#include "platform/accessible.h"
 #include "platform/platform.h"
 
 namespace vantor {
@@ -19,8 +21,8 @@ namespace vantor {
 void installWin32Platform();
 
 namespace win32 {
-// Makes the Win32 accessible objects current (platform/accessible.h); part of installWin32Platform.
-void installWin32Accessibility();
+// The accessible objects on the Win32 API (platform/accessible.h); installWin32Platform installs them.
+std::unique_ptr<Accessibility> makeWin32Accessibility();
 } // namespace win32
 
 inline HWND toNative(Hwnd w) {

@@ -33,13 +33,19 @@ bool SystemServicesWin32::replaceFile(const char* source, const char* target) {
 } // namespace win32
 
 void installWin32Platform() {
-    win32::installWideWindows();
-    // Stateless objects, made on the first call and kept for the life of the process.
-    static win32::WindowSystemWin32 windows;
-    static win32::ProcessAccessWin32 processes;
-    static win32::SystemServicesWin32 system;
-    setPlatform(Platform{&windows, &processes, &system});
-    win32::installWin32Accessibility();
+    // The Win32 side of every seam in one object, made on the first call and kept for the life of the
+    // process.
+    struct Parts {
+        win32::WindowSystemWin32 windows;
+        win32::ProcessAccessWin32 processes;
+        win32::SystemServicesWin32 system;
+        std::unique_ptr<WideWindowSystem> wide = win32::makeWideWindows();
+        std::unique_ptr<Accessibility> accessibility = win32::makeWin32Accessibility();
+    };
+    static Parts parts;
+    setWideWindows(parts.wide.get());
+    setPlatform(Platform{&parts.windows, &parts.processes, &parts.system});
+    setAccessibility(parts.accessibility.get());
 }
 
 } // namespace vantor

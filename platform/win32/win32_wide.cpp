@@ -82,9 +82,8 @@ class WideWindowSystemWin32 : public WideWindowSystem {
 
 } // namespace
 
-void installWideWindows() {
-    static WideWindowSystemWin32 wide; // stateless, kept for the life of the process
-    setWideWindows(&wide);
+std::unique_ptr<WideWindowSystem> makeWideWindows() {
+    return std::make_unique<WideWindowSystemWin32>(); // stateless
 }
 
 } // namespace win32

@@ -71,8 +71,7 @@ class EngineTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         createCaptureState();
-        lastAddedMenu = Hmenu{};
-        lastAddedMenuWindow = Hwnd{};
+        startAddedMenuLoop();
         setCaptureUi(&ui);
         pid = desktop.addProcess(64);
     }

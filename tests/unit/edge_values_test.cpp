@@ -35,8 +35,8 @@ TEST_F(EdgeValues, RecordHandlesWithBit31AreWidenedWithSign) {
     CaptureController controller;
     drainHookMessages(true, controller);
     const auto expect = [](std::uint64_t v) { return static_cast<std::uintptr_t>(v); };
-    EXPECT_EQ(static_cast<std::uintptr_t>(lastAddedMenuWindow), expect(0xFFFFFFFF80001234ull));
-    EXPECT_EQ(static_cast<std::uintptr_t>(lastAddedMenu), expect(0xFFFFFFFF80005678ull));
+    EXPECT_EQ(static_cast<std::uintptr_t>(lastAddedMenuWindow()), expect(0xFFFFFFFF80001234ull));
+    EXPECT_EQ(static_cast<std::uintptr_t>(lastAddedMenu()), expect(0xFFFFFFFF80005678ull));
 }
 
 TEST(MonitorPeriod, IntervalOfZeroOrBelowGivesTheShortestPeriod) {

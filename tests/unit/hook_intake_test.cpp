@@ -156,8 +156,8 @@ TEST_F(HookIntake, EnterIdleFromADialogIsIgnoredFromAMenuLoopFallsBackToTheMenuB
     drainHookMessages(captureMenus, controller);
 
     EXPECT_EQ(reportText(), "■ 追加メニュー\r\n&View [1]\r\n");
-    EXPECT_EQ(lastAddedMenuWindow, menuOwner);
-    EXPECT_EQ(lastAddedMenu, static_cast<Hmenu>(2));
+    EXPECT_EQ(lastAddedMenuWindow(), menuOwner);
+    EXPECT_EQ(lastAddedMenu(), static_cast<Hmenu>(2));
 }
 
 TEST_F(HookIntake, MenuEventsReachTheAddedMenuSectionOtherMessagesDoNot) {

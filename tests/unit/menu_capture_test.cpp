@@ -180,7 +180,7 @@ TEST_F(MenuCapture, TwoEventsFromTheSameWindowGiveOneSection) {
     captureAddedMenu(w, contextMenu());
     captureAddedMenu(w, contextMenu());
     EXPECT_EQ(reportText(), "■ 追加メニュー\r\n&Copy [10]\r\n&Paste [11]\r\n");
-    EXPECT_EQ(lastAddedMenuWindow, w);
+    EXPECT_EQ(lastAddedMenuWindow(), w);
 }
 
 TEST_F(MenuCapture, TwoEventsWithTheSameMenuFromDifferentWindowsGiveOneSection) {
@@ -199,7 +199,7 @@ TEST_F(MenuCapture, AnotherWindowInBetweenLetsTheFirstWindowInAgain) {
     captureAddedMenu(b, mb);
     captureAddedMenu(a, contextMenu());
     EXPECT_EQ(ui.buttons.size(), 3u);
-    EXPECT_EQ(lastAddedMenuWindow, a);
+    EXPECT_EQ(lastAddedMenuWindow(), a);
 }
 
 TEST_F(MenuCapture, MenusOfTheProgramsOwnWindowsProduceNothing) {
@@ -213,7 +213,7 @@ TEST_F(MenuCapture, MenusOfTheProgramsOwnWindowsProduceNothing) {
     EXPECT_TRUE(ui.buttons.empty());
     EXPECT_TRUE(ui.shown.empty());
     // An ignored event does not count as the last added menu.
-    EXPECT_TRUE(isNull(lastAddedMenuWindow));
+    EXPECT_TRUE(isNull(lastAddedMenuWindow()));
 }
 
 TEST_F(MenuCapture, AddedMenuEmptiesTheTreeOfAnEarlierReaderBeforeItsOwnItems) {

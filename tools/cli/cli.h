@@ -70,10 +70,19 @@ std::string utf8FromCodePage(const std::string& bytes);
 int runCapture(const Arguments& args);
 // Passes until the window closes (kExitNoWindow) or watchInterrupted is set (kExitOk).
 int runWatch(const Arguments& args);
-// Set by the console's Ctrl+C handler (cli_main.cpp); the watch ends after the pass it is in.
-extern std::atomic<bool> watchInterrupted;
-// The session of the watch pass under way (null between passes), so that Ctrl+C can stop it.
-extern std::atomic<CaptureSession*> runningPass;
+
+// What vantor-cli keeps for its whole run, in one object (cliState()).
+struct CliState {
+    // Set by the console's Ctrl+C handler (cli_main.cpp, on the handler's own thread); the watch ends after
+    // the pass it is in.
+    std::atomic<bool> watchInterrupted{false};
+    // The session of the watch pass under way (null between passes), so that Ctrl+C can stop it.
+    std::atomic<CaptureSession*> runningPass{nullptr};
+    // The encoding of the messages on the console: set from the options on the main thread before any
+    // message is written, read-only afterwards.
+    Encoding messageEncoding = Encoding::Cp932;
+};
+CliState& cliState();
 int runList(const Arguments& args);
 
 } // namespace cli

@@ -196,8 +196,10 @@ int runCapture(const Arguments& args) {
     return kExitOk;
 }
 
-std::atomic<bool> watchInterrupted{false};
-std::atomic<CaptureSession*> runningPass{nullptr};
+CliState& cliState() {
+    static CliState state; // made by the first caller, the main thread, before Ctrl+C is handled
+    return state;
+}
 
 namespace {
 
@@ -234,7 +236,7 @@ bool atOrBelow(Hwnd w, Hwnd top) {
 // Waits ms milliseconds in short steps, so that Ctrl+C ends the wait soon.
 void waitInterruptibly(unsigned ms) {
     constexpr unsigned kStepMs = 50;
-    for (unsigned waited = 0; waited < ms && !watchInterrupted; waited += kStepMs)
+    for (unsigned waited = 0; waited < ms && !cliState().watchInterrupted; waited += kStepMs)
         sys().sleepMs(ms - waited < kStepMs ? ms - waited : kStepMs);
 }
 
@@ -260,13 +262,13 @@ int runWatch(const Arguments& args) {
         QuietHost host;
         CaptureSession session(nullptr, settings.listSeparator, readPathOf(args));
         session.keepModels = jsonl;
-        runningPass = &session;
+        cliState().runningPass = &session;
         // Ctrl+C that came before the pass was given to the handler stops it as well.
-        if (watchInterrupted) session.requestStop();
+        if (cliState().watchInterrupted) session.requestStop();
         runWindowCapture(window, host, session);
-        runningPass = nullptr;
+        cliState().runningPass = nullptr;
         // A pass that Ctrl+C cut short is not written.
-        if (watchInterrupted) return kExitOk;
+        if (cliState().watchInterrupted) return kExitOk;
         if (host.windowGone || !ws().isWindow(window)) {
             printError("vantor-cli: the window 0x%" PRIX64 " closed\n", handleValue(window));
             return kExitNoWindow;
@@ -294,7 +296,7 @@ int runWatch(const Arguments& args) {
         }
         last = std::move(content);
         waitInterruptibly(args.intervalMs);
-        if (watchInterrupted) return kExitOk;
+        if (cliState().watchInterrupted) return kExitOk;
     }
 }
 

@@ -52,8 +52,8 @@ void printMenuProblem(Hwnd window, const char* reason) {
 // Ctrl+C and Ctrl+Break during watch: the pass under way is stopped and the command ends cleanly.
 BOOL WINAPI onConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    watchInterrupted = true;
-    if (CaptureSession* pass = runningPass.load()) pass->requestStop();
+    cliState().watchInterrupted = true;
+    if (CaptureSession* pass = cliState().runningPass.load()) pass->requestStop();
     return TRUE;
 }
 

@@ -12,12 +12,8 @@
 namespace vantor {
 namespace cli {
 
-namespace {
-Encoding messageEncoding = Encoding::Cp932;
-}
-
 void setMessageEncoding(Encoding encoding) {
-    messageEncoding = encoding;
+    cliState().messageEncoding = encoding;
 }
 
 void printError(const char* format, ...) {
@@ -30,7 +26,7 @@ void printError(const char* format, ...) {
     std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
     if (n > 0) std::vsnprintf(&text[0], text.size() + 1, format, again);
     va_end(again);
-    if (messageEncoding == Encoding::Utf8) text = utf8FromCodePage(text);
+    if (cliState().messageEncoding == Encoding::Utf8) text = utf8FromCodePage(text);
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 

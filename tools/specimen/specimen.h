@@ -27,8 +27,18 @@ struct Options {
     int unicodeListRows; // --unicode-list-rows N: also the large Unicode list view's window; 0: none
 };
 
-// The options the running specimen was started with; set once in WinMain before any window exists.
-extern Options options;
+// The options a specimen starts from when the command line names none.
+extern const Options kDefaultOptions;
+
+// What the running specimen keeps for its whole run, in one object (state()). User-interface thread only,
+// but for options: set once in WinMain before any window exists, read-only afterwards (the accessible
+// answers read it on their own thread).
+struct SpecimenState {
+    Options options = kDefaultOptions; // the options the specimen was started with
+    HMENU contextMenu = nullptr;       // the context menu while it is shown
+    int changeTicks = 0;               // the texts' changes so far (--change-every)
+};
+SpecimenState& state();
 
 // Parses argv (code page 932 texts) into out, starting from the defaults; returns false for an unknown
 // option, a missing value, a value that is not a non-negative number, or --columns other than 3 or 4.

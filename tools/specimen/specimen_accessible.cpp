@@ -154,7 +154,7 @@ class Item : public IAccessible {
     }
     // --accessible-mode kAccessibleHung: the thread stops answering for good.
     static void hangIfAsked() {
-        if (options.accessibleMode == kAccessibleHung) Sleep(INFINITE);
+        if (state().options.accessibleMode == kAccessibleHung) Sleep(INFINITE);
     }
     LONG refs = 1;
 };
@@ -179,17 +179,17 @@ void buildTree() {
         levels.push_back(item);
         deepest = item;
     }
-    if (options.accessibleItems > 0) {
+    if (state().options.accessibleItems > 0) {
         Item* group = addItem(root, kAccessibleManyGroup, u"", ROLE_SYSTEM_GROUPING);
-        group->children.reserve(static_cast<std::size_t>(options.accessibleItems));
-        for (int i = 1; i <= options.accessibleItems; ++i) {
+        group->children.reserve(static_cast<std::size_t>(state().options.accessibleItems));
+        for (int i = 1; i <= state().options.accessibleItems; ++i) {
             std::u16string name = u"項目 ";
             for (char c : std::to_string(i))
                 name += static_cast<char16_t>(c);
             addItem(group, name, u"", ROLE_SYSTEM_LISTITEM);
         }
     }
-    if (options.accessibleMode == kAccessibleLoop && deepest != nullptr)
+    if (state().options.accessibleMode == kAccessibleLoop && deepest != nullptr)
         deepest->children.push_back(root->children.front());
 }
 
@@ -209,7 +209,7 @@ void onPaint(HWND window) {
 
 LRESULT onGetObject(WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return 0;
-    if (options.accessibleMode == kAccessibleBadAnswer) return 0x12345; // no object stands behind it
+    if (state().options.accessibleMode == kAccessibleBadAnswer) return 0x12345; // no object stands behind it
     if (root == nullptr) buildTree();
     return LresultFromObject(kIidAccessible, wParam, root);
 }

@@ -238,7 +238,7 @@ void fillStatusBar(HWND statusBar, const char* const* parts, int count) {
 }
 
 void fillLongStatusBar(HWND statusBar) {
-    static char longPart[kLongStatusPartLength + 1];
+    char longPart[kLongStatusPartLength + 1]; // the status bar keeps its own copy
     longStatusPart(longPart);
     const char* parts[kLongStatusPartCount] = {longPart, kLongStatusTail};
     fillStatusBar(statusBar, parts, kLongStatusPartCount);

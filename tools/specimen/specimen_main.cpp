@@ -17,20 +17,25 @@
 namespace vantor {
 namespace specimen {
 
-Options options = {false,
-                   kListViewDefaultRows,
-                   kListViewColumnCount,
-                   kTreeDefaultItems,
-                   kToolbarDefaultButtons,
-                   -1,
-                   -1,
-                   -1,
-                   -1,
-                   kWindowTitle,
-                   0,
-                   0,
-                   kAccessibleNormal,
-                   0};
+const Options kDefaultOptions = {false,
+                                 kListViewDefaultRows,
+                                 kListViewColumnCount,
+                                 kTreeDefaultItems,
+                                 kToolbarDefaultButtons,
+                                 -1,
+                                 -1,
+                                 -1,
+                                 -1,
+                                 kWindowTitle,
+                                 0,
+                                 0,
+                                 kAccessibleNormal,
+                                 0};
+
+SpecimenState& state() {
+    static SpecimenState s; // made in WinMain, before any window or thread
+    return s;
+}
 
 namespace {
 
@@ -112,7 +117,7 @@ bool parseOptions(int argc, char** argv, Options* out) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     using namespace vantor::specimen;
-    if (!parseOptions(__argc, __argv, &options)) return kExitBadArguments;
+    if (!parseOptions(__argc, __argv, &state().options)) return kExitBadArguments;
 
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
@@ -124,14 +129,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // The self-drawn control hands its accessible objects out through COM.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(com)) return kExitStartFailed;
-    if (options.exitAfterMs >= 0 && !startExitTimer(options.exitAfterMs)) return kExitStartFailed;
+    if (state().options.exitAfterMs >= 0 && !startExitTimer(state().options.exitAfterMs))
+        return kExitStartFailed;
 
     HWND window = createMainWindow(instance);
     if (window == nullptr) return kExitStartFailed;
     ShowWindow(window, show == 0 ? SW_SHOWNORMAL : show);
     UpdateWindow(window);
-    if (options.unicodeWindow && createUnicodeWindow(instance) == nullptr) return kExitStartFailed;
-    if (options.unicodeListRows > 0 && createUnicodeListWindow(instance, options.unicodeListRows) == nullptr)
+    if (state().options.unicodeWindow && createUnicodeWindow(instance) == nullptr) return kExitStartFailed;
+    if (state().options.unicodeListRows > 0 &&
+        createUnicodeListWindow(instance, state().options.unicodeListRows) == nullptr)
         return kExitStartFailed;
 
     MSG msg;

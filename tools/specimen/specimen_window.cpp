@@ -21,8 +21,6 @@ namespace {
 constexpr UINT_PTR kHangTimer = 1;
 constexpr UINT_PTR kContextMenuTimer = 2;
 constexpr UINT_PTR kContextMenuCloseTimer = 3;
-// The context menu while it is shown (user-interface thread only).
-HMENU contextMenu = nullptr;
 constexpr UINT_PTR kChangeTimer = 4;
 constexpr int kClientWidth = 1000;
 constexpr int kClientHeight = 640;
@@ -65,7 +63,7 @@ bool createBars(HWND window) {
     HWND apps = createChild(window, 0, TOOLBARCLASSNAMEA, kAppsToolbarText,
                             kBarStyle | TBSTYLE_FLAT | TBSTYLE_LIST, kAppsToolbarBox, kIdAppsToolbar);
     if (toolbar == nullptr || apps == nullptr) return false;
-    fillToolbar(toolbar, options.toolbarButtons);
+    fillToolbar(toolbar, state().options.toolbarButtons);
     fillAppsToolbar(apps);
     return true;
 }
@@ -83,10 +81,10 @@ bool createLists(HWND window) {
     if (listView == nullptr || listBox == nullptr || combo == nullptr || tree == nullptr || tabs == nullptr) {
         return false;
     }
-    fillListView(listView, options.rows, options.columns);
+    fillListView(listView, state().options.rows, state().options.columns);
     fillListBox(listBox);
     fillComboBox(combo);
-    fillTreeView(tree, options.treeItems);
+    fillTreeView(tree, state().options.treeItems);
     fillTabs(tabs);
     return true;
 }
@@ -118,11 +116,11 @@ bool createGrid(HWND window) {
 
 // Only with --owner-drawn: the last child, so that the others keep their places in the z-order.
 bool createOwnerDrawnList(HWND window) {
-    if (options.ownerDrawnItems <= 0) return true;
+    if (state().options.ownerDrawnItems <= 0) return true;
     HWND list = createChild(window, WS_EX_CLIENTEDGE, "ListBox", "", WS_VSCROLL | LBS_OWNERDRAWFIXED,
                             kOwnerDrawnBox, kIdOwnerDrawnList);
     if (list == nullptr) return false;
-    fillOwnerDrawnList(list, options.ownerDrawnItems);
+    fillOwnerDrawnList(list, state().options.ownerDrawnItems);
     return true;
 }
 
@@ -132,12 +130,12 @@ LRESULT onCreate(HWND window) {
         !createStatusBars(window) || !createGrid(window) || !createOwnerDrawnList(window)) {
         return -1;
     }
-    if (options.hangAfterMs >= 0)
-        SetTimer(window, kHangTimer, static_cast<UINT>(options.hangAfterMs), nullptr);
-    if (options.contextMenuAfterMs >= 0)
-        SetTimer(window, kContextMenuTimer, static_cast<UINT>(options.contextMenuAfterMs), nullptr);
-    if (options.changeEveryMs > 0)
-        SetTimer(window, kChangeTimer, static_cast<UINT>(options.changeEveryMs), nullptr);
+    if (state().options.hangAfterMs >= 0)
+        SetTimer(window, kHangTimer, static_cast<UINT>(state().options.hangAfterMs), nullptr);
+    if (state().options.contextMenuAfterMs >= 0)
+        SetTimer(window, kContextMenuTimer, static_cast<UINT>(state().options.contextMenuAfterMs), nullptr);
+    if (state().options.changeEveryMs > 0)
+        SetTimer(window, kChangeTimer, static_cast<UINT>(state().options.changeEveryMs), nullptr);
     return 0;
 }
 
@@ -147,28 +145,28 @@ void showContextMenu(HWND window) {
     KillTimer(window, kContextMenuTimer);
     const vantor::ScopedMenu menu(buildContextMenu());
     if (!menu) return;
-    contextMenu = menu.get();
+    state().contextMenu = menu.get();
     POINT at = {40, 40};
     ClientToScreen(window, &at);
     SetForegroundWindow(window);
     SetTimer(window, kContextMenuCloseTimer, kContextMenuShownMs, nullptr);
-    TrackPopupMenu(contextMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, at.x, at.y, 0, window, nullptr);
+    TrackPopupMenu(state().contextMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, at.x, at.y, 0, window,
+                   nullptr);
     KillTimer(window, kContextMenuCloseTimer);
-    contextMenu = nullptr;
+    state().contextMenu = nullptr;
 }
 
 // The application fills its context menu as it opens: the added item comes last, once.
 void onInitMenuPopup(HMENU menu) {
-    if (menu == nullptr || menu != contextMenu ||
+    if (menu == nullptr || menu != state().contextMenu ||
         GetMenuState(menu, kIdContextAdded, MF_BYCOMMAND) != 0xFFFFFFFF)
         return;
     AppendMenuA(menu, MF_STRING, kIdContextAdded, kContextMenuAdded);
 }
 
 void changeTexts(HWND window) {
-    static int ticks = 0;
     char text[32];
-    wsprintfA(text, "変化 %d", ++ticks);
+    wsprintfA(text, "変化 %d", ++state().changeTicks);
     SendMessageA(GetDlgItem(window, kIdStatusBar), SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
     LVITEMA item = {};
     item.iSubItem = 1;
@@ -235,7 +233,7 @@ HWND createMainWindow(HINSTANCE instance) {
     // window.
     if (window == nullptr) return nullptr;
     menu.take();
-    SetWindowTextA(window, options.title);
+    SetWindowTextA(window, state().options.title);
     return window;
 }
 
