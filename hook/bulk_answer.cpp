@@ -90,19 +90,6 @@ bool putWideText(BulkWriter& w, LRESULT answered, const wchar_t* text) {
     return w.wideText(units, n);
 }
 
-LRESULT itemTextW(HWND listView, int row, int column, const wchar_t** text) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = wideBuffer;
-    item.cchTextMax = kTextCapacity;
-    wideBuffer[0] = L'\0';
-    const LRESULT r = SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    *text = item.pszText;
-    return r;
-}
-
 // A header title, wide or not as the request asks.
 bool putTitle(BulkWriter& w, HWND header, int index, bool wide) {
     if (wide) {
@@ -125,15 +112,25 @@ bool putTitle(BulkWriter& w, HWND header, int index, bool wide) {
     return putText(w, r, item.pszText);
 }
 
-LRESULT itemText(HWND listView, int row, int column, char* buffer, const char** text) {
-    LVITEMA item{};
+LRESULT sendGetItem(HWND listView, LVITEMA* item) {
+    return SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(item));
+}
+LRESULT sendGetItem(HWND listView, LVITEMW* item) {
+    return SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(item));
+}
+
+// A cell's text into buffer, ANSI or wide by the record (LVITEMA, LVITEMW); the buffer is cleared first, so
+// that a text the control does not write is empty, not the one before.
+template <class Item, class Char>
+LRESULT itemText(HWND listView, int row, int column, Char* buffer, const Char** text) {
+    Item item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = kTextCapacity;
-    buffer[0] = '\0';
-    const LRESULT r = SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    buffer[0] = Char{};
+    const LRESULT r = sendGetItem(listView, &item);
     *text = item.pszText;
     return r;
 }
@@ -192,12 +189,12 @@ void answerListView(HWND listView, const wire::BulkRequest& q, wire::BulkAnswer*
         for (int k = 0; fits && k < columns; ++k) {
             if (wide) {
                 const wchar_t* text = nullptr;
-                const LRESULT r = itemTextW(listView, row, k, &text);
+                const LRESULT r = itemText<LVITEMW>(listView, row, k, wideBuffer, &text);
                 fits = putWideText(w, r, text);
                 continue;
             }
             const char* text = nullptr;
-            const LRESULT r = itemText(listView, row, k, buffer, &text);
+            const LRESULT r = itemText<LVITEMA>(listView, row, k, buffer, &text);
             fits = putText(w, r, text);
         }
         if (!fits) {
