@@ -107,10 +107,13 @@ constexpr std::uint32_t kChildStyle = 0x40000000;
 // that the hook library could not be asked for) gets the header and failureLine, and the reason goes to
 // the menu problem observer; a bar read only in part ends with failureLine.
 void writeMenuSection(CaptureSession& session, Hwnd window) {
+    // A child window has no menu bar: what GetMenu gives for it is its control id, which may equal the handle
+    // of a menu in a snapshot the hook library recorded for another window.
+    if ((ws().windowStyle(window) & kChildStyle) != 0) return;
     const Hmenu menu = ws().menuOf(window);
     if (isNull(menu)) return;
     const int n = ws().menuItemCount(menu);
-    if (n == 0 || (n < 0 && (ws().windowStyle(window) & kChildStyle) != 0)) return;
+    if (n == 0) return;
     SectionModel model;
     MenuOwner owner;
     const bool found = n > 0 && readMenuSection(window, menu, true, &model, &owner);

@@ -306,6 +306,19 @@ TEST_F(Dispatcher, MenuBarOfOnlyShortTextsGetsTheFailureLine) {
     EXPECT_EQ(reportText(), std::string("\r\n■ メニュー情報\r\n") + kFailureText);
 }
 
+// A child's "menu" is its control id; a menu that happens to have that handle (here one with items) is not
+// the child's menu bar, so the child gets no menu section.
+TEST_F(Dispatcher, ChildWhoseIdIsAMenusHandleGetsNoMenuSection) {
+    Hwnd frame = topLevel();
+    Hmenu other = desktop.addMenu();
+    desktop.addMenuItem(other, "元のサイズに戻す(&R)", 61728);
+    Hwnd child = desktop.addWindow(frame, "Panel", "", pid);
+    desktop.setMenu(child, other);
+    desktop.window(child)->style = 0x40000000; // WS_CHILD
+    captureWindow(child, true);
+    EXPECT_EQ(reportText(), "");
+}
+
 // A top-level window's menu bar that exists but cannot be read (the hook library could not be asked) is
 // not left out silently: header, failureLine, and the reason to the observer. A child's "menu" (its id) is
 // no menu bar. A bar read only in part ends with failureLine.
