@@ -8,6 +8,8 @@
 
 #include "app/app_globals.h"
 #include "app/main_window.h"
+#include "app/capture_thread.h"
+#include "triggers/capture_commands.h"
 #include "app/capture_timing.h"
 #include "app/panes/output_pane.h"
 #include "app/panes/pane_rules.h"
@@ -73,7 +75,7 @@ std::unique_ptr<CaptureUi> makeAppCaptureUi() {
 }
 
 void installAppCaptureUi() {
-    setCaptureUi(appState().captureUi.get());
+    commandHost().controller().setUi(appState().captureUi.get());
 }
 
 LRESULT runCaptureUiRequest(LPARAM lParam) {

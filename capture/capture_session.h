@@ -51,9 +51,8 @@ struct CapturedSection {
 
 class CaptureSession {
   public:
-    // ui: where its progress goes; null for the interface installed at the time of each call (captureUi()),
-    // so that a session made before the application installs its own reaches it. readPath: how its readers
-    // reach other processes' controls.
+    // ui: where its progress goes (null: nowhere). readPath: how its readers reach other processes'
+    // controls.
     explicit CaptureSession(CaptureUi* ui = nullptr, std::string separator = "\t",
                             ReadPathChoice readPath = ReadPathChoice::BulkAllowed);
     ~CaptureSession();
@@ -66,8 +65,9 @@ class CaptureSession {
     ReadPathChoice readPath() const { return readPath_; }
     // Changes it for the reads from now on (a test reusing one session for both paths). Its own thread only.
     void setReadPath(ReadPathChoice readPath) { readPath_ = readPath; }
-    CaptureUi& ui() const { return ui_ != nullptr ? *ui_ : captureUi(); }
-    // Shows its progress through ui from now on (null: the installed one). Its own thread only.
+    CaptureUi& ui() const { return ui_ != nullptr ? *ui_ : none_; }
+    // Shows its progress through ui from now on (null: nowhere). Its own thread, or its owner's before the
+    // capture runs.
     void setUi(CaptureUi* ui) { ui_ = ui; }
 
     // Set by another thread to end this capture at its next check; never cleared.
@@ -112,6 +112,7 @@ class CaptureSession {
     void landLocked(std::vector<int>* lines);
 
     CaptureUi* ui_;
+    mutable NoCaptureUi none_;
     std::string separator_;
     ReadPathChoice readPath_;
     std::atomic<bool> stop_{false};

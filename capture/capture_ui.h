@@ -1,9 +1,9 @@
 // What the capture engine asks of the user interface: section buttons, showing the report in the output
 // pane, bringing the main window up. The application implements it with synchronous messages to its
-// user-interface thread; the command-line front end and the tests install their own.
-// Each capture session holds the one it shows its progress through. The engine never calls it while
-// holding a capture lock (a synchronous message to the user-interface thread under that lock would
-// deadlock against that thread waiting for the lock to read the report).
+// user-interface thread and gives it to its capture controller; the tests give their own.
+// Each capture session holds the one it shows its progress through (the do-nothing one when given none).
+// The engine never calls it while holding a capture lock (a synchronous message to the user-interface
+// thread under that lock would deadlock against that thread waiting for the lock to read the report).
 #pragma once
 
 #include "platform/platform.h"
@@ -25,8 +25,14 @@ class CaptureUi {
     virtual Hwnd mainWindow() = 0;
 };
 
-// The interface new sessions take when given none; a do-nothing one until the application installs its own.
-CaptureUi& captureUi();
-void setCaptureUi(CaptureUi* ui);
+// The interface of a session or controller given none: shows nothing; the main window is none.
+class NoCaptureUi : public CaptureUi {
+  public:
+    void addSectionButton(const char* label, int line) override;
+    void clearSectionButtons() override;
+    void showReport(const char* text) override;
+    void showMainWindow() override;
+    Hwnd mainWindow() override;
+};
 
 } // namespace vantor

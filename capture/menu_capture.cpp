@@ -149,10 +149,9 @@ void addMenuItems(Hmenu menu, TextNode* parent) {
     appendItemNodes(itemsWithText(items), parent);
 }
 
-bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out) {
+bool takeAddedMenu(Hwnd window, Hmenu menu, Hwnd ownMain, AddedMenu* out) {
     *out = AddedMenu{};
-    const Hwnd mainWindow = captureUi().mainWindow();
-    if (!isNull(mainWindow) && (window == mainWindow || topLevelAncestor(window) == mainWindow)) return false;
+    if (!isNull(ownMain) && (window == ownMain || topLevelAncestor(window) == ownMain)) return false;
     // After startAddedMenuLoop both are none, and no event equals them.
     if ((!isNull(engineState().lastAddedMenu) && menu == engineState().lastAddedMenu) ||
         (!isNull(engineState().lastAddedMenuWindow) && window == engineState().lastAddedMenuWindow))
@@ -191,7 +190,7 @@ void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
 
 void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu) {
     AddedMenu taken;
-    if (takeAddedMenu(window, menu, &taken)) writeAddedMenu(into, std::move(taken));
+    if (takeAddedMenu(window, menu, into.ui().mainWindow(), &taken)) writeAddedMenu(into, std::move(taken));
 }
 
 void setMenuProblemObserver(MenuProblemObserver observer) {

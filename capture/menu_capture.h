@@ -47,7 +47,8 @@ struct AddedMenu {
 // Applies captureAddedMenu's filters and reads the menu at once into *out (the caller owns out->root); false
 // when the event is ignored. The menu bar of a window is taken only as far as it is known without asking
 // the window's thread: this runs on the user-interface thread, which must not wait for another application.
-bool takeAddedMenu(Hwnd window, Hmenu menu, AddedMenu* out);
+// ownMain: the program's main window (none outside the application), whose menus are not taken.
+bool takeAddedMenu(Hwnd window, Hmenu menu, Hwnd ownMain, AddedMenu* out);
 // Writes the section of a taken menu (its items, then failureLine when it is cut; failureLine alone when
 // no menu was found) in a session of its own, which keeps the menu's tree, then gives the section to
 // `into` (CaptureSession::addMenuSection: at once, or after the section a running capture is writing), with

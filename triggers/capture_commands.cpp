@@ -31,8 +31,18 @@ constexpr int kNameBuffer = 256;
 
 CaptureController::CaptureController() : shown_(std::make_shared<CaptureSession>()) {}
 
+void CaptureController::setUi(CaptureUi* ui) {
+    ui_ = ui;
+    shown_->setUi(ui);
+}
+
+std::shared_ptr<CaptureSession> CaptureController::newSession(const std::string& separator,
+                                                              ReadPathChoice path) {
+    return std::make_shared<CaptureSession>(ui_, separator, path);
+}
+
 std::shared_ptr<CaptureSession> CaptureController::startSession(const std::string& separator) {
-    running_ = std::make_shared<CaptureSession>(nullptr, separator, readPath);
+    running_ = newSession(separator, readPath);
     running_->begin();
     return running_;
 }

@@ -26,6 +26,13 @@ namespace vantor {
 class CaptureController {
   public:
     CaptureController();
+    // The user interface every session it makes shows its progress through (null: nowhere); the shown
+    // session takes it too.
+    void setUi(CaptureUi* ui);
+    CaptureUi& ui() { return ui_ != nullptr ? *ui_ : none_; }
+    // A session that shows its progress through ui(), with the separator and read path given.
+    std::shared_ptr<CaptureSession> newSession(const std::string& separator,
+                                               ReadPathChoice path = ReadPathChoice::BulkAllowed);
     // A session for a capture or pass that starts now with the separator and readPath, marked running (its
     // worker ends it) and made the running one.
     std::shared_ptr<CaptureSession> startSession(const std::string& separator);
@@ -46,6 +53,8 @@ class CaptureController {
     Hwnd currentTarget{};
 
   private:
+    CaptureUi* ui_ = nullptr;
+    NoCaptureUi none_;
     std::shared_ptr<CaptureSession> running_;
     std::shared_ptr<CaptureSession> shown_;
 };

@@ -82,7 +82,7 @@ void menuEvent(const wire::HookRecord& r, CaptureController& controller) {
     if (repeated(r, now) || overCeiling(now) || !ws().menuShownFor(window)) return;
     if (r.message == wire::WM_INITMENU) startAddedMenuLoop();
     AddedMenu taken;
-    if (!takeAddedMenu(window, menu, &taken)) return;
+    if (!takeAddedMenu(window, menu, controller.ui().mainWindow(), &taken)) return;
     countSection(now);
     if (!controller.captureRunning()) {
         writeAddedMenu(controller.shown(), std::move(taken));

@@ -135,7 +135,7 @@ bool startMonitoring(Hwnd window, MonitorHost& host) {
     if (isNull(window)) return false;
     if (!host.runMonitorDialog()) return false;
     // The monitoring report, with the separator every pass of it uses.
-    controller.show(std::make_shared<CaptureSession>(nullptr, host.listSeparator()));
+    controller.show(controller.newSession(host.listSeparator()));
     host.applyMenuState(true);
     std::vector<ControlRow> rows;
     listControls(window, &rows);
@@ -144,8 +144,8 @@ bool startMonitoring(Hwnd window, MonitorHost& host) {
     for (const ControlRow& row : rows)
         handles.push_back(row.window);
     host.showControlRows(rows);
-    captureUi().clearSectionButtons();
-    captureUi().addSectionButton(kStopButtonLabel, kStopMonitorCommand);
+    controller.ui().clearSectionButtons();
+    controller.ui().addSectionButton(kStopButtonLabel, kStopMonitorCommand);
     host.resetPaneSelection();
     controller.monitoring = true;
     host.startMonitorTimer(monitorPeriodMs(host.monitorInterval()));
@@ -227,7 +227,7 @@ void stopMonitoring(MonitorHost& host) {
         while (controller.captureRunning())
             host.waitServingMessages(kStopWaitStepMs);
     }
-    captureUi().clearSectionButtons();
+    controller.ui().clearSectionButtons();
     host.applyMenuState(false);
     host.refreshWindowList();
 }

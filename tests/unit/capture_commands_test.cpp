@@ -100,12 +100,11 @@ class CaptureCommandsTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         createCaptureState();
-        setCaptureUi(&ui);
+        host.controller().setUi(&ui);
         pid = desktop.addProcess(64);
         top = desktop.addWindow(Hwnd{}, "NotesWnd", "Notes", pid);
     }
     void TearDown() override {
-        setCaptureUi(nullptr);
         destroyCaptureState();
         EXPECT_EQ(desktop.problems(), "");
     }

@@ -99,12 +99,11 @@ TEST_F(SessionTest, TheStopRequestOfOneSessionStopsNoOther) {
     EXPECT_FALSE(controller.captureRunning());
 }
 
-TEST_F(SessionTest, ASessionGivenNoInterfaceReachesTheOneInstalledWhenItShows) {
-    // The application's controller makes its first session before the application installs its interface.
-    setCaptureUi(nullptr);
-    CaptureSession early;
-    setCaptureUi(&ui);
-    early.addMenuSection("&Copy [10]\r\n");
+TEST_F(SessionTest, TheControllersFirstSessionShowsThroughTheInterfaceGivenLater) {
+    // The application's controller makes its first session before the application gives it its interface.
+    CaptureController controller;
+    controller.setUi(&ui);
+    controller.shown().addMenuSection("&Copy [10]\r\n");
     ASSERT_EQ(ui.buttons.size(), 1u);
     EXPECT_EQ(ui.shown, std::vector<std::string>{"■ 追加メニュー\r\n&Copy [10]\r\n"});
 }

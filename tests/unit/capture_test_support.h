@@ -72,11 +72,9 @@ class EngineTest : public ::testing::Test {
         desktop.install();
         createCaptureState();
         startAddedMenuLoop();
-        setCaptureUi(&ui);
         pid = desktop.addProcess(64);
     }
     void TearDown() override {
-        setCaptureUi(nullptr);
         destroyCaptureState();
         EXPECT_EQ(desktop.problems(), "");
     }

@@ -42,6 +42,7 @@ class HookIntake : public EngineTest {
         captureMenus = true;
         fakeNow = 1000;
         resetHookIntake(&fakeClock);
+        controller.setUi(&ui);
         controller.show(sharedSession());
     }
     void TearDown() override {
@@ -180,6 +181,20 @@ TEST_F(HookIntake, MenuEventsReachTheAddedMenuSectionOtherMessagesDoNot) {
     ASSERT_EQ(ui.buttons.size(), 2u);
     EXPECT_EQ(ui.buttons[0], std::make_pair(std::string("Menu"), 0));
     EXPECT_EQ(ui.buttons[1], std::make_pair(std::string("Menu"), 3));
+}
+
+// The program's own menus (its main window's, and a pop-up of one of its children) are not recorded: the
+// controller's user interface names the main window.
+TEST_F(HookIntake, MenusOfTheProgramsOwnWindowsAreNotTaken) {
+    ui.main = desktop.addWindow(Hwnd{}, "VantorMain", "Vantor", pid);
+    Hwnd pane = desktop.addWindow(ui.main, "RichEdit20A", "", pid);
+    Hmenu popup = desktop.addMenu();
+    desktop.addMenuItem(popup, "&Copy", 10);
+    library.batches.push_back({2,
+                               {wire::HookRecord{low(ui.main), wire::WM_INITMENU, 0, low(popup)},
+                                wire::HookRecord{low(pane), wire::WM_INITMENU, 0, low(popup)}}});
+    drainHookMessages(captureMenus, controller);
+    EXPECT_EQ(reportText(), "");
 }
 
 // Two menu loops of one window (its context menu, then its File menu): each loop's WM_INITMENU starts the

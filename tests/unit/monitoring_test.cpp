@@ -134,7 +134,7 @@ class Monitoring : public ::testing::Test {
         desktop.install();
         createCaptureState();
         controlHandles().clear();
-        setCaptureUi(&ui);
+        host.controller().setUi(&ui);
         pid = desktop.addProcess(64);
         ownPid = desktop.addProcess(64);
         host.main = desktop.addWindow(Hwnd{}, "Vantor [Quellin]", "Vantor", ownPid);
@@ -145,7 +145,6 @@ class Monitoring : public ::testing::Test {
     }
     void TearDown() override {
         desktop.beforeMessage = nullptr;
-        setCaptureUi(nullptr);
         destroyCaptureState();
         controlHandles().clear();
         EXPECT_EQ(host.unanswered.load(), 0);

@@ -119,9 +119,7 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
 
     // Selecting the specimen's row puts the engine's report into the pane, byte for byte.
     ButtonRecorder recorder;
-    setCaptureUi(&recorder);
-    const std::string expected = engineReportOf(specimen.window);
-    setCaptureUi(nullptr);
+    const std::string expected = engineReportOf(specimen.window, &recorder);
     // The capture thread adds "Window" for the structure report before the engine's own buttons.
     recorder.buttons.insert(recorder.buttons.begin(), std::make_pair(std::string("Window"), 0));
     ASSERT_GT(expected.size(), 200u);

@@ -76,7 +76,6 @@ class PlatformBulk : public SpecimenTest {
         session.setUi(nullptr);
         setReadPathObserver(nullptr);
         setBulkClock(nullptr);
-        setCaptureUi(nullptr);
         unloadHookLibrary();
         destroyCaptureState();
         SpecimenTest::TearDown();

@@ -414,7 +414,7 @@ bool readFile(const std::string& path, std::string* out) {
     return true;
 }
 
-std::string engineReportOf(HWND window) {
+std::string engineReportOf(HWND window, CaptureUi* ui) {
     static bool ready = false;
     if (!ready) {
         installWin32Platform();
@@ -427,7 +427,7 @@ std::string engineReportOf(HWND window) {
         loadHookLibrary(directory);
         ready = true;
     }
-    CaptureSession session;
+    CaptureSession session(ui);
     const Hwnd w = fromNative(window);
     writeStructureReport(session, w, nullptr);
     captureWindow(session, w, true);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "capture/capture_ui.h"
+
 namespace vantor {
 namespace apptest {
 
@@ -103,8 +105,9 @@ std::string clipboardText();
 int trayIconCount();
 // Reads a file whole; false when it cannot be opened.
 bool readFile(const std::string& path, std::string* out);
-// The bytes a report capture of the window gives when the engine runs here in the driver.
-std::string engineReportOf(HWND window);
+// The bytes a report capture of the window gives when the engine runs here in the driver; its progress
+// (section buttons, the pane's text) goes to ui when one is given.
+std::string engineReportOf(HWND window, CaptureUi* ui = nullptr);
 
 // Where two texts first differ, with a little of each from there, for a failure's message.
 std::string firstDifference(const std::string& got, const std::string& wanted);
