@@ -12,11 +12,11 @@
 # vantor-cli sets msghook.dll's hook for the capture and reads the specimen's menu bar inside the specimen,
 # so the expected reports have the "■ メニュー情報" section after the structure report, as on Windows. The
 # hung specimen cannot answer the request: its menu section holds the failure line, and the capture goes on.
-# Also checked: list (format and z-order), --handle and --out, the specimen exiting in the middle of a
-# capture, and every error exit code.
+# Also checked: list (format and z-order), --handle and --out (a file already there kept until the report
+# replaces it), the specimen exiting in the middle of a capture, and every error exit code.
 # With WIDTH 32 the specimen is the 32-bit build: the same reports come through msghook32.dll and the 32-bit
 # host (vantor-host32.exe) beside vantor-cli, and across processes; without the 32-bit pieces its controls are
-# read across processes. Sections 2 to 7, which do not depend on the target's width, run with 64 only. With
+# read across processes. Sections 2 to 8, which do not depend on the target's width, run with 64 only. With
 # 64 the 64-bit specimen also gives its full report without the 32-bit pieces.
 #   cli_test.sh HARNESS BUILD_DIR CLI_EXE SPECIMEN_EXE EXPECTED_DIR [WIDTH]
 # Runs as a ctest test inside the Wine fixture (the environment is started already).
@@ -316,6 +316,7 @@ handle=$(grep -a -F "$(printf ' %s [VantorSpecimen]\r' "$title" | iconv -f UTF-8
 if [ -z "$handle" ]; then
     fail "list --handles shows no handle for '$title'"
 else
+    printf 'an older report, longer than the one that replaces it%.0s' {1..500} >"$work/out/report.txt"
     run_cli "$cli" handle capture --handle "$handle" --out "$work/out/report.txt"
     expect_rc 0 "capture --handle --out" handle
     expect_report "$work/out/report.txt" "$expected/specimen_tab.txt" "capture --handle $handle --out"
@@ -462,6 +463,21 @@ else
         fail "the specimen did not exit while its list view was read ($complete of $rows rows read)"
     fi
 fi
+
+# 8. --out onto a file that is there: the file keeps what it held while the capture runs, and when the
+#    capture is ended from outside (as Ctrl+C ends it) it is left as it was, with nothing beside it.
+start_specimen "$title keep" --rows 20000
+printf 'kept\r\n' >"$work/out/keep.txt"
+wine "$cli" capture --title "$title keep" --cross-process --out "$work/out/keep.txt" </dev/null >/dev/null 2>&1 &
+capture_pid=$!
+sleep 3
+kill -0 "$capture_pid" 2>/dev/null || fail "the capture of 20,000 rows across processes ended within 3 s"
+[ "$(cat "$work/out/keep.txt")" = $'kept\r' ] || fail "--out emptied the file while the capture ran"
+kill "$capture_pid" 2>/dev/null
+wait "$capture_pid" 2>/dev/null
+[ "$(cat "$work/out/keep.txt")" = $'kept\r' ] || fail "a capture ended from outside did not leave --out's file as it was"
+[ "$(ls "$work/out" | grep -c keep)" -eq 1 ] || fail "a capture ended from outside left files beside --out's: $(ls "$work/out")"
+end_specimens
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"

@@ -8,10 +8,12 @@
 #include "cli.h"
 
 #include <cinttypes>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/file_replace.h"
 #include "app/settings.h"
 #include "capture/capture_lock.h"
 #include "capture/capture_session.h"
@@ -88,40 +90,39 @@ int resolveWindow(const Arguments& args, Hwnd* out) {
     return kExitOk;
 }
 
-// Where the report goes: standard output (already in binary mode) or a file opened in binary mode.
+// Where the report goes: standard output (already in binary mode) or a file. A file is only checked when
+// the capture starts and is written once the report is whole, through a new file that then replaces it, so
+// that a capture that fails, is interrupted (Ctrl+C) or finds its window closed leaves a file that was
+// there as it was, and creates none.
 class Output {
   public:
-    ~Output() { discard(); }
     bool open(const char* path) {
-        if (path == nullptr) {
-            stream = stdout;
-            return true;
-        }
-        stream = std::fopen(path, "wb");
-        if (stream == nullptr) return false;
+        if (path == nullptr) return true;
         filePath = path;
+        // Opened for appending: whether it can be written is known without changing what it holds.
+        const bool existed = exists(path);
+        std::FILE* probe = std::fopen(path, "ab");
+        if (probe == nullptr) return false;
+        std::fclose(probe);
+        if (!existed) std::remove(path);
         return true;
     }
-    // Writes all bytes and closes a file; false when any write or the close failed, and a file that could
-    // not be written whole is removed rather than left cut short.
+    // Writes all bytes; false when any write failed (a file is then left as it was).
     bool write(const char* bytes, std::size_t n) {
-        bool ok = n == 0 || std::fwrite(bytes, 1, n, stream) == n;
-        if (stream == stdout) return std::fflush(stdout) == 0 && ok;
-        ok = std::fclose(stream) == 0 && ok;
-        stream = nullptr;
-        if (!ok) std::remove(filePath.c_str());
-        return ok;
-    }
-    // Closes and removes a file that was opened but must not be left behind.
-    void discard() {
-        if (stream == nullptr || stream == stdout) return;
-        std::fclose(stream);
-        stream = nullptr;
-        std::remove(filePath.c_str());
+        if (filePath.empty()) {
+            const bool ok = n == 0 || std::fwrite(bytes, 1, n, stdout) == n;
+            return std::fflush(stdout) == 0 && ok;
+        }
+        return replaceFileContents(filePath.c_str(), bytes, n);
     }
 
   private:
-    std::FILE* stream = nullptr;
+    static bool exists(const char* path) {
+        std::FILE* f = std::fopen(path, "rb");
+        if (f == nullptr) return false;
+        std::fclose(f);
+        return true;
+    }
     std::string filePath;
 };
 
