@@ -20,7 +20,6 @@
 #include "platform/win32/scoped_win.h"
 #include "app/settings.h"
 #include "app/panes/pane_rules.h"
-#include "app/panes/split_pane.h"
 #include "capture/capture_lock.h"
 #include "app/capture_thread.h"
 #include "triggers/capture_commands.h"

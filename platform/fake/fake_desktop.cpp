@@ -7,7 +7,6 @@
 #include <cstring>
 #include <cstdio>
 
-#include "platform/fake/fake_text.h"
 #include "platform/unicode_text.h"
 #include "platform/wire_wide.h"
 

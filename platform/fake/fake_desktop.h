@@ -271,5 +271,24 @@ class FakeDesktop : public WindowSystem,
     bool answerUnicode = false;
 };
 
+// ---- Text answers the desktop gives for window titles and the fake controls for their texts -------------
+// (defined with the other text helpers in fake_text.cpp and fake_unicode.cpp)
+// The bytes a message answers for a stored text, without the terminator: UTF-16 units (little-endian) for a
+// wide message, the system's conversion for an ANSI message of a Unicode window, the text itself otherwise;
+// *unit is the size of one character unit (2 or 1).
+std::string answerBytes(FakeDesktop& d, const std::string& stored, std::size_t* unit);
+// The length a length message answers: units of answerBytes.
+std::intptr_t textLength(FakeDesktop& d, const std::string& stored);
+
+// WM_GETTEXT: copies at most cap - 1 bytes + NUL to lParam (a local buffer of cap bytes) and returns the
+// count copied; 0 when cap is 0. A null buffer with cap > 0, or cap larger than the allocLocal block it
+// points into, is a fault.
+std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& text, std::uintptr_t cap,
+                           std::intptr_t lParam);
+
+// The address a message's lParam stands for in a process of the given width: a 32-bit process sees only
+// the low 32 bits (the window system truncates on the way to a WOW64 window).
+RemoteAddr addressIn(int pointerBits, std::intptr_t lParam);
+
 } // namespace fake
 } // namespace vantor

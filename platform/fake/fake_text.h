@@ -1,4 +1,5 @@
-// Text answers shared by the fake controls: copying a control's text into a caller's local buffer (the
+// Text answers shared by the fake controls (those the desktop gives for window titles too are declared in
+// fake_desktop.h): copying a control's text into a caller's local buffer (the
 // standard controls, whose text messages the window system marshals) and into a block of the control's own
 // process (the common controls), with the checks a real control's caller must satisfy.
 //
@@ -17,12 +18,6 @@ namespace fake {
 // A stored text as UTF-16: UTF-8 of a Unicode window, code page 932 otherwise (unmappable bytes U+FFFD).
 std::u16string widenCp932(const std::string& text);
 std::u16string wideTextOf(FakeDesktop& d, const std::string& stored);
-// The bytes a message answers for a stored text, without the terminator: UTF-16 units (little-endian) for a
-// wide message, the system's conversion for an ANSI message of a Unicode window, the text itself otherwise;
-// *unit is the size of one character unit (2 or 1).
-std::string answerBytes(FakeDesktop& d, const std::string& stored, std::size_t* unit);
-// The length a length message answers: units of answerBytes.
-std::intptr_t textLength(FakeDesktop& d, const std::string& stored);
 
 // Every helper below writes answerBytes of its text, capacities and lengths counted in units.
 
@@ -38,12 +33,6 @@ std::intptr_t putLocalText(FakeDesktop& d, const char* what, const std::string& 
 bool holdsItemData(std::uint32_t style, std::uint32_t ownerDrawn, std::uint32_t hasStrings);
 std::intptr_t itemDataSize(FakeDesktop& d, const FakeWindow& w);
 std::intptr_t putItemData(FakeDesktop& d, const FakeWindow& w, const std::string& data, std::intptr_t lParam);
-
-// WM_GETTEXT: copies at most cap - 1 bytes + NUL to lParam (a local buffer of cap bytes) and returns the
-// count copied; 0 when cap is 0. A null buffer with cap > 0, or cap larger than the allocLocal block it
-// points into, is a fault.
-std::intptr_t getLocalText(FakeDesktop& d, const char* what, const std::string& text, std::uintptr_t cap,
-                           std::intptr_t lParam);
 
 // The standard text messages every text-bearing control answers from its text: WM_GETTEXT,
 // WM_GETTEXTLENGTH and WM_SETTEXT (which also becomes the window title). Returns false for other messages.
@@ -74,10 +63,6 @@ void putRemoteUnbounded(FakeDesktop& d, std::uint32_t pid, const char* what, Rem
 // A copy of text into a fresh block of the control's own process (for a control that answers with a
 // pointer to its own buffer); returns the block's address.
 RemoteAddr ownedCopy(FakeDesktop& d, std::uint32_t pid, const std::string& text);
-
-// The address a message's lParam stands for in a process of the given width: a 32-bit process sees only
-// the low 32 bits (the window system truncates on the way to a WOW64 window).
-RemoteAddr addressIn(int pointerBits, std::intptr_t lParam);
 
 } // namespace fake
 } // namespace vantor
