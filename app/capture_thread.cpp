@@ -14,7 +14,6 @@
 #include "app/settings.h"
 #include "triggers/capture_commands.h"
 #include "app/capture_timing.h"
-#include "app/panes/output_pane.h"
 
 namespace vantor {
 

@@ -16,7 +16,6 @@
 #include "capture/read_path.h"
 #include "app/tray.h"
 #include "capture/capture_state.h"
-#include "capture/remote_parking.h"
 #include "platform/win32/win32_hook.h"
 #include "platform/win32/session_security.h"
 #include "platform/win32/win32_platform.h"

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "capture/bulk_session.h"
-#include "capture/capture_state.h"
 #include "capture/engine_state.h"
 #include "capture/read_path.h"
 #include "capture/section_format.h"
