@@ -554,14 +554,13 @@ int saveOutputToFile(const char* fileName) {
     std::string report;
     const bool whole = untrimmedReport(&report);
     const size_t capacity = whole ? 1 : static_cast<size_t>(bytes > chars ? bytes : chars) + 1;
-    char* text = new char[capacity]();
-    if (!whole) GetWindowTextA(appState().windows.outputPane, text, static_cast<int>(capacity));
-    const size_t length = whole ? report.size() : std::strlen(text);
+    std::vector<char> text(capacity, '\0');
+    if (!whole) GetWindowTextA(appState().windows.outputPane, text.data(), static_cast<int>(capacity));
+    const size_t length = whole ? report.size() : std::strlen(text.data());
     // Written beside the file and swapped in only when complete: a failed write (a full disk, a network
     // drive) leaves the old file as it was and is reported, never a cut file reported as saved.
-    if (!replaceFileContents(fileName, whole ? report.data() : text, length)) {
+    if (!replaceFileContents(fileName, whole ? report.data() : text.data(), length)) {
         MessageBoxA(GetFocus(), kSaveFailed, "Error", MB_OK);
-        delete[] text;
         return 0;
     }
     // Text the user changed is no longer the report last shown: the next publication replaces it whole.
@@ -571,7 +570,6 @@ int saveOutputToFile(const char* fileName) {
     }
     SendMessageA(appState().windows.outputPane, EM_SETMODIFY, 0, 0);
     SendMessageA(appState().windows.outputPane, EM_LIMITTEXT, length + kTextLimitMargin, 0);
-    delete[] text;
     return 1;
 }
 
