@@ -37,8 +37,7 @@ HCURSOR linkCursor() {
     HCURSOR hand = LoadCursorA(viewer.get(), MAKEINTRESOURCEA(106));
     HCURSOR copy = hand != nullptr ? CopyCursor(hand) : nullptr;
     if (copy == nullptr) return LoadCursorA(nullptr, IDC_ARROW);
-    if (appState().linkCursor != nullptr) DestroyCursor(appState().linkCursor);
-    appState().linkCursor = copy;
+    appState().linkCursor.reset(copy); // the copy taken before goes
     return copy;
 }
 

@@ -21,6 +21,7 @@
 #include "app/panes/pane_rules.h"
 #include "app/tray.h"
 #include "platform/win32/scoped_win.h"
+#include "platform/win32/session_security.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vantor {
@@ -70,6 +71,9 @@ struct AppState {
     char programName[100] = "";
     char mainClassName[100] = "";
     char settingsPath[256] = "";
+    // The security of the named objects this program creates (the single-instance mutex, the hook event),
+    // built with the state; sessionOnly() gives its attributes.
+    win32::SessionOnlySecurity sessionSecurity{};
     ScopedHandle instanceMutex; // the single-instance rule's mutex, held until shutdown
     ScopedHandle hookEvent;     // set by msghook.dll when a hot key or a watched click arrives
     HACCEL accelerators = nullptr;
@@ -112,17 +116,21 @@ struct AppState {
     };
     CaptureTiming captureTiming{};
 
-    HFONT listFont = nullptr;        // the window list's font
+    ScopedFont listFont;             // the window list's font
     bool restoringSelection = false; // the window list's selection is being put back: it starts no capture
     // The ">>" button at the section toolbar's right end, shown while some section buttons do not fit.
     HWND moreButton = nullptr;
     // The About box's links keep their visited colour in later openings.
     bool homePageVisited = false;
     bool mailVisited = false;
-    HCURSOR linkCursor = nullptr; // the About box's copy of the hand cursor, released at its next change
+    ScopedCursor linkCursor; // the About box's copy of the hand cursor, released at its next change
 };
 // The one AppState of the process, made at its first use (at start-up, before any other thread runs).
 AppState& appState();
+
+// The attributes for the named objects this program creates: its logon session alone, or null (the
+// default security) when that could not be built.
+SECURITY_ATTRIBUTES* sessionOnly();
 
 // The directory of the running executable, without a trailing backslash (at most 511 characters).
 void moduleDirectory(char* out, int cap);

@@ -30,13 +30,20 @@
 namespace vantor {
 
 AppState::AppState()
-    : commandHost(makeCommandHost()), monitorHost(makeMonitorHost()), captureUi(makeAppCaptureUi()) {}
+    : commandHost(makeCommandHost()), monitorHost(makeMonitorHost()), captureUi(makeAppCaptureUi()) {
+    sessionSecurity.ready = win32::buildSessionOnly(&sessionSecurity);
+}
 AppState::~AppState() = default;
 
 AppState& appState() {
     // Made on first use, on the user-interface thread at start-up; ends with the process.
     static AppState state;
     return state;
+}
+
+SECURITY_ATTRIBUTES* sessionOnly() {
+    win32::SessionOnlySecurity& security = appState().sessionSecurity;
+    return security.ready ? &security.attributes : nullptr;
 }
 
 namespace {
@@ -58,8 +65,7 @@ void removeHook() {
 // Returns true when another instance runs: that one's window has been brought up and this one must exit.
 bool anotherInstanceRuns() {
     if (settings.multipleStartup) return false;
-    appState().instanceMutex.reset(
-        CreateMutexA(win32::sessionOnlyAttributes(), FALSE, appState().programName));
+    appState().instanceMutex.reset(CreateMutexA(sessionOnly(), FALSE, appState().programName));
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
     appState().instanceMutex.reset();
     HWND running = FindWindowA(appState().mainClassName, appState().programName);
@@ -84,8 +90,7 @@ void shutDown() {
     appState().hookEvent.reset();
     saveSettings(appState().settingsPath);
     removeTrayIcon(&appState().tray, appState().windows.main, 1);
-    if (appState().instanceMutex) ReleaseMutex(appState().instanceMutex.get());
-    appState().instanceMutex.reset();
+    appState().instanceMutex.reset(); // made without taking it: closing its handle is all there is to do
 }
 
 // The window an accelerator's command goes to: the main window for a key pressed anywhere inside it (the
@@ -171,8 +176,7 @@ int runVantor(HINSTANCE instance) {
     setAccessibilityAllowed(settings.accessibility);
     if (anotherInstanceRuns()) return 0;
     appState().instance = instance;
-    appState().hookEvent.reset(
-        CreateEventA(win32::sessionOnlyAttributes(), FALSE, FALSE, "MsgHook-Test-Event-Name"));
+    appState().hookEvent.reset(CreateEventA(sessionOnly(), FALSE, FALSE, "MsgHook-Test-Event-Name"));
     installHook();
     registerMainWindowClass(instance);
     createCaptureState();

@@ -1,29 +1,27 @@
-// The bulk path's observer, clock and session (see capture/bulk_session.h).
+// The bulk path's observer, clock and session (see capture/bulk_session.h); the settings they read are
+// EngineState's (capture/engine_state.h).
 #include "capture/bulk_session.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
 
+#include "capture/engine_state.h"
 #include "platform/hook_library.h"
 
 namespace vantor {
 
 namespace {
 
-std::atomic<bool> wideFlag{false};
-std::atomic<ReadPathObserver> observerFn{nullptr};
-
 std::uint64_t steadyMs() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())
                                           .count());
 }
-std::atomic<BulkClock> clockFn{&steadyMs};
 
 // Why this thread's last bulk read was not taken or was left, for the next reportReadPath (each capture
-// thread reads one control at a time); null when the session itself gave no reason.
+// thread reads one control at a time); null when the session itself gave no reason. Per thread rather than
+// in EngineState: it passes from a session to the report of the same read, on the reading thread alone.
 thread_local const char* lastLeaveReason = nullptr;
 
 bool leave(const char* why) {
@@ -46,19 +44,19 @@ bool reachableWidth(Hwnd control) {
 } // namespace
 
 void setWideBulkTexts(bool wanted) {
-    wideFlag = wanted;
+    engineState().wideBulkTexts = wanted;
 }
 
 bool wideBulkTexts() {
-    return wideFlag;
+    return engineState().wideBulkTexts;
 }
 
 void setReadPathObserver(ReadPathObserver observer) {
-    observerFn = observer;
+    engineState().readPathObserver = observer;
 }
 
 void reportReadPath(Hwnd control, const char* reader, ReadPath path) {
-    const ReadPathObserver fn = observerFn;
+    const ReadPathObserver fn = engineState().readPathObserver;
     const char* why =
         lastLeaveReason != nullptr ? lastLeaveReason : "an answer did not agree with the control";
     lastLeaveReason = nullptr;
@@ -74,11 +72,12 @@ void reportReadPath(Hwnd control, const char* reader, ReadPath path) {
 }
 
 void setBulkClock(BulkClock clock) {
-    clockFn = clock != nullptr ? clock : &steadyMs;
+    engineState().bulkClock = clock;
 }
 
 std::uint64_t bulkNowMs() {
-    return clockFn.load()();
+    const BulkClock clock = engineState().bulkClock;
+    return clock != nullptr ? clock() : steadyMs();
 }
 
 BulkSession::~BulkSession() {

@@ -288,10 +288,10 @@ bool readRows(CaptureSession& session, RemoteBuffer& rb, int first, int rows, in
 
 // ---- The bulk path: the rows read inside the target (capture/bulk_session.h) ---------------------------
 
-// A text of a chunk: an "unchanged" one (the control answered FALSE and wrote nothing) is empty.
-const std::string& chunkText(const BulkText& t) {
-    static const std::string empty;
-    return t.unchanged ? empty : t.text;
+// A text of a chunk: an "unchanged" one (the control answered FALSE and wrote nothing) is empty. A copy,
+// which each caller keeps anyway.
+std::string chunkText(const BulkText& t) {
+    return t.unchanged ? std::string() : t.text;
 }
 
 // A wide chunk's text (UTF-8) as the report has it: the system's code page 932 conversion, as the ANSI

@@ -80,10 +80,12 @@ bool eventTried = false;
 UINT menuBarRequest = 0;
 UINT bulkRequest = 0;
 
-// Per process of a host (the program): its hooks. SetHook/FreeHook only.
-HHOOK filterHook = nullptr;
-HHOOK cbtHook = nullptr;
-HWINEVENTHOOK createHook = nullptr;
+// Per process of a host (the program): its hooks. SetHook/FreeHook only. FreeHook removes them in the order
+// filter, CBT, creation; the owners are declared in the reverse order so that a library unloaded without
+// FreeHook removes what is left in that order too (null in every other process: nothing to remove there).
+vantor::ScopedWinEventHook createHook;
+vantor::ScopedHook cbtHook;
+vantor::ScopedHook filterHook;
 
 bool openShared() {
     if (opened != 0) return section != nullptr;
@@ -616,10 +618,10 @@ void registerHost(DWORD pid, bool add) {
 extern "C" {
 
 __declspec(dllexport) void WINAPI SetHook() {
-    if (filterHook != nullptr || !openShared()) return;
+    if (filterHook || !openShared()) return;
     registerHost(GetCurrentProcessId(), true);
-    filterHook = SetWindowsHookExA(WH_SYSMSGFILTER, filterProc, dllInstance, 0);
-    cbtHook = SetWindowsHookExA(WH_CBT, cbtProc, dllInstance, 0);
+    filterHook.reset(SetWindowsHookExA(WH_SYSMSGFILTER, filterProc, dllInstance, 0));
+    cbtHook.reset(SetWindowsHookExA(WH_CBT, cbtProc, dllInstance, 0));
 }
 
 // SetHook for a library beside one of the other pointer width (the 32-bit host's beside a 64-bit program).
@@ -628,19 +630,17 @@ __declspec(dllexport) void WINAPI SetHook() {
 // chains stay the program's library's. This library takes the menu loops from WH_MSGFILTER, which the menu
 // loop calls after the WH_SYSMSGFILTER chain, and window creations from a window event hook.
 __declspec(dllexport) void WINAPI SetHookAlongside() {
-    if (filterHook != nullptr || !openShared()) return;
+    if (filterHook || !openShared()) return;
     registerHost(GetCurrentProcessId(), true);
-    filterHook = SetWindowsHookExA(WH_MSGFILTER, filterProc, dllInstance, 0);
-    createHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, dllInstance, createdProc, 0, 0,
-                                 WINEVENT_INCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    filterHook.reset(SetWindowsHookExA(WH_MSGFILTER, filterProc, dllInstance, 0));
+    createHook.reset(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, dllInstance, createdProc, 0, 0,
+                                     WINEVENT_INCONTEXT | WINEVENT_SKIPOWNPROCESS));
 }
 
 __declspec(dllexport) void WINAPI FreeHook() {
-    if (filterHook != nullptr) UnhookWindowsHookEx(filterHook);
-    if (cbtHook != nullptr) UnhookWindowsHookEx(cbtHook);
-    if (createHook != nullptr) UnhookWinEvent(createHook);
-    filterHook = cbtHook = nullptr;
-    createHook = nullptr;
+    filterHook.reset();
+    cbtHook.reset();
+    createHook.reset();
     if (section != nullptr) registerHost(GetCurrentProcessId(), false);
 }
 
@@ -711,8 +711,9 @@ __declspec(dllexport) void* WINAPI BulkBegin(HWND control) {
     return SetWindowsHookExA(WH_GETMESSAGE, getMessageProc, dllInstance, thread);
 }
 
+// Removes the hook BulkBegin set (its session), through an owner.
 __declspec(dllexport) void WINAPI BulkEnd(void* session) {
-    if (session != nullptr) UnhookWindowsHookEx(static_cast<HHOOK>(session));
+    const vantor::ScopedHook hook(static_cast<HHOOK>(session));
 }
 
 // One chunk: writes *request (with a fresh sequence) into the section, posts it to control and waits at most

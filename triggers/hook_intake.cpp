@@ -5,13 +5,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 
 #include "triggers/capture_commands.h"
 #include "capture/menu_capture.h"
 #include "inventory/text_node.h"
 #include "platform/hook_library.h"
 #include "platform/wire.h"
+#include "triggers/triggers_state.h"
 
 namespace vantor {
 
@@ -21,7 +21,6 @@ constexpr int kBatch = 10;
 // After an answer that the queue's lock is held elsewhere, and while menus are held for a running capture,
 // the intake asks to be called again after this long.
 constexpr unsigned kRetryMs = 100;
-constexpr int kRecent = 16;
 
 std::uint64_t steadyMs() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -29,18 +28,15 @@ std::uint64_t steadyMs() {
                                           .count());
 }
 
-// The intake's memory between calls.
-struct IntakeState {
-    std::uint64_t (*clock)() = &steadyMs;
-    wire::HookRecord recent[kRecent] = {};
-    std::uint64_t recentAt[kRecent] = {};
-    int recentNext = 0;
-    std::uint64_t sectionAt[kIntakeSectionsPerSecond] = {}; // when the last sections were taken
-    int sectionNext = 0;
-    int sectionsTaken = 0;
-    std::deque<AddedMenu> held;
-};
-IntakeState state;
+// The intake's memory between calls (triggers_state.h), and the time on its clock.
+static_assert(kIntakeSectionTimes == kIntakeSectionsPerSecond, "one time kept per section of the ceiling");
+TriggersState::Intake& intake() {
+    return triggersState().intake;
+}
+
+std::uint64_t intakeNowMs() {
+    return intake().clock != nullptr ? intake().clock() : steadyMs();
+}
 
 // A record keeps 32 bits of a handle; they are widened as the system widens a 32-bit handle (with sign).
 std::uintptr_t widen(std::uint32_t field) {
@@ -53,32 +49,32 @@ bool sameRecord(const wire::HookRecord& a, const wire::HookRecord& b) {
 
 // True when an equal record was taken less than kIntakeRepeatMs ago; remembers this one otherwise.
 bool repeated(const wire::HookRecord& r, std::uint64_t now) {
-    for (int i = 0; i < kRecent; ++i)
-        if (state.recentAt[i] != 0 && now - state.recentAt[i] < kIntakeRepeatMs &&
-            sameRecord(state.recent[i], r))
+    for (int i = 0; i < kIntakeRecent; ++i)
+        if (intake().recentAt[i] != 0 && now - intake().recentAt[i] < kIntakeRepeatMs &&
+            sameRecord(intake().recent[i], r))
             return true;
-    state.recent[state.recentNext] = r;
-    state.recentAt[state.recentNext] = now == 0 ? 1 : now;
-    state.recentNext = (state.recentNext + 1) % kRecent;
+    intake().recent[intake().recentNext] = r;
+    intake().recentAt[intake().recentNext] = now == 0 ? 1 : now;
+    intake().recentNext = (intake().recentNext + 1) % kIntakeRecent;
     return false;
 }
 
 // True when kIntakeSectionsPerSecond sections were taken within the last kIntakeWindowMs.
 bool overCeiling(std::uint64_t now) {
-    if (state.sectionsTaken < kIntakeSectionsPerSecond) return false;
-    return now - state.sectionAt[state.sectionNext] < kIntakeWindowMs; // the oldest of the last ones
+    if (intake().sectionsTaken < kIntakeSectionsPerSecond) return false;
+    return now - intake().sectionAt[intake().sectionNext] < kIntakeWindowMs; // the oldest of the last ones
 }
 
 void countSection(std::uint64_t now) {
-    state.sectionAt[state.sectionNext] = now;
-    state.sectionNext = (state.sectionNext + 1) % kIntakeSectionsPerSecond;
-    ++state.sectionsTaken;
+    intake().sectionAt[intake().sectionNext] = now;
+    intake().sectionNext = (intake().sectionNext + 1) % kIntakeSectionsPerSecond;
+    ++intake().sectionsTaken;
 }
 
 void menuEvent(const wire::HookRecord& r, CaptureController& controller) {
     const auto window = static_cast<Hwnd>(widen(r.window));
     const auto menu = static_cast<Hmenu>(widen(r.wParam));
-    const std::uint64_t now = state.clock();
+    const std::uint64_t now = intakeNowMs();
     if (repeated(r, now) || overCeiling(now) || !ws().menuShownFor(window)) return;
     if (r.message == wire::WM_INITMENU) startAddedMenuLoop();
     AddedMenu taken;
@@ -86,8 +82,8 @@ void menuEvent(const wire::HookRecord& r, CaptureController& controller) {
     countSection(now);
     if (!controller.captureRunning()) {
         writeAddedMenu(controller.shown(), std::move(taken));
-    } else if (static_cast<int>(state.held.size()) < kIntakeHeld) {
-        state.held.push_back(std::move(taken));
+    } else if (static_cast<int>(intake().held.size()) < kIntakeHeld) {
+        intake().held.push_back(std::move(taken));
     }
 }
 
@@ -136,18 +132,18 @@ unsigned drainHookMessages(bool captureContextMenu, CaptureController& controlle
     }
     // Held menus go in once no capture or pass runs; captures start only on this thread, so none starts
     // while they are written.
-    while (!state.held.empty() && !controller.captureRunning()) {
-        AddedMenu menu = std::move(state.held.front());
-        state.held.pop_front();
+    while (!intake().held.empty() && !controller.captureRunning()) {
+        AddedMenu menu = std::move(intake().held.front());
+        intake().held.pop_front();
         writeAddedMenu(controller.shown(), std::move(menu));
     }
-    if (!state.held.empty() && again > kRetryMs) again = kRetryMs;
+    if (!intake().held.empty() && again > kRetryMs) again = kRetryMs;
     return again;
 }
 
 void resetHookIntake(std::uint64_t (*clock)()) {
-    state = IntakeState{};
-    if (clock != nullptr) state.clock = clock;
+    intake() = TriggersState::Intake{};
+    intake().clock = clock;
 }
 
 } // namespace vantor

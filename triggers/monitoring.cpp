@@ -11,6 +11,7 @@
 #include "capture/dispatcher.h"
 #include "capture/selected_rows.h"
 #include "inventory/text_node.h"
+#include "triggers/triggers_state.h"
 
 namespace vantor {
 
@@ -89,8 +90,7 @@ bool startPass(MonitorHost& host) {
 } // namespace
 
 std::vector<Hwnd>& controlHandles() {
-    static std::vector<Hwnd> handles;
-    return handles;
+    return triggersState().controlHandles;
 }
 
 Hwnd windowOfListRow(int row, const CaptureController& controller) {

@@ -39,9 +39,9 @@ LRESULT onCreate(HWND host) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     appState().windows.windowList = createWindowListView(host);
-    appState().listFont = createFixedPitchFont(settings.listFontFace, settings.listFontHeight);
-    SendMessageA(appState().windows.windowList, WM_SETFONT, reinterpret_cast<WPARAM>(appState().listFont),
-                 TRUE);
+    appState().listFont.reset(createFixedPitchFont(settings.listFontFace, settings.listFontHeight));
+    SendMessageA(appState().windows.windowList, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(appState().listFont.get()), TRUE);
     fillWindowList(appState().windows.windowList, nullptr);
     return 0;
 }
@@ -109,8 +109,7 @@ LRESULT CALLBACK listHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
-        if (appState().listFont != nullptr) DeleteObject(appState().listFont);
-        appState().listFont = nullptr;
+        appState().listFont.reset();
         return 0;
     default: return DefWindowProcA(host, message, wParam, lParam);
     }

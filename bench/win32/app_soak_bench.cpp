@@ -111,7 +111,7 @@ int monitoringSoak(const Specimen& specimen, size_t passes) {
         std::printf("monitoring did not start\n");
         return 1;
     }
-    const HANDLE process = vantor.program.info.hProcess;
+    const HANDLE process = vantor.program.process.get();
     if (!waitUntil([&] { return progressOf(monitorFile).passes >= 2; }, 30000)) return 1;
     const Progress first = progressOf(monitorFile);
     const double startMb = residentMb(process);
@@ -160,7 +160,7 @@ int captureSoak(size_t captures) {
     Vantor vantor;
     std::string timingFile, monitorFile;
     if (!startVantor(vantor, "bench-soak-capture", &timingFile, &monitorFile)) return 1;
-    const HANDLE process = vantor.program.info.hProcess;
+    const HANDLE process = vantor.program.process.get();
     if (!captureSpecimen(vantor, timingFile)) {
         std::printf("the first capture did not finish\n");
         return 1;

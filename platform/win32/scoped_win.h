@@ -10,7 +10,7 @@ namespace vantor {
 
 template <typename H, typename Release> class Scoped {
   public:
-    explicit Scoped(H handle = nullptr) : handle(handle) {}
+    constexpr explicit Scoped(H handle = nullptr) : handle(handle) {}
     ~Scoped() { reset(); }
     Scoped(const Scoped&) = delete;
     Scoped& operator=(const Scoped&) = delete;
@@ -48,6 +48,9 @@ struct UnmapViewRelease {
 struct DestroyIconRelease {
     void operator()(HICON h) const { DestroyIcon(h); }
 };
+struct DestroyCursorRelease {
+    void operator()(HCURSOR h) const { DestroyCursor(h); }
+};
 struct DestroyMenuRelease {
     void operator()(HMENU h) const { DestroyMenu(h); }
 };
@@ -56,6 +59,9 @@ struct DeleteObjectRelease {
 };
 struct UnhookRelease {
     void operator()(HHOOK h) const { UnhookWindowsHookEx(h); }
+};
+struct UnhookWinEventRelease {
+    void operator()(HWINEVENTHOOK h) const { UnhookWinEvent(h); }
 };
 struct DestroyWindowRelease {
     void operator()(HWND h) const { DestroyWindow(h); }
@@ -66,9 +72,11 @@ using ScopedGlobal = Scoped<HGLOBAL, GlobalFreeRelease>;
 using ScopedLibrary = Scoped<HMODULE, FreeLibraryRelease>;
 using ScopedView = Scoped<const void*, UnmapViewRelease>;
 using ScopedIcon = Scoped<HICON, DestroyIconRelease>;
+using ScopedCursor = Scoped<HCURSOR, DestroyCursorRelease>;
 using ScopedMenu = Scoped<HMENU, DestroyMenuRelease>;
 using ScopedFont = Scoped<HFONT, DeleteObjectRelease>;
 using ScopedHook = Scoped<HHOOK, UnhookRelease>;
+using ScopedWinEventHook = Scoped<HWINEVENTHOOK, UnhookWinEventRelease>;
 using ScopedWindow = Scoped<HWND, DestroyWindowRelease>;
 
 // A mutex held for a scope: waits at most waitMs for it and, when it was had, releases it on leaving. A

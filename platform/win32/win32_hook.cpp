@@ -14,6 +14,7 @@
 #include "platform/win32/win32_hook.h"
 #include "platform/win32/win32_host32.h"
 #include "platform/win32/win32_impl.h"
+#include "platform/win32/win32_parts.h"
 #include "platform/win32/win32_platform.h"
 
 #include <cstdio>
@@ -324,9 +325,9 @@ class HookLibraryWin32 : public HookLibrary {
     DWORD unansweredAt_ = 0;
 };
 
+// The one loader of the process, kept in the Win32 side's state.
 HookLibraryWin32& library() {
-    static HookLibraryWin32 instance;
-    return instance;
+    return static_cast<HookLibraryWin32&>(*win32::win32Parts().hookLibrary);
 }
 
 } // namespace
@@ -356,6 +357,10 @@ unsigned long hookDroppedCount() {
 }
 
 namespace win32 {
+
+std::unique_ptr<HookLibrary> makeHookLibrary() {
+    return std::make_unique<HookLibraryWin32>();
+}
 
 void requestMenuBarSnapshot(HWND window) {
     library().requestMenuBar(window);

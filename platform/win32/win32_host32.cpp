@@ -9,6 +9,7 @@
 
 #include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_host32.h"
+#include "platform/win32/win32_parts.h"
 
 #include <cstdio>
 
@@ -20,16 +21,8 @@ namespace {
 constexpr DWORD kHostStartMs = 5000;
 constexpr DWORD kHostEndMs = 1000;
 
-struct HostState {
-    HostState() { InitializeCriticalSection(&lock); }
-    CRITICAL_SECTION lock;
-    HANDLE process = nullptr;
-    DWORD startedAt = 0;
-    HWND window = nullptr;
-};
-HostState& state() {
-    static HostState s;
-    return s;
+Host32State& state() {
+    return win32Parts().host;
 }
 
 bool fileExists(const char* path) {
@@ -43,7 +36,7 @@ bool ended(HANDLE process) {
 
 // The host's window, looked for until the host's start time is over. Caller holds the lock.
 HWND hostWindowLocked() {
-    HostState& s = state();
+    Host32State& s = state();
     if (s.process == nullptr || ended(s.process)) return nullptr;
     if (s.window != nullptr && IsWindow(s.window)) return s.window;
     char title[16];
@@ -82,7 +75,7 @@ void startHost32(const char* directory) {
 }
 
 void stopHost32() {
-    HostState& s = state();
+    Host32State& s = state();
     EnterCriticalSection(&s.lock);
     const ScopedHandle process(s.process);
     HWND window = s.window;

@@ -1,10 +1,13 @@
-// System services on KERNEL32 and USER32 (local time, sleeping, message boxes, replacing a file), and the
-// installation of the Win32 platform.
+// System services on KERNEL32 and USER32 (local time, sleeping, message boxes, replacing a file), the Win32
+// side's one state object (win32_parts.h), and the installation of the Win32 platform.
 //
 // Threads: installWin32Platform once, before other threads start; the services from any thread (a message
 // box belongs to the thread that shows it).
-#include "platform/win32/win32_impl.h"
+// win32_parts.h brings wire.h (through the hook library's seam), which names its constants like the SDK's
+// macros: it comes before <windows.h>.
+#include "platform/win32/win32_parts.h"
 
+#include "platform/win32/win32_impl.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vantor {
@@ -30,19 +33,16 @@ bool SystemServicesWin32::replaceFile(const char* source, const char* target) {
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+Win32Parts& win32Parts() {
+    // Made on the first call (thread-safe) and kept for the life of the process.
+    static Win32Parts parts;
+    return parts;
+}
+
 } // namespace win32
 
 void installWin32Platform() {
-    // The Win32 side of every seam in one object, made on the first call and kept for the life of the
-    // process.
-    struct Parts {
-        win32::WindowSystemWin32 windows;
-        win32::ProcessAccessWin32 processes;
-        win32::SystemServicesWin32 system;
-        std::unique_ptr<WideWindowSystem> wide = win32::makeWideWindows();
-        std::unique_ptr<Accessibility> accessibility = win32::makeWin32Accessibility();
-    };
-    static Parts parts;
+    win32::Win32Parts& parts = win32::win32Parts();
     setWideWindows(parts.wide.get());
     setPlatform(Platform{&parts.windows, &parts.processes, &parts.system});
     setAccessibility(parts.accessibility.get());

@@ -88,7 +88,7 @@ bool hasMenuButton(const Vantor& vantor) {
 // The 32-bit host vantor.exe started (its window is titled with vantor.exe's process id), opened for
 // waiting; null when none runs after 10 s.
 HANDLE hostOf(const Vantor& vantor) {
-    const std::string title = std::to_string(vantor.program.info.dwProcessId);
+    const std::string title = std::to_string(vantor.program.pid);
     HWND window = nullptr;
     waitUntil([&] { return (window = FindWindowExA(HWND_MESSAGE, nullptr, "VantorHost32", title.c_str())); },
               10000);
@@ -141,7 +141,7 @@ TEST_P(AppHookWidths, VantorEndedWithoutFreeHookLeavesOtherApplicationsRunning) 
     ASSERT_TRUE(vantor.start(makeVantorDirectory("hook-crash"), "CaptureContextMenu=1\r\n"));
     HANDLE host = hostOf(vantor);
     ASSERT_NE(host, nullptr);
-    ASSERT_TRUE(TerminateProcess(vantor.program.info.hProcess, 9)); // no FreeHook, no clean-up
+    ASSERT_TRUE(TerminateProcess(vantor.program.process.get(), 9)); // no FreeHook, no clean-up
     // The host watches vantor.exe and ends with it, taking its hooks in the 32-bit programs with it.
     EXPECT_EQ(WaitForSingleObject(host, 1000), WAIT_OBJECT_0);
     CloseHandle(host);
@@ -214,9 +214,9 @@ TEST(AppHook, WithoutThe32BitPiecesVantorCapturesBothWidths) {
     const std::string wideText = capture("Vantor Specimen 64");
     EXPECT_NE(wideText.find("■ メニュー情報\r\nファイル(&F)\r\n"), std::string::npos)
         << wideText.substr(0, 400);
-    EXPECT_EQ(FindWindowExA(HWND_MESSAGE, nullptr, "VantorHost32",
-                            std::to_string(vantor.program.info.dwProcessId).c_str()),
-              nullptr);
+    EXPECT_EQ(
+        FindWindowExA(HWND_MESSAGE, nullptr, "VantorHost32", std::to_string(vantor.program.pid).c_str()),
+        nullptr);
     EXPECT_EQ(vantor.exitByMenu(), 0);
 }
 

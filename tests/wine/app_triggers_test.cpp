@@ -88,8 +88,8 @@ TEST(AppTriggers, HungSpecimenAsksBeforeAnUpdateAndNoKeepsTheCapture) {
 
     // The specimen goes away: the capture ends; the update then finds its window gone, says so and
     // refreshes the list.
-    TerminateProcess(specimen.program.info.hProcess, 1);
-    WaitForSingleObject(specimen.program.info.hProcess, 5000);
+    TerminateProcess(specimen.program.process.get(), 1);
+    WaitForSingleObject(specimen.program.process.get(), 5000);
     const std::string gone = "このウインドウは既に存在しません．\r\nウインドウリストを更新しました．";
     EXPECT_TRUE(waitUntil(
         [&] {

@@ -139,6 +139,25 @@ TEST(ScopedOwners, HeldMutexAndMenuAreReleasedWhenTheyGo) {
     EXPECT_FALSE(IsMenu(seen));
 }
 
+// A cursor copy and a window event hook go with their owners: releasing them once more afterwards fails.
+TEST(ScopedOwners, CursorCopyAndWinEventHookAreReleasedWhenTheyGo) {
+    HCURSOR cursor = nullptr;
+    HWINEVENTHOOK hook = nullptr;
+    {
+        const ScopedCursor copy(CopyCursor(LoadCursorA(nullptr, IDC_ARROW)));
+        const ScopedWinEventHook events(SetWinEventHook(
+            EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+            [](HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) CALLBACK {}, 0, 0,
+            WINEVENT_OUTOFCONTEXT));
+        ASSERT_TRUE(copy);
+        ASSERT_TRUE(events);
+        cursor = copy.get();
+        hook = events.get();
+    }
+    EXPECT_FALSE(DestroyCursor(cursor));
+    EXPECT_FALSE(UnhookWinEvent(hook));
+}
+
 } // namespace
 } // namespace platformtest
 } // namespace vantor

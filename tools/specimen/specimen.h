@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+struct IAccessible; // <oleacc.h>, which only specimen_accessible.cpp needs
+
 namespace vantor {
 namespace specimen {
 
@@ -37,6 +39,9 @@ struct SpecimenState {
     Options options = kDefaultOptions; // the options the specimen was started with
     HMENU contextMenu = nullptr;       // the context menu while it is shown
     int changeTicks = 0;               // the texts' changes so far (--change-every)
+    // The self-drawn control's accessible objects (specimen_accessible.cpp), built at the first
+    // WM_GETOBJECT that asks for them and kept to the end.
+    IAccessible* accessibleRoot = nullptr;
 };
 SpecimenState& state();
 

@@ -159,8 +159,6 @@ class Item : public IAccessible {
     LONG refs = 1;
 };
 
-Item* root = nullptr;
-
 Item* addItem(Item* parent, const std::u16string& name, const std::u16string& value, long role) {
     Item* item = new Item(name, value, role);
     item->parent = parent;
@@ -168,9 +166,9 @@ Item* addItem(Item* parent, const std::u16string& name, const std::u16string& va
     return item;
 }
 
-// The objects of kAccessibleTree, the group of --accessible-items and the loop of kAccessibleLoop.
-void buildTree() {
-    root = addItem(nullptr, u"", u"", ROLE_SYSTEM_OUTLINE);
+// The objects of kAccessibleTree, the group of --accessible-items and the loop of kAccessibleLoop; the root.
+Item* buildTree() {
+    Item* root = addItem(nullptr, u"", u"", ROLE_SYSTEM_OUTLINE);
     std::vector<Item*> levels = {root};
     Item* deepest = nullptr;
     for (const AccessibleEntry& e : kAccessibleTree) {
@@ -191,6 +189,7 @@ void buildTree() {
     }
     if (state().options.accessibleMode == kAccessibleLoop && deepest != nullptr)
         deepest->children.push_back(root->children.front());
+    return root;
 }
 
 void onPaint(HWND window) {
@@ -210,7 +209,8 @@ void onPaint(HWND window) {
 LRESULT onGetObject(WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return 0;
     if (state().options.accessibleMode == kAccessibleBadAnswer) return 0x12345; // no object stands behind it
-    if (root == nullptr) buildTree();
+    IAccessible*& root = state().accessibleRoot;
+    if (root == nullptr) root = buildTree();
     return LresultFromObject(kIidAccessible, wParam, root);
 }
 

@@ -30,26 +30,26 @@ class RemoteBlock {
     RemoteBlock(HWND window, SIZE_T size) : size(size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process != nullptr) {
-            address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        process.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+        if (process) {
+            address = VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
         }
     }
+    // The block goes first; the process handle's owner closes it afterwards.
     ~RemoteBlock() {
-        if (address != nullptr) VirtualFreeEx(process, address, 0, MEM_RELEASE);
-        if (process != nullptr) CloseHandle(process);
+        if (address != nullptr) VirtualFreeEx(process.get(), address, 0, MEM_RELEASE);
     }
     bool ok() const { return address != nullptr; }
     char* at(SIZE_T offset) const { return static_cast<char*>(address) + offset; }
     bool write(SIZE_T offset, const void* data, SIZE_T n) const {
-        return WriteProcessMemory(process, at(offset), data, n, nullptr) != FALSE;
+        return WriteProcessMemory(process.get(), at(offset), data, n, nullptr) != FALSE;
     }
     bool read(SIZE_T offset, void* data, SIZE_T n) const {
-        return ReadProcessMemory(process, at(offset), data, n, nullptr) != FALSE;
+        return ReadProcessMemory(process.get(), at(offset), data, n, nullptr) != FALSE;
     }
 
   private:
-    HANDLE process = nullptr;
+    ScopedHandle process;
     void* address = nullptr;
     SIZE_T size;
 };
@@ -99,23 +99,20 @@ bool waitUntil(const std::function<bool()>& cond, DWORD ms) {
 }
 
 Program::~Program() {
-    if (info.hProcess != nullptr) {
-        if (running()) TerminateProcess(info.hProcess, 99);
-        WaitForSingleObject(info.hProcess, 5000);
-        CloseHandle(info.hProcess);
-    }
-    if (info.hThread != nullptr) CloseHandle(info.hThread);
+    if (!process) return;
+    if (running()) TerminateProcess(process.get(), 99);
+    WaitForSingleObject(process.get(), 5000);
 }
 
 bool Program::running() const {
-    return info.hProcess != nullptr && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 int Program::waitExit(DWORD ms) {
-    if (info.hProcess == nullptr) return -1;
-    if (WaitForSingleObject(info.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    if (!process) return -1;
+    if (WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
+    GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
 }
 
@@ -154,8 +151,14 @@ bool startProgram(const std::string& exe, const std::string& arguments, Program*
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
     const std::string dir = exe.substr(0, exe.rfind('\\'));
-    return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
-                          &out->info) != FALSE;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                        &info))
+        return false;
+    const ScopedHandle thread(info.hThread); // the first thread is never waited for
+    out->process.reset(info.hProcess);
+    out->pid = info.dwProcessId;
+    return true;
 }
 
 DWORD processOf(HWND window) {
@@ -218,11 +221,11 @@ bool Vantor::start(const std::string& dir, const char* ini) {
         std::fclose(f);
     }
     if (!startProgram(dir + "\\vantor.exe", "", &program)) return false;
-    const DWORD pid = program.info.dwProcessId;
+    const DWORD pid = program.pid;
     if (!waitUntil([&] { return (main = topWindowOf(pid, kMainClass)) != nullptr && IsWindowVisible(main); }))
         return false;
     // The window shows before start-up ends (hot keys, tray icon, menu state): wait for the main loop.
-    WaitForInputIdle(program.info.hProcess, 10000);
+    WaitForInputIdle(program.process.get(), 10000);
     listView = childWithId(main, 101, "SysListView32");
     toolbar = childWithId(main, 104, "ToolbarWindow32");
     pane = childWithId(main, 103, "RichEdit");
@@ -374,7 +377,7 @@ bool Vantor::startMonitoring(HWND target, const char* interval) const {
 
 bool Specimen::start(const std::string& arguments) {
     if (!startProgram(binDirectory() + "\\" + exe, arguments, &program)) return false;
-    const DWORD pid = program.info.dwProcessId;
+    const DWORD pid = program.pid;
     // Visible once its windows are all made and filled.
     return waitUntil(
         [&] { return (window = topWindowOf(pid, kSpecimenClass)) != nullptr && IsWindowVisible(window); },
@@ -415,8 +418,9 @@ bool readFile(const std::string& path, std::string* out) {
 }
 
 std::string engineReportOf(HWND window, CaptureUi* ui) {
-    static bool ready = false;
-    if (!ready) {
+    // The first call readies the engine: nothing else in the programs that use the driver installs the
+    // platform.
+    if (platform().windows == nullptr) {
         installWin32Platform();
         createCaptureState();
         // msghook.dll from beside this program (the build's bin directory, as vantor.exe's), so that the
@@ -425,7 +429,6 @@ std::string engineReportOf(HWND window, CaptureUi* ui) {
         GetModuleFileNameA(nullptr, directory, sizeof directory);
         if (char* slash = std::strrchr(directory, '\\')) *slash = '\0';
         loadHookLibrary(directory);
-        ready = true;
     }
     CaptureSession session(ui);
     const Hwnd w = fromNative(window);

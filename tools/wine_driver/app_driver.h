@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/capture_ui.h"
+#include "platform/win32/scoped_win.h"
 
 namespace vantor {
 namespace apptest {
@@ -19,9 +20,10 @@ namespace apptest {
 // Polls cond every 20 ms for at most ms; true once it held.
 bool waitUntil(const std::function<bool()>& cond, DWORD ms = 10000);
 
-// A started program; the process handle is closed and a still running process ended on destruction.
+// A started program; a still running process is ended on destruction, and its handle's owner closes it.
 struct Program {
-    PROCESS_INFORMATION info{};
+    ScopedHandle process;
+    DWORD pid = 0;
     ~Program();
     bool running() const;
     // Waits for the process to end; its exit code, or -1 after the time-out.

@@ -68,7 +68,7 @@ TEST(Hostile, CapturesStayRightOrMarkedVantorAnswersAndItsMemoryStaysBounded) {
     ASSERT_EQ(plain, reference);
 
     Sleep(1000);
-    const SIZE_T before = privateBytes(vantor.program.info.hProcess);
+    const SIZE_T before = privateBytes(vantor.program.process.get());
     ASSERT_GT(before, 0u);
     Program hostile;
     ASSERT_TRUE(startProgram(binDirectory() + "\\hook-hostile.exe",
@@ -102,7 +102,7 @@ TEST(Hostile, CapturesStayRightOrMarkedVantorAnswersAndItsMemoryStaysBounded) {
                 captures, exact, marked, static_cast<unsigned long>(slowest));
     EXPECT_GE(captures, 3);
     EXPECT_LE(slowest, 100u);
-    const SIZE_T after = privateBytes(vantor.program.info.hProcess);
+    const SIZE_T after = privateBytes(vantor.program.process.get());
     std::printf("vantor.exe private bytes: %lu KB before, %lu KB after\n",
                 static_cast<unsigned long>(before / 1024), static_cast<unsigned long>(after / 1024));
     EXPECT_LT(after, before + 20u * 1024 * 1024);
