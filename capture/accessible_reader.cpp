@@ -2,12 +2,13 @@
 #include "capture/accessible_reader.h"
 
 #include <atomic>
-#include <cstring>
 
 #include "capture/bulk_session.h"
 #include "capture/engine_state.h"
 #include "capture/read_path.h"
 #include "capture/section_format.h"
+#include "platform/unicode_text.h"
+#include "platform/wide_text.h"
 
 namespace vantor {
 
@@ -126,7 +127,13 @@ bool readAccessible(Hwnd window, ReadPathChoice choice, AccessibleModel* out) {
     return true;
 }
 
-std::string formatAccessible(const AccessibleModel& model) {
+std::string formatAccessible(const AccessibleModel& model, bool utf8) {
+    const auto append = [utf8](std::string* line, const std::u16string& part) {
+        if (utf8)
+            *line += utf8FromUtf16(part);
+        else
+            appendAnsi(line, part);
+    };
     std::string text;
     const std::vector<AccessibleItem>& items = model.tree.items;
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -137,14 +144,14 @@ std::string formatAccessible(const AccessibleModel& model) {
             text.append(2 * static_cast<std::size_t>(item.depth), ' ');
             text += "+ ";
         }
-        appendAnsi(&text, item.name);
+        append(&text, item.name);
         if (!item.value.empty() && item.value != item.name) {
             if (!item.name.empty()) text += " = ";
-            appendAnsi(&text, item.value);
+            append(&text, item.value);
         }
         text += "\r\n";
     }
-    if (model.tree.cut != 0) text.append(kFailureLine, std::strlen(kFailureLine));
+    if (model.tree.cut != 0) text += utf8 ? utf8FromAnsi(kFailureLine) : std::string(kFailureLine);
     return text;
 }
 

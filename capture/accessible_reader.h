@@ -38,7 +38,8 @@ bool readAccessible(Hwnd window, ReadPathChoice choice, AccessibleModel* out);
 // The section's lines in code page 932: per item its name, and " = " and its value when the value is not
 // empty and differs from the name (the value alone for an item without a name); depth 0 at the margin,
 // deeper items after two spaces per level and "+ ". An item without name and value is left out unless it
-// has children. A cut tree (or one that could not be read) ends with the failure line.
-std::string formatAccessible(const AccessibleModel& model);
+// has children. A cut tree (or one that could not be read) ends with the failure line. With utf8 the same
+// lines in UTF-8, the texts whole (the UTF-8 report).
+std::string formatAccessible(const AccessibleModel& model, bool utf8 = false);
 
 } // namespace vantor

@@ -153,16 +153,21 @@ void writeAccessibleSection(CaptureSession& session, Hwnd window, const char* cl
     AccessibleModel model;
     if (!readAccessible(window, session.readPath(), &model)) return;
     const std::string text = formatAccessible(model);
-    if (session.keepModels)
-        session.keep(CapturedKind::Accessible, accessibleSection(model, window, className));
     int line = 0;
+    std::size_t start = 0;
+    std::size_t end = 0;
     {
         CaptureLock hold(session);
         hold.report().appendFormat(kAccessibleHeader, className);
         line = hold.report().lineCount - 1;
+        start = hold.report().length();
         hold.report().append(text.data(), text.size());
+        end = hold.report().length();
     }
     if (full) session.ui().addSectionButton("Accessible", line);
+    // Where its lines are in the report, so that the UTF-8 report can write them again with the texts whole.
+    if (session.keepModels)
+        session.keep(CapturedKind::Accessible, accessibleSection(model, window, className), start, end);
 }
 
 } // namespace

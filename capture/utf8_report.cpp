@@ -1,5 +1,5 @@
-// The UTF-8 report of a Unicode window: the structure report and the control sections rebuilt with wide
-// texts, the rest of the report converted.
+// The UTF-8 report: the structure report and the control sections of a Unicode window rebuilt with wide
+// texts, the accessible sections of any window from their kept wide texts, the rest of the report converted.
 #include "capture/utf8_report.h"
 
 #include <vector>
@@ -87,21 +87,48 @@ SectionModel ansiModel(const SectionModel& model) {
     return ansi;
 }
 
+// An accessible section's kept model (texts UTF-8) as the reader gave it.
+AccessibleModel accessibleModelOf(const SectionModel& model) {
+    AccessibleModel out;
+    for (const SectionItem& item : model.items) {
+        AccessibleItem a;
+        a.depth = static_cast<std::uint32_t>(item.depth);
+        a.name = utf16FromUtf8(item.text);
+        a.value = utf16FromUtf8(item.value);
+        out.tree.items.push_back(std::move(a));
+    }
+    out.tree.cut = model.status == SectionStatus::CutShort ? 1u : 0u;
+    return out;
+}
+
 } // namespace
 
-bool utf8ReportOfUnicodeWindow(Hwnd window, CaptureSession* session, const std::string& report,
-                               const std::string& separator, std::string* out) {
-    if (!isUnicodeCapture(window)) return false;
+std::string utf8ReportOf(Hwnd window, CaptureSession* session, const std::string& report,
+                         const std::string& separator) {
+    const bool unicode = isUnicodeCapture(window);
     std::string text;
     std::size_t done = 0;
     // A structure report that cannot be rebuilt is converted with the rest.
-    structureWide(window, report, &text, &done);
+    if (unicode) structureWide(window, report, &text, &done);
     const std::string wideSeparator = utf8FromAnsi(separator);
     for (CapturedSection& section : session->sections) {
         SectionModel& model = section.model;
         if (section.reportStart < done || section.reportEnd < section.reportStart ||
             section.reportEnd > report.size())
             continue;
+        // Accessible texts are wide whatever the window: written again wherever the report holds them as
+        // the kept model gives them.
+        if (section.kind == CapturedKind::Accessible) {
+            const AccessibleModel accessible = accessibleModelOf(model);
+            if (report.compare(section.reportStart, section.reportEnd - section.reportStart,
+                               formatAccessible(accessible)) != 0)
+                continue;
+            text += utf8FromAnsi(report.substr(done, section.reportStart - done));
+            text += formatAccessible(accessible, true);
+            done = section.reportEnd;
+            continue;
+        }
+        if (!unicode) continue;
         std::string ansi;
         if (!formatSection(section.kind, model.textsUtf8 ? ansiModel(model) : model, separator, &ansi) ||
             report.compare(section.reportStart, section.reportEnd - section.reportStart, ansi) != 0)
@@ -115,8 +142,7 @@ bool utf8ReportOfUnicodeWindow(Hwnd window, CaptureSession* session, const std::
         done = section.reportEnd;
     }
     text += utf8FromAnsi(report.substr(done));
-    *out = std::move(text);
-    return true;
+    return text;
 }
 
 } // namespace vantor

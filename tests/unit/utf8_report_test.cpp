@@ -1,7 +1,7 @@
 // The UTF-8 text report of a Unicode window: the whole report compared byte for byte with one written out
 // here, its texts whole where the code page 932 report has "?", the same lines (a text of one byte in code
 // page 932 stays out even where its UTF-8 is longer), and a section whose report bytes its model no longer
-// gives is converted as it stands.
+// gives is converted as it stands; an ANSI program's report converted, its accessible texts whole.
 #include "capture/utf8_report.h"
 
 #include <string>
@@ -10,7 +10,9 @@
 #include "capture/structure_report.h"
 #include "capture/wide_sections.h"
 #include "capture_test_support.h"
+#include "platform/fake/fake_accessibility.h"
 #include "platform/fake/fake_controls.h"
+#include "platform/wide_text.h"
 #include "platform/wire.h"
 
 namespace vantor {
@@ -66,8 +68,7 @@ TEST_F(Utf8Report, UnicodeWindowKeepsTheLinesOfTheCodePage932ReportWithItsTextsW
     const Hwnd frame = unicodeFrame();
     CaptureSession session;
     const std::string report = capture(frame, &session);
-    std::string utf8;
-    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    const std::string utf8 = utf8ReportOf(frame, &session, report, "\t");
     EXPECT_EQ(utf8, std::string(kStructureUtf8) + kListUtf8 + kRestUtf8);
 }
 
@@ -80,22 +81,23 @@ TEST_F(Utf8Report, ListViewReadWideOnTheBulkPathIsWrittenFromItsTexts) {
     ASSERT_EQ(session.sections[0].model.kind, ControlKind::ListView);
     readSectionTextsWide(&session.sections[0].model);
     ASSERT_TRUE(session.sections[0].model.textsUtf8);
-    std::string utf8;
-    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    const std::string utf8 = utf8ReportOf(frame, &session, report, "\t");
     EXPECT_EQ(utf8, std::string(kStructureUtf8) + kListUtf8 + kRestUtf8);
 }
 
 // A list whose kept model no longer gives its report bytes (here: a cell changed after the capture) is the
 // report's bytes converted, "?" and all; the sections around it are still read wide. An ANSI program's
 // report is not rebuilt at all.
+constexpr char kAnsiUtf8[] = u8"■ ウインドウの構成\n\"frame\" AnsiFrame\n  + \"状態\" msctls_statusbar32\n"
+                             u8"\n■ ステータスバー情報 [msctls_statusbar32]\r\n状態\r\n";
+
 TEST_F(Utf8Report, SectionThatDoesNotMatchItsReportBytesIsConvertedAndAnsiWindowsAreLeftAlone) {
     const Hwnd frame = unicodeFrame();
     CaptureSession session;
     const std::string report = capture(frame, &session);
     ASSERT_EQ(session.sections[0].model.kind, ControlKind::ListView);
     session.sections[0].model.rows[1].cells[1] = "y";
-    std::string utf8;
-    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    const std::string utf8 = utf8ReportOf(frame, &session, report, "\t");
     EXPECT_EQ(utf8, std::string(kStructureUtf8) +
                         u8"\n■ リストコントロール情報 [SysListView32]\r\n名前\t\r\n?体\tx\r\n?\t\r\n" +
                         kRestUtf8);
@@ -103,9 +105,42 @@ TEST_F(Utf8Report, SectionThatDoesNotMatchItsReportBytesIsConvertedAndAnsiWindow
     const Hwnd ansi = desktop.addWindow(Hwnd{}, "AnsiFrame", "frame", pid);
     fake::addStatusBar(desktop, ansi, pid, {"状態"});
     CaptureSession plain;
-    std::string untouched = "kept";
-    EXPECT_FALSE(utf8ReportOfUnicodeWindow(ansi, &plain, capture(ansi, &plain), "\t", &untouched));
-    EXPECT_EQ(untouched, "kept");
+    EXPECT_EQ(utf8ReportOf(ansi, &plain, capture(ansi, &plain), "\t"), kAnsiUtf8);
+}
+
+constexpr char kAccessibleHead[] = u8"■ ウインドウの構成\n\"Top\" Frame\n  + \"\" CustomGrid\n"
+                                   u8"\n■ アクセシビリティ情報 [CustomGrid]\r\n";
+constexpr char kAccessibleAnsi[] = u8"果物\r\n  + 笑顔 ?? = ?a va\r\n  + 数量 = 3\r\n";
+constexpr char kAccessibleWhole[] = u8"果物\r\n  + 笑顔 😀 = Ça va\r\n  + 数量 = 3\r\n";
+constexpr char kFailureUtf8[] = u8"情報をうまく取得できませんでした\r\n";
+
+// Accessible texts are wide whatever the window: an ANSI program's self-drawn control gives them whole in
+// the UTF-8 report ("?" in code page 932), a cut tree its failure line, and lines the kept model no longer
+// gives are converted as they stand.
+TEST_F(Utf8Report, AccessibleTextsAreWholeInTheUtf8ReportOfAnyWindow) {
+    fake::FakeAccessibility acc;
+    setAccessibility(&acc);
+    const Hwnd top = desktop.addWindow(Hwnd{}, "Frame", "Top", pid);
+    const Hwnd grid = desktop.addWindow(top, "CustomGrid", "", pid);
+    const int root = acc.add(-1, u"");
+    const int group = acc.add(root, u"果物");
+    acc.add(group, u"笑顔 \U0001F600", u"Ça va");
+    acc.add(group, u"数量", u"3");
+    acc.windows[grid] = {};
+    CaptureSession session;
+    const std::string report = capture(top, &session);
+    const std::string head = kAccessibleHead;
+    EXPECT_EQ(utf8FromAnsi(report), head + kAccessibleAnsi);
+    EXPECT_EQ(utf8ReportOf(top, &session, report, "\t"), head + kAccessibleWhole);
+
+    session.sections.back().model.status = SectionStatus::CutShort;
+    const std::string cut = report + "情報をうまく取得できませんでした\r\n";
+    session.sections.back().reportEnd = cut.size();
+    EXPECT_EQ(utf8ReportOf(top, &session, cut, "\t"), head + kAccessibleWhole + kFailureUtf8);
+
+    session.sections.back().model.items[1].text = u8"笑顔";
+    EXPECT_EQ(utf8ReportOf(top, &session, cut, "\t"), utf8FromAnsi(cut));
+    setAccessibility(nullptr);
 }
 
 constexpr char kMenuUtf8[] = u8"■ ウインドウの構成\n\"naïve\" UniFrame\n\r\n■ メニュー情報\r\n"
@@ -131,8 +166,7 @@ TEST_F(Utf8Report, MenuBarOfAUnicodeWindowIsReadWide) {
     const std::string report = capture(frame, &session);
     EXPECT_EQ(report, "■ ウインドウの構成\n\"na?ve\" UniFrame\n\r\n■ メニュー情報\r\n"
                       "Caf?\r\n  + ??? [31]\r\n  + ? emoji [32]\r\n");
-    std::string utf8;
-    ASSERT_TRUE(utf8ReportOfUnicodeWindow(frame, &session, report, "\t", &utf8));
+    const std::string utf8 = utf8ReportOf(frame, &session, report, "\t");
     EXPECT_EQ(utf8, kMenuUtf8);
 
     CaptureSession structured;

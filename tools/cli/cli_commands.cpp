@@ -183,11 +183,8 @@ int runCapture(const Arguments& args) {
         bytes = captureCsv(session);
     } else {
         bytes = reportSnapshot(session);
-        std::string utf8;
         if (args.encoding == Encoding::Utf8)
-            bytes = utf8ReportOfUnicodeWindow(window, &session, bytes, settings.listSeparator, &utf8)
-                        ? std::move(utf8)
-                        : utf8FromCodePage(bytes);
+            bytes = utf8ReportOf(window, &session, bytes, settings.listSeparator);
     }
     if (!output.write(bytes.data(), bytes.size())) {
         printError("vantor-cli: writing the report to %s failed\n",
