@@ -169,16 +169,18 @@ sed -E 's/"timestamp":"[^"]*"//; s/"handle":"0x[0-9A-F]+"//' "$work/changes.out"
 
 # Ctrl+C after three lines, in both formats: exit code 0, nothing on stderr, whole passes only (jsonl: the
 # status bar's lines; text: a timestamp line per report, the last one ending with its last line and an empty
-# line).
+# line; text in UTF-8 the same, each report with its texts whole).
 wine "$specimen" --title "$watch_title" --change-every 300 --exit-after 60000 </dev/null >/dev/null 2>&1 &
 watch_pid=$!
 wait_for_window "$watch_title"
 status_bar=$(status_bar_of "$watch_title")
-for format in jsonl text; do
+for format in jsonl text utf-8; do
     control=(--control "$status_bar")
-    [ "$format" = text ] && control=()
+    [ "$format" != jsonl ] && control=()
+    encoding=()
+    [ "$format" = utf-8 ] && encoding=(--encoding utf-8)
     wine "$console_ctrl" 3 "$cli" watch --title "$watch_title" --interval 100 "${control[@]}" \
-        --format "$format" </dev/null >"$work/ctrl-c.out" 2>"$work/ctrl-c.err"
+        --format "${format/utf-8/text}" "${encoding[@]}" </dev/null >"$work/ctrl-c.out" 2>"$work/ctrl-c.err"
     rc=$?
     [ "$rc" -eq 0 ] || fail "watch --format $format ended by Ctrl+C: exit code $rc ($(head -c 300 "$work/ctrl-c.err"))"
     [ -s "$work/ctrl-c.err" ] && fail "watch --format $format ended by Ctrl+C wrote to stderr: $(head -c 300 "$work/ctrl-c.err")"
@@ -187,6 +189,12 @@ for format in jsonl text; do
             -e 's/"text":"変化 [0-9]+"/"text":"%s"/' "$work/ctrl-c.out" | sort -u >"$work/ctrl-c-masked.out"
         [ "$(cat "$work/ctrl-c-masked.out")" = "$(line_part %s)" ] ||
             fail "watch ended by Ctrl+C: not every line is the status bar's whole section: $(tail -c 300 "$work/ctrl-c.out")"
+    elif [ "$format" = utf-8 ]; then
+        # UTF-8: each pass's report whole, the accessible text code page 932 lacks included.
+        passes=$(grep -c -E '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]{12}'$'\r''$' "$work/ctrl-c.out")
+        whole=$(grep -c -x -F "$(printf '  + 笑顔 😀\r')" "$work/ctrl-c.out")
+        [ "$passes" -ge 1 ] && [ "$passes" -eq "$whole" ] && [ "$(tail -c 8 "$work/ctrl-c.out" | od -An -tx1 | tr -d ' \n')" = e6aeb5340d0a0d0a ] ||
+            fail "watch --format text --encoding utf-8 ended by Ctrl+C: $passes passes, $whole whole accessible lines, ending $(tail -c 8 "$work/ctrl-c.out" | od -An -c)"
     else
         passes=$(grep -c -E '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]{12}'$'\r''$' "$work/ctrl-c.out")
         reports=$(grep -c -x -F "$(printf '■ ウインドウの構成' | iconv -f UTF-8 -t CP932)" "$work/ctrl-c.out")

@@ -253,13 +253,15 @@ int runWatch(const Arguments& args) {
         }
     }
     const bool jsonl = args.format == Format::Jsonl;
-    setWideBulkTexts(jsonl);
+    // The UTF-8 text report is made from the kept models, as capture makes it.
+    const bool utf8Text = !jsonl && args.encoding == Encoding::Utf8;
+    setWideBulkTexts(jsonl || utf8Text);
     std::string last;
     bool written = false;
     for (;;) {
         QuietHost host;
         CaptureSession session(nullptr, settings.listSeparator, readPathOf(args));
-        session.keepModels = jsonl;
+        session.keepModels = jsonl || utf8Text;
         cliState().runningPass = &session;
         // Ctrl+C that came before the pass was given to the handler stops it as well.
         if (cliState().watchInterrupted) session.requestStop();
@@ -283,8 +285,10 @@ int runWatch(const Arguments& args) {
             if (jsonl) {
                 line = "{\"sections\":" + content + ",\"timestamp\":\"" + timestamp() + "\"}\n";
             } else {
-                line = timestamp() + "\r\n" + content + "\r\n";
-                if (args.encoding == Encoding::Utf8) line = utf8FromCodePage(line);
+                line =
+                    timestamp() + "\r\n" +
+                    (utf8Text ? utf8ReportOf(window, &session, content, settings.listSeparator) : content) +
+                    "\r\n";
             }
             if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
                 printError("vantor-cli: writing to standard output failed\n");
