@@ -87,8 +87,7 @@ TEST(AppJourneysMenus, TwoMenusOpenedOneAfterTheOtherFromTheSameWindowAreBothRec
     EXPECT_TRUE(waitUntil([&] { return !menuShownBy(specimen.window); }, kMenuShownMs + 3000));
 
     // Then the same window's File menu, from the keyboard.
-    SetForegroundWindow(specimen.window);
-    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == specimen.window; }, 3000));
+    ASSERT_TRUE(bringToFront(specimen.window));
     altAnd('F');
     const std::string both = std::string(kContextMenu) + kSeparator + kMenuBar;
     EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == both; }, 10000)) << vantor.paneText();

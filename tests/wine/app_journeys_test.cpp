@@ -109,14 +109,7 @@ bool clickRow(const Vantor& v, int row) {
 // Brings vantor.exe to the front, so that the input goes to it.
 bool toFront(const Vantor& v) {
     // Asked again while another program's new window still takes the front.
-    return waitUntil(
-        [&] {
-            if (GetForegroundWindow() == v.main) return true;
-            SetForegroundWindow(v.main);
-            Sleep(100);
-            return GetForegroundWindow() == v.main;
-        },
-        5000);
+    return bringToFront(v.main, 5000);
 }
 
 HWND focusOf(const Vantor& v) {

@@ -215,8 +215,7 @@ TEST(AppTriggers, TrayHotKeysAndClipboard) {
     EXPECT_EQ(vantor.paneText(), rows); // the tree view's text goes to the clipboard only
 
     // Ctrl+Alt+W captures the foreground window.
-    SetForegroundWindow(specimen.window);
-    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == specimen.window; }, 3000));
+    ASSERT_TRUE(bringToFront(specimen.window));
     const std::string expected = engineReportOf(specimen.window);
     PostMessageA(vantor.main, WM_HOTKEY, 32775, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'W'));
     EXPECT_TRUE(waitUntil([&] { return vantor.paneText() == expected; }, 20000));

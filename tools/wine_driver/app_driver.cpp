@@ -98,6 +98,17 @@ bool waitUntil(const std::function<bool()>& cond, DWORD ms) {
     }
 }
 
+bool bringToFront(HWND window, DWORD ms) {
+    return waitUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            Sleep(100);
+            return GetForegroundWindow() == window;
+        },
+        ms);
+}
+
 Program::~Program() {
     if (!process) return;
     if (running()) TerminateProcess(process.get(), 99);
@@ -359,8 +370,7 @@ void Vantor::command(int id) const {
 }
 
 bool Vantor::startMonitoring(HWND target, const char* interval) const {
-    SetForegroundWindow(target);
-    if (!waitUntil([&] { return GetForegroundWindow() == target; }, 3000)) return false;
+    if (!bringToFront(target)) return false;
     PostMessageA(main, WM_HOTKEY, 32794, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'M'));
     HWND dialog = nullptr;
     if (!waitUntil([&] { return (dialog = findDialog(processOf(main), "監視")) != nullptr; }, 5000))

@@ -19,6 +19,9 @@ namespace apptest {
 
 // Polls cond every 20 ms for at most ms; true once it held.
 bool waitUntil(const std::function<bool()>& cond, DWORD ms = 10000);
+// Makes window the foreground window, asking again while it is not (a program that has just started may
+// still bring itself to the front after the first request); true once it is.
+bool bringToFront(HWND window, DWORD ms = 3000);
 
 // A started program; a still running process is ended on destruction, and its handle's owner closes it.
 struct Program {
