@@ -104,8 +104,8 @@ TEST(AppShell, ListCaptureToolbarSaveAndSettingsOfOneRun) {
     EXPECT_TRUE(hasRow(vantor, kSpecimenRow));
     EXPECT_TRUE(hasRow(vantor, kVantorRow));
 
-    // A second start brings the first to the front and exits.
-    SetForegroundWindow(specimen.window);
+    // A second start brings the first to the front and exits (the specimen in front before it).
+    ASSERT_TRUE(bringToFront(specimen.window));
     const int icons = trayIconCount();
     EXPECT_GE(icons, 1);
     {
