@@ -32,6 +32,10 @@ void CaptureSession::end() {
         if (running_.load() == 1) landLocked(&lines);
         running_.fetch_sub(1);
     }
+    showLanded(lines);
+}
+
+void CaptureSession::showLanded(const std::vector<int>& lines) {
     if (lines.empty()) return;
     for (int line : lines)
         ui().addSectionButton("Menu", line);
@@ -86,9 +90,7 @@ void CaptureSession::addMenuSection(const std::string& items, CaptureSession* fr
         }
         line = appendMenuLocked(items);
     }
-    ui().addSectionButton("Menu", line);
-    showProgress();
-    ui().showMainWindow();
+    showLanded({line});
 }
 
 void CaptureSession::landAdditions() {
@@ -97,11 +99,7 @@ void CaptureSession::landAdditions() {
         CaptureLock hold(*this);
         landLocked(&lines);
     }
-    if (lines.empty()) return;
-    for (int line : lines)
-        ui().addSectionButton("Menu", line);
-    showProgress();
-    ui().showMainWindow();
+    showLanded(lines);
 }
 
 CaptureLock::CaptureLock(CaptureSession& s) : session(s) {

@@ -110,6 +110,8 @@ class CaptureSession {
     // Appends an added-menu section under the held lock; the line of its header.
     int appendMenuLocked(const std::string& items);
     void landLocked(std::vector<int>* lines);
+    // After menu sections landed at lines (without the lock): their buttons, the pane, the main window.
+    void showLanded(const std::vector<int>& lines);
 
     CaptureUi* ui_;
     mutable NoCaptureUi none_;

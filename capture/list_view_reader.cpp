@@ -355,8 +355,13 @@ void appendRows(CaptureSession& session, BulkChunk& c, bool* obtained, SectionMo
         BulkRow& row = c.rowList[r];
         rows[r].cells.reserve(row.cells.size());
         for (BulkText& cell : row.cells) {
-            if (c.wide) whole[r].cells.push_back(chunkText(cell));
-            rows[r].cells.push_back(cell.unchanged ? std::string() : reportText(c, cell.text));
+            std::string text = cell.unchanged ? std::string() : std::move(cell.text);
+            if (c.wide) {
+                rows[r].cells.push_back(reportText(c, text));
+                whole[r].cells.push_back(std::move(text));
+            } else {
+                rows[r].cells.push_back(std::move(text));
+            }
         }
         if (row.cells.size() > 1 || (row.cells.size() == 1 && rows[r].cells[0].size() >= kMinText))
             *obtained = true;

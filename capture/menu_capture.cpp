@@ -177,15 +177,12 @@ void startAddedMenuLoop() {
 }
 
 void writeAddedMenu(CaptureSession& into, AddedMenu menu) {
+    // The menu's tree is kept in a session of its own, which into takes over when the section lands at once.
     CaptureSession own(&into.ui(), into.listSeparator(), into.readPath());
+    if (menu.root != nullptr) CaptureLock(own).replaceTree(std::move(menu.root));
     std::string items;
     formatAddedMenu(menu.model, &items);
-    {
-        CaptureLock hold(own);
-        if (menu.root != nullptr) hold.replaceTree(std::move(menu.root));
-        hold.report().append(items.data(), items.size());
-    }
-    into.addMenuSection(reportSnapshot(own), &own);
+    into.addMenuSection(items, &own);
 }
 
 void captureAddedMenu(CaptureSession& into, Hwnd window, Hmenu menu) {
