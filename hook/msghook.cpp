@@ -543,6 +543,12 @@ bool openBulk() {
 // nothing of the answer is computed from bytes read back out of the section, which any process may change.
 std::uint8_t answerRecords[wire::kBulkDataSize];
 
+// Tells the program waiting on the named event that its answer is there.
+void signalNamedEvent(const char* name) {
+    const vantor::ScopedHandle event(OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
+    if (event) SetEvent(event.get());
+}
+
 // Answers the request of the section (the one numbered `sequence`) for `window`, the control it was posted
 // to. Writes only into the section's answer and records.
 void answerBulk(HWND window, std::uint32_t sequence) {
@@ -562,8 +568,7 @@ void answerBulk(HWND window, std::uint32_t sequence) {
     std::memcpy(&bulk->answer, &a, sizeof a);
     MemoryBarrier();
     InterlockedExchange(reinterpret_cast<volatile LONG*>(&bulk->answerSequence), static_cast<LONG>(sequence));
-    const vantor::ScopedHandle answered(OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kBulkAnswerEventName));
-    if (answered) SetEvent(answered.get());
+    signalNamedEvent(wire::kBulkAnswerEventName);
 }
 
 // ---- Menu-bar requests (WH_GETMESSAGE, set only while a request runs) ----------------------------------
@@ -577,9 +582,7 @@ LRESULT CALLBACK getMessageProc(int code, WPARAM wParam, LPARAM lParam) {
             snapshotMenu(GetMenu(msg->hwnd), msg->hwnd);
             InterlockedExchange(reinterpret_cast<volatile LONG*>(&section->answerSequence),
                                 static_cast<LONG>(msg->wParam));
-            const vantor::ScopedHandle answered(
-                OpenEventA(EVENT_MODIFY_STATE, FALSE, wire::kHookAnswerEventName));
-            if (answered) SetEvent(answered.get());
+            signalNamedEvent(wire::kHookAnswerEventName);
             msg->message = WM_NULL; // the application never sees the request
         } else if (msg != nullptr && bulkRequest != 0 && msg->message == bulkRequest) {
             answerBulk(msg->hwnd, static_cast<std::uint32_t>(msg->wParam));

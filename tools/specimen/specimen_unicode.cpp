@@ -146,14 +146,15 @@ LRESULT CALLBACK unicodeWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
     }
 }
 
-bool registerClass(HINSTANCE instance) {
+// A Unicode window class of the specimen's look.
+bool registerClass(HINSTANCE instance, WNDPROC proc, const wchar_t* name) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = unicodeWindowProc;
+    wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassW;
+    wc.lpszClassName = name;
     return RegisterClassExW(&wc) != 0;
 }
 
@@ -176,7 +177,7 @@ HMENU unicodeMenuBar() {
 } // namespace
 
 HWND createUnicodeWindow(HINSTANCE instance) {
-    if (!registerClass(instance)) return nullptr;
+    if (!registerClass(instance, unicodeWindowProc, kClassW)) return nullptr;
     HWND window = CreateWindowExW(0, kClassW, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 680, 320,
                                   nullptr, unicodeMenuBar(), instance, nullptr);
     if (window == nullptr) return nullptr;
@@ -186,16 +187,10 @@ HWND createUnicodeWindow(HINSTANCE instance) {
 }
 
 HWND createUnicodeListWindow(HINSTANCE instance, int rows) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"VantorSpecimenUnicodeList";
-    if (RegisterClassExW(&wc) == 0) return nullptr;
-    HWND window = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 60, 60,
-                                  640, 400, nullptr, nullptr, instance, nullptr);
+    constexpr wchar_t kListClassW[] = L"VantorSpecimenUnicodeList";
+    if (!registerClass(instance, DefWindowProcW, kListClassW)) return nullptr;
+    HWND window = CreateWindowExW(0, kListClassW, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 60, 60, 640,
+                                  400, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
     HWND list = childW(window, WC_LISTVIEWW, L"", LVS_REPORT | WS_BORDER, 0, 0, 620, 360, kIdUnicodeListView);
     if (list == nullptr) return nullptr;
