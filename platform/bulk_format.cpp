@@ -38,15 +38,7 @@ class Cursor {
         out->text.clear();
         if (out->unchanged) return true;
         std::u16string text;
-        if (!wide(&text, units)) return false;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const char16_t u = text[i];
-            const bool high = u >= 0xD800 && u <= 0xDBFF;
-            const bool low = u >= 0xDC00 && u <= 0xDFFF;
-            if (u == 0 || low) return false;
-            if (high && (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)) return false;
-            if (high) ++i;
-        }
+        if (!wide(&text, units) || !soundUtf16(text.data(), text.size())) return false;
         out->text = utf8FromUtf16(text);
         return true;
     }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/text.h"
+#include "platform/unicode_text.h"
 
 namespace vantor {
 
@@ -31,13 +32,6 @@ bool isSingleByte(unsigned char c) {
     return (c >= 0x01 && c <= 0x7F) || (c >= 0xA1 && c <= 0xDF);
 }
 
-bool isHigh(std::uint16_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-bool isLow(std::uint16_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
-
 // An item's wide text: not recorded (and wideFirst 0), or within the wide units in use, of at most
 // kSnapshotTextSize - 1 units, with no NUL unit and every surrogate paired.
 bool soundWideText(const MenuSnapshot& s, const SnapshotItem& item) {
@@ -45,14 +39,7 @@ bool soundWideText(const MenuSnapshot& s, const SnapshotItem& item) {
     if (item.wideFirst > s.wideUsed || item.wideCount > s.wideUsed - item.wideFirst ||
         item.wideCount >= wire::kSnapshotTextSize)
         return false;
-    const std::uint16_t* text = s.wide + item.wideFirst;
-    for (std::uint32_t i = 0; i < item.wideCount; ++i) {
-        if (text[i] == 0 || isLow(text[i])) return false;
-        if (!isHigh(text[i])) continue;
-        if (i + 1 >= item.wideCount || !isLow(text[i + 1])) return false;
-        ++i;
-    }
-    return true;
+    return soundUtf16(s.wide + item.wideFirst, item.wideCount);
 }
 
 bool soundSnapshot(const MenuSnapshot& s) {
